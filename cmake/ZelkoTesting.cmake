@@ -1,0 +1,36 @@
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+# The clips every playback test uses are made once per build by scripts/make-clips, as a CTest
+# fixture, into build/tests/clips; tests read the folder from ZELKO_CLIPS_DIR (compiled in).
+set(ZELKO_CLIPS_DIR ${CMAKE_BINARY_DIR}/tests/clips)
+
+# zelko_add_gtest(NAME n SOURCES ... LIBS ... [OFFSCREEN] [CLIPS] [DISPLAY] [TIMEOUT s])
+#   OFFSCREEN: Qt's offscreen platform (widget logic, no X server needed)
+#   CLIPS:     needs the test clips (runs after the make-clips fixture)
+#   DISPLAY:   needs a real X server (the test command runs ctest under Xvfb)
+function(zelko_add_gtest)
+    cmake_parse_arguments(T "OFFSCREEN;CLIPS;DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${T_NAME} PRIVATE ZELKO_CLIPS_DIR="${ZELKO_CLIPS_DIR}"
+                               ZELKO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    set(env "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
+            "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
+            "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    if(T_OFFSCREEN)
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set(props ENVIRONMENT "${env}" TIMEOUT ${T_TIMEOUT})
+    if(T_CLIPS)
+        list(APPEND props FIXTURES_REQUIRED clips)
+    endif()
+    if(T_DISPLAY)
+        list(APPEND props LABELS display)
+    endif()
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()

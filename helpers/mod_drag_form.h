@@ -1,0 +1,10 @@
+#pragma once
+
+class QWidget;
+
+namespace ModDragForm {
+
+// Hands the current left-button press over to a window move of frm's top-level window.
+void DragForm(QWidget* frm);
+
+}  // namespace ModDragForm

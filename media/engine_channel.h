@@ -1,0 +1,17 @@
+#pragma once
+
+#include "media/mci_channel.h"
+#include "platform/mci/engine.h"
+
+// The product's channel: the in-process MCI engine and the platform stand-ins.
+class EngineChannel final : public MciChannel {
+public:
+    uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
+                        std::uintptr_t callbackWindow) override;
+    bool getErrorString(uint32_t code, char* buffer, uint32_t length) override;
+    uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) override;
+    bool getWindowRect(int64_t windowHandle, zelko::platform::WindowRect& rect) override;
+
+private:
+    zelko::mci::Engine m_engine;
+};

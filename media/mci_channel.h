@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/window_rect.h"
+
+// The narrow channel through which the media module reaches MCI and the two system calls it
+// needs. The product wires the real engine (EngineChannel); tests script a fake one.
+class MciChannel {
+public:
+    virtual ~MciChannel() = default;
+
+    // mciSendString: `reply` is null and replyLength 0 for commands whose reply is not read.
+    virtual uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
+                                std::uintptr_t callbackWindow) = 0;
+    // mciGetErrorString.
+    virtual bool getErrorString(uint32_t code, char* buffer, uint32_t length) = 0;
+    // GetShortPathName: the length of the short form, 0 on failure (see platform/short_path.h).
+    virtual uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) = 0;
+    // GetWindowRect: rect is left as it was when the handle names no window.
+    virtual bool getWindowRect(int64_t windowHandle, zelko::platform::WindowRect& rect) = 0;
+};

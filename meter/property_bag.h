@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+// A container's saved properties for one control. Keys are matched without regard to case
+// and stored in lower case; a property equal to its default is not written.
+class PropertyBag {
+public:
+    int ReadProperty(const QString& name, int defaultValue) const;
+    void WriteProperty(const QString& name, int value, int defaultValue);
+    bool Contains(const QString& name) const;
+    QStringList Keys() const;
+
+private:
+    QMap<QString, int> m_values;
+};

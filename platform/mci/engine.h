@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace zelko::mci {
+
+// The MCI command-string interpreter over GStreamer: the mciSendString and mciGetErrorString
+// of the player. One device (a playbin) per alias. Every call runs synchronously on the
+// caller's thread; GStreamer's own threads decode. Not thread-safe: use one engine per thread.
+class Engine {
+public:
+    Engine();
+    ~Engine();  // closes every open device
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Runs one command. `reply` may be null when replyLength is 0. Returns the MCI code,
+    // 0 on success. callbackWindow is accepted and ignored: no notifications are sent.
+    uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
+                        std::uintptr_t callbackWindow);
+
+    // Writes the description of `code`, cut to length - 1 characters and terminated.
+    // Returns false (buffer untouched) for a code that is not an error.
+    bool getErrorString(uint32_t code, char* buffer, uint32_t length) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace zelko::mci
