@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "media/module_multimedia.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTimer;
+class AsxToolbar;
+class CommonDialog;
+class CpvSlider;
+class Meter3;
+class PictureBox;
+class VideoHost;
+
+// The player's only window. Its members carry the player's own names: the window state record,
+// the controls, the procedures and the handlers (named after control and event). The code is
+// split into files by concern: form1_layout.cpp (controls at their design places),
+// form1_lifecycle.cpp (load, close request, unload), form1_playlist.cpp (the playlist toolbar
+// and selection), form1_playback.cpp (PlaySelected), form1_transport.cpp (the transport
+// toolbar), form1_end_of_media.cpp, form1_fullscreen.cpp (GoFullscreen and the keys),
+// form1_monitor.cpp (the monitor tick and the slider seek), form1_chrome.cpp (dragging and the
+// title scroller).
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // The channel is the product's EngineChannel, or a test's; it must outlive the window.
+    explicit Form1(MciChannel& channel, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // ---- The window state record. Everything starts at zero or empty; nothing is saved.
+    std::string mAlias;
+    std::string mDeviceType;
+    std::string mResult;
+    int32_t mPercentPlayed = 0;
+    int32_t mVideoCx = 0;
+    int32_t mVideoCy = 0;
+    double mTotalSeconds = 0;
+    int32_t mTotalMinutes = 0;
+    int32_t mTotalSecondsPart = 0;
+    QString mTotalSecondsText;
+    double mElapsedSeconds = 0;
+    double mElapsedMinutes = 0;
+    int32_t mElapsedSecondsPart = 0;
+    QString mElapsedSecondsText;
+    int32_t mSeekFrame = 0;
+
+    // ---- Controls (children of the window, created by the layout).
+    QLabel* Label2 = nullptr;
+    AsxToolbar* asxToolbar3 = nullptr;
+    AsxToolbar* asxToolbar1 = nullptr;
+    Meter3* Meter31 = nullptr;
+    PictureBox* Picture2 = nullptr;
+    CpvSlider* cpvSlider1 = nullptr;
+    QCheckBox* Check = nullptr;
+    QLabel* lbcurrentime = nullptr;
+    AsxToolbar* asxToolbar2 = nullptr;
+    QListWidget* List1 = nullptr;
+    VideoHost* Picture1 = nullptr;
+    QLineEdit* txtfull = nullptr;
+    QListWidget* List2 = nullptr;
+    QLabel* Lbname = nullptr;
+    QLabel* LbResult = nullptr;
+    QLabel* LbActualCx = nullptr;
+    QLabel* LbActualCy = nullptr;
+    QLabel* LbFramesPerSecond = nullptr;
+    QLabel* LbTotalFrames = nullptr;
+    QLabel* LbCurrentRate = nullptr;
+    QTimer* TimerAtEndFile = nullptr;
+    QTimer* TimerMisc = nullptr;
+    QTimer* Timerscroll = nullptr;
+    CommonDialog* CommonDialog1 = nullptr;
+
+    // The media control layer, over the window's channel.
+    ModuleMultimedia Media;
+
+    // ---- Procedures.
+    void PlaySelected();
+    void PlaySelectedFullscreen();
+    void PausePlayback();
+    void StopPlayback();
+    void SlowMotion();
+    void GoFullscreen();
+
+    // ---- Handlers, named after control and event. Public so tests can raise them as the
+    // toolkit would.
+    void Form_Load();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void asxToolbar1_ButtonClick(int index, const QString& key);
+    void asxToolbar2_ButtonClick(int index, const QString& key);
+    void asxToolbar3_ButtonClick(int index, const QString& key);
+    void List1_Click();
+    void List1_DblClick();
+    void txtfull_KeyDown(int keyCode, int shift);
+    void TimerAtEndFile_Timer();
+    void TimerMisc_Timer();
+    void Timerscroll_Timer();
+    void cpvSlider1_ThumbMoved(int value);
+    void Form_MouseDown(Qt::MouseButton button);
+    void Picture1_MouseDown(Qt::MouseButton button);
+
+    // ---- Geometry in twips (15 per pixel), as the procedures reckon it.
+    int HeightTwips() const;
+    int WidthTwips() const;
+    void SetHeightTwips(int twips);
+    bool IsMaximized() const;  // window state 2: fullscreen mode
+    static void SetTwipsGeometry(QWidget* control, double left, double top, double width, double height);
+    static int LeftTwips(const QWidget* control);
+    static int TopTwips(const QWidget* control);
+    static int WidthTwips(const QWidget* control);
+    static int HeightTwips(const QWidget* control);
+
+    // The caption of LbResult: "Result calling Function is : " followed by mResult.
+    void ShowResult();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();     // form1_layout.cpp
+    void ConnectHandlers();    // form1.cpp
+    void ArrangeNormalWindow(int32_t cx, int32_t cy);  // form1_playback.cpp
+    bool m_unloaded = false;   // the close request and unload run once
+    bool m_scrolling = false;  // a title pass is running; further ticks are dropped
+
+    // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
+};
