@@ -1,0 +1,24 @@
+#include "media/engine_channel.h"
+
+#include "platform/short_path.h"
+
+uint32_t EngineChannel::sendString(std::string_view command, char* reply, uint32_t replyLength,
+                                   std::uintptr_t callbackWindow)
+{
+    return m_engine.sendString(command, reply, replyLength, callbackWindow);
+}
+
+bool EngineChannel::getErrorString(uint32_t code, char* buffer, uint32_t length)
+{
+    return m_engine.getErrorString(code, buffer, length);
+}
+
+uint32_t EngineChannel::getShortPathName(const char* longPath, char* buffer, uint32_t length)
+{
+    return longPath ? zelko::platform::getShortPathName(longPath, buffer, length) : 0;
+}
+
+bool EngineChannel::getWindowRect(int64_t windowHandle, zelko::platform::WindowRect& rect)
+{
+    return zelko::platform::getWindowRect(windowHandle, rect);
+}

@@ -1,0 +1,119 @@
+// ModuleMultimedia's status and geometry operations: length, position, percent played, frame
+// rate, end of media, video size and the video window's place.
+#include "media/module_multimedia.h"
+
+#include <optional>
+
+#include "media/device_queries.h"
+#include "media/mci_calls.h"
+#include "media/reply_parse.h"
+
+using namespace zelko::media;
+
+namespace {
+
+// The width ("cx": the blank before the third number and that number) or the height ("cy":
+// everything after the third blank) of a destination reply "left top width height".
+std::optional<int32_t> destinationSize(std::string_view reply, bool width)
+{
+    std::size_t b1 = reply.find(' ');
+    std::size_t b2 = b1 == reply.npos ? reply.npos : reply.find(' ', b1 + 1);
+    std::size_t b3 = b2 == reply.npos ? reply.npos : reply.find(' ', b2 + 1);
+    if (b3 == reply.npos)
+        return std::nullopt;
+    return width ? sliceInt32(reply.substr(b2, b3 - b2)) : sliceInt32(reply.substr(b3 + 1));
+}
+
+bool equalsIgnoringCase(const std::string& text, const char* lower)
+{
+    std::size_t i = 0;
+    for (; i < text.size() && lower[i] != '\0'; ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[i])
+            return false;
+    }
+    return i == text.size() && lower[i] == '\0';
+}
+
+int32_t clampedDifference(int32_t high, int32_t low)
+{
+    int64_t difference = int64_t{high} - low;
+    return difference < INT32_MIN || difference > INT32_MAX ? 0 : static_cast<int32_t>(difference);
+}
+
+}  // namespace
+
+int32_t ModuleMultimedia::GetLengthMs(const std::string& alias)
+{
+    return queryLengthMs(m_channel, alias).orMinusOne();
+}
+
+int32_t ModuleMultimedia::GetCurrentFrame(const std::string& alias)
+{
+    return queryCurrentFrame(m_channel, alias).orMinusOne();
+}
+
+int32_t ModuleMultimedia::GetPercentPlayed(const std::string& alias)
+{
+    // An arithmetic fault gives 0 at the point where it happens, as a value beyond 32 bits does.
+    QueryResult total = queryTotalFrames(m_channel, alias);
+    if (total.tooLarge())
+        return 0;
+    QueryResult position = queryCurrentFrame(m_channel, alias);
+    if (position.tooLarge())
+        return 0;
+    if (total.value == -1 || position.value == -1)
+        return -1;
+    int64_t hundredfold = int64_t{position.value} * 100;
+    if (hundredfold < INT32_MIN || hundredfold > INT32_MAX || total.value == 0)
+        return 0;
+    return roundHalfEven(static_cast<double>(hundredfold) / total.value).value_or(0);
+}
+
+int32_t ModuleMultimedia::GetFramesPerSecond(const std::string& alias)
+{
+    int32_t lengthMs = GetLengthMs(alias);
+    int32_t frames = GetTotalFrames(alias);
+    if (lengthMs == -1 || frames == -1 || lengthMs == 0)
+        return -1;
+    return roundHalfEven(frames / (lengthMs / 1000.0)).value_or(-1);
+}
+
+bool ModuleMultimedia::IsAtEnd(const std::string& alias, int32_t& lengthFrames)
+{
+    if (lengthFrames == 0)
+        lengthFrames = GetTotalFrames(alias);
+    int32_t position = GetCurrentFrame(alias);
+    if (lengthFrames == -1 || position == -1)
+        return false;
+    return position >= lengthFrames;
+}
+
+int32_t ModuleMultimedia::GetVideoSize(const std::string& alias, const std::string& which)
+{
+    bool width = equalsIgnoringCase(which, "cx");
+    if (!width && !equalsIgnoringCase(which, "cy"))
+        return -1;
+    std::string reply;
+    if (sendQuery(m_channel, "Where " + alias + " destination", reply) != 0)
+        return -1;
+    return destinationSize(reply, width).value_or(-1);
+}
+
+std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x,
+                                               int32_t y, int32_t& width, int32_t& height)
+{
+    if (width == 0 || height == 0) {
+        // A failed call leaves the rectangle at 0, so both sizes become 0.
+        zelko::platform::WindowRect rect;
+        m_channel.getWindowRect(window, rect);
+        width = clampedDifference(rect.right, rect.left);
+        height = clampedDifference(rect.bottom, rect.top);
+    }
+    std::string command = "put " + alias + " window at " + std::to_string(x) + " " +
+                          std::to_string(y) + " " + std::to_string(width) + " " +
+                          std::to_string(height);
+    return resultText(m_channel, sendCommand(m_channel, command));
+}
