@@ -25,7 +25,10 @@ function(zelko_add_gtest)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()
-    set(props ENVIRONMENT "${env}" TIMEOUT ${T_TIMEOUT})
+    # gtest_discover_tests flattens PROPERTIES, which would keep only the first variable of an
+    # ENVIRONMENT list; the variables are set by running each test through `cmake -E env`.
+    set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+    set(props TIMEOUT ${T_TIMEOUT})
     if(T_CLIPS)
         list(APPEND props FIXTURES_REQUIRED clips)
     endif()
