@@ -1,15 +1,22 @@
 #pragma once
 
+#include <QColor>
+#include <QRect>
 #include <QWidget>
 #include <cstdint>
 
 #include "meter/property_bag.h"
 
-// The LED bar: 50 segments on black, the first Value() of them lit. Always 3255 x 525 twips.
+// The LED bar: 50 segments on black, the first Value() of them lit. Always 3255 x 525 twips
+// (217 x 35 pixels): a container's resize is undone.
 class Meter3 : public QWidget {
     Q_OBJECT
 public:
     static constexpr int16_t kSegments = 50;
+    static constexpr int kWidthTwips = 3255;
+    static constexpr int kHeightTwips = 525;
+    static constexpr QRgb kLit = 0xff00ff00;    // RGB(0, 255, 0)
+    static constexpr QRgb kUnlit = 0xff008000;  // RGB(0, 128, 0)
 
     explicit Meter3(QWidget* parent = nullptr);
 
@@ -20,13 +27,28 @@ public:
     int16_t Border() const;
     bool SetBorder(int16_t border);  // 0 none, 1 single line; anything else refused
 
-    void ShowLevel();
-    void SetLevelValue();
+    void ShowLevel();      // recolours the segments from mLevel
+    void SetLevelValue();  // mLevel = Value()
     int16_t mLevel = 0;
 
+    // Loading sets the value and border without telling the container (nothing changed for it).
     void ReadProperties(const PropertyBag& bag);
     void WriteProperties(PropertyBag& bag) const;
 
+    // Segment k's outer rectangle in pixels, border included (k from 0 to 49).
+    static QRect SegmentRect(int k);
+
 signals:
     void PropertyChanged(const QString& name);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void applyValue(int16_t value);
+
+    int16_t m_value = 0;
+    int16_t m_border = 0;  // the design border of a freshly placed meter is none
+    int16_t m_shownLevel = 0;
 };
