@@ -133,4 +133,17 @@ private:
     bool m_scrolling = false;  // a title pass is running; further ticks are dropped
 
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
+    enum class PauseRelease { AfterAlias, AfterName };  // when a play procedure releases Pause
+    static QString SelectedText(const QListWidget* list);  // empty when nothing is selected
+    int32_t Picture1Handle() const;  // Picture1's native window: the parent of the video
+    static void EnableTimer(QTimer* timer);
+    void ResetElapsed();
+    void OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
+    void PlayEntryInCurrentMode();   // form1_end_of_media.cpp
+    void MaximizeOverPicture1();     // form1_fullscreen.cpp
+    void RestoreForm();
+    void PlaceVideoInPicture1();
+    void LeaveFullscreen();          // Esc
+    void StopAndLeaveFullscreen();   // F3
+    QRect m_normalGeometry;          // the normal window's geometry, kept while maximized
 };
