@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 QStringList ReadPlaylistFile(const QString& path)
 {
@@ -19,19 +20,25 @@ QStringList ReadPlaylistBytes(const QByteArray& bytes)
     QByteArrayView rest(bytes);
     if (rest.startsWith("\xEF\xBB\xBF"))
         rest = rest.sliced(3);
+    // Each line is decoded on its own; a U+FEFF that begins a line is part of the entry (only
+    // the file's first three bytes can be a byte-order mark), so it survives a save and a load.
+    auto decode = [](QByteArrayView line) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return QString(decoder(line));
+    };
     QStringList entries;
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i < rest.size(); ++i) {
         char c = rest[i];
         if (c != '\r' && c != '\n')
             continue;
-        entries.append(QString::fromUtf8(rest.sliced(lineStart, i - lineStart)));
+        entries.append(decode(rest.sliced(lineStart, i - lineStart)));
         if (c == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n')
             ++i;
         lineStart = i + 1;
     }
     if (lineStart < rest.size())
-        entries.append(QString::fromUtf8(rest.sliced(lineStart)));
+        entries.append(decode(rest.sliced(lineStart)));
     return entries;
 }
 
