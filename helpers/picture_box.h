@@ -3,12 +3,61 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QString>
 #include <QWidget>
+#include <cstdint>
 
-// A picture box whose drawing is retained: text is drawn into an image that repaints the
-// widget, in character units (120 x 240 twips) once ScaleToCharacters() has run.
+// A picture box whose drawing is retained: text is drawn into an image the widget's size that
+// repaints the widget. Positions are in twips until ScaleToCharacters() switches them to
+// character units (120 x 240 twips, 8 x 16 pixels). Fonts are sized for the fixed 96 dots per
+// inch that the twips conversion assumes (15 twips per pixel), whatever the screen reports.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent = nullptr);
+
+    void SetBackColor(const QColor& color);  // also clears the drawing
+    QColor BackColor() const;
+
+    void ScaleToCharacters();
+    bool InCharacterUnits() const;
+    double ScaleWidth() const;   // inside width in the current units, fractional
+    double ScaleHeight() const;  // inside height in the current units, fractional
+
+    void SetFont(const QString& face, double sizePt, bool bold, bool italic, bool underline);
+    double FontSize() const;  // the size the resolved face reports, in points
+    QFont DrawingFont() const;
+
+    void SetForeColor(uint32_t bgr);  // 0x00BBGGRR
+    QColor ForeColor() const;
+
+    double CurrentX = 0;
+    double CurrentY = 0;
+
+    void Cls();  // clears to the back colour and puts the drawing position at 0, 0
+    // Draws text with its top-left corner at the drawing position, then moves the position to
+    // the start of the next line.
+    void Print(const QString& text);
+
+    const QImage& Canvas();  // the retained drawing, at the widget's current size
+
+signals:
+    // Emitted by Cls before it wipes the drawing: the canvas still holds the last frame.
+    void Clearing();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void syncCanvas();
+    double unitWidthPx() const;
+    double unitHeightPx() const;
+
+    QImage m_canvas;
+    QColor m_back = Qt::white;
+    QColor m_fore = Qt::black;
+    QFont m_font;
+    double m_fontSize = 0;
+    bool m_characterUnits = false;
 };
