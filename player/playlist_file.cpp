@@ -45,6 +45,10 @@ QStringList ReadPlaylistBytes(const QByteArray& bytes)
 QByteArray PlaylistBytes(const QStringList& entries)
 {
     QByteArray bytes;
+    // The reader takes the file's first three bytes for a byte-order mark when they spell one;
+    // a first entry that itself begins with U+FEFF goes out behind a mark so it comes back whole.
+    if (!entries.isEmpty() && entries.front().startsWith(QChar(0xFEFF)))
+        bytes += "\xEF\xBB\xBF";
     for (const QString& entry : entries) {
         bytes += entry.toUtf8();
         bytes += "\r\n";

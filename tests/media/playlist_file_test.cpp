@@ -38,6 +38,16 @@ TEST_F(PlaylistFile, RoundTripKeepsEveryEntryWhole)
     EXPECT_EQ(ReadPlaylistFile(path("pl2.txt")), entries);
 }
 
+TEST_F(PlaylistFile, EntriesBeginningWithAByteOrderMarkRoundTrip)
+{
+    const QString mark(QChar(0xFEFF));
+    const QStringList entries = {mark + "first", mark + "second", mark};
+    ASSERT_TRUE(WritePlaylistFile(path("pl1.txt"), entries));
+    EXPECT_EQ(ReadPlaylistFile(path("pl1.txt")), entries);
+    ASSERT_TRUE(WritePlaylistFile(path("pl1.txt"), {"plain", mark + "x"}));
+    EXPECT_EQ(readBytes(path("pl1.txt")), QByteArray("plain\r\n\xEF\xBB\xBFx\r\n"));
+}
+
 TEST_F(PlaylistFile, WritesEachEntryFollowedByCrLf)
 {
     ASSERT_TRUE(WritePlaylistFile(path("pl1.txt"), {"a b", "", "c,d"}));
