@@ -1,0 +1,174 @@
+#include "platform/mci/command_parser.h"
+
+#include "platform/mci/command_table.h"
+#include "platform/mci/errors.h"
+
+namespace zelko::mci {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Reads a quoted word starting at `pos` (on the opening quote); moves `pos` past the closing one.
+uint32_t readQuoted(std::string_view command, size_t& pos, std::string& text)
+{
+    ++pos;
+    while (pos < command.size()) {
+        if (command[pos] != '"') {
+            text += command[pos++];
+        } else if (pos + 1 < command.size() && command[pos + 1] == '"') {
+            text += '"';
+            pos += 2;
+        } else {
+            ++pos;
+            return (pos < command.size() && !isBlank(command[pos])) ? code::kExtraCharacters
+                                                                     : code::kSuccess;
+        }
+    }
+    return code::kNoClosingQuote;
+}
+
+uint32_t readArgument(const KeywordSpec& spec, const std::vector<Token>& tokens, size_t& next,
+                      Argument& argument)
+{
+    if (!spec.follower.empty()) {
+        if (next >= tokens.size()) {
+            return code::kMissingParameter;
+        }
+        if (toLower(tokens[next].text) != spec.follower) {
+            return code::kUnrecognizedKeyword;
+        }
+        ++next;
+    }
+    switch (spec.kind) {
+    case ValueKind::Flag:
+        return code::kSuccess;
+    case ValueKind::Value:
+        if (next >= tokens.size()) {
+            return code::kMissingParameter;
+        }
+        argument.values.push_back(tokens[next++].text);
+        return code::kSuccess;
+    case ValueKind::Rectangle:
+        for (int i = 0; i < 4; ++i) {
+            int64_t number = 0;
+            if (next >= tokens.size() || !parseInteger(tokens[next].text, number)) {
+                return code::kBadInteger;
+            }
+            argument.values.push_back(tokens[next++].text);
+        }
+        return code::kSuccess;
+    }
+    return code::kSuccess;
+}
+
+}  // namespace
+
+uint32_t tokenize(std::string_view command, std::vector<Token>& tokens)
+{
+    tokens.clear();
+    size_t pos = 0;
+    while (pos < command.size()) {
+        if (isBlank(command[pos])) {
+            ++pos;
+            continue;
+        }
+        Token token;
+        if (command[pos] == '"') {
+            token.quoted = true;
+            if (const uint32_t result = readQuoted(command, pos, token.text); result != 0) {
+                tokens.clear();
+                return result;
+            }
+        } else {
+            const size_t start = pos;
+            while (pos < command.size() && !isBlank(command[pos])) {
+                ++pos;
+            }
+            token.text.assign(command.substr(start, pos - start));
+        }
+        tokens.push_back(std::move(token));
+    }
+    return code::kSuccess;
+}
+
+bool parseInteger(std::string_view text, int64_t& value)
+{
+    bool negative = false;
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 18) {
+        return false;
+    }
+    int64_t result = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        result = result * 10 + (c - '0');
+    }
+    value = negative ? -result : result;
+    return true;
+}
+
+std::string toLower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lower;
+}
+
+const Argument* ParsedCommand::find(std::string_view keyword) const
+{
+    for (const Argument& argument : arguments) {
+        if (argument.keyword == keyword) {
+            return &argument;
+        }
+    }
+    return nullptr;
+}
+
+uint32_t parseCommand(std::string_view command, ParsedCommand& parsed)
+{
+    parsed = ParsedCommand{};
+    std::vector<Token> tokens;
+    if (const uint32_t result = tokenize(command, tokens); result != 0) {
+        return result;
+    }
+    if (tokens.empty()) {
+        return code::kMissingCommandString;
+    }
+    parsed.verb = tokens[0].quoted ? nullptr : findVerb(tokens[0].text);
+    if (parsed.verb == nullptr) {
+        return code::kUnrecognizedCommand;
+    }
+    if (tokens.size() < 2) {
+        return code::kMissingDeviceName;
+    }
+    parsed.device = tokens[1].text;
+    size_t next = 2;
+    while (next < tokens.size()) {
+        const KeywordSpec* spec = findKeyword(*parsed.verb, toLower(tokens[next].text));
+        if (spec == nullptr || tokens[next].quoted) {
+            return code::kUnrecognizedKeyword;
+        }
+        if (parsed.has(spec->name)) {
+            return code::kDuplicateFlags;
+        }
+        ++next;
+        Argument argument{spec->name, {}};
+        if (const uint32_t result = readArgument(*spec, tokens, next, argument); result != 0) {
+            return result;
+        }
+        parsed.arguments.push_back(std::move(argument));
+    }
+    return code::kSuccess;
+}
+
+}  // namespace zelko::mci

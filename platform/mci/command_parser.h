@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelko::mci {
+
+struct VerbSpec;
+
+// One word of a command. A quoted word keeps its blanks and has its "" pairs read as one ".
+struct Token {
+    std::string text;
+    bool quoted = false;
+};
+
+// Splits a command into words at runs of blanks and tabs; blanks at either end are ignored.
+// Returns 0, or 294 (a quote never closed) or 305 (characters right after a closing quote).
+uint32_t tokenize(std::string_view command, std::vector<Token>& tokens);
+
+// Reads a decimal integer with an optional leading minus and nothing else; false otherwise
+// (also when it has more than 18 digits).
+bool parseInteger(std::string_view text, int64_t& value);
+
+// ASCII lower case, for comparing keywords and aliases.
+std::string toLower(std::string_view text);
+
+// A keyword found in a command, with the words that came with it (none for a flag, one for a
+// value, four for a rectangle). `keyword` is the table's own spelling (lower case).
+struct Argument {
+    std::string_view keyword;
+    std::vector<std::string> values;
+};
+
+// A command checked against the verb table: the verb, the device word (an alias, "all", or for
+// open the file name, as written) and the keywords in the order given.
+struct ParsedCommand {
+    const VerbSpec* verb = nullptr;
+    std::string device;
+    std::vector<Argument> arguments;
+
+    const Argument* find(std::string_view keyword) const;
+    bool has(std::string_view keyword) const { return find(keyword) != nullptr; }
+};
+
+// Tokenizes `command` and checks every word against the verb table, touching no device.
+// Returns 0 or the code of the first fault: 267 empty, 261 unknown verb, 292 no device word,
+// 259 unknown keyword, 273 a value missing, 270 a rectangle that is not four integers,
+// 295 a keyword given twice, or the tokenizer's 294 and 305.
+uint32_t parseCommand(std::string_view command, ParsedCommand& parsed);
+
+}  // namespace zelko::mci

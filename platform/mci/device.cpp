@@ -1,0 +1,288 @@
+#include "platform/mci/device.h"
+
+#include "platform/mci/errors.h"
+
+#include <gst/pbutils/gstdiscoverer.h>
+#include <gst/pbutils/missing-plugins.h>
+#include <gst/video/video.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+
+namespace zelko::mci {
+
+namespace {
+
+constexpr GstClockTime kPrerollTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kDurationTimeoutNs = 300 * GST_MSECOND;
+constexpr GstClockTime kDiscoverTimeoutNs = 3 * GST_SECOND;
+constexpr size_t kMaxDescription = 127;
+
+// Runs on GStreamer's threads: keeps only what the caller's thread reads, so the bus never
+// fills with tags and state changes between two commands.
+GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer)
+{
+    constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
+                                                       GST_MESSAGE_ASYNC_DONE |
+                                                       GST_MESSAGE_DURATION_CHANGED);
+    if ((GST_MESSAGE_TYPE(message) & kKept) != 0 || gst_is_missing_plugin_message(message)) {
+        return GST_BUS_PASS;
+    }
+    return GST_BUS_DROP;
+}
+
+std::string cut(std::string text)
+{
+    if (text.size() > kMaxDescription) {
+        text.resize(kMaxDescription);
+    }
+    return text;
+}
+
+bool mentionsMidi(const std::string& text)
+{
+    std::string lower;
+    for (const char c : text) {
+        lower += static_cast<char>(g_ascii_tolower(c));
+    }
+    return lower.find("midi") != std::string::npos;
+}
+
+// The length of a file whose parser gives none while prerolled (MP3 and MP2 without a header
+// that says it): the discoverer reads on until it knows. 0 when it cannot tell.
+int64_t discoverLengthNs(const char* uri)
+{
+    GError* rawError = nullptr;
+    std::unique_ptr<GstDiscoverer, GObjectUnref> discoverer(
+        gst_discoverer_new(kDiscoverTimeoutNs, &rawError));
+    GErrorPtr error(rawError);
+    if (!discoverer) {
+        return 0;
+    }
+    std::unique_ptr<GstDiscovererInfo, GObjectUnref> info(
+        gst_discoverer_discover_uri(discoverer.get(), uri, &rawError));
+    error.reset(rawError);
+    if (!info) {
+        return 0;
+    }
+    const GstClockTime duration = gst_discoverer_info_get_duration(info.get());
+    return GST_CLOCK_TIME_IS_VALID(duration) ? static_cast<int64_t>(duration) : 0;
+}
+
+}  // namespace
+
+uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
+                      std::unique_ptr<Device>& device, std::string& detail)
+{
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return code::kFileNotFound;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        detail = "The file cannot be played: it is not a regular file.";
+        return code::kInvalidFile;
+    }
+    GErrorPtr error;
+    GError* rawError = nullptr;
+    GCharPtr uri(gst_filename_to_uri(path.c_str(), &rawError));
+    error.reset(rawError);
+    if (!uri) {
+        return code::kFileNotFound;
+    }
+    std::unique_ptr<Device> created(new Device);
+    created->m_playbin = adoptElement(gst_element_factory_make("playbin", nullptr));
+    if (!created->m_playbin) {
+        detail = "The media engine cannot start: GStreamer's playbin element is not installed.";
+        return code::kInternal;
+    }
+    GstElement* playbin = created->m_playbin.get();
+    created->m_uri = uri.get();
+    created->m_bus.reset(gst_element_get_bus(playbin));
+    gst_bus_set_sync_handler(created->m_bus.get(), keepUsefulMessages, nullptr, nullptr);
+
+    created->m_video = makeVideoOutput(parentWindow);
+    ElementPtr audioSink = makeAudioSink();
+    ElementPtr audioFilter = makeAudioFilter();
+    g_object_set(playbin, "uri", uri.get(), "video-sink", created->m_video.sink.get(),
+                 "audio-sink", audioSink.get(), nullptr);
+    if (audioFilter) {
+        g_object_set(playbin, "audio-filter", audioFilter.get(), nullptr);
+    }
+    if (const uint32_t result = created->preroll(detail); result != 0) {
+        return result;
+    }
+    device = std::move(created);
+    return code::kSuccess;
+}
+
+Device::~Device()
+{
+    if (m_playbin) {
+        gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
+    }
+    if (m_bus) {
+        gst_bus_set_sync_handler(m_bus.get(), nullptr, nullptr, nullptr);
+    }
+}
+
+uint32_t Device::preroll(std::string& detail)
+{
+    const bool started = setState(GST_STATE_PAUSED);
+    const bool ready = started && waitForMessage(
+        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR), kPrerollTimeoutNs);
+    gint videoStreams = 0;
+    gint audioStreams = 0;
+    g_object_get(m_playbin.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
+    if (ready && !m_failed && videoStreams + audioStreams > 0) {
+        m_hasVideo = videoStreams > 0;
+        readMediaInfo();
+        if (m_lengthNs > 0) {
+            return code::kSuccess;
+        }
+        detail = "The file cannot be played: it is damaged or holds no media time.";
+        return code::kInvalidFile;
+    }
+    if (!m_missing.empty() && mentionsMidi(m_missing)) {
+        detail = "The file cannot be played: MIDI needs the FluidSynth plugin (fluiddec) and a "
+                 "General MIDI SoundFont.";
+    } else if (!m_missing.empty()) {
+        detail = cut("The file cannot be played: no decoder is installed for " + m_missing + ".");
+    } else if (!m_error.empty()) {
+        detail = cut("The file cannot be played: " + m_error);
+    } else if (!ready) {
+        detail = "The file cannot be played: it did not become ready within 5 seconds.";
+    } else {
+        detail = "The file cannot be played: it holds no audio or video that can be decoded.";
+    }
+    return code::kInvalidFile;
+}
+
+void Device::readMediaInfo()
+{
+    gint64 duration = 0;
+    if (!gst_element_query_duration(m_playbin.get(), GST_FORMAT_TIME, &duration)) {
+        // Some demuxers (MIDI among them) know the length only a moment after preroll.
+        waitForMessage(GST_MESSAGE_DURATION_CHANGED, kDurationTimeoutNs);
+        if (!gst_element_query_duration(m_playbin.get(), GST_FORMAT_TIME, &duration)) {
+            duration = discoverLengthNs(m_uri.c_str());
+        }
+    }
+    m_lengthNs = duration > 0 ? duration : 0;
+    if (!m_hasVideo) {
+        return;
+    }
+    GstPad* rawPad = nullptr;
+    g_signal_emit_by_name(m_playbin.get(), "get-video-pad", 0, &rawPad);
+    PadPtr pad(rawPad);
+    CapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+    GstVideoInfo info;
+    if (!caps || !gst_video_info_from_caps(&info, caps.get())) {
+        m_framesPerSecond = 25.0;
+        return;
+    }
+    m_framesPerSecond = info.fps_n > 0 && info.fps_d > 0
+                            ? static_cast<double>(info.fps_n) / info.fps_d
+                            : 25.0;
+    m_displayWidth = info.width;
+    m_displayHeight = info.height;
+    if (info.par_n > 0 && info.par_d > 0 && info.par_n != info.par_d) {
+        if (info.par_n > info.par_d) {
+            m_displayWidth = std::llround(static_cast<double>(info.width) * info.par_n / info.par_d);
+        } else {
+            m_displayHeight = std::llround(static_cast<double>(info.height) * info.par_d / info.par_n);
+        }
+    }
+    m_destination = {0, 0, m_displayWidth, m_displayHeight};
+    placeVideo();
+}
+
+void Device::drainBus()
+{
+    while (GstMessage* raw = gst_bus_pop(m_bus.get())) {
+        MessagePtr message(raw);
+        handleMessage(message.get());
+    }
+}
+
+bool Device::waitForMessage(GstMessageType types, GstClockTime timeoutNs)
+{
+    const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + timeoutNs;
+    for (;;) {
+        const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
+        if (now >= deadline) {
+            return false;
+        }
+        MessagePtr message(gst_bus_timed_pop(m_bus.get(), deadline - now));
+        if (!message) {
+            return false;
+        }
+        handleMessage(message.get());
+        if ((GST_MESSAGE_TYPE(message.get()) & types) != 0) {
+            return true;
+        }
+    }
+}
+
+void Device::handleMessage(GstMessage* message)
+{
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        if (m_wanted == Mode::Playing) {
+            m_ended = true;
+            m_heldPositionNs = m_stopNs >= 0 ? m_stopNs : m_lengthNs;
+            m_wanted = Mode::Stopped;
+            setState(GST_STATE_PAUSED);
+        }
+        break;
+    case GST_MESSAGE_ERROR: {
+        GError* rawError = nullptr;
+        gchar* rawDebug = nullptr;
+        gst_message_parse_error(message, &rawError, &rawDebug);
+        GErrorPtr error(rawError);
+        GCharPtr debug(rawDebug);
+        m_failed = true;
+        m_error = error ? error->message : "an unknown error";
+        if (m_wanted == Mode::Playing) {
+            m_heldPositionNs = m_lastPositionNs;
+            m_wanted = Mode::Stopped;
+            setState(GST_STATE_PAUSED);
+        }
+        break;
+    }
+    default:
+        if (gst_is_missing_plugin_message(message)) {
+            GCharPtr description(gst_missing_plugin_message_get_description(message));
+            GCharPtr installerDetail(gst_missing_plugin_message_get_installer_detail(message));
+            m_missing = description ? description.get() : "a part of the media";
+            if (installerDetail && mentionsMidi(installerDetail.get())) {
+                m_missing += " (MIDI)";
+            }
+        }
+        break;
+    }
+}
+
+bool Device::setState(GstState state)
+{
+    return gst_element_set_state(m_playbin.get(), state) != GST_STATE_CHANGE_FAILURE;
+}
+
+Mode Device::mode() const
+{
+    return m_wanted;
+}
+
+int64_t Device::positionNs()
+{
+    if (m_heldPositionNs) {
+        return *m_heldPositionNs;
+    }
+    gint64 position = 0;
+    if (gst_element_query_position(m_playbin.get(), GST_FORMAT_TIME, &position) && position >= 0) {
+        m_lastPositionNs = std::min<int64_t>(position, m_lengthNs);
+    }
+    return m_lastPositionNs;
+}
+
+}  // namespace zelko::mci

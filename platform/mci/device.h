@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/mci/gst_holders.h"
+#include "platform/mci/sinks.h"
+#include "platform/mci/time_format.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace zelko::mci {
+
+struct Rect {
+    int64_t x = 0;
+    int64_t y = 0;
+    int64_t width = 0;
+    int64_t height = 0;
+};
+
+enum class Mode { NotReady, Stopped, Playing, Paused };
+
+// One open media file: a playbin, what the user last asked of it (mode, speed, range) and what
+// is known about the media. Every method runs on the engine's caller thread; GStreamer's own
+// threads only post to the bus, which the device drains on each call.
+class Device {
+public:
+    // Opens `path` and prerolls it, waiting a bounded time. Returns 0, 275 (no such file) or
+    // 296 (not playable; `detail` then says why when the reason is known).
+    static uint32_t open(const std::string& path, std::uintptr_t parentWindow,
+                         std::unique_ptr<Device>& device, std::string& detail);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    // Reads what GStreamer's threads posted: the end of the media or of the range, errors.
+    void drainBus();
+
+    Mode mode() const;
+    int64_t lengthNs() const { return m_lengthNs; }
+    int64_t positionNs();
+    bool hasVideo() const { return m_hasVideo; }
+    double framesPerSecond() const { return m_framesPerSecond; }
+    TimeFormat timeFormat() const { return m_timeFormat; }
+    void setTimeFormat(TimeFormat format) { m_timeFormat = format; }
+    uint32_t speed() const { return m_speedPermille; }
+
+    // From `fromNs` (or where it stands) to `toNs` (or the end); returns at once.
+    uint32_t play(std::optional<int64_t> fromNs, std::optional<int64_t> toNs);
+    // Blocks until the range being played has ended (or failed).
+    uint32_t waitForEnd();
+    uint32_t pause();
+    uint32_t resume();
+    uint32_t stop();
+    uint32_t seek(int64_t positionNs);
+    uint32_t setSpeed(uint32_t permille);
+
+    Rect source() const { return {0, 0, m_displayWidth, m_displayHeight}; }
+    Rect destination() const { return m_destination; }
+    uint32_t putWindow(const Rect& rect);
+
+private:
+    Device() = default;
+    uint32_t preroll(std::string& detail);
+    void readMediaInfo();
+    void handleMessage(GstMessage* message);
+    // Pops and handles bus messages until one of `types` arrives or the deadline passes.
+    bool waitForMessage(GstMessageType types, GstClockTime timeoutNs);
+    uint32_t seekRange(int64_t startNs, int64_t stopNs);
+    bool setState(GstState state);
+    void placeVideo();
+
+    std::string m_uri;
+    ElementPtr m_playbin;
+    BusPtr m_bus;
+    VideoOutput m_video;
+
+    // What the user asked for; the pipeline follows it, and seeks reapply it.
+    Mode m_wanted = Mode::Stopped;
+    uint32_t m_speedPermille = 1000;
+    double m_appliedRate = 1.0;
+    int64_t m_stopNs = -1;  // end of the range being played, -1 for the end of the media
+    // Where the device stands when the pipeline cannot say: at the end of a range or the media.
+    std::optional<int64_t> m_heldPositionNs;
+    int64_t m_lastPositionNs = 0;
+    bool m_ended = false;
+    bool m_failed = false;
+
+    TimeFormat m_timeFormat = TimeFormat::Milliseconds;
+    int64_t m_lengthNs = 0;  // read once after preroll, so every answer uses the same length
+    bool m_hasVideo = false;
+    double m_framesPerSecond = 0.0;
+    int64_t m_displayWidth = 0;
+    int64_t m_displayHeight = 0;
+    Rect m_destination;
+    std::string m_missing;  // what a missing-plugin message said was missing
+    std::string m_error;    // the text of the last error message
+};
+
+}  // namespace zelko::mci

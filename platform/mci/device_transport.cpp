@@ -1,0 +1,171 @@
+#include "platform/mci/device.h"
+
+#include "platform/mci/errors.h"
+
+#include <gst/video/videooverlay.h>
+
+namespace zelko::mci {
+
+namespace {
+
+constexpr GstClockTime kSeekTimeoutNs = 3 * GST_SECOND;
+// How long past the range's own playing time `play ... wait` waits before giving up.
+constexpr GstClockTime kWaitSlackNs = 10 * GST_SECOND;
+
+}  // namespace
+
+uint32_t Device::play(std::optional<int64_t> fromNs, std::optional<int64_t> toNs)
+{
+    const int64_t startNs = fromNs ? *fromNs : positionNs();
+    const int64_t stopNs = toNs ? *toNs : -1;
+    const int64_t endNs = toNs ? *toNs : m_lengthNs;
+    if (startNs >= endNs) {
+        // An empty range plays nothing; a given start still moves the device there.
+        if (fromNs) {
+            return seek(startNs);
+        }
+        if (m_wanted == Mode::Playing) {
+            setState(GST_STATE_PAUSED);
+        }
+        m_wanted = Mode::Stopped;
+        return code::kSuccess;
+    }
+    const double rate = m_speedPermille / 1000.0;
+    if (fromNs || m_heldPositionNs || m_ended || stopNs != m_stopNs || rate != m_appliedRate) {
+        if (const uint32_t result = seekRange(startNs, stopNs); result != 0) {
+            return result;
+        }
+    }
+    m_wanted = Mode::Playing;
+    if (!setState(GST_STATE_PLAYING)) {
+        m_wanted = Mode::Stopped;
+        return code::kInternal;
+    }
+    return code::kSuccess;
+}
+
+uint32_t Device::waitForEnd()
+{
+    if (m_wanted != Mode::Playing) {
+        return code::kSuccess;
+    }
+    const int64_t endNs = m_stopNs >= 0 ? m_stopNs : m_lengthNs;
+    const double rate = m_speedPermille / 1000.0;
+    const auto remainingNs = static_cast<GstClockTime>(
+        std::max<int64_t>(0, endNs - positionNs()) / rate);
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
+    if (!waitForMessage(types, remainingNs + kWaitSlackNs) && m_wanted == Mode::Playing) {
+        stop();
+        return code::kInternal;
+    }
+    return m_failed && m_wanted != Mode::Playing && !m_ended ? code::kHardware : code::kSuccess;
+}
+
+uint32_t Device::pause()
+{
+    if (m_wanted != Mode::Paused) {
+        positionNs();
+        setState(GST_STATE_PAUSED);
+        m_wanted = Mode::Paused;
+    }
+    return code::kSuccess;
+}
+
+uint32_t Device::resume()
+{
+    switch (m_wanted) {
+    case Mode::Playing:
+        return code::kSuccess;
+    case Mode::Paused:
+        return play(std::nullopt, m_stopNs >= 0 ? std::optional<int64_t>(m_stopNs) : std::nullopt);
+    default:
+        return code::kNonapplicableFunction;
+    }
+}
+
+uint32_t Device::stop()
+{
+    if (m_wanted == Mode::Playing) {
+        positionNs();
+        setState(GST_STATE_PAUSED);
+    }
+    m_wanted = Mode::Stopped;
+    return code::kSuccess;
+}
+
+uint32_t Device::seek(int64_t targetNs)
+{
+    if (m_wanted == Mode::Playing) {
+        setState(GST_STATE_PAUSED);
+    }
+    m_wanted = Mode::Stopped;
+    const uint32_t result = seekRange(targetNs, -1);
+    if (result == 0 && targetNs >= m_lengthNs) {
+        // The pipeline cannot stand on the very end; the device can.
+        m_heldPositionNs = m_lengthNs;
+    }
+    return result;
+}
+
+uint32_t Device::setSpeed(uint32_t permille)
+{
+    m_speedPermille = permille;
+    if (m_wanted == Mode::Playing && !m_ended) {
+        return seekRange(positionNs(), m_stopNs);
+    }
+    return code::kSuccess;
+}
+
+uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
+{
+    drainBus();
+    const double rate = m_speedPermille / 1000.0;
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const auto stop = stopNs >= 0 ? static_cast<gint64>(stopNs) : static_cast<gint64>(GST_CLOCK_TIME_NONE);
+    if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs,
+                          GST_SEEK_TYPE_SET, stop)) {
+        return code::kInternal;
+    }
+    m_appliedRate = rate;
+    m_stopNs = stopNs;
+    m_ended = false;
+    m_heldPositionNs.reset();
+    m_lastPositionNs = startNs;
+    // A flushing seek prerolls again; waiting for it makes the next position answer exact.
+    waitForMessage(GST_MESSAGE_ASYNC_DONE, kSeekTimeoutNs);
+    return code::kSuccess;
+}
+
+uint32_t Device::putWindow(const Rect& rect)
+{
+    if (rect.width == 0 && rect.height == 0) {
+        m_destination.x = rect.x;
+        m_destination.y = rect.y;
+    } else {
+        m_destination = rect;
+    }
+    placeVideo();
+    return code::kSuccess;
+}
+
+void Device::placeVideo()
+{
+    if (!m_video.overlay || m_destination.width <= 0 || m_destination.height <= 0) {
+        return;
+    }
+    if (m_video.scaleCaps) {
+        CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT,
+                                         static_cast<gint>(m_destination.width), "height", G_TYPE_INT,
+                                         static_cast<gint>(m_destination.height),
+                                         "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
+        g_object_set(m_video.scaleCaps.get(), "caps", caps.get(), nullptr);
+    }
+    auto* overlay = GST_VIDEO_OVERLAY(m_video.overlay.get());
+    gst_video_overlay_set_render_rectangle(overlay, static_cast<gint>(m_destination.x),
+                                           static_cast<gint>(m_destination.y),
+                                           static_cast<gint>(m_destination.width),
+                                           static_cast<gint>(m_destination.height));
+    gst_video_overlay_expose(overlay);
+}
+
+}  // namespace zelko::mci

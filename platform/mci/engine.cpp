@@ -1,0 +1,82 @@
+#include "platform/mci/engine.h"
+
+#include "platform/mci/command_parser.h"
+#include "platform/mci/command_table.h"
+#include "platform/mci/errors.h"
+#include "platform/mci/session.h"
+#include "platform/mci/trace.h"
+
+#include <gst/gst.h>
+#include <gst/pbutils/pbutils.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zelko::mci {
+
+struct Engine::Impl {
+    Session session;
+    Trace trace;
+    // The reason behind the last failure, told by getErrorString for that code.
+    uint32_t lastCode = 0;
+    std::string lastDetail;
+};
+
+Engine::Engine() : m_impl(std::make_unique<Impl>())
+{
+    if (!gst_is_initialized()) {
+        gst_init(nullptr, nullptr);
+    }
+    gst_pb_utils_init();
+}
+
+Engine::~Engine() = default;
+
+uint32_t Engine::sendString(std::string_view command, char* reply, uint32_t replyLength,
+                            std::uintptr_t)
+{
+    if (reply != nullptr && replyLength > 0) {
+        reply[0] = '\0';
+    }
+    ParsedCommand parsed;
+    std::string text;
+    uint32_t result = parseCommand(command, parsed);
+    if (result == 0) {
+        m_impl->session.drainAll();
+        result = parsed.verb->handler(m_impl->session, parsed, text);
+    }
+    if (result == 0 && reply != nullptr && replyLength > 0) {
+        if (text.size() >= replyLength) {
+            result = code::kParamOverflow;
+        } else {
+            std::memcpy(reply, text.data(), text.size());
+            reply[text.size()] = '\0';
+        }
+    }
+    std::string detail = m_impl->session.takeDetail();
+    if (result != 0) {
+        m_impl->lastCode = result;
+        m_impl->lastDetail = std::move(detail);
+    }
+    m_impl->trace.record(result, command);
+    return result;
+}
+
+bool Engine::getErrorString(uint32_t errorCode, char* buffer, uint32_t length) const
+{
+    std::string_view text = errorDescription(errorCode);
+    if (text.empty()) {
+        return false;
+    }
+    if (errorCode == m_impl->lastCode && !m_impl->lastDetail.empty()) {
+        text = m_impl->lastDetail;
+    }
+    if (buffer != nullptr && length > 0) {
+        const size_t count = std::min<size_t>(text.size(), length - 1);
+        std::memcpy(buffer, text.data(), count);
+        buffer[count] = '\0';
+    }
+    return true;
+}
+
+}  // namespace zelko::mci

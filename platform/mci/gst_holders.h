@@ -1,0 +1,47 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <memory>
+
+namespace zelko::mci {
+
+// Owning holders for the GStreamer and GLib objects a device keeps, so that no path through
+// the engine can leak a reference.
+struct GstObjectUnref {
+    void operator()(gpointer object) const { gst_object_unref(object); }
+};
+struct GObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+struct GstMessageUnref {
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+struct GstCapsUnref {
+    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
+};
+struct GFreeDeleter {
+    void operator()(gpointer memory) const { g_free(memory); }
+};
+struct GErrorFree {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+
+using ElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
+using BusPtr = std::unique_ptr<GstBus, GstObjectUnref>;
+using PadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
+using MessagePtr = std::unique_ptr<GstMessage, GstMessageUnref>;
+using CapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
+using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+// Takes a floating element (as made by gst_element_factory_make) into an owning holder.
+inline ElementPtr adoptElement(GstElement* element)
+{
+    if (element != nullptr) {
+        gst_object_ref_sink(element);
+    }
+    return ElementPtr(element);
+}
+
+}  // namespace zelko::mci

@@ -1,0 +1,108 @@
+#include "platform/mci/sinks.h"
+
+#include <gst/video/videooverlay.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+namespace zelko::mci {
+
+namespace {
+
+ElementPtr makeNullSink(const char* name)
+{
+    ElementPtr sink = adoptElement(gst_element_factory_make("fakesink", name));
+    if (sink) {
+        g_object_set(sink.get(), "sync", TRUE, nullptr);
+    }
+    return sink;
+}
+
+// True when an element of this factory can be opened (reach READY) on this machine.
+bool opens(const char* factory)
+{
+    ElementPtr element = adoptElement(gst_element_factory_make(factory, nullptr));
+    if (!element) {
+        return false;
+    }
+    const bool ok = gst_element_set_state(element.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    gst_element_set_state(element.get(), GST_STATE_NULL);
+    return ok;
+}
+
+bool hasDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display != nullptr && *display != '\0';
+}
+
+}  // namespace
+
+ElementPtr makeAudioSink()
+{
+    // autoaudiosink picks a working output itself, but when there is none it falls back to a
+    // sink that does not follow the clock; so it is used only when a real output opens.
+    static std::once_flag probed;
+    static bool haveOutput = false;
+    std::call_once(probed, [] { haveOutput = opens("pulsesink") || opens("alsasink"); });
+    if (haveOutput) {
+        if (ElementPtr sink = adoptElement(gst_element_factory_make("autoaudiosink", nullptr))) {
+            return sink;
+        }
+    }
+    return makeNullSink("null-audio-sink");
+}
+
+VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
+{
+    VideoOutput output;
+    if (parentWindow != 0 && hasDisplay()) {
+        static std::once_flag probed;
+        static bool haveXv = false;
+        std::call_once(probed, [] { haveXv = opens("xvimagesink"); });
+        const char* factory = haveXv ? "xvimagesink" : "ximagesink";
+        output.overlay = adoptElement(gst_element_factory_make(factory, nullptr));
+    }
+    if (!output.overlay) {
+        output.sink = makeNullSink("null-video-sink");
+        return output;
+    }
+    g_object_set(output.overlay.get(), "handle-events", FALSE, "force-aspect-ratio", FALSE, nullptr);
+    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(output.overlay.get()),
+                                        static_cast<guintptr>(parentWindow));
+    gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(output.overlay.get()), FALSE);
+    if (g_str_has_prefix(GST_OBJECT_NAME(output.overlay.get()), "xvimagesink")) {
+        output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
+        return output;
+    }
+    // ximagesink draws the picture at its own size, so a scaler in front sizes it to the
+    // rectangle the video is placed in.
+    GstElement* bin = gst_bin_new("video-output");
+    GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+    GstElement* scale = gst_element_factory_make("videoscale", nullptr);
+    GstElement* caps = gst_element_factory_make("capsfilter", nullptr);
+    output.sink = adoptElement(bin);
+    if (convert == nullptr || scale == nullptr || caps == nullptr) {
+        for (GstElement* e : {convert, scale, caps}) {
+            if (e != nullptr) {
+                gst_object_unref(gst_object_ref_sink(e));
+            }
+        }
+        output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
+        return output;
+    }
+    output.scaleCaps.reset(GST_ELEMENT(gst_object_ref(caps)));
+    gst_bin_add_many(GST_BIN(bin), convert, scale, caps, output.overlay.get(), nullptr);
+    gst_element_link_many(convert, scale, caps, output.overlay.get(), nullptr);
+    PadPtr target(gst_element_get_static_pad(convert, "sink"));
+    gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
+    return output;
+}
+
+ElementPtr makeAudioFilter()
+{
+    return adoptElement(gst_element_factory_make("scaletempo", nullptr));
+}
+
+}  // namespace zelko::mci

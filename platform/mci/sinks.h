@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/mci/gst_holders.h"
+
+#include <cstdint>
+
+namespace zelko::mci {
+
+// A video output: the element playbin gets, and the element that draws into the parent window
+// (null when the video goes to a null sink).
+struct VideoOutput {
+    ElementPtr sink;
+    ElementPtr overlay;
+    ElementPtr scaleCaps;  // the capsfilter that sizes the picture for a sink that cannot scale
+};
+
+// The system's audio output when one can be opened, else a clock-synchronised null sink, so a
+// machine without a sound device still plays in real time. The probe runs once per process.
+ElementPtr makeAudioSink();
+
+// A sink drawing into the native X11 window `parentWindow` (XVideo when the server has it,
+// plain X images otherwise), or a clock-synchronised null sink when there is no parent or no
+// display. The sink never takes the window's input events: the window's owner handles them.
+VideoOutput makeVideoOutput(std::uintptr_t parentWindow);
+
+// The pitch-keeping tempo filter for rates other than 1, or null when it is not installed.
+ElementPtr makeAudioFilter();
+
+}  // namespace zelko::mci
