@@ -1,20 +1,54 @@
 #pragma once
 
+#include <QColor>
+#include <QRect>
 #include <QWidget>
 
 // The position slider: a rail and a thumb drawn from images of our own. A put of the value
-// never raises ThumbMoved; a drag of the thumb or a click on the rail by the user does.
+// never raises ThumbMoved; a drag of the thumb or a click on the rail by the user does, once,
+// when the button is released (one seek per gesture). While the user holds the thumb, puts
+// from the program are ignored so the thumb does not jump back under the pointer.
 class CpvSlider : public QWidget {
     Q_OBJECT
 public:
-    explicit CpvSlider(QWidget* parent = nullptr);
+    explicit CpvSlider(QWidget* parent = nullptr);  // range -1..100, value -1
 
     int Value() const;
-    void SetValue(int value);  // clamped to the range; no event
+    void SetValue(int value);  // clamped to the range; no event; the value held does nothing
     int Min() const;
     int Max() const;
-    void SetRange(int min, int max);
+    void SetRange(int min, int max);  // swapped when min > max; the value is clamped, no event
+
+    void SetBackColor(const QColor& color);
+    QColor BackColor() const;
+
+    bool IsDragging() const;
+    QRect ThumbRect() const;        // where the thumb is drawn, in widget pixels
+    int XForValue(int value) const;  // the thumb's centre for that value
+
+    QSize sizeHint() const override;
 
 signals:
     void ThumbMoved(int value);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    int travel() const;
+    int valueForThumbLeft(int left) const;
+    void moveThumbTo(int left);
+
+    int m_min = -1;
+    int m_max = 100;
+    int m_value = -1;
+    QColor m_back = Qt::black;
+    bool m_dragging = false;
+    bool m_pressedOnRail = false;
+    int m_grabOffset = 0;
+    int m_valueAtPress = 0;
 };

@@ -1,0 +1,110 @@
+#include "player/controls/asx_toolbar.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "player/controls/toolbar_button.h"
+
+AsxToolbar::AsxToolbar(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+void AsxToolbar::AddButton(const QString& caption, const QString& key, const QString& toolTip) {
+    auto* button = new ToolbarButton(caption, key, this);
+    button->setToolTip(toolTip);
+    const int index = static_cast<int>(m_buttons.size()) + 1;
+    // clicked() comes only from the user (or click()), never from SetButtonPressed.
+    connect(button, &QAbstractButton::clicked, this, [this, index, button] { emit ButtonClick(index, button->Key()); });
+    m_buttons.push_back(button);
+    restyle();
+    layoutButtons();
+    button->show();
+}
+
+int AsxToolbar::ButtonCount() const { return static_cast<int>(m_buttons.size()); }
+
+ToolbarButton* AsxToolbar::at(int index) const {
+    if (index < 1 || index > ButtonCount()) return nullptr;
+    return m_buttons[static_cast<size_t>(index - 1)];
+}
+
+QAbstractButton* AsxToolbar::Button(int index) const { return at(index); }
+
+QString AsxToolbar::Caption(int index) const { return at(index) ? at(index)->text() : QString(); }
+
+QString AsxToolbar::Key(int index) const { return at(index) ? at(index)->Key() : QString(); }
+
+bool AsxToolbar::ButtonPressed(int index) const { return at(index) && at(index)->Latched(); }
+
+void AsxToolbar::SetButtonPressed(int index, bool pressed) {
+    if (ToolbarButton* button = at(index)) button->SetLatched(pressed);
+}
+
+void AsxToolbar::SetButtonGap(int pixels) {
+    m_gap = std::max(0, pixels);
+    layoutButtons();
+}
+
+int AsxToolbar::ButtonGap() const { return m_gap; }
+
+void AsxToolbar::SetColors(const QColor& text, const QColor& back) {
+    m_text = text;
+    m_back = back;
+    restyle();
+    update();
+}
+
+QColor AsxToolbar::TextColor() const { return m_text; }
+
+QColor AsxToolbar::BackColor() const { return m_back; }
+
+void AsxToolbar::SetAppearance(int appearance) {
+    m_appearance = appearance;
+    restyle();
+}
+
+int AsxToolbar::Appearance() const { return m_appearance; }
+
+void AsxToolbar::SetBorderStyle(int style) {
+    m_borderStyle = style;
+    restyle();
+}
+
+int AsxToolbar::BorderStyle() const { return m_borderStyle; }
+
+void AsxToolbar::SetAutoSize(bool autoSize) {
+    m_autoSize = autoSize;
+    layoutButtons();
+}
+
+bool AsxToolbar::AutoSize() const { return m_autoSize; }
+
+void AsxToolbar::restyle() {
+    for (ToolbarButton* button : m_buttons) button->SetLook(m_text, m_back, m_appearance != 0, m_borderStyle != 0);
+}
+
+void AsxToolbar::layoutButtons() {
+    int widest = 0;
+    for (const ToolbarButton* button : m_buttons) widest = std::max(widest, button->sizeHint().width());
+    int x = 0;
+    for (ToolbarButton* button : m_buttons) {
+        const int w = m_autoSize ? button->sizeHint().width() : widest;
+        button->setGeometry(x, 0, w, height());
+        x += w + m_gap;
+    }
+}
+
+void AsxToolbar::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), m_back);
+}
+
+void AsxToolbar::resizeEvent(QResizeEvent* event) {
+    layoutButtons();
+    QWidget::resizeEvent(event);
+}
+
+void AsxToolbar::changeEvent(QEvent* event) {
+    // Captions measure differently in a new font.
+    if (event->type() == QEvent::FontChange) layoutButtons();
+    QWidget::changeEvent(event);
+}

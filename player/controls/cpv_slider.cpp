@@ -1,0 +1,126 @@
+#include "player/controls/cpv_slider.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "player/controls/slider_images.h"
+
+using zelko::controls::RailImage;
+using zelko::controls::ThumbImage;
+
+CpvSlider::CpvSlider(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+int CpvSlider::Value() const { return m_value; }
+
+void CpvSlider::SetValue(int value) {
+    if (m_dragging) return;
+    value = std::clamp(value, m_min, m_max);
+    if (value == m_value) return;
+    m_value = value;
+    update();
+}
+
+int CpvSlider::Min() const { return m_min; }
+
+int CpvSlider::Max() const { return m_max; }
+
+void CpvSlider::SetRange(int min, int max) {
+    if (min > max) std::swap(min, max);
+    m_min = min;
+    m_max = max;
+    m_value = std::clamp(m_value, m_min, m_max);
+    update();
+}
+
+void CpvSlider::SetBackColor(const QColor& color) {
+    m_back = color;
+    update();
+}
+
+QColor CpvSlider::BackColor() const { return m_back; }
+
+bool CpvSlider::IsDragging() const { return m_dragging; }
+
+QSize CpvSlider::sizeHint() const { return {226, 16}; }
+
+int CpvSlider::travel() const { return std::max(0, width() - ThumbImage().width()); }
+
+QRect CpvSlider::ThumbRect() const {
+    const QSize thumb = ThumbImage().size();
+    const int span = m_max - m_min;
+    const int left = span == 0 ? 0 : static_cast<int>(std::lround(double(m_value - m_min) * travel() / span));
+    return {QPoint(left, (height() - thumb.height()) / 2), thumb};
+}
+
+int CpvSlider::XForValue(int value) const {
+    const int span = m_max - m_min;
+    const int clamped = std::clamp(value, m_min, m_max);
+    const int left = span == 0 ? 0 : static_cast<int>(std::lround(double(clamped - m_min) * travel() / span));
+    return left + ThumbImage().width() / 2;
+}
+
+int CpvSlider::valueForThumbLeft(int left) const {
+    if (travel() == 0) return m_min;
+    const double fraction = std::clamp(double(left) / travel(), 0.0, 1.0);
+    return m_min + static_cast<int>(std::lround(fraction * (m_max - m_min)));
+}
+
+void CpvSlider::moveThumbTo(int left) {
+    const int value = valueForThumbLeft(left);
+    if (value == m_value) return;
+    m_value = value;
+    update();
+}
+
+void CpvSlider::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), m_back);
+    const QImage& rail = RailImage();
+    // The rail keeps its own height and spans the widget, less a 2-pixel margin each side.
+    const QRect railRect(2, (height() - rail.height()) / 2, std::max(0, width() - 4), rail.height());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(railRect, rail);
+    p.drawImage(ThumbRect().topLeft(), ThumbImage());
+}
+
+void CpvSlider::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    const int x = static_cast<int>(event->position().x());
+    m_valueAtPress = m_value;
+    m_dragging = true;
+    const QRect thumb = ThumbRect();
+    m_pressedOnRail = !(x >= thumb.left() && x <= thumb.right());
+    if (m_pressedOnRail) {
+        // A click on the rail brings the thumb's centre under the pointer; holding on drags it.
+        m_grabOffset = thumb.width() / 2;
+        moveThumbTo(x - m_grabOffset);
+    } else {
+        m_grabOffset = x - thumb.left();
+    }
+}
+
+void CpvSlider::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_dragging) return;
+    moveThumbTo(static_cast<int>(event->position().x()) - m_grabOffset);
+}
+
+void CpvSlider::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_dragging || event->button() != Qt::LeftButton) return;
+    moveThumbTo(static_cast<int>(event->position().x()) - m_grabOffset);
+    m_dragging = false;
+    if (m_pressedOnRail || m_value != m_valueAtPress) emit ThumbMoved(m_value);
+}
+
+void CpvSlider::hideEvent(QHideEvent* event) {
+    // A gesture cut short by hiding is dropped: no seek, and puts apply again.
+    m_dragging = false;
+    QWidget::hideEvent(event);
+}

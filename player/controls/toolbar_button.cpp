@@ -1,0 +1,88 @@
+#include "player/controls/toolbar_button.h"
+
+#include <QPainter>
+
+namespace {
+
+constexpr int kPaddingX = 4;
+constexpr int kPaddingY = 3;
+
+// A latched button shows on a lifted back colour so it reads as "on" even in a flat look.
+QColor latchedBack(const QColor& back) {
+    return back.lightness() < 64 ? QColor(0, 72, 0) : back.darker(130);
+}
+
+void drawEdge(QPainter& p, const QRect& r, bool sunk, bool threeD, const QColor& flatColour) {
+    if (!threeD) {
+        p.setPen(flatColour);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        return;
+    }
+    const QColor light(190, 190, 190);
+    const QColor dark(70, 70, 70);
+    p.setPen(sunk ? dark : light);
+    p.drawLine(r.topLeft(), r.topRight());
+    p.drawLine(r.topLeft(), r.bottomLeft());
+    p.setPen(sunk ? light : dark);
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.drawLine(r.topRight(), r.bottomRight());
+}
+
+}  // namespace
+
+ToolbarButton::ToolbarButton(const QString& caption, const QString& key, QWidget* parent)
+    : QAbstractButton(parent), m_key(key) {
+    setText(caption);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+}
+
+QString ToolbarButton::Key() const { return m_key; }
+
+bool ToolbarButton::Latched() const { return m_latched; }
+
+void ToolbarButton::SetLatched(bool latched) {
+    if (latched == m_latched) return;
+    m_latched = latched;
+    update();
+}
+
+void ToolbarButton::SetLook(const QColor& text, const QColor& back, bool threeD, bool hotTrack) {
+    m_text = text;
+    m_back = back;
+    m_threeD = threeD;
+    m_hotTrack = hotTrack;
+    update();
+}
+
+QSize ToolbarButton::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 2 * kPaddingX, metrics.height() + 2 * kPaddingY};
+}
+
+void ToolbarButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const bool sunk = m_latched || isDown();
+    p.fillRect(rect(), m_latched ? latchedBack(m_back) : m_back);
+    if (sunk)
+        drawEdge(p, rect(), true, m_threeD, m_text);
+    else if (m_hover && m_hotTrack)
+        drawEdge(p, rect(), false, m_threeD, m_text);
+    p.setPen(m_text);
+    p.setFont(font());
+    // Held or latched, the caption moves one pixel down and right as on a pushed key.
+    const QRect textRect = rect().adjusted(kPaddingX, 0, -kPaddingX, 0).translated(sunk ? 1 : 0, sunk ? 1 : 0);
+    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+}
+
+void ToolbarButton::enterEvent(QEnterEvent* event) {
+    m_hover = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void ToolbarButton::leaveEvent(QEvent* event) {
+    m_hover = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}

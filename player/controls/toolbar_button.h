@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+
+// One button of an AsxToolbar: its caption drawn as written (trailing blanks widen it), a sunk
+// and lit look while latched or held down, a raised edge under the pointer when hot-tracking.
+class ToolbarButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    ToolbarButton(const QString& caption, const QString& key, QWidget* parent);
+
+    QString Key() const;
+    bool Latched() const;
+    void SetLatched(bool latched);
+    void SetLook(const QColor& text, const QColor& back, bool threeD, bool hotTrack);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QString m_key;
+    bool m_latched = false;
+    bool m_hover = false;
+    QColor m_text = Qt::green;
+    QColor m_back = Qt::black;
+    bool m_threeD = true;
+    bool m_hotTrack = true;
+};
