@@ -2,22 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QSignalSpy>
 
 #include "player/controls/slider_images.h"
+#include "tests/helpers/slider_gestures.h"
 
 namespace {
 
-// The pointer as the user works it: events delivered to the real widget through the
-// application, as the window system would.
+using zelko::test::ClickRailAt;
+using zelko::test::DragThumbTo;
+
 void mouse(QWidget& w, QEvent::Type type, int x, Qt::MouseButton button = Qt::LeftButton) {
-    const QPointF pos(x, w.height() / 2);
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent event(type, pos, w.mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(&w, &event);
+    zelko::test::sendMouse(w, type, x, button);
 }
 
 void drag(CpvSlider& slider, int fromX, std::initializer_list<int> path) {
@@ -88,7 +84,7 @@ TEST_F(CpvSliderTest, DraggingTheThumbRaisesOneThumbMovedOnRelease) {
 
 TEST_F(CpvSliderTest, ClickOnTheRailMovesTheThumbThereAndRaisesThumbMoved) {
     slider.SetValue(10);
-    drag(slider, slider.XForValue(75), {});
+    ClickRailAt(slider, 75);
     ASSERT_EQ(moved.count(), 1);
     EXPECT_EQ(moved.at(0).at(0).toInt(), 75);
     EXPECT_EQ(slider.Value(), 75);
@@ -111,6 +107,15 @@ TEST_F(CpvSliderTest, DragPastTheEndsStopsAtTheRange) {
     drag(slider, slider.XForValue(100), {-300});
     EXPECT_EQ(slider.Value(), -1);
     ASSERT_EQ(moved.count(), 2);
+    EXPECT_EQ(moved.at(1).at(0).toInt(), -1);
+}
+
+TEST_F(CpvSliderTest, TestGestureHelpersActAsTheUser) {
+    slider.SetValue(0);
+    DragThumbTo(slider, 64);
+    ClickRailAt(slider, -1);
+    ASSERT_EQ(moved.count(), 2);
+    EXPECT_EQ(moved.at(0).at(0).toInt(), 64);
     EXPECT_EQ(moved.at(1).at(0).toInt(), -1);
 }
 
