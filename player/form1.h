@@ -135,7 +135,6 @@ private:
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
     enum class PauseRelease { AfterAlias, AfterName };  // when a play procedure releases Pause
     static QString SelectedText(const QListWidget* list);  // empty when nothing is selected
-    int32_t Picture1Handle() const;  // Picture1's native window: the parent of the video
     static void EnableTimer(QTimer* timer);
     void ResetElapsed();
     void OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp

@@ -1,0 +1,41 @@
+// End of media: every 100 ms TimerAtEndFile asks whether the open file has reached its end,
+// then replays the selected entry (Auto Replay), moves on to the next one, or stops after the
+// last. Fullscreen playback stays fullscreen.
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTimer>
+
+#include "player/form1.h"
+
+void Form1::TimerAtEndFile_Timer()
+{
+    // A fresh length every tick: the file may have changed since the last one. Nothing open,
+    // or an open that failed, reads as "not at the end", so a failed entry is not retried.
+    int32_t lengthFrames = 0;
+    if (!Media.IsAtEnd(mAlias, lengthFrames))
+        return;
+
+    TimerMisc->stop();
+    mElapsedSeconds = 0;
+    Timerscroll->stop();
+
+    if (Check->checkState() == Qt::Checked) {
+        PlayEntryInCurrentMode();
+        return;
+    }
+    // The last entry ends the run: the list does not wrap around. With nothing selected (-1)
+    // the first entry is next.
+    const int index = List1->currentRow();
+    if (index == List1->count() - 1)
+        return;
+    List1->setCurrentRow(index + 1);
+    PlayEntryInCurrentMode();
+}
+
+void Form1::PlayEntryInCurrentMode()
+{
+    if (IsMaximized())
+        PlaySelectedFullscreen();
+    else
+        PlaySelected();
+}

@@ -1,0 +1,110 @@
+// Fullscreen mode and the keys of txtfull. The window state is the mode: maximized is
+// fullscreen, normal is the normal window; nothing else records it.
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScreen>
+#include <QTimer>
+
+#include "helpers/twips.h"
+#include "player/controls/asx_toolbar.h"
+#include "player/form1.h"
+#include "player/video_host.h"
+
+namespace {
+
+// Windows virtual-key codes, which is how the key handler receives its keys.
+constexpr int kKeyEscape = 27;
+constexpr int kKeyF1 = 112;
+constexpr int kKeyF2 = 113;
+constexpr int kKeyF3 = 114;
+constexpr int kKeyF4 = 115;
+
+constexpr int kVideoTopTwips = 3570;
+constexpr int kStoppedPictureTopTwips = 4095;
+constexpr int kStoppedPictureLeftTwips = 1365;
+constexpr int kPauseButton = 2;
+
+}  // namespace
+
+void Form1::MaximizeOverPicture1()
+{
+    if (!IsMaximized())
+        m_normalGeometry = geometry();
+    // The screen's geometry is set as well as the state, so the size read right after is the
+    // screen's even before a window manager has answered the request (or where there is none).
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        setGeometry(screen->geometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
+    SetTwipsGeometry(Picture1, 0, 0, WidthTwips(), HeightTwips());
+}
+
+void Form1::RestoreForm()
+{
+    if (!IsMaximized())
+        return;
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+    // A window manager may not give back the exact rectangle it had before, and without one
+    // nothing would: put it back ourselves.
+    if (m_normalGeometry.isValid())
+        setGeometry(m_normalGeometry);
+}
+
+void Form1::PlaceVideoInPicture1()
+{
+    // Width and height 0: the media layer takes Picture1's present size.
+    int32_t width = 0;
+    int32_t height = 0;
+    mResult = Media.PlaceVideoWindow(Picture1->WindowHandle(), mAlias, 0, 0, width, height);
+}
+
+void Form1::GoFullscreen()
+{
+    MaximizeOverPicture1();
+    txtfull->setFocus();
+    PlaceVideoInPicture1();
+}
+
+void Form1::txtfull_KeyDown(int keyCode, int /*shift*/)
+{
+    switch (keyCode) {
+    case kKeyEscape: LeaveFullscreen(); break;
+    case kKeyF1: PlaySelectedFullscreen(); break;
+    case kKeyF2: PausePlayback(); break;
+    case kKeyF3: StopAndLeaveFullscreen(); break;
+    case kKeyF4: SlowMotion(); break;
+    default: break;
+    }
+}
+
+// Esc: back to the normal window sized for the video stored at the start; playback goes on.
+void Form1::LeaveFullscreen()
+{
+    SetTwipsGeometry(Picture1, LeftTwips(Picture1), kVideoTopTwips, WidthTwips(Picture1), HeightTwips(Picture1));
+    RestoreForm();
+    if (Media.GetVideoSize(mAlias, "cx") != -1)
+        ArrangeNormalWindow(mVideoCx, mVideoCy);
+    else
+        ArrangeNormalWindow(-1, -1);
+    PlaceVideoInPicture1();
+    List1->setFocus();
+}
+
+// F3: stop, and back to the normal window at the size it had before; the picture goes to a
+// fixed place below the visible area with the stored video size.
+void Form1::StopAndLeaveFullscreen()
+{
+    asxToolbar1->SetButtonPressed(kPauseButton, false);
+    mResult = Media.StopMedia(mAlias);
+    ShowResult();
+    const bool hasVideo = mVideoCx != -1 && mVideoCy != -1;
+    SetTwipsGeometry(Picture1, kStoppedPictureLeftTwips, kStoppedPictureTopTwips,
+                     hasVideo ? static_cast<double>(mVideoCx) * kTwipsPerPixel : WidthTwips(Picture1),
+                     hasVideo ? static_cast<double>(mVideoCy) * kTwipsPerPixel : HeightTwips(Picture1));
+    PlaceVideoInPicture1();
+    RestoreForm();
+    List1->setFocus();
+    TimerMisc->stop();
+}

@@ -1,0 +1,43 @@
+// The playback monitor and the slider seek. Twice a second the monitor shows where playback
+// stands on the slider, the LED bar and the time label; moving the slider's thumb seeks there.
+#include <QLabel>
+#include <QLocale>
+
+#include "media/reply_parse.h"
+#include "meter/meter3.h"
+#include "player/controls/cpv_slider.h"
+#include "player/elapsed_time.h"
+#include "player/form1.h"
+
+void Form1::TimerMisc_Timer()
+{
+    const int32_t percent = Media.GetPercentPlayed(mAlias);
+    mPercentPlayed = percent;
+    // -1 (no position) leaves the LED bar as it was; the slider shows -1, which is in its range.
+    if (percent != -1) {
+        if (const auto half = zelko::media::roundHalfEven(percent / 2.0))
+            Meter31->SetValue(static_cast<int16_t>(*half));
+    }
+    cpvSlider1->SetValue(percent);
+
+    const zelko::player::ElapsedTime elapsed = zelko::player::elapsedFromPercent(percent, mTotalSeconds);
+    mElapsedSeconds = elapsed.seconds;
+    mElapsedMinutes = elapsed.minutes;
+    mElapsedSecondsPart = elapsed.secondsPart;
+    mElapsedSecondsText = elapsed.secondsText;
+    lbcurrentime->setText(zelko::player::timeCaption(percent, elapsed, mTotalMinutes, mTotalSecondsText));
+}
+
+void Form1::cpvSlider1_ThumbMoved(int /*value*/)
+{
+    // Each step that fails is skipped: a frame count that is not a number (nothing played yet)
+    // or a target beyond 32 bits keeps the previous target, and the seek is sent regardless.
+    const int32_t percent = cpvSlider1->Value();
+    bool isNumber = false;
+    const double frames = QLocale().toDouble(LbTotalFrames->text(), &isNumber);
+    if (isNumber) {
+        if (const auto target = zelko::media::roundHalfEven(frames * percent / 100))
+            mSeekFrame = *target;
+    }
+    mResult = Media.SeekMedia(mAlias, mSeekFrame);
+}

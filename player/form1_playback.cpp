@@ -1,0 +1,126 @@
+// Playback start: the selected playlist entry becomes the one open device, "movie", and plays,
+// in the normal window (which grows to the video) or over the whole screen.
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+
+#include "helpers/twips.h"
+#include "player/controls/asx_toolbar.h"
+#include "player/elapsed_time.h"
+#include "player/form1.h"
+#include "player/video_host.h"
+
+namespace {
+
+// The normal form without a video area is 3570 twips high; the video area starts at its
+// bottom edge, keeps a 315-twip margin below the video and is centred on the mid-line 3450.
+constexpr int kNormalHeightTwips = 3570;
+constexpr int kMarginBelowVideoTwips = 315;
+constexpr double kMidLineTwips = 3450;
+constexpr int kPauseButton = 2;
+
+}  // namespace
+
+QString Form1::SelectedText(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
+    return item ? item->text() : QString();
+}
+
+void Form1::EnableTimer(QTimer* timer)
+{
+    // Enabling a running timer keeps its phase, as re-enabling a window timer does.
+    if (!timer->isActive())
+        timer->start();
+}
+
+void Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
+{
+    if (cx == -1) {
+        SetHeightTwips(kNormalHeightTwips);
+        return;
+    }
+    SetHeightTwips(cy * kTwipsPerPixel + kNormalHeightTwips + kMarginBelowVideoTwips);
+    const double width = static_cast<double>(cx) * kTwipsPerPixel;
+    SetTwipsGeometry(Picture1, kMidLineTwips - width / 2, TopTwips(Picture1), width,
+                     static_cast<double>(cy) * kTwipsPerPixel);
+}
+
+// What both play procedures do between resetting the elapsed time and playing; they differ in
+// when the Pause button is released. The open's result is shown but not tested: a failed open makes the queries below give -1.
+void Form1::OpenSelectedAndFillLabels(PauseRelease release)
+{
+    mResult = Media.CloseAllMedia();
+    mAlias = "movie";
+    mDeviceType = "MPEGVideo";
+    if (release == PauseRelease::AfterAlias)
+        asxToolbar1->SetButtonPressed(kPauseButton, false);
+    mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, QFile::encodeName(SelectedText(List2)).toStdString(),
+                              mDeviceType);
+    ShowResult();
+    Lbname->setText(SelectedText(List1));
+    if (release == PauseRelease::AfterName)
+        asxToolbar1->SetButtonPressed(kPauseButton, false);
+    mVideoCx = Media.GetVideoSize(mAlias, "cx");
+    mVideoCy = Media.GetVideoSize(mAlias, "cy");
+    LbActualCx->setText(QString::number(Media.GetVideoSize(mAlias, "cx")));
+    LbActualCy->setText(QString::number(Media.GetVideoSize(mAlias, "cy")));
+    LbFramesPerSecond->setText(QString::number(Media.GetFramesPerSecond(mAlias)));
+    LbTotalFrames->setText(QString::number(Media.GetTotalFrames(mAlias)));
+
+    const zelko::player::LengthBreakdown length = zelko::player::breakDownLength(Media.GetLengthMs(mAlias));
+    mTotalSeconds = length.totalSeconds;
+    mTotalMinutes = length.minutes;
+    mTotalSecondsPart = length.secondsPart;
+    mTotalSecondsText = length.secondsText;
+
+    LbCurrentRate->setText(QString::number(Media.GetPlaybackSpeed(mAlias)) + QStringLiteral(" %"));
+}
+
+void Form1::ResetElapsed()
+{
+    mElapsedSeconds = 0;
+    mElapsedMinutes = 0;
+    mElapsedSecondsPart = 0;
+}
+
+void Form1::PlaySelected()
+{
+    ResetElapsed();
+    OpenSelectedAndFillLabels(PauseRelease::AfterName);
+    mResult = Media.PlayMedia(mAlias, "", "");
+    ShowResult();
+    EnableTimer(TimerAtEndFile);
+    if (mResult != "Success")
+        return;
+    EnableTimer(TimerMisc);
+    if (Media.GetVideoSize(mAlias, "cx") == -1) {
+        ArrangeNormalWindow(-1, -1);
+    } else {
+        const int32_t cx = Media.GetVideoSize(mAlias, "cx");
+        const int32_t cy = Media.GetVideoSize(mAlias, "cy");
+        ArrangeNormalWindow(cx, cy);
+    }
+    EnableTimer(TimerAtEndFile);
+    EnableTimer(Timerscroll);
+}
+
+// Leaves TimerAtEndFile alone: it runs already when this is reached from its own tick or from
+// a key in fullscreen mode.
+void Form1::PlaySelectedFullscreen()
+{
+    ResetElapsed();
+    asxToolbar1->SetButtonPressed(kPauseButton, false);
+    OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
+    mResult = Media.PlayMedia(mAlias, "", "");
+    ShowResult();
+    if (mResult != "Success")
+        return;
+    EnableTimer(TimerMisc);
+    MaximizeOverPicture1();
+    PlaceVideoInPicture1();
+    txtfull->setFocus();
+    EnableTimer(Timerscroll);
+}
