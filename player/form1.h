@@ -120,6 +120,9 @@ public:
     // The caption of LbResult: "Result calling Function is : " followed by mResult.
     void ShowResult();
 
+    // The file-open dialog's filter: description and pattern pairs separated by "|".
+    static const char* const kMediaFilter;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -129,6 +132,10 @@ private:
     void CreateControls();     // form1_layout.cpp
     void ConnectHandlers();    // form1.cpp
     void ArrangeNormalWindow(int32_t cx, int32_t cy);  // form1_playback.cpp
+    void PlaylistAdd();        // form1_playlist.cpp
+    void PlaylistRemove();
+    void PlaylistClearAll();
+    void EndTitlePass();       // form1_chrome.cpp
     bool m_unloaded = false;   // the close request and unload run once
     bool m_scrolling = false;  // a title pass is running; further ticks are dropped
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+class QWidget;
+
+// Turns SIGTERM, SIGINT and SIGHUP into a close of the window, through the same close request
+// and unload as the Close button, so a kill or a lost terminal still saves the playlist. The
+// handler only writes a byte to a pipe; the window is closed on the UI thread when the event
+// loop reads it. One instance per process.
+class CloseOnSignal : public QObject {
+    Q_OBJECT
+public:
+    explicit CloseOnSignal(QWidget* window, QObject* parent = nullptr);
+    ~CloseOnSignal() override;
+
+    bool IsInstalled() const { return m_notifier != nullptr; }
+
+private:
+    void onSignalled();
+
+    QWidget* m_window;
+    QSocketNotifier* m_notifier = nullptr;
+};

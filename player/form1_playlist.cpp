@@ -1,0 +1,70 @@
+// The playlist toolbar and the selection: List1 (titles) and List2 (full paths) change
+// together, and List2's selection follows List1's.
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include "player/controls/common_dialog.h"
+#include "player/form1.h"
+#include "player/playlist_file.h"
+
+const char* const Form1::kMediaFilter =
+    "All media |*.mp3;*.mp2;*.wav;*.midi;*.mid;*.au;*.aiff;*.rmi;*.mpg;*.mpeg;*.avi;*.vob"
+    "|All audio |*.mp3;*.mp2;*.wav;*.midi;*.mid"
+    "|All video |*.mpg;*.mpeg;*.avi;*.vob"
+    "|mp3 (*.mp3)|*.mp3|wav (*.wav)|*.wav|au(*.au)|*.au|aiff(*.aiff)|*.aiff|rmi(*.rmi)|*.rmi"
+    "|avi(*.avi)|*.avi|mpg(*.mpg)|*.mpg|mpge(*.mpge)|*.mpge|mid(*.mid)|*.mid|midi(*.midi)|*.midi"
+    "|DVD(*.vob)|*.vob";
+
+void Form1::asxToolbar2_ButtonClick(int index, const QString&)
+{
+    switch (index) {
+    case 1: PlaylistAdd(); break;
+    case 2: PlaylistRemove(); break;
+    case 3: PlaylistClearAll(); break;
+    default: break;
+    }
+}
+
+void Form1::List1_Click()
+{
+    List2->setCurrentRow(List1->currentRow());
+}
+
+void Form1::PlaylistAdd()
+{
+    // A cancelled dialog adds nothing. A name with a line break in it (possible on Linux) is
+    // refused too: the playlist files could not hold it and would not be written at all.
+    if (!CommonDialog1->ShowOpen() || m_unloaded)
+        return;
+    const QString title = CommonDialog1->FileTitle();
+    const QString path = CommonDialog1->FileName();
+    if (!IsPlaylistEntryStorable(title) || !IsPlaylistEntryStorable(path))
+        return;
+    List1->addItem(title);
+    List2->addItem(path);
+    List1->setCurrentRow(List1->count() - 1);  // List1_Click selects it in List2 too
+}
+
+void Form1::PlaylistRemove()
+{
+    // Both entries go, and afterwards nothing is selected in either list. List1's handler is
+    // held back while its entry goes, since the list would select the next entry meanwhile.
+    const int titleRow = List1->currentRow();
+    const int pathRow = List2->currentRow();
+    {
+        const QSignalBlocker quiet(List1);
+        if (titleRow >= 0)
+            delete List1->takeItem(titleRow);
+        List1->setCurrentRow(-1);
+    }
+    if (pathRow >= 0)
+        delete List2->takeItem(pathRow);
+    List2->setCurrentRow(-1);
+}
+
+void Form1::PlaylistClearAll()
+{
+    // Playback is not touched: a file that is playing plays on.
+    List1->clear();
+    List2->clear();
+}
