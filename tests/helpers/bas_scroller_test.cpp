@@ -173,6 +173,24 @@ TEST(ScrollText, PassEndsWhenTheTargetsWindowIsClosedAndDeleted) {
     EXPECT_TRUE(alive.isNull());
 }
 
+TEST(ScrollText, PassEndsWhenTheApplicationLeavesItsEventLoop) {
+    auto box = makeStrip();
+    int steps = 0;
+    bool returned = false;
+    QObject::connect(box.get(), &PictureBox::Clearing, [&] {
+        if (++steps == 3) QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    });
+    // The pass runs inside the application's loop, as a Timerscroll tick does.
+    QTimer::singleShot(0, [&] {
+        basScroller::ScrollText(box.get(), "a title", 12, 1, 0.1, kBlue);
+        returned = true;
+    });
+    QCoreApplication::exec();
+    EXPECT_TRUE(returned);
+    EXPECT_LE(steps, 4);
+    EXPECT_FALSE(basScroller::IsScrolling());
+}
+
 TEST(ScrollText, ATickDuringAPassSeesItRunningAndCannotStartAnother) {
     auto box = makeStrip();
     EXPECT_FALSE(basScroller::IsScrolling());
