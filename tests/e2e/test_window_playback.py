@@ -61,8 +61,12 @@ def play_first_entry(ctx, p, trace, rows, long_path):
     x, y, w, _ = p.wait_geometry(lambda g: g[3] == 499, 20, "the window to grow to 499 px")
     assert w == 460, f"window width {w} after growing"
     ctx.step("see the colour bars in Picture1 (70, 238, 320x240)")
-    wait_until(lambda: z.colour_bars_shown(p.screenshot(), 70, z.PICTURE1_TOP, 320, 240),
+    # The bars must show while this file plays, not only once the next one has been opened.
+    wait_until(lambda: z.colour_bars_shown(p.screenshot(), 70, z.PICTURE1_TOP, 320, 240) or
+               any(e[2].startswith("open ") for e in trace.lines()[i + 1:]),
                20, "the video's colour bars in Picture1")
+    assert not any(e[2].startswith("open ") for e in trace.lines()[i + 1:]), \
+        "long.mpg ended before its whole 320x240 picture showed in Picture1"
     return (x, y, w, 499)
 
 
