@@ -15,6 +15,7 @@ namespace zelko::mci {
 namespace {
 
 constexpr GstClockTime kPrerollTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kPrerollSliceNs = 100 * GST_MSECOND;
 constexpr GstClockTime kDurationTimeoutNs = 300 * GST_MSECOND;
 constexpr GstClockTime kDiscoverTimeoutNs = 3 * GST_SECOND;
 constexpr size_t kMaxDescription = 127;
@@ -24,11 +25,13 @@ constexpr size_t kMaxDescription = 127;
 GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer)
 {
     constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
-                                                       GST_MESSAGE_ASYNC_DONE |
+                                                       GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_APPLICATION |
                                                        GST_MESSAGE_DURATION_CHANGED);
     if ((GST_MESSAGE_TYPE(message) & kKept) != 0 || gst_is_missing_plugin_message(message)) {
         return GST_BUS_PASS;
     }
+    // A dropped message is the handler's to release.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
@@ -70,6 +73,22 @@ int64_t discoverLengthNs(const char* uri)
     return GST_CLOCK_TIME_IS_VALID(duration) ? static_cast<int64_t>(duration) : 0;
 }
 
+bool containsFactory(GstBin* bin, const char* factoryName)
+{
+    bool found = false;
+    GstIterator* iterator = gst_bin_iterate_recurse(bin);
+    GValue item = G_VALUE_INIT;
+    while (!found && gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
+        GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+        found = factory != nullptr &&
+                g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(iterator);
+    return found;
+}
+
 }  // namespace
 
 uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
@@ -109,6 +128,8 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
     if (audioFilter) {
         g_object_set(playbin, "audio-filter", audioFilter.get(), nullptr);
     }
+    created->m_range.attach(created->m_video.sink.get(), playbin);
+    created->m_range.attach(audioSink.get(), playbin);
     if (const uint32_t result = created->preroll(detail); result != 0) {
         return result;
     }
@@ -122,20 +143,35 @@ Device::~Device()
         gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
     }
     if (m_bus) {
+        // Queued messages hold references to the pipeline's elements; dropping them lets the
+        // pipeline go.
+        gst_bus_set_flushing(m_bus.get(), TRUE);
         gst_bus_set_sync_handler(m_bus.get(), nullptr, nullptr, nullptr);
     }
 }
 
 uint32_t Device::preroll(std::string& detail)
 {
-    const bool started = setState(GST_STATE_PAUSED);
-    const bool ready = started && waitForMessage(
-        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR), kPrerollTimeoutNs);
+    const GstStateChangeReturn change = gst_element_set_state(m_playbin.get(), GST_STATE_PAUSED);
+    bool ready = change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL;
+    const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + kPrerollTimeoutNs;
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR);
+    while (change == GST_STATE_CHANGE_ASYNC && !ready && !m_failed) {
+        const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
+        if (now >= deadline) {
+            break;
+        }
+        // The pipeline's own state is the authority; the message only wakes the wait early.
+        waitForMessage(types, std::min<GstClockTime>(deadline - now, kPrerollSliceNs));
+        ready = gst_element_get_state(m_playbin.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS;
+    }
+    drainBus();
     gint videoStreams = 0;
     gint audioStreams = 0;
     g_object_get(m_playbin.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
     if (ready && !m_failed && videoStreams + audioStreams > 0) {
         m_hasVideo = videoStreams > 0;
+        m_seekNeedsStop = containsFactory(GST_BIN(m_playbin.get()), "auparse");
         readMediaInfo();
         if (m_lengthNs > 0) {
             return code::kSuccess;
@@ -229,10 +265,12 @@ void Device::handleMessage(GstMessage* message)
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
         if (m_wanted == Mode::Playing) {
-            m_ended = true;
-            m_heldPositionNs = m_stopNs >= 0 ? m_stopNs : m_lengthNs;
-            m_wanted = Mode::Stopped;
-            setState(GST_STATE_PAUSED);
+            endPlayback(m_stopNs >= 0 ? m_stopNs : m_lengthNs);
+        }
+        break;
+    case GST_MESSAGE_APPLICATION:
+        if (m_wanted == Mode::Playing && m_range.isCurrentEnd(message)) {
+            endPlayback(m_stopNs);
         }
         break;
     case GST_MESSAGE_ERROR: {
@@ -263,6 +301,14 @@ void Device::handleMessage(GstMessage* message)
     }
 }
 
+void Device::endPlayback(int64_t heldNs)
+{
+    m_ended = true;
+    m_heldPositionNs = std::min(heldNs, m_lengthNs);
+    m_wanted = Mode::Stopped;
+    setState(GST_STATE_PAUSED);
+}
+
 bool Device::setState(GstState state)
 {
     return gst_element_set_state(m_playbin.get(), state) != GST_STATE_CHANGE_FAILURE;
@@ -280,7 +326,8 @@ int64_t Device::positionNs()
     }
     gint64 position = 0;
     if (gst_element_query_position(m_playbin.get(), GST_FORMAT_TIME, &position) && position >= 0) {
-        m_lastPositionNs = std::min<int64_t>(position, m_lengthNs);
+        const int64_t endNs = m_stopNs >= 0 ? std::min(m_stopNs, m_lengthNs) : m_lengthNs;
+        m_lastPositionNs = std::min<int64_t>(position, endNs);
     }
     return m_lastPositionNs;
 }

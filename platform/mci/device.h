@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mci/gst_holders.h"
+#include "platform/mci/range_guard.h"
 #include "platform/mci/sinks.h"
 #include "platform/mci/time_format.h"
 
@@ -64,6 +65,7 @@ private:
     uint32_t preroll(std::string& detail);
     void readMediaInfo();
     void handleMessage(GstMessage* message);
+    void endPlayback(int64_t heldNs);
     // Pops and handles bus messages until one of `types` arrives or the deadline passes.
     bool waitForMessage(GstMessageType types, GstClockTime timeoutNs);
     uint32_t seekRange(int64_t startNs, int64_t stopNs);
@@ -71,6 +73,7 @@ private:
     void placeVideo();
 
     std::string m_uri;
+    RangeGuard m_range;  // before the pipeline, so it outlives the probes that use it
     ElementPtr m_playbin;
     BusPtr m_bus;
     VideoOutput m_video;
@@ -85,6 +88,8 @@ private:
     int64_t m_lastPositionNs = 0;
     bool m_ended = false;
     bool m_failed = false;
+    // auparse takes a flushing seek with no stop as a stop at 0, so its seeks name the length.
+    bool m_seekNeedsStop = false;
 
     TimeFormat m_timeFormat = TimeFormat::Milliseconds;
     int64_t m_lengthNs = 0;  // read once after preroll, so every answer uses the same length

@@ -53,12 +53,19 @@ uint32_t Device::waitForEnd()
     const double rate = m_speedPermille / 1000.0;
     const auto remainingNs = static_cast<GstClockTime>(
         std::max<int64_t>(0, endNs - positionNs()) / rate);
-    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
-    if (!waitForMessage(types, remainingNs + kWaitSlackNs) && m_wanted == Mode::Playing) {
-        stop();
-        return code::kInternal;
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
+                                                   GST_MESSAGE_APPLICATION);
+    const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + remainingNs + kWaitSlackNs;
+    while (m_wanted == Mode::Playing) {
+        const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
+        if (now >= deadline || !waitForMessage(types, deadline - now)) {
+            if (m_wanted == Mode::Playing) {
+                stop();
+                return code::kInternal;
+            }
+        }
     }
-    return m_failed && m_wanted != Mode::Playing && !m_ended ? code::kHardware : code::kSuccess;
+    return m_failed && !m_ended ? code::kHardware : code::kSuccess;
 }
 
 uint32_t Device::pause()
@@ -121,7 +128,8 @@ uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
     drainBus();
     const double rate = m_speedPermille / 1000.0;
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    const auto stop = stopNs >= 0 ? static_cast<gint64>(stopNs) : static_cast<gint64>(GST_CLOCK_TIME_NONE);
+    m_range.setStop(stopNs);
+    const gint64 stop = m_seekNeedsStop ? m_lengthNs : static_cast<gint64>(GST_CLOCK_TIME_NONE);
     if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs,
                           GST_SEEK_TYPE_SET, stop)) {
         return code::kInternal;
