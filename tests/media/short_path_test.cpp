@@ -113,36 +113,27 @@ TEST_F(ShortPath, SmallBufferGetsTheSizeNeededAndNothingWritten)
     EXPECT_EQ(std::string(exact.data()), path);
 }
 
-// Runs only as the child process of the test below: makes a link and writes its path to a file.
-TEST(ShortPathChild, MakesALinkAndExits)
-{
-    const char* file = std::getenv("ZELKO_SHORT_PATH_FILE");
-    const char* out = std::getenv("ZELKO_SHORT_PATH_OUT");
-    if (!file || !out)
-        GTEST_SKIP() << "only run by ShortPath.LinksAreRemovedWhenTheProcessExits";
-    char buffer[255] = {};
-    uint32_t n = getShortPathName(file, buffer, sizeof buffer);
-    std::ofstream(out) << std::string(buffer, n < sizeof buffer ? n : 0);
-}
-
 TEST_F(ShortPath, LinksAreRemovedWhenTheProcessExits)
 {
     std::string path = makeFile("gone at exit.mpg");
-    std::string out = (m_dir / "link.txt").string();
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // A fresh process of this test program, so the link folder is its own.
-        ::setenv("ZELKO_SHORT_PATH_FILE", path.c_str(), 1);
-        ::setenv("ZELKO_SHORT_PATH_OUT", out.c_str(), 1);
-        ::execl("/proc/self/exe", "short_path_test", "--gtest_filter=ShortPathChild.*", nullptr);
+        ::dup2(output[1], STDOUT_FILENO);
+        ::execl(ZELKO_SHORT_PATH_CHILD, "short_path_child", path.c_str(), nullptr);
         ::_exit(127);
     }
+    ::close(output[1]);
+    std::string link;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(output[0], chunk, sizeof chunk)) > 0;)
+        link.append(chunk, static_cast<std::size_t>(n));
+    ::close(output[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    std::string link;
-    std::getline(std::ifstream(out), link);
     ASSERT_FALSE(link.empty());
     EXPECT_NE(link, path);
     EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << link;
