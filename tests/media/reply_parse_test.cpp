@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 
-#include "media/command_buffer.h"
 #include "media/reply_parse.h"
 
 using namespace zelko::media;
@@ -38,15 +36,6 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart)
         EXPECT_EQ(leadingNumber(c.in), c.out) << '"' << c.in << '"';
 }
 
-TEST(LeadingNumber, IgnoresTheLocaleDecimalComma)
-{
-    // QApplication sets the C locale from the environment; replies always use a point.
-    const char* old = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-    EXPECT_EQ(leadingNumber("12.5"), 12.5);
-    if (old)
-        std::setlocale(LC_NUMERIC, "C");
-}
-
 TEST(SliceInt32, WholeSliceMustBeANumber)
 {
     EXPECT_EQ(sliceInt32(" 352"), 352);
@@ -56,22 +45,6 @@ TEST(SliceInt32, WholeSliceMustBeANumber)
     EXPECT_FALSE(sliceInt32("3 52"));
     EXPECT_FALSE(sliceInt32("35x"));
     EXPECT_FALSE(sliceInt32("99999999999"));
-}
-
-TEST(ReplyText, EndsAtTheTerminatorOrTheBuffer)
-{
-    const char withNul[] = {'4', '2', '\0', '9'};
-    const char without[] = {'4', '2', '9'};
-    EXPECT_EQ(replyText(withNul, 4), "42");
-    EXPECT_EQ(replyText(without, 3), "429");
-}
-
-TEST(HoldInBuffer, PadsWithBlanksOrCuts)
-{
-    EXPECT_EQ(holdInBuffer("abc", 5), "abc  ");
-    EXPECT_EQ(holdInBuffer("abcdef", 5), "abcde");
-    EXPECT_EQ(holdInBuffer("abcde", 5), "abcde");
-    EXPECT_EQ(holdInBuffer("", 3), "   ");
 }
 
 }  // namespace
