@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 #include "meter/meter3.h"
@@ -33,8 +34,12 @@ TEST_F(EngineRunTest, PlaylistPlaysThroughInOrderAndStopsAfterTheLast)
     EXPECT_EQ(form->HeightTwips(), 3570);  // grew for the video, back for the audio
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->TimerMisc->isActive(); }, kDeadlineMs));
     EXPECT_FALSE(form->Timerscroll->isActive());
-    // A few more end ticks change nothing: no wrap to the first entry.
-    QTest::qWait(400);
+    // Three more end ticks change nothing: no wrap to the first entry.
+    const auto positionQueries = [&] {
+        return std::count(channel.log.begin(), channel.log.end(), std::string("status movie position"));
+    };
+    const auto before = positionQueries();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return positionQueries() >= before + 3; }, kDeadlineMs));
     EXPECT_EQ(form->List1->currentRow(), 2);
     EXPECT_EQ(channel.Opens(), (std::vector<std::string>{Clip("tone.wav").toStdString(),
                                                         Clip("video.mpg").toStdString(),
