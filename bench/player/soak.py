@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""Soak run of the window: CYCLES rounds of Play, Stop and moving to the next entry (Down, or
+Home after the last) through a playlist of short clips, driven from outside with real clicks
+and keys, the way a user would. Prints the process's resident memory, threads and open file
+descriptors after the first cycle, after warming up and at the end, and fails on growth beyond the bounds below,
+on a command that failed, or on a sanitizer report at exit.
+
+    soak.py PLAYER CLIPS_DIR [CYCLES]     (CYCLES at least 15)
+"""
+
+import os
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
+import zelko_e2e as z  # noqa: E402
+
+CLIPS = ["tone.wav", "video.mpg", "tone.mp3", "tune.mid", "video.avi", "tone.aiff", "video.vob"]
+# Two passes through the playlist load every plugin and sink once; from there on (steady
+# state) the figures may not grow past these bounds.
+WARM_UP = 2 * len(CLIPS)
+MAX_RSS_GROWTH_KB = 64 * 1024
+MAX_THREAD_GROWTH = 4
+MAX_FD_GROWTH = 4
+
+
+def main():
+    binary, clips = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    cycles = int(sys.argv[3]) if len(sys.argv) > 3 else 500
+    folder = tempfile.mkdtemp(prefix="zelko-soak-")
+    paths = [os.path.join(clips, c) for c in CLIPS]
+    data1, data2 = z.write_playlist(folder, CLIPS, paths)
+    trace = z.Trace(os.path.join(folder, "mci.trace"))
+    env = {"ZELKO_MCI_TRACE": trace.path,
+           "ASAN_OPTIONS": "detect_leaks=1",
+           "LSAN_OPTIONS": "suppressions=" + os.path.join(HERE, "..", "..", "tests", "sanitizers",
+                                                          "lsan.supp") + ":print_suppressions=0"}
+    failures = []
+    with z.XServer() as x:
+        p = z.Player(binary, folder, x, env).start(60)
+        transport = p.toolbar_buttons(z.TOOLBAR1, 5)
+        rows = z.wait_until(lambda: (lambda r: r if len(r) >= 5 else None)(p.list_rows()), 20,
+                            "the playlist")
+        p.click(z.LIST1[0] + 30, rows[0])
+        first = None
+        began = time.monotonic()
+        for cycle in range(cycles):
+            mark = len(trace.lines())
+            p.click(*transport[0])
+            played = trace.wait_for(lambda e: e[2].lower().startswith("play movie"), 60,
+                                    f"play in cycle {cycle}", mark)
+            p.click(*transport[2])
+            stopped = trace.wait_for(lambda e: e[2] == "Stop movie", 60,
+                                     f"stop in cycle {cycle}", mark)
+            if played[0] != 0 or stopped[0] != 0:
+                failures.append(f"cycle {cycle}: play {played[0]}, stop {stopped[0]}")
+            p.key("Home" if cycle % len(CLIPS) == len(CLIPS) - 1 else "Down")
+            if cycle == 0:
+                at_start = z.proc_figures(p.proc.pid)
+            if cycle == WARM_UP - 1:
+                first = z.proc_figures(p.proc.pid)
+            if cycle % 50 == 49:
+                now = z.proc_figures(p.proc.pid)
+                print(f"cycle {cycle + 1}: {now}  ({time.monotonic() - began:.0f} s)", flush=True)
+        last = z.proc_figures(p.proc.pid)
+        code = p.close_with_button(120)
+        log = p.log()
+    saved = (z.read_bytes(os.path.join(folder, "pl1.txt")) == data1 and
+             z.read_bytes(os.path.join(folder, "pl2.txt")) == data2)
+    print(f"after cycle 1: {at_start}")
+    print(f"after cycle {WARM_UP} (warmed up): {first}")
+    print(f"after cycle {cycles}: {last}")
+    print(f"growth since warm-up: RSS {last['rss_kb'] - first['rss_kb']} kB, threads "
+          f"{last['threads'] - first['threads']}, fds {last['fds'] - first['fds']}")
+    print(f"exit code {code}; playlist saved intact: {saved}; "
+          f"{time.monotonic() - began:.0f} s for {cycles} cycles")
+    problems = failures[:10]
+    if last["rss_kb"] - first["rss_kb"] > MAX_RSS_GROWTH_KB:
+        problems.append("resident memory grew")
+    if last["threads"] - first["threads"] > MAX_THREAD_GROWTH:
+        problems.append("threads grew")
+    if last["fds"] - first["fds"] > MAX_FD_GROWTH:
+        problems.append("file descriptors grew")
+    if code != 0 or "ERROR: AddressSanitizer" in log or "runtime error" in log:
+        problems.append(f"exit code {code}:\n{log[-3000:]}")
+    if not saved:
+        problems.append("the playlist files changed")
+    for problem in problems:
+        print("SOAK FAILURE: " + problem)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
