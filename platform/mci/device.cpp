@@ -120,6 +120,7 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
     created->m_bus.reset(gst_element_get_bus(playbin));
     gst_bus_set_sync_handler(created->m_bus.get(), keepUsefulMessages, nullptr, nullptr);
 
+    created->m_parentWindow = parentWindow;
     created->m_video = makeVideoOutput(parentWindow);
     ElementPtr audioSink = makeAudioSink();
     ElementPtr audioFilter = makeAudioFilter();

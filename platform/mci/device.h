@@ -98,6 +98,7 @@ private:
     int64_t m_displayWidth = 0;
     int64_t m_displayHeight = 0;
     Rect m_destination;
+    std::uintptr_t m_parentWindow = 0;
     std::string m_missing;  // what a missing-plugin message said was missing
     std::string m_error;    // the text of the last error message
 };

@@ -1,6 +1,7 @@
 #include "platform/mci/device.h"
 
 #include "platform/mci/errors.h"
+#include "platform/mci/window_geometry.h"
 
 #include <gst/video/videooverlay.h>
 
@@ -161,18 +162,23 @@ void Device::placeVideo()
     if (!m_video.overlay || m_destination.width <= 0 || m_destination.height <= 0) {
         return;
     }
-    if (m_video.scaleCaps) {
-        CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT,
-                                         static_cast<gint>(m_destination.width), "height", G_TYPE_INT,
-                                         static_cast<gint>(m_destination.height),
+    const Rect& rect = m_destination;
+    if (m_video.scaleCaps && m_video.box) {
+        CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, static_cast<gint>(rect.width),
+                                         "height", G_TYPE_INT, static_cast<gint>(rect.height),
                                          "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
         g_object_set(m_video.scaleCaps.get(), "caps", caps.get(), nullptr);
+        int windowWidth = static_cast<int>(rect.x + rect.width);
+        int windowHeight = static_cast<int>(rect.y + rect.height);
+        windowSize(m_parentWindow, windowWidth, windowHeight);
+        // Negative values add a black border, positive ones crop what lies outside the window.
+        g_object_set(m_video.box.get(), "left", static_cast<gint>(-rect.x), "top", static_cast<gint>(-rect.y),
+                     "right", static_cast<gint>(rect.x + rect.width - windowWidth), "bottom",
+                     static_cast<gint>(rect.y + rect.height - windowHeight), nullptr);
     }
     auto* overlay = GST_VIDEO_OVERLAY(m_video.overlay.get());
-    gst_video_overlay_set_render_rectangle(overlay, static_cast<gint>(m_destination.x),
-                                           static_cast<gint>(m_destination.y),
-                                           static_cast<gint>(m_destination.width),
-                                           static_cast<gint>(m_destination.height));
+    gst_video_overlay_set_render_rectangle(overlay, static_cast<gint>(rect.x), static_cast<gint>(rect.y),
+                                           static_cast<gint>(rect.width), static_cast<gint>(rect.height));
     gst_video_overlay_expose(overlay);
 }
 

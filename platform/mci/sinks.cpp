@@ -76,26 +76,36 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
         output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
         return output;
     }
-    // ximagesink draws the picture at its own size, so a scaler in front sizes it to the
-    // rectangle the video is placed in.
+    // ximagesink draws the picture at its own size in the middle of the window, so a scaler and
+    // a black frame in front make the picture the window's size with the video where it belongs.
     GstElement* bin = gst_bin_new("video-output");
-    GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-    GstElement* scale = gst_element_factory_make("videoscale", nullptr);
-    GstElement* caps = gst_element_factory_make("capsfilter", nullptr);
     output.sink = adoptElement(bin);
-    if (convert == nullptr || scale == nullptr || caps == nullptr) {
-        for (GstElement* e : {convert, scale, caps}) {
-            if (e != nullptr) {
-                gst_object_unref(gst_object_ref_sink(e));
+    GstElement* parts[] = {gst_element_factory_make("videoconvert", nullptr),
+                           gst_element_factory_make("videoscale", nullptr),
+                           gst_element_factory_make("capsfilter", nullptr),
+                           gst_element_factory_make("videobox", nullptr),
+                           gst_element_factory_make("videoconvert", nullptr)};
+    bool complete = true;
+    for (GstElement* part : parts) {
+        complete = complete && part != nullptr;
+    }
+    if (!complete) {
+        for (GstElement* part : parts) {
+            if (part != nullptr) {
+                gst_object_unref(gst_object_ref_sink(part));
             }
         }
         output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
         return output;
     }
-    output.scaleCaps.reset(GST_ELEMENT(gst_object_ref(caps)));
-    gst_bin_add_many(GST_BIN(bin), convert, scale, caps, output.overlay.get(), nullptr);
-    gst_element_link_many(convert, scale, caps, output.overlay.get(), nullptr);
-    PadPtr target(gst_element_get_static_pad(convert, "sink"));
+    output.scaleCaps.reset(GST_ELEMENT(gst_object_ref(parts[2])));
+    output.box.reset(GST_ELEMENT(gst_object_ref(parts[3])));
+    for (GstElement* part : parts) {
+        gst_bin_add(GST_BIN(bin), part);
+    }
+    gst_bin_add(GST_BIN(bin), output.overlay.get());
+    gst_element_link_many(parts[0], parts[1], parts[2], parts[3], parts[4], output.overlay.get(), nullptr);
+    PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
     return output;
 }

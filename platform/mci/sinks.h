@@ -11,7 +11,10 @@ namespace zelko::mci {
 struct VideoOutput {
     ElementPtr sink;
     ElementPtr overlay;
-    ElementPtr scaleCaps;  // the capsfilter that sizes the picture for a sink that cannot scale
+    // For the plain X image sink, which draws its picture unscaled in the middle of the window:
+    // the picture is sized (scaleCaps) and framed with black to the window's size (box).
+    ElementPtr scaleCaps;
+    ElementPtr box;
 };
 
 // The system's audio output when one can be opened, else a clock-synchronised null sink, so a

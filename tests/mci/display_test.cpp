@@ -15,8 +15,8 @@ struct Rgb {
 };
 
 // The SMPTE bars of the test clips, left to right, in the top two thirds of the picture.
-constexpr std::array<Rgb, 7> kBars{{{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
-                                    {191, 0, 191}, {191, 0, 0}, {0, 0, 191}}};
+constexpr std::array<Rgb, 7> kBars{{{255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
+                                    {255, 0, 255}, {255, 0, 0}, {0, 0, 255}}};
 
 bool near(const Rgb& a, const Rgb& b)
 {
@@ -32,9 +32,20 @@ int countXError(Display*, XErrorEvent*)
 
 class DisplayTest : public EngineTest {
 protected:
+    // One connection for the whole suite: a bare X server resets when its last client leaves,
+    // and a test starting during that reset could not connect.
+    static void SetUpTestSuite() { s_display = XOpenDisplay(nullptr); }
+    static void TearDownTestSuite()
+    {
+        if (s_display != nullptr) {
+            XCloseDisplay(s_display);
+            s_display = nullptr;
+        }
+    }
+
     void SetUp() override
     {
-        m_display = XOpenDisplay(nullptr);
+        m_display = s_display;
         ASSERT_NE(m_display, nullptr) << "needs an X server (DISPLAY)";
         const int screen = DefaultScreen(m_display);
         m_window = XCreateSimpleWindow(m_display, RootWindow(m_display, screen), 0, 0, 320, 240, 0,
@@ -47,7 +58,7 @@ protected:
         send("close all");
         if (m_display != nullptr) {
             XDestroyWindow(m_display, m_window);
-            XCloseDisplay(m_display);
+            XSync(m_display, False);
         }
     }
 
@@ -77,6 +88,17 @@ protected:
         return true;
     }
 
+    std::string describe(int x, int y, int width, int height)
+    {
+        std::string text = "seen:";
+        for (size_t i = 0; i < kBars.size(); ++i) {
+            const Rgb seen = pixel(x + static_cast<int>((i + 0.5) * width / kBars.size()), y + height / 4);
+            text += " " + std::to_string(seen.r) + "," + std::to_string(seen.g) + "," + std::to_string(seen.b);
+        }
+        return text;
+    }
+
+    static inline Display* s_display = nullptr;
     Display* m_display = nullptr;
     Window m_window = 0;
 };
@@ -89,7 +111,7 @@ TEST_F(DisplayTest, DrawsTheVideoInsideTheParentWindow)
               0u);
     EXPECT_EQ(send("where movie destination").reply, "0 0 320 240");
     ASSERT_EQ(code("play movie"), 0u);
-    EXPECT_TRUE(waitUntil([&] { return barsShown(0, 0, 320, 240); }));
+    EXPECT_TRUE(waitUntil([&] { return barsShown(0, 0, 320, 240); })) << describe(0, 0, 320, 240);
     ASSERT_TRUE(waitUntil([&] { return send("status movie mode").reply == "stopped"; }));
 }
 
@@ -99,7 +121,12 @@ TEST_F(DisplayTest, PutWindowPlacesAndSizesTheVideo)
     ASSERT_EQ(code("put movie window at 0 0 160 120"), 0u);
     EXPECT_EQ(send("where movie destination").reply, "0 0 160 120");
     ASSERT_EQ(code("play movie"), 0u);
-    EXPECT_TRUE(waitUntil([&] { return barsShown(0, 0, 160, 120); }));
+    EXPECT_TRUE(waitUntil([&] { return barsShown(0, 0, 160, 120); })) << describe(0, 0, 160, 120);
+    // Moved while playing; the rest of the window is black.
+    ASSERT_EQ(code("put movie window at 120 90 160 120"), 0u);
+    EXPECT_EQ(send("where movie destination").reply, "120 90 160 120");
+    EXPECT_TRUE(waitUntil([&] { return barsShown(120, 90, 160, 120) && near(pixel(20, 20), {0, 0, 0}); }))
+        << describe(120, 90, 160, 120);
 }
 
 TEST_F(DisplayTest, LeavesTheWindowsMouseEventsToItsOwner)
