@@ -1,6 +1,6 @@
-// Playback start and the transport on the real engine with the test clips: the window grows
-// to the video, audio leaves it alone, a failed open is shown, and the device really pauses,
-// resumes, slows down and stops.
+// Playback start and the transport on the real engine with the test clips, in a real X window
+// (Picture1's native window is the video's parent): the window grows to the video, audio leaves
+// it alone, a failed open is shown, and the device really pauses, resumes, slows down and stops.
 #include <QLabel>
 
 #include "player/video_host.h"

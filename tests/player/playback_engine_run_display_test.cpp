@@ -1,5 +1,5 @@
-// Playback over time on the real engine, with the window's own timers: a playlist plays
-// through, fullscreen and back keeps playing, the monitor advances, the slider seeks.
+// Playback over time on the real engine in a real X window, with the window's own timers: a
+// playlist plays through, Auto Replay plays again, the monitor advances, the slider seeks.
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -53,25 +53,6 @@ TEST_F(EngineRunTest, AutoReplayPlaysTheClipAgain)
     ASSERT_TRUE(QTest::qWaitFor([&] { return channel.Opens().size() == 2; }, kDeadlineMs));
     EXPECT_EQ(Mode(), "playing");
     form->Check->setCheckState(Qt::Unchecked);
-}
-
-TEST_F(EngineRunTest, FullscreenThenEscRestoresTheWindowWhilePlaying)
-{
-    PlayClip("video.mpg");
-    ASSERT_EQ(form->mResult, "Success");
-    const QRect normal = form->geometry();
-    form->asxToolbar1_ButtonClick(5, QString());
-    EXPECT_TRUE(form->IsMaximized());
-    EXPECT_EQ(form->Picture1->geometry(), QRect(QPoint(0, 0), form->size()));
-    const std::string full = "0 0 " + std::to_string(form->width()) + " " + std::to_string(form->height());
-    EXPECT_EQ(channel.Ask("where movie destination"), full);
-    form->txtfull_KeyDown(27, 0);
-    EXPECT_FALSE(form->IsMaximized());
-    EXPECT_EQ(form->geometry(), normal);
-    EXPECT_EQ(Form1::TopTwips(form->Picture1), 3570);
-    EXPECT_EQ(Form1::LeftTwips(form->Picture1), 1050);
-    EXPECT_EQ(channel.Ask("where movie destination"), "0 0 320 240");
-    EXPECT_EQ(Mode(), "playing");
 }
 
 TEST_F(EngineRunTest, MonitorAdvancesSliderMeterAndLabel)
