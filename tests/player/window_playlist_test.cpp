@@ -121,6 +121,21 @@ TEST_F(PlaylistEditing, AFileNameWithALineBreakIsNotAddedSinceThePlaylistFilesCo
     EXPECT_EQ(ReadBytes(cwd.file("pl1.txt")), "");
 }
 
+TEST_F(PlaylistEditing, AFileChosenAfterTheWindowClosedIsNotAdded)
+{
+    // A signal or the session's end can close the window while the dialog is open.
+    Fill({"a"});
+    const QString path = MakeFile("late.mp3");
+    CommonDialog::SetAnswerForTests([this, path](QFileDialog& dialog) {
+        form->close();
+        dialog.selectFile(path);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    Add();
+    EXPECT_EQ(Entries(form->List1), QStringList{"a"});
+    EXPECT_EQ(ReadBytes(cwd.file("pl1.txt")), "a\r\n");
+}
+
 TEST_F(PlaylistEditing, RemoveRightAfterAddTakesTheNewEntryFromBothLists)
 {
     Fill({"a", "b"});
