@@ -1,0 +1,69 @@
+// In-process engine figures on the bench media (ZELKO_BENCH_MEDIA names the file; bench/run
+// sets it): the `status position` round trip through sendString, and open-to-playing latency.
+#include "platform/mci/engine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+std::string mediaFile()
+{
+    const char* file = std::getenv("ZELKO_BENCH_MEDIA");
+    return file != nullptr ? file : "";
+}
+
+bool send(zelko::mci::Engine& engine, const std::string& command, char* reply = nullptr, uint32_t length = 0)
+{
+    return engine.sendString(command, reply, length, 0) == 0;
+}
+
+// The media layer asks this every 100 ms while a file plays: it must stay cheap.
+void BM_StatusPositionWhilePlaying(benchmark::State& state)
+{
+    zelko::mci::Engine engine;
+    if (!send(engine, "open \"" + mediaFile() + "\" alias bench") || !send(engine, "play bench")) {
+        state.SkipWithError("cannot open the bench media (set ZELKO_BENCH_MEDIA)");
+        return;
+    }
+    char reply[128];
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(engine.sendString("status bench position", reply, sizeof reply, 0));
+    }
+    send(engine, "close bench");
+}
+BENCHMARK(BM_StatusPositionWhilePlaying)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// From sending open to the position moving: preroll, play and the first frames.
+void BM_OpenToPlaying(benchmark::State& state)
+{
+    zelko::mci::Engine engine;
+    const std::string open = "open \"" + mediaFile() + "\" alias bench";
+    char reply[128];
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!send(engine, open) || !send(engine, "play bench")) {
+            state.SkipWithError("cannot open the bench media (set ZELKO_BENCH_MEDIA)");
+            return;
+        }
+        const auto deadline = start + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (engine.sendString("status bench position", reply, sizeof reply, 0) == 0 && std::atoll(reply) > 0) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        send(engine, "close bench");
+    }
+}
+BENCHMARK(BM_OpenToPlaying)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
