@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     CloseOnSignal closeOnSignal(&window);
 
     // The end of the session closes the window like the Close button, so the playlist is saved.
-#ifndef QT_NO_SESSIONMANAGER
+#if QT_CONFIG(sessionmanager)
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
         window.close();
     });

@@ -239,17 +239,4 @@ TEST_F(WindowLayout, TabOrderRunsThroughTheFocusableControlsAsDesigned)
     EXPECT_EQ(chain, expected);
 }
 
-TEST_F(WindowLayout, HiddenControlsStayHiddenWhenWritten)
-{
-    form->LbResult->setText("Result calling Function is : Success");
-    form->Lbname->setText("a.mpg");
-    form->List2->addItem("/m/a.mpg");
-    form->List2->setCurrentRow(0);
-    form->hide();
-    form->show();
-    EXPECT_FALSE(form->LbResult->isVisible());
-    EXPECT_FALSE(form->Lbname->isVisible());
-    EXPECT_FALSE(form->List2->isVisible());
-}
-
 }  // namespace
