@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kEsc = 27, kF1 = 112, kF2 = 113, kF3 = 114, kF4 = 115;
+constexpr int kEsc = 27, kF1 = 112, kF3 = 114;
 
 class KeysTest : public FakeFormTest {
 protected:
@@ -66,21 +66,6 @@ TEST_F(KeysTest, F1PlaysTheSelectedEntryFullscreenWhateverTheShift)
         EXPECT_TRUE(channel.playingPath("/clips/b.mpg")) << shift;
         EXPECT_TRUE(form->IsMaximized()) << shift;
     }
-}
-
-TEST_F(KeysTest, F2PausesAndResumesF4SlowsAndRestores)
-{
-    PlayRow(0);
-    form->GoFullscreen();
-    form->txtfull_KeyDown(kF2, 0);
-    EXPECT_EQ(channel.device->mode, "paused");
-    form->txtfull_KeyDown(kF2, 0);
-    EXPECT_EQ(channel.device->mode, "playing");
-    form->txtfull_KeyDown(kF4, 0);
-    EXPECT_EQ(channel.device->speed, 400);
-    form->txtfull_KeyDown(kF4, 0);
-    EXPECT_EQ(channel.device->speed, 1000);
-    EXPECT_TRUE(form->IsMaximized());
 }
 
 TEST_F(KeysTest, F3StopsAndLeavesWithThePictureBelowTheWindow)
