@@ -20,13 +20,22 @@ bool splitsCommand(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '"';
 }
 
-bool needsLink(const std::string& path)
+// The opening command holds its path in a 255-character buffer next to about 60 characters of
+// its own, so a long path is linked too: cut, it could name another file.
+constexpr std::size_t kLongestKeptPath = 128;
+
+bool splitsAnywhere(const std::string& path)
 {
     for (char c : path) {
         if (splitsCommand(c))
             return true;
     }
     return false;
+}
+
+bool needsLink(const std::string& path)
+{
+    return path.size() > kLongestKeptPath || splitsAnywhere(path);
 }
 
 // The file's extension (with its dot), so the link still tells the file's type; empty when the
@@ -39,7 +48,7 @@ std::string extensionOf(const std::string& path)
         dot == (slash == std::string::npos ? 0 : slash + 1))
         return {};
     std::string extension = path.substr(dot);
-    if (extension.size() > 16 || needsLink(extension))
+    if (extension.size() > 16 || splitsAnywhere(extension))
         return {};
     return extension;
 }
@@ -94,7 +103,7 @@ private:
     {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         for (std::string base : {std::string(runtime ? runtime : ""), std::string("/tmp")}) {
-            if (base.empty() || base.front() != '/' || needsLink(base))
+            if (base.empty() || base.front() != '/' || splitsAnywhere(base) || base.size() > 64)
                 continue;
             std::string pattern = base + "/zelko-links-" + std::to_string(::getpid()) + "-XXXXXX";
             if (::mkdtemp(pattern.data())) {  // mkdtemp makes the folder with mode 0700

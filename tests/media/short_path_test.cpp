@@ -76,6 +76,18 @@ TEST_F(ShortPath, BlanksQuotesAndTabsBecomeALinkToTheSameFile)
     }
 }
 
+TEST_F(ShortPath, LongPathBecomesAShortLinkSoTheOpeningCommandIsNeverCut)
+{
+    fs::path folder = m_dir / std::string(120, 'd') / std::string(120, 'e');
+    fs::create_directories(folder);
+    std::string path = (folder / "clip.mpg").string();
+    std::ofstream(path) << "data";
+    std::string shortPath = shortOf(path);
+    EXPECT_LE(shortPath.size(), 128u);
+    EXPECT_TRUE(sameFile(shortPath, path));
+    EXPECT_EQ(fs::path(shortPath).extension(), ".mpg");
+}
+
 TEST_F(ShortPath, SameFileGetsTheSameLink)
 {
     std::string path = makeFile("twice over.mpg");
