@@ -42,7 +42,8 @@ QString timeCaption(int32_t percent, const ElapsedTime& elapsed, int32_t totalMi
 {
     const QString played = percent == -1
         ? QStringLiteral("-:--")
-        : QString::number(static_cast<long long>(elapsed.minutes)) + QLatin1Char(':') + elapsed.secondsText;
+        : QString::number(static_cast<long long>(elapsed.minutes)) + QLatin1Char(':') +
+              elapsed.secondsText;
     return played + QStringLiteral(" / ") + QString::number(totalMinutes) + QLatin1Char(':') + totalSecondsText;
 }
 

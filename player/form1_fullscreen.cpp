@@ -82,7 +82,8 @@ void Form1::txtfull_KeyDown(int keyCode, int /*shift*/)
 // Esc: back to the normal window sized for the video stored at the start; playback goes on.
 void Form1::LeaveFullscreen()
 {
-    SetTwipsGeometry(Picture1, LeftTwips(Picture1), kVideoTopTwips, WidthTwips(Picture1), HeightTwips(Picture1));
+    SetTwipsGeometry(Picture1, LeftTwips(Picture1), kVideoTopTwips, WidthTwips(Picture1),
+                     HeightTwips(Picture1));
     RestoreForm();
     if (Media.GetVideoSize(mAlias, "cx") != -1)
         ArrangeNormalWindow(mVideoCx, mVideoCy);

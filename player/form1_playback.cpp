@@ -49,7 +49,8 @@ void Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
 }
 
 // What both play procedures do between resetting the elapsed time and playing; they differ in
-// when the Pause button is released. The open's result is shown but not tested: a failed open makes the queries below give -1.
+// when the Pause button is released. The open's result is shown but not tested: after a failed
+// open the queries below give -1 and the labels show it.
 void Form1::OpenSelectedAndFillLabels(PauseRelease release)
 {
     mResult = Media.CloseAllMedia();
@@ -57,8 +58,8 @@ void Form1::OpenSelectedAndFillLabels(PauseRelease release)
     mDeviceType = "MPEGVideo";
     if (release == PauseRelease::AfterAlias)
         asxToolbar1->SetButtonPressed(kPauseButton, false);
-    mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, QFile::encodeName(SelectedText(List2)).toStdString(),
-                              mDeviceType);
+    const std::string path = QFile::encodeName(SelectedText(List2)).toStdString();
+    mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path, mDeviceType);
     ShowResult();
     Lbname->setText(SelectedText(List1));
     if (release == PauseRelease::AfterName)
