@@ -1,5 +1,6 @@
 // The window as it is created: every control at its design place, with its captions, colours,
 // fonts, toolbar buttons, and the three timers.
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
@@ -8,10 +9,9 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QTimer>
-#include <QAbstractButton>
 
-#include "meter/meter3.h"
 #include "helpers/picture_box.h"
+#include "meter/meter3.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/controls/common_dialog.h"
 #include "player/controls/cpv_slider.h"
