@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <mutex>
 
 namespace zelko::mci {
@@ -18,9 +19,8 @@ namespace zelko::mci {
 struct Engine::Impl {
     Session session;
     Trace trace;
-    // The reason behind the last failure, told by getErrorString for that code.
-    uint32_t lastCode = 0;
-    std::string lastDetail;
+    // The reason behind the latest failure of each code, told by getErrorString for that code.
+    std::map<uint32_t, std::string> details;
 };
 
 namespace {
@@ -78,9 +78,10 @@ uint32_t Engine::sendString(std::string_view command, char* reply, uint32_t repl
         }
     }
     std::string detail = m_impl->session.takeDetail();
-    if (result != 0) {
-        m_impl->lastCode = result;
-        m_impl->lastDetail = std::move(detail);
+    if (result != 0 && detail.empty()) {
+        m_impl->details.erase(result);
+    } else if (result != 0) {
+        m_impl->details[result] = std::move(detail);
     }
     m_impl->trace.record(result, command);
     return result;
@@ -92,8 +93,8 @@ bool Engine::getErrorString(uint32_t errorCode, char* buffer, uint32_t length) c
     if (text.empty()) {
         return false;
     }
-    if (errorCode == m_impl->lastCode && !m_impl->lastDetail.empty()) {
-        text = m_impl->lastDetail;
+    if (const auto found = m_impl->details.find(errorCode); found != m_impl->details.end()) {
+        text = found->second;
     }
     if (buffer != nullptr && length > 0) {
         const size_t count = std::min<size_t>(text.size(), length - 1);

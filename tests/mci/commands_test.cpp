@@ -17,14 +17,21 @@ struct CodeCase {
     uint32_t code;
 };
 
-class CommandCodeTest : public EngineTest, public ::testing::WithParamInterface<std::vector<CodeCase>> {};
+// A named list of commands; CTest names the case after it.
+struct CodeList {
+    std::string name;
+    std::vector<CodeCase> cases;
+};
+void PrintTo(const CodeList& list, std::ostream* os) { *os << list.name; }
+
+class CommandCodeTest : public EngineTest, public ::testing::WithParamInterface<CodeList> {};
 
 // Each list runs in order on one engine where tone.wav is open as "a" and video.mpg as "v".
 TEST_P(CommandCodeTest, AnswersEachCommandWithItsCode)
 {
     open("tone.wav", "a");
     open("video.mpg", "v");
-    for (const CodeCase& c : GetParam()) {
+    for (const CodeCase& c : GetParam().cases) {
         EXPECT_EQ(code(c.command), c.code) << c.command;
     }
 }
@@ -33,40 +40,40 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, CommandCodeTest,
     ::testing::Values(
         // Unknown aliases, closed aliases, "all".
-        std::vector<CodeCase>{{"play nothing", 263}, {"status nothing length", 263},
+        CodeList{"Aliases", {{"play nothing", 263}, {"status nothing length", 263},
                               {"close nothing", 263}, {"close a", 0}, {"status a length", 263},
                               {"play all", 279}, {"close ALL", 0}, {"status v mode", 263},
-                              {"close all", 0}},
+                              {"close all", 0}}},
         // Letter case and padding.
-        std::vector<CodeCase>{{"STATUS A LENGTH", 0}, {"Status v Mode" + std::string(200, ' '), 0},
+        CodeList{"LetterCaseAndPadding", {{"STATUS A LENGTH", 0}, {"Status v Mode" + std::string(200, ' '), 0},
                               {"set V time format FRAMES", 0}, {"set v TIME FORMAT Ms", 0},
-                              {"set v time format milliseconds", 0}},
+                              {"set v time format milliseconds", 0}}},
         // Numbers that are not numbers, values out of range.
-        std::vector<CodeCase>{{"play a from x", 270}, {"play a to 1.5", 270}, {"seek a to ten", 270},
+        CodeList{"NumbersAndRanges", {{"play a from x", 270}, {"play a to 1.5", 270}, {"seek a to ten", 270},
                               {"set a speed fast", 270}, {"set a speed 0", 282},
                               {"set a speed -1", 282}, {"seek a to -1", 282},
                               {"seek a to 2001", 282}, {"play a from 0 to -1", 282},
                               {"play a from 2001", 282}, {"play a from 500 to 400", 282},
                               {"play a from 400 to 400", 0}, {"put v window at 0 0 a 1", 270},
-                              {"put v window at 0 0 -1 1", 282}},
+                              {"put v window at 0 0 -1 1", 282}}},
         // Missing and unknown parts.
-        std::vector<CodeCase>{{"seek a", 273}, {"set a", 273}, {"status a", 273}, {"where v", 273},
+        CodeList{"MissingAndUnknownParts", {{"seek a", 273}, {"set a", 273}, {"status a", 273}, {"where v", 273},
                               {"put v", 273}, {"status a length position", 284},
                               {"status a volume", 259}, {"set a time format seconds", 293},
                               {"set a time format frames", 293}, {"where a destination", 346},
-                              {"put a window at 0 0 10 10", 346}},
+                              {"put a window at 0 0 10 10", 346}}},
         // Mode rules.
-        std::vector<CodeCase>{{"resume a", 302}, {"pause a", 0}, {"pause a", 0}, {"resume a", 0},
-                              {"resume a", 0}, {"stop a", 0}, {"resume a", 302}, {"stop a", 0}},
+        CodeList{"Modes", {{"resume a", 302}, {"pause a", 0}, {"pause a", 0}, {"resume a", 0},
+                              {"resume a", 0}, {"stop a", 0}, {"resume a", 302}, {"stop a", 0}}},
         // Opening.
-        std::vector<CodeCase>{{"open " + clipPath("tone.wav") + " alias A", 289},
+        CodeList{"Opening", {{"open " + clipPath("tone.wav") + " alias A", 289},
                               {"open " + clipPath("tone.wav") + " alias b type cdaudio", 263},
                               {"open " + clipPath("tone.wav") + " alias b parent window", 270},
                               {"open " + clipPath("tone.wav") + " alias b style x", 270},
                               {"open " + clipPath("tone.wav") + " alias b type WaveAudio", 0},
                               {"open " + clipPath("tone.wav") + " alias c type sequencer", 0},
                               {"open " + clipPath("tone.wav") + " alias d type AVIVideo", 0},
-                              {"open " + clipPath("tone.wav") + " alias e type mpegvideo", 0}}));
+                              {"open " + clipPath("tone.wav") + " alias e type mpegvideo", 0}}}));
 
 TEST_F(EngineTest, OpenAnswersTheDeviceIdAndAliasDefaultsToTheFile)
 {

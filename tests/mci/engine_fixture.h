@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -14,6 +15,16 @@ struct Answer {
     uint32_t code = 0;
     std::string reply;
 };
+
+// A CTest-friendly name for a test case: letters and digits kept, anything else as '_'.
+inline std::string caseLabel(const std::string& text)
+{
+    std::string label;
+    for (const char c : text) {
+        label += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
+    }
+    return label.empty() ? "empty" : label;
+}
 
 inline std::string clipPath(const std::string& name) { return std::string(ZELKO_CLIPS_DIR) + "/" + name; }
 

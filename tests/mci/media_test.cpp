@@ -11,6 +11,8 @@ struct MediaCase {
     bool video;
 };
 
+void PrintTo(const MediaCase& c, std::ostream* os) { *os << caseLabel(c.file); }
+
 class MediaTest : public EngineTest, public ::testing::WithParamInterface<MediaCase> {};
 
 TEST_P(MediaTest, OpensStoppedAtZeroWithItsLength)
@@ -73,12 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MediaCase{"tone.aiff", 2000, 1, false}, MediaCase{"tone.mp3", 2000, 120, false},
                       MediaCase{"tone.mp2", 2000, 60, false}, MediaCase{"tune.mid", 2000, 60, false},
                       MediaCase{"tune.rmi", 2000, 60, false}, MediaCase{"video.mpg", 2000, 60, true},
-                      MediaCase{"video.avi", 2000, 60, true}, MediaCase{"video.vob", 2000, 60, true}),
-    [](const auto& info) {
-        std::string name = info.param.file;
-        name[name.find('.')] = '_';
-        return name;
-    });
+                      MediaCase{"video.avi", 2000, 60, true}, MediaCase{"video.vob", 2000, 60, true}));
 
 }  // namespace
 }  // namespace zelko::mci::test

@@ -1,5 +1,6 @@
 #include "platform/mci/command_parser.h"
 #include "platform/mci/command_table.h"
+#include "tests/mci/engine_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@ struct TokenCase {
     uint32_t code;
     std::vector<std::string> words;
 };
+
+// CTest names each case after this text.
+void PrintTo(const TokenCase& c, std::ostream* os) { *os << test::caseLabel(c.command) << "_" << c.code; }
 
 class TokenizeTest : public ::testing::TestWithParam<TokenCase> {};
 
@@ -49,6 +53,8 @@ struct ParseCase {
     std::string command;
     uint32_t code;
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << test::caseLabel(c.command) << "_" << c.code; }
 
 class ParseCommandTest : public ::testing::TestWithParam<ParseCase> {};
 
