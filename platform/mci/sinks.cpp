@@ -1,5 +1,7 @@
 #include "platform/mci/sinks.h"
 
+#include "platform/mci/window_geometry.h"
+
 #include <gst/video/videooverlay.h>
 
 #include <cstdlib>
@@ -57,12 +59,21 @@ ElementPtr makeAudioSink()
 VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
 {
     VideoOutput output;
-    if (parentWindow != 0 && hasDisplay()) {
+    // A handle that names no window would make the X sink's first drawing call fail, and
+    // Xlib ends the process on such errors; so the window is checked first.
+    int width = 0;
+    int height = 0;
+    if (parentWindow != 0 && hasDisplay() && windowSize(parentWindow, width, height)) {
+        // Probed once: XVideo when the server has it, else plain X images, else (a display
+        // that cannot be reached) the null sink.
         static std::once_flag probed;
-        static bool haveXv = false;
-        std::call_once(probed, [] { haveXv = opens("xvimagesink"); });
-        const char* factory = haveXv ? "xvimagesink" : "ximagesink";
-        output.overlay = adoptElement(gst_element_factory_make(factory, nullptr));
+        static const char* factory = nullptr;
+        std::call_once(probed, [] {
+            factory = opens("xvimagesink") ? "xvimagesink" : opens("ximagesink") ? "ximagesink" : nullptr;
+        });
+        if (factory != nullptr) {
+            output.overlay = adoptElement(gst_element_factory_make(factory, nullptr));
+        }
     }
     if (!output.overlay) {
         output.sink = makeNullSink("null-video-sink");

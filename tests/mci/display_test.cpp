@@ -143,6 +143,17 @@ TEST_F(DisplayTest, LeavesTheWindowsMouseEventsToItsOwner)
     EXPECT_EQ(g_xErrors, 0);
 }
 
+TEST_F(DisplayTest, ParentThatNamesNoWindowPlaysWithoutPicture)
+{
+    // A window that existed a moment ago: its handle now names nothing.
+    const Window gone = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 10, 10, 0, 0, 0);
+    XDestroyWindow(m_display, gone);
+    XSync(m_display, False);
+    ASSERT_EQ(code("open " + clip("video.mpg") + " alias movie parent " + std::to_string(gone)), 0u);
+    ASSERT_EQ(code("play movie from 1500 wait"), 0u);
+    EXPECT_EQ(send("status movie mode").reply, "stopped");
+}
+
 TEST_F(DisplayTest, PlaysWithoutAParentInRealTime)
 {
     ASSERT_EQ(code("open " + clip("video.vob") + " alias movie"), 0u);
