@@ -144,7 +144,8 @@ def main():
     quick = "--quick" in sys.argv
     play_s = 3.0 if quick else 5.5
     rounds = 2 if quick else 5
-    files = {"720p MPEG-2 PS": os.path.join(media, "hd.mpg"), "MP3": os.path.join(media, "song.mp3")}
+    files = {"720p MPEG-2 PS": os.path.join(media, "720p.mpg"),
+             "MP3": os.path.join(media, "song.mp3")}
     mpv = shutil.which("mpv")
     print(f"zelko-player: {binary}")
     with z.XServer() as x, z.PulseServer() as pulse:
