@@ -36,6 +36,12 @@ def check_play(entry, frames):
     assert code == 0, f"play answered {code}"
 
 
+def check_closed_first(trace, index):
+    """The window closes every device before it opens the next: only "movie" is ever open."""
+    before = trace.lines()[index - 1]
+    assert before[2] == "Close All" and before[0] == 0, f"the open came after {before}"
+
+
 def is_open_of(path):
     return lambda e: e[2].startswith("open ") and f" {path} " in e[2]
 
@@ -55,6 +61,7 @@ def play_first_entry(ctx, p, trace, rows, long_path):
     p.click(z.LIST1[0] + 30, rows[0], count=2)
     opened, i = after(trace, is_open_of(long_path), 0, 20, "the open of long.mpg")
     check_open(opened, long_path)
+    check_closed_first(trace, i)
     played, _ = after(trace, is_play, i, 20, "the play command")
     # GStreamer reckons an MPEG program stream's length from its bit rate: near 300 frames.
     check_play(played, range(270, 301))
@@ -108,6 +115,12 @@ def fullscreen_and_back(ctx, p, trace, transport, normal):
     p.wait_geometry(lambda g: g == (0, 0) + z.SCREEN, 10, "the window to cover the screen")
     wait_until(lambda: z.colour_bars_shown(p.screenshot(), 0, 0, *z.SCREEN), 10,
                "the colour bars across the whole screen")
+    ctx.step("F2 twice in fullscreen pauses and resumes")
+    start = len(trace.lines())
+    p.key("F2")
+    trace.wait_for(lambda e: e[2] == "Pause movie" and e[0] == 0, 5, "F2's pause", start)
+    p.key("F2")
+    trace.wait_for(lambda e: e[2] == "Resume movie" and e[0] == 0, 5, "F2's resume", start)
     ctx.step("Esc: the window comes back exactly")
     p.key("Escape")
     p.wait_geometry(lambda g: g == normal, 10, f"the window to return to {normal}")
@@ -132,6 +145,7 @@ def play_through(ctx, p, trace, rows, paths):
             took = time.monotonic() - played_at
             assert took >= 1.5, f"the entry before {os.path.basename(path)} ended after {took:.2f} s"
         check_open(opened, path)
+        check_closed_first(trace, index)
         played, index = after(trace, is_play, index, 10, f"the play of {path}")
         played_at = time.monotonic()
         check_play(played, frames)
