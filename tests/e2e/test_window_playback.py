@@ -67,6 +67,10 @@ def play_first_entry(ctx, p, trace, rows, long_path):
     check_play(played, range(270, 301))
     x, y, w, _ = p.wait_geometry(lambda g: g[3] == 499, 20, "the window to grow to 499 px")
     assert w == 460, f"window width {w} after growing"
+    # The parent passed in the open is Picture1's own window: 320x240 at 70, 238 in the form.
+    parent = re.search(r" parent (\d+) ", opened[2]).group(1)
+    picture = p.child_geometry(parent)
+    assert picture == (70, 238, 320, 240), f"the open's parent window is at {picture}"
     ctx.step("see the colour bars in Picture1 (70, 238, 320x240)")
     # The bars must show while this file plays, not only once the next one has been opened.
     wait_until(lambda: z.colour_bars_shown(p.screenshot(), 70, z.PICTURE1_TOP, 320, 240) or

@@ -366,6 +366,14 @@ class Player:
         return (int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
                 int(fields["Width"]), int(fields["Height"]))
 
+    def child_geometry(self, window):
+        """(x, y, width, height) of another window, relative to the player's window."""
+        out = run(["xwininfo", "-id", str(window)], self.x.env).stdout
+        fields = dict(line.split(":", 1) for line in out.splitlines() if ":" in line)
+        ax, ay, _, _ = self.geometry()
+        return (int(fields["  Absolute upper-left X"]) - ax, int(fields["  Absolute upper-left Y"]) - ay,
+                int(fields["  Width"]), int(fields["  Height"]))
+
     def wait_geometry(self, predicate, timeout, what):
         return wait_until(lambda: (lambda g: g if predicate(g) else None)(self.geometry()),
                           timeout, what)
