@@ -122,6 +122,9 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
 
     created->m_parentWindow = parentWindow;
     created->m_video = makeVideoOutput(parentWindow);
+    if (created->m_video.overlay) {
+        created->m_parentWatch = WindowWatch::watch(parentWindow);
+    }
     ElementPtr audioSink = makeAudioSink();
     ElementPtr audioFilter = makeAudioFilter();
     g_object_set(playbin, "uri", uri.get(), "video-sink", created->m_video.sink.get(),
@@ -236,6 +239,11 @@ void Device::readMediaInfo()
 
 void Device::drainBus()
 {
+    int width = 0;
+    int height = 0;
+    if (m_parentWatch && m_parentWatch->resized(width, height)) {
+        placeVideo();
+    }
     while (GstMessage* raw = gst_bus_pop(m_bus.get())) {
         MessagePtr message(raw);
         handleMessage(message.get());

@@ -3,6 +3,7 @@
 #include "platform/mci/gst_holders.h"
 #include "platform/mci/range_guard.h"
 #include "platform/mci/sinks.h"
+#include "platform/mci/window_geometry.h"
 #include "platform/mci/time_format.h"
 
 #include <cstdint>
@@ -99,6 +100,8 @@ private:
     int64_t m_displayHeight = 0;
     Rect m_destination;
     std::uintptr_t m_parentWindow = 0;
+    // The parent's size, followed so the picture fits it when its owner resizes it later.
+    std::unique_ptr<WindowWatch> m_parentWatch;
     std::string m_missing;  // what a missing-plugin message said was missing
     std::string m_error;    // the text of the last error message
 };

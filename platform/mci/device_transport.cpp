@@ -170,7 +170,11 @@ void Device::placeVideo()
         g_object_set(m_video.scaleCaps.get(), "caps", caps.get(), nullptr);
         int windowWidth = static_cast<int>(rect.x + rect.width);
         int windowHeight = static_cast<int>(rect.y + rect.height);
-        windowSize(m_parentWindow, windowWidth, windowHeight);
+        if (m_parentWatch) {
+            m_parentWatch->resized(windowWidth, windowHeight);
+        } else {
+            windowSize(m_parentWindow, windowWidth, windowHeight);
+        }
         // Negative values add a black border, positive ones crop what lies outside the window.
         g_object_set(m_video.box.get(), "left", static_cast<gint>(-rect.x), "top", static_cast<gint>(-rect.y),
                      "right", static_cast<gint>(rect.x + rect.width - windowWidth), "bottom",
