@@ -2,10 +2,10 @@
 """Soak run of the window: CYCLES rounds of Play, Stop and moving to the next entry (Down, or
 Home after the last) through a playlist of short clips, driven from outside with real clicks
 and keys, the way a user would. Prints the process's resident memory, threads and open file
-descriptors after the first cycle, after warming up and at the end, and fails on growth beyond the bounds below,
-on a command that failed, or on a sanitizer report at exit.
+descriptors, clip by clip, for the pass after warming up and for the last full pass, and fails
+on growth beyond the bounds below, on a command that failed, or on a sanitizer report at exit.
 
-    soak.py PLAYER CLIPS_DIR [CYCLES]     (CYCLES at least 15)
+    soak.py PLAYER CLIPS_DIR [CYCLES]     (CYCLES at least 21: three passes)
 """
 
 import os
@@ -44,7 +44,7 @@ def main():
         rows = z.wait_until(lambda: (lambda r: r if len(r) >= 5 else None)(p.list_rows()), 20,
                             "the playlist")
         p.click(z.LIST1[0] + 30, rows[0])
-        first = None
+        passes = {}
         began = time.monotonic()
         for cycle in range(cycles):
             mark = len(trace.lines())
@@ -57,31 +57,41 @@ def main():
             if played[0] != 0 or stopped[0] != 0:
                 failures.append(f"cycle {cycle}: play {played[0]}, stop {stopped[0]}")
             p.key("Home" if cycle % len(CLIPS) == len(CLIPS) - 1 else "Down")
+            figures = z.proc_figures(p.proc.pid)
             if cycle == 0:
-                at_start = z.proc_figures(p.proc.pid)
-            if cycle == WARM_UP - 1:
-                first = z.proc_figures(p.proc.pid)
+                at_start = figures
+            # The figures depend on which clip was open last, so each pass is kept by clip and
+            # the last full pass is compared with the one after warming up, clip by clip.
+            passes.setdefault(cycle // len(CLIPS), {})[cycle % len(CLIPS)] = figures
             if cycle % 50 == 49:
-                now = z.proc_figures(p.proc.pid)
-                print(f"cycle {cycle + 1}: {now}  ({time.monotonic() - began:.0f} s)", flush=True)
+                print(f"cycle {cycle + 1}: {figures}  ({time.monotonic() - began:.0f} s)", flush=True)
         last = z.proc_figures(p.proc.pid)
         code = p.close_with_button(120)
         log = p.log()
     saved = (z.read_bytes(os.path.join(folder, "pl1.txt")) == data1 and
              z.read_bytes(os.path.join(folder, "pl2.txt")) == data2)
+    warm = passes[WARM_UP // len(CLIPS) - 1]
+    final = passes[max(k for k, v in passes.items() if len(v) == len(CLIPS))]
     print(f"after cycle 1: {at_start}")
-    print(f"after cycle {WARM_UP} (warmed up): {first}")
     print(f"after cycle {cycles}: {last}")
-    print(f"growth since warm-up: RSS {last['rss_kb'] - first['rss_kb']} kB, threads "
-          f"{last['threads'] - first['threads']}, fds {last['fds'] - first['fds']}")
+    print("by clip, after its stop: warmed-up pass -> last full pass")
+    growth = {"rss_kb": 0, "threads": 0, "fds": 0}
+    for i, name in enumerate(CLIPS):
+        print(f"  {name:10} RSS {warm[i]['rss_kb']:7d} -> {final[i]['rss_kb']:7d} kB, threads "
+              f"{warm[i]['threads']:2d} -> {final[i]['threads']:2d}, fds {warm[i]['fds']:2d} -> "
+              f"{final[i]['fds']:2d}")
+        for key in growth:
+            growth[key] = max(growth[key], final[i][key] - warm[i][key])
+    print(f"largest growth: RSS {growth['rss_kb']} kB, threads {growth['threads']}, "
+          f"fds {growth['fds']}")
     print(f"exit code {code}; playlist saved intact: {saved}; "
           f"{time.monotonic() - began:.0f} s for {cycles} cycles")
     problems = failures[:10]
-    if last["rss_kb"] - first["rss_kb"] > MAX_RSS_GROWTH_KB:
+    if growth["rss_kb"] > MAX_RSS_GROWTH_KB:
         problems.append("resident memory grew")
-    if last["threads"] - first["threads"] > MAX_THREAD_GROWTH:
+    if growth["threads"] > MAX_THREAD_GROWTH:
         problems.append("threads grew")
-    if last["fds"] - first["fds"] > MAX_FD_GROWTH:
+    if growth["fds"] > MAX_FD_GROWTH:
         problems.append("file descriptors grew")
     if code != 0 or "ERROR: AddressSanitizer" in log or "runtime error" in log:
         problems.append(f"exit code {code}:\n{log[-3000:]}")
