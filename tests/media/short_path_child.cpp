@@ -6,12 +6,7 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-        return 2;
     char buffer[255] = {};
-    uint32_t length = zelko::platform::getShortPathName(argv[1], buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer)
-        return 1;
-    std::fwrite(buffer, 1, length, stdout);
-    return 0;
+    uint32_t length = argc == 2 ? zelko::platform::getShortPathName(argv[1], buffer, sizeof buffer) : 0;
+    return length > 0 && length < sizeof buffer && std::fwrite(buffer, 1, length, stdout) == length ? 0 : 1;
 }
