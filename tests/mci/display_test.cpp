@@ -45,8 +45,10 @@ TEST_F(EngineTest, DrawsThePictureInTheParentWindowWherePut)
     XSync(display, False);
     // Waits until the bars show at their places in the rectangle; `seen` keeps what was there.
     std::string seen;
+    // Each look also sends a command: the device notices a resized parent when it is called.
     auto barsShown = [&](int x, int y, int width, int height) {
         return waitUntil([&] {
+            code("status movie mode");
             seen = "seen:";
             bool all = true;
             for (size_t i = 0; i < kBars.size(); ++i) {
@@ -80,6 +82,17 @@ TEST_F(EngineTest, DrawsThePictureInTheParentWindowWherePut)
     ASSERT_EQ(code("put movie window at 120 90 160 120"), 0u);
     EXPECT_EQ(reply("where movie destination"), "120 90 160 120");
     EXPECT_TRUE(barsShown(120, 90, 160, 120) && near(pixel(display, window, 20, 20), 0)) << seen;
+    ASSERT_EQ(code("close movie"), 0u);
+
+    // The owner sizes its window after the open, as the player grows its picture box to the
+    // video: the whole picture follows the window, not the size it had at the open.
+    XResizeWindow(display, window, 100, 80);
+    XSync(display, False);
+    ASSERT_EQ(code("open " + clip("video.mpg") + " alias movie" + parent), 0u);
+    XResizeWindow(display, window, 320, 240);
+    XSync(display, False);
+    ASSERT_EQ(code("play movie"), 0u);
+    EXPECT_TRUE(barsShown(0, 0, 320, 240)) << seen;
     ASSERT_EQ(code("close movie"), 0u);
 
     // A handle that names no window any more plays without a picture instead of ending the process.
