@@ -1,163 +1,76 @@
-// End of media on the scripted device, driven tick by tick: advance, Auto Replay, the last
-// entry, fullscreen, and a playlist that changes under a playing file.
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
+// End of media on the scripted device, driven tick by tick: what plays next once the open file
+// has reached its end.
+#include <functional>
 
-#include "playback_fixture.h"
+#include "form_fixture.h"
 
 namespace {
+
+struct EndCase {
+    const char* name;
+    int playRow;
+    std::function<void()> before;  // after the start, before the end
+    const char* next;              // the path playing after the end; "" for none
+    int selected;
+    bool fullscreen = false;
+};
 
 class EndOfMediaTest : public FakeFormTest {
 protected:
     // The open file reaches its end and the timer ticks once.
     void EndAndTick()
     {
-        channel.runToEnd();
-        channel.clearLog();
+        if (channel.device)
+            channel.runToEnd();
+        channel.log.clear();
         form->TimerAtEndFile_Timer();
     }
-    int Opens() const { return channel.count("open "); }
+    void AutoReplay(Qt::CheckState state)
+    {
+        form->Check->setTristate(state == Qt::PartiallyChecked);
+        form->Check->setCheckState(state);
+    }
 };
 
-TEST_F(EndOfMediaTest, NothingHappensBeforeTheEnd)
+TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
 {
-    PlayRow(0);
-    channel.setPositionFrames(49);
-    channel.clearLog();
-    form->TimerAtEndFile_Timer();
-    EXPECT_TRUE(form->TimerMisc->isActive());
-    EXPECT_EQ(Opens(), 0);
-    // A fresh length query every tick.
-    EXPECT_EQ(channel.count("status movie length"), 1);
-}
-
-TEST_F(EndOfMediaTest, LastEntryEndsAndPlaybackStops)
-{
-    PlayRow(2);
-    form->mElapsedSeconds = 1.5;
-    EndAndTick();
-    EXPECT_FALSE(form->TimerMisc->isActive());
-    EXPECT_FALSE(form->Timerscroll->isActive());
-    EXPECT_EQ(form->mElapsedSeconds, 0);
-    EXPECT_EQ(form->List1->currentRow(), 2);
-    EXPECT_EQ(Opens(), 0);
-    EXPECT_TRUE(form->TimerAtEndFile->isActive());
-    EndAndTick();  // every later tick finds the end again, with no other effect
-    EXPECT_EQ(Opens(), 0);
-}
-
-TEST_F(EndOfMediaTest, AutoReplayPlaysTheLastEntryAgain)
-{
-    form->Check->setCheckState(Qt::Checked);
-    PlayRow(2);
-    EndAndTick();
-    EXPECT_EQ(Opens(), 1);
-    EXPECT_TRUE(channel.playingPath("/clips/c.wav"));
-    EXPECT_TRUE(form->TimerMisc->isActive());
-}
-
-TEST_F(EndOfMediaTest, GrayedCheckBoxIsNotAutoReplay)
-{
-    form->Check->setTristate(true);
-    form->Check->setCheckState(Qt::PartiallyChecked);
-    PlayRow(2);
-    EndAndTick();
-    EXPECT_EQ(Opens(), 0);
-}
-
-TEST_F(EndOfMediaTest, MiddleEntryMovesOnInBothLists)
-{
-    PlayRow(0);
-    EndAndTick();
-    EXPECT_EQ(form->List1->currentRow(), 1);
-    EXPECT_EQ(form->List2->currentRow(), 1);
-    EXPECT_TRUE(channel.playingPath("/clips/b.mpg"));
-    EXPECT_EQ(form->Lbname->text(), QStringLiteral("b.mpg"));
-    EndAndTick();
-    EXPECT_TRUE(channel.playingPath("/clips/c.wav"));
-    EndAndTick();
-    EXPECT_EQ(Opens(), 0);
-    EXPECT_EQ(form->List1->currentRow(), 2);
-}
-
-TEST_F(EndOfMediaTest, NothingSelectedStartsFromTheFirstEntry)
-{
-    PlayRow(1);
-    form->List1->setCurrentRow(-1);
-    EndAndTick();
-    EXPECT_EQ(form->List1->currentRow(), 0);
-    EXPECT_TRUE(channel.playingPath("/clips/a.mpg"));
-}
-
-TEST_F(EndOfMediaTest, AutoReplayPlaysTheNewlySelectedEntry)
-{
-    form->Check->setCheckState(Qt::Checked);
-    PlayRow(0);
-    Select(2);
-    EndAndTick();
-    EXPECT_TRUE(channel.playingPath("/clips/c.wav"));
-}
-
-TEST_F(EndOfMediaTest, FullscreenPlaybackStaysFullscreen)
-{
-    PlayRow(0);
-    form->GoFullscreen();
-    EndAndTick();
-    EXPECT_TRUE(channel.playingPath("/clips/b.mpg"));
-    EXPECT_TRUE(form->IsMaximized());
-    EXPECT_EQ(form->Picture1->geometry(), QRect(QPoint(0, 0), form->size()));
-    EXPECT_EQ(form->focusWidget(), form->txtfull);
-}
-
-TEST_F(EndOfMediaTest, EmptiedPlaylistPlaysNothing)
-{
-    PlayRow(1);
-    form->List1->clear();
-    form->List2->clear();
-    EndAndTick();
-    EXPECT_EQ(Opens(), 0);
-    EXPECT_FALSE(form->TimerMisc->isActive());
-}
-
-TEST_F(EndOfMediaTest, TickingAutoReplayAfterTheEndReplays)
-{
-    PlayRow(2);
-    EndAndTick();
-    ASSERT_EQ(Opens(), 0);
-    form->Check->setCheckState(Qt::Checked);
-    EndAndTick();
-    EXPECT_EQ(Opens(), 1);
-    EXPECT_TRUE(channel.playingPath("/clips/c.wav"));
-}
-
-TEST_F(EndOfMediaTest, AppendingAfterTheEndPlaysTheNewEntry)
-{
-    PlayRow(2);
-    EndAndTick();
-    ASSERT_EQ(Opens(), 0);
-    channel.addClip("/clips/d.mpg", {2000, 25, 320, 240});
-    AddEntry("d.mpg", "/clips/d.mpg");
-    EndAndTick();
-    EXPECT_EQ(form->List1->currentRow(), 3);
-    EXPECT_TRUE(channel.playingPath("/clips/d.mpg"));
-}
-
-TEST_F(EndOfMediaTest, FailedEntryStopsTheAdvance)
-{
-    form->List1->insertItem(1, QStringLiteral("gone.mpg"));
-    form->List2->insertItem(1, QStringLiteral("/clips/gone.mpg"));
-    PlayRow(0);
-    EndAndTick();
-    EXPECT_EQ(form->List1->currentRow(), 1);
-    EXPECT_NE(form->mResult, "Success");
-    EXPECT_EQ(form->LbResult->text(), ResultCaption(form->mResult));
-    for (int tick = 0; tick < 3; ++tick) {
-        channel.clearLog();
-        form->TimerAtEndFile_Timer();
-        EXPECT_EQ(Opens(), 0);
+    const EndCase cases[] = {
+        {"MiddleEntryMovesOn", 0, {}, "/clips/b.mpg", 1},
+        {"LastEntryStops", 2, {}, "", 2},
+        {"AutoReplayReplays", 2, [this] { AutoReplay(Qt::Checked); }, "/clips/c.wav", 2},
+        {"GrayedIsNotAutoReplay", 2, [this] { AutoReplay(Qt::PartiallyChecked); }, "", 2},
+        {"NothingSelectedStartsAtTheFirst", 1, [this] { form->List1->setCurrentRow(-1); }, "/clips/a.mpg", 0},
+        {"NewlySelectedWins", 0, [this] { AutoReplay(Qt::Checked); form->List1->setCurrentRow(2); }, "/clips/c.wav", 2},
+        {"FullscreenStaysFullscreen", 0, [this] { form->GoFullscreen(); }, "/clips/b.mpg", 1, true},
+        {"EmptiedPlaylistPlaysNothing", 1, [this] { form->List1->clear(); form->List2->clear(); }, "", -1},
+        {"AutoReplayTickedAfterTheEnd", 2, [this] { EndAndTick(); AutoReplay(Qt::Checked); }, "/clips/c.wav", 2},
+        {"AppendedAfterTheEnd", 2, [this] { EndAndTick(); AddEntry("d.mpg", "/clips/d.mpg"); }, "/clips/d.mpg", 3},
+        {"FailedMiddleEntryStopsTheAdvance", 0, [this] {
+             form->List1->insertItem(1, "gone.mpg");
+             form->List2->insertItem(1, "/clips/gone.mpg");
+         }, "", 1},
+    };
+    channel.clips["/clips/d.mpg"] = {2000, 25};
+    for (const EndCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start();
+        PlayRow(c.playRow);
+        if (c.before)
+            c.before();
+        EndAndTick();
+        EXPECT_EQ(channel.device && channel.device->mode == "playing", *c.next != '\0');
+        if (*c.next)
+            EXPECT_TRUE(channel.playing(c.next));
+        EXPECT_EQ(form->TimerMisc->isActive(), *c.next != '\0');
+        EXPECT_EQ(form->List1->currentRow(), c.selected);
+        EXPECT_EQ(form->List2->currentRow(), c.selected);
+        EXPECT_EQ(form->IsMaximized(), c.fullscreen);
+        if (!*c.next) {  // later ticks find the end again, or nothing open, and change nothing
+            EndAndTick();
+            EXPECT_EQ(channel.count("open "), 0);
+            EXPECT_EQ(form->List1->currentRow(), c.selected);
+        }
     }
-    EXPECT_EQ(form->List1->currentRow(), 1);
 }
 
 }  // namespace

@@ -1,121 +1,60 @@
-// Fullscreen mode and the keys of txtfull on the scripted device.
-#include <QLabel>
-#include <QLineEdit>
-
-#include "player/video_host.h"
-#include "playback_fixture.h"
+// Fullscreen mode and the keys of txtfull on the scripted device, pressed as the toolkit
+// delivers them: Esc and F3 leave fullscreen at their places, F1 plays fullscreen.
+#include "form_fixture.h"
 
 namespace {
 
-constexpr int kEsc = 27, kF1 = 112, kF3 = 114;
-
-class KeysTest : public FakeFormTest {
-protected:
-    QRect TwipsOf(const QWidget* w) const
-    {
-        return {Form1::LeftTwips(w), Form1::TopTwips(w), Form1::WidthTwips(w), Form1::HeightTwips(w)};
-    }
+struct LeaveCase {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int row;             // 0: the 320x240 video, 2: audio only
+    QRect pictureTwips;  // no size: Picture1 keeps its fullscreen size, out of sight
+    bool playing;
 };
 
-TEST_F(KeysTest, GoFullscreenWithNothingOpenStillCoversTheScreen)
-{
-    form->GoFullscreen();
-    EXPECT_TRUE(form->IsMaximized());
-    EXPECT_EQ(form->size(), form->screen()->geometry().size());
-    EXPECT_EQ(form->Picture1->geometry(), QRect(QPoint(0, 0), form->size()));
-    EXPECT_EQ(form->focusWidget(), form->txtfull);
-    EXPECT_NE(form->mResult, "Success");  // nothing to place
-}
+using KeysTest = FakeFormTest;
 
-TEST_F(KeysTest, EscRestoresTheVideoWindowAndPlaybackGoesOn)
+TEST_F(KeysTest, EscAndF3RestoreTheExactNormalGeometry)
 {
-    PlayRow(0);
-    const QRect normal = form->geometry();
-    ASSERT_EQ(form->HeightTwips(), 7485);
-    form->GoFullscreen();
-    form->GoFullscreen();  // a second call repeats the steps and keeps the normal geometry
-    form->txtfull_KeyDown(kEsc, 0);
-    EXPECT_FALSE(form->IsMaximized());
-    EXPECT_EQ(form->geometry(), normal);
-    EXPECT_EQ(TwipsOf(form->Picture1), QRect(1050, 3570, 4800, 3600));
-    EXPECT_EQ(channel.device->window, "0 0 320 240");
-    EXPECT_TRUE(channel.playingPath("/clips/a.mpg"));
-    EXPECT_EQ(form->focusWidget(), form->List1);
-}
-
-TEST_F(KeysTest, EscWithAudioOnlySetsTheHeight)
-{
-    PlayRow(2);
-    const QRect normal = form->geometry();
-    form->GoFullscreen();
-    const QSize fullPicture = form->Picture1->size();
-    form->txtfull_KeyDown(kEsc, 0);
-    EXPECT_EQ(form->HeightTwips(), 3570);
-    EXPECT_EQ(form->geometry(), normal);
-    EXPECT_EQ(form->Picture1->size(), fullPicture);  // left at its fullscreen size, out of sight
-    EXPECT_EQ(Form1::TopTwips(form->Picture1), 3570);
-}
-
-TEST_F(KeysTest, F1PlaysTheSelectedEntryFullscreenWhateverTheShift)
-{
-    for (int shift : {0, 1}) {
-        PlayRow(0);
-        form->txtfull_KeyDown(kEsc, 0);
-        Select(1);
-        form->txtfull_KeyDown(kF1, shift);
-        EXPECT_TRUE(channel.playingPath("/clips/b.mpg")) << shift;
-        EXPECT_TRUE(form->IsMaximized()) << shift;
+    const LeaveCase cases[] = {
+        {Qt::Key_Escape, {}, 0, {1050, 3570, 4800, 3600}, true},
+        {Qt::Key_Escape, {}, 2, {0, 3570, 0, 0}, true},
+        {Qt::Key_F3, Qt::ShiftModifier, 0, {1365, 4095, 4800, 3600}, false},
+        {Qt::Key_F3, {}, 2, {1365, 4095, 0, 0}, false},
+    };
+    for (const LeaveCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.key) + " on row " + std::to_string(c.row));
+        Start();
+        PlayRow(c.row);
+        const QRect normal = form->geometry();
+        form->GoFullscreen();
+        form->GoFullscreen();  // a second call keeps the normal geometry
+        const QSize full = form->screen()->geometry().size();
+        ASSERT_EQ(form->Picture1->size(), full);
+        QTest::keyClick(form->txtfull, c.key, c.modifiers);
+        EXPECT_FALSE(form->IsMaximized());
+        EXPECT_EQ(form->geometry(), normal);
+        const QWidget* p = form->Picture1;
+        EXPECT_EQ(QRect(Form1::LeftTwips(p), Form1::TopTwips(p), Form1::WidthTwips(p), Form1::HeightTwips(p)),
+                  QRect(c.pictureTwips.topLeft(), c.pictureTwips.isEmpty() ? full * 15 : c.pictureTwips.size()));
+        EXPECT_EQ(channel.device->mode, c.playing ? "playing" : "stopped");
+        EXPECT_EQ(form->TimerMisc->isActive(), c.playing);
+        EXPECT_EQ(form->focusWidget(), form->List1);
     }
 }
 
-TEST_F(KeysTest, F3StopsAndLeavesWithThePictureBelowTheWindow)
+TEST_F(KeysTest, F1PlaysFullscreenWhateverTheShiftOtherKeysDoNothing)
 {
-    PlayRow(0);
-    const QRect normal = form->geometry();
-    form->GoFullscreen();
-    form->PausePlayback();
-    form->txtfull_KeyDown(kF3, 0);
-    EXPECT_EQ(channel.device->mode, "stopped");
-    EXPECT_EQ(form->LbResult->text(), ResultCaption("Success"));
-    EXPECT_FALSE(Pressed(2));
-    EXPECT_FALSE(form->TimerMisc->isActive());
-    EXPECT_FALSE(form->IsMaximized());
-    EXPECT_EQ(form->geometry(), normal);  // F3 sets no height: the form takes back its size
-    EXPECT_EQ(TwipsOf(form->Picture1), QRect(1365, 4095, 4800, 3600));
-    EXPECT_EQ(form->focusWidget(), form->List1);
-}
-
-TEST_F(KeysTest, F3WithAudioLeavesThePictureSize)
-{
-    PlayRow(2);
-    form->GoFullscreen();
-    const QSize fullPicture = form->Picture1->size();
-    form->txtfull_KeyDown(kF3, 0);
-    EXPECT_EQ(Form1::LeftTwips(form->Picture1), 1365);
-    EXPECT_EQ(Form1::TopTwips(form->Picture1), 4095);
-    EXPECT_EQ(form->Picture1->size(), fullPicture);
-}
-
-TEST_F(KeysTest, OtherKeysDoNothing)
-{
-    PlayRow(0);
-    form->GoFullscreen();
+    form->List1->setCurrentRow(1);
+    QTest::keyClick(form->txtfull, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(channel.playing("/clips/b.mpg"));
+    EXPECT_TRUE(form->IsMaximized());
     const QRect geometry = form->geometry();
-    for (int key : {0, 13, 65, 111, 116, 123, 16, 0x1000000}) {
-        channel.clearLog();
-        form->txtfull_KeyDown(key, 0);
-        EXPECT_TRUE(channel.log.empty()) << key;
-        EXPECT_EQ(form->geometry(), geometry) << key;
-    }
-    EXPECT_TRUE(form->IsMaximized());
-}
-
-TEST_F(KeysTest, KeysWorkInTheNormalWindowToo)
-{
-    Select(0);
-    form->txtfull_KeyDown(kF1, 0);
-    EXPECT_TRUE(form->IsMaximized());
-    EXPECT_TRUE(channel.playingPath("/clips/a.mpg"));
+    channel.log.clear();
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_Return, Qt::Key_F5, Qt::Key_Space, Qt::Key_Shift})
+        QTest::keyClick(form->txtfull, key);
+    EXPECT_TRUE(channel.log.empty());
+    EXPECT_EQ(form->geometry(), geometry);
 }
 
 }  // namespace
