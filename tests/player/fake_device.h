@@ -2,47 +2,39 @@
 
 // A scripted stand-in for one MCI device, for the window tests whose figures must be exact
 // (percentages, frame targets, command order). It keeps a log of the commands it was sent.
+#include <QStringList>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "media/mci_channel.h"
 
-struct FakeClip {
-    int32_t lengthMs = 2000;
-    int32_t fps = 0;  // 0: audio only (no frames time format, no video window); else 320x240
-};
-
-// Commands are read case-blind, so clip paths are given in lower case.
+// Commands are read case-blind, so clip paths are given in lower case. The window always opens
+// its device as "movie".
 class FakeDevice final : public MciChannel {
 public:
     struct Device {
-        std::string alias, path;
-        FakeClip clip;
-        bool frames = false;
-        std::string mode = "stopped";
+        int32_t lengthMs = 2000;
+        int32_t fps = 0;  // 0: audio only (no frames time format, no video window); else 320x240
+        std::string path, mode = "stopped";
         int32_t positionMs = 0, speed = 1000;
+        bool frames = false;
     };
-    std::map<std::string, FakeClip> clips;  // the files that exist, by path
-    std::optional<Device> device;           // the one open device
+    std::map<std::string, Device> clips;  // the files that exist, by path, as they open
+    std::optional<Device> device;         // the one open device
     std::vector<std::string> log;           // every command, its padding removed
     std::function<void(const std::string&)> onSend;
 
-    void runToEnd()
-    {
-        device->positionMs = device->clip.lengthMs;
-        device->mode = "stopped";
-    }
-    void setPositionFrames(int32_t frame) { device->positionMs = frame * 1000 / device->clip.fps; }
+    void setPositionFrames(int32_t frame) { device->positionMs = frame * 1000 / device->fps; }
     bool playing(const std::string& path) const { return device && device->path == path && device->mode == "playing"; }
     int count(const std::string& prefix) const
     {
-        return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+        const auto starts = [&](const std::string& c) { return c.rfind(prefix, 0) == 0; };
+        return static_cast<int>(std::count_if(log.begin(), log.end(), starts));
     }
 
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength, std::uintptr_t) override
@@ -50,14 +42,10 @@ public:
         log.emplace_back(command.substr(0, command.find_last_not_of(' ') + 1));
         if (onSend)
             onSend(log.back());
-        std::istringstream in{std::string(command)};
-        std::vector<std::string> w;
-        for (std::string word; in >> word;) {
-            std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return std::tolower(c); });
-            w.push_back(word);
-        }
+        const QString text = QString::fromUtf8(command.data(), static_cast<qsizetype>(command.size()));
+        const QStringList words = text.toLower().split(' ', Qt::SkipEmptyParts);
         std::string answer;
-        const uint32_t code = run(w, answer);
+        const uint32_t code = run(words, answer);
         if (reply && replyLength > 0)
             std::snprintf(reply, replyLength, "%s", answer.c_str());
         return code;
@@ -73,51 +61,47 @@ public:
     bool getWindowRect(int64_t, zelko::platform::WindowRect&) override { return false; }
 
 private:
-    uint32_t run(const std::vector<std::string>& w, std::string& answer)
+    uint32_t run(const QStringList& w, std::string& answer)
     {
-        const auto at = [&](size_t i) { return i < w.size() ? w[i] : std::string(); };
-        const auto after = [&](const char* key, int32_t otherwise) {  // the number after a keyword
-            const auto it = std::find(w.begin(), w.end(), key);
-            return it != w.end() && it + 1 != w.end() ? std::stoi(*(it + 1)) : otherwise;
-        };
-        if (at(0) == "close" && at(1) == "all") {
-            device.reset();
-            return 0;
-        }
+        const auto at = [&](int i) { return w.value(i).toStdString(); };
         if (at(0) == "open") {
             if (!clips.count(at(1)))
                 return 275;
             if (device)
-                return 289;
-            const auto alias = std::find(w.begin(), w.end(), "alias");
-            device = Device{alias != w.end() ? *(alias + 1) : "", at(1), clips[at(1)]};
+                return 289;  // the alias is taken
+            device = clips[at(1)];
+            device->path = at(1);
             return 0;
         }
-        if (!device || at(1) != device->alias)
+        if (at(0) == "close" && at(1) == "all") {
+            device.reset();
+            return 0;
+        }
+        if (!device || at(1) != "movie")
             return 263;
         Device& d = *device;
-        const int32_t perSecond = d.frames ? d.clip.fps : 1000;
+        const int32_t perSecond = d.frames ? d.fps : 1000;
         const auto units = [&](int32_t ms) { return ms * perSecond / 1000; };
-        const std::string& verb = w[0];
-        if (verb == "play" || verb == "seek")  // "play" plays on from a seek's frame
-            d.positionMs = after(verb == "play" ? "from" : "to", units(d.positionMs)) * 1000 / perSecond;
-        if (verb == "close")
+        const std::string verb = at(0);
+        if ((verb == "play" || verb == "seek") && w.size() > 3)  // "play from f to t", "seek to f"; a bare
+            d.positionMs = w[3].toInt() * 1000 / perSecond;     // "play" plays on from where it is
+        if (verb == "play" || verb == "seek" || verb == "pause" || verb == "stop" || verb == "resume")
+            d.mode = verb == "pause" ? "paused" : verb == "play" || verb == "resume" ? "playing" : "stopped";
+        else if (verb == "close")
             device.reset();
-        else if (verb == "play" || verb == "seek")
-            d.mode = verb == "play" ? "playing" : "stopped";
-        else if (verb == "pause" || verb == "stop" || verb == "resume")
-            d.mode = verb == "pause" ? "paused" : verb == "stop" ? "stopped" : "playing";
         else if (verb == "set" && at(2) == "speed")
-            d.speed = std::stoi(at(3));
-        else if (verb == "set" && at(4) == "frames" && !d.clip.fps)
+            d.speed = w.value(3).toInt();
+        else if (verb == "set" && at(4) == "frames" && !d.fps)
             return 293;
         else if (verb == "set")
             d.frames = at(4) == "frames";
         else if (verb == "status" && at(2) == "mode")
             answer = d.mode;
-        else if (verb == "status" && (at(2) == "length" || at(2) == "position" || at(2) == "speed"))
-            answer = std::to_string(at(2) == "speed" ? d.speed : units(at(2) == "length" ? d.clip.lengthMs : d.positionMs));
-        else if ((verb == "where" || verb == "put") && !d.clip.fps)
+        else if (verb == "status" && (at(2) == "length" || at(2) == "position"))
+            answer = std::to_string(units(at(2) == "length" ? d.lengthMs : d.positionMs));
+        else if (verb == "status" && at(2) == "speed")
+            answer = std::to_string(d.speed);
+        else if ((verb == "where" || verb == "put") && !d.fps)
             return 346;
         else if (verb == "where")
             answer = "0 0 320 240";

@@ -23,18 +23,6 @@
 #include "player/form1.h"
 #include "player/video_host.h"
 
-// Makes a fresh temporary folder the current directory for its lifetime.
-class TempCwd {
-public:
-    TempCwd() : m_old(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~TempCwd() { QDir::setCurrent(m_old); }
-    QString file(const QString& name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_old;
-};
-
 inline void WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -57,14 +45,12 @@ inline QStringList Entries(const QListWidget* list)
     return entries;
 }
 
-inline QString ResultCaption(const std::string& result)
-{
-    return QStringLiteral("Result calling Function is : ") + QString::fromStdString(result);
-}
-
-template <class Inner>
+// The window over `Channel`, in a fresh temporary current folder that gets its playlist files.
+template <class Channel>
 class FormTest : public ::testing::Test {
 protected:
+    FormTest() { QDir::setCurrent(cwd.path()); }
+    ~FormTest() override { form.reset(); QDir::setCurrent(m_oldDir); }
     void SetUp() override { Start(); }
     // A new window over the same channel, the old one gone.
     virtual void Start()
@@ -78,24 +64,21 @@ protected:
         form->List1->addItem(title);
         form->List2->addItem(path);
     }
-    void PlayRow(int row)
-    {
-        form->List1->setCurrentRow(row);
-        form->PlaySelected();
-    }
+    void PlayRow(int row) { form->List1->setCurrentRow(row); form->PlaySelected(); }
 
-    TempCwd cwd;
-    Inner channel;
+    const QString m_oldDir = QDir::currentPath();
+    QTemporaryDir cwd;
+    Channel channel;
     std::unique_ptr<Form1> form;
 };
 
-// The scripted device with three entries: two 320x240 videos of 2 s at 25 fps (50 frames) and
-// a 2 s audio file.
+// The scripted device with three entries: 320x240 videos at 25 fps of 2 s (50 frames) and 4 s
+// (100 frames), and an audio file of 125.6 s.
 class FakeFormTest : public FormTest<FakeDevice> {
 protected:
     FakeFormTest()
     {
-        channel.clips = {{"/clips/a.mpg", {2000, 25}}, {"/clips/b.mpg", {2000, 25}}, {"/clips/c.wav", {2000, 0}}};
+        channel.clips = {{"/clips/a.mpg", {2000, 25}}, {"/clips/b.mpg", {4000, 25}}, {"/clips/c.wav", {125600, 0}}};
     }
     void Start() override
     {

@@ -1,5 +1,6 @@
-// The transport toolbar on the scripted device: dispatch and focus, and the latched Pause and
-// Slow Motion buttons, whose only record is the toolbar itself.
+// The transport on the scripted device: the toolbar's dispatch and focus, the latched Pause and
+// Slow Motion buttons (whose only record is the toolbar itself), and fullscreen mode with the
+// keys of txtfull, pressed as the toolkit delivers them.
 #include "form_fixture.h"
 
 using TransportTest = FakeFormTest;
@@ -26,7 +27,7 @@ TEST_F(TransportTest, PauseAndSlowMotionToggleThemselvesAndStopReleasesPause)
 {
     form->PausePlayback();  // nothing open: the failure shows, and the button still toggles
     EXPECT_EQ(channel.log.back(), "Pause");
-    EXPECT_EQ(form->LbResult->text(), ResultCaption("fake device error 263"));
+    EXPECT_EQ(form->LbResult->text(), "Result calling Function is : fake device error 263");
     EXPECT_TRUE(form->asxToolbar1->ButtonPressed(2));
     EXPECT_FALSE(form->TimerMisc->isActive());
     form->PausePlayback();
@@ -34,7 +35,9 @@ TEST_F(TransportTest, PauseAndSlowMotionToggleThemselvesAndStopReleasesPause)
     EXPECT_FALSE(form->asxToolbar1->ButtonPressed(2));
     EXPECT_TRUE(form->TimerMisc->isActive());
 
-    PlayRow(0);
+    PlayRow(2);
+    EXPECT_EQ(form->mTotalMinutes, 2);  // of 125.6 s
+    EXPECT_EQ(form->mTotalSecondsText, "05");
     form->PausePlayback();
     EXPECT_EQ(channel.device->mode, "paused");
     form->StopPlayback();
@@ -50,3 +53,54 @@ TEST_F(TransportTest, PauseAndSlowMotionToggleThemselvesAndStopReleasesPause)
         EXPECT_EQ(form->asxToolbar1->ButtonPressed(4), pressed);
     }
 }
+
+struct LeaveCase {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int row;             // 0: the 320x240 video, 2: audio only
+    QRect pictureTwips;  // no size: Picture1 keeps its fullscreen size, out of sight
+    bool playing;
+};
+
+TEST_F(TransportTest, EscAndF3RestoreTheExactNormalGeometry)
+{
+    const LeaveCase cases[] = {
+        {Qt::Key_Escape, {}, 0, {1050, 3570, 4800, 3600}, true},
+        {Qt::Key_Escape, {}, 2, {0, 3570, 0, 0}, true},
+        {Qt::Key_F3, Qt::ShiftModifier, 0, {1365, 4095, 4800, 3600}, false},
+        {Qt::Key_F3, {}, 2, {1365, 4095, 0, 0}, false},
+    };
+    for (const LeaveCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.key) + " on row " + std::to_string(c.row));
+        Start();
+        PlayRow(c.row);
+        const QRect normal = form->geometry();
+        form->GoFullscreen();
+        form->GoFullscreen();  // a second call keeps the normal geometry
+        const QSize full = form->screen()->geometry().size();
+        ASSERT_EQ(form->Picture1->size(), full);
+        QTest::keyClick(form->txtfull, c.key, c.modifiers);
+        EXPECT_FALSE(form->IsMaximized());
+        EXPECT_EQ(form->geometry(), normal);
+        EXPECT_EQ(form->Picture1->geometry(),
+                  QRect(c.pictureTwips.topLeft() / 15, c.pictureTwips.isEmpty() ? full : c.pictureTwips.size() / 15));
+        EXPECT_EQ(channel.device->mode, c.playing ? "playing" : "stopped");
+        EXPECT_EQ(form->TimerMisc->isActive(), c.playing);
+        EXPECT_EQ(form->focusWidget(), form->List1);
+    }
+}
+
+TEST_F(TransportTest, F1PlaysFullscreenWhateverTheShiftOtherKeysDoNothing)
+{
+    form->List1->setCurrentRow(1);
+    QTest::keyClick(form->txtfull, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(channel.playing("/clips/b.mpg"));
+    EXPECT_TRUE(form->IsMaximized());
+    const QRect geometry = form->geometry();
+    channel.log.clear();
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_Return, Qt::Key_F5, Qt::Key_Space, Qt::Key_Shift})
+        QTest::keyClick(form->txtfull, key);
+    EXPECT_TRUE(channel.log.empty());
+    EXPECT_EQ(form->geometry(), geometry);
+}
+

@@ -4,8 +4,6 @@
 
 #include "form_fixture.h"
 
-namespace {
-
 struct Place {
     const char* name;
     int left, top, width, height;  // twips
@@ -40,7 +38,7 @@ const Place kPlaces[] = {
 };
 
 // The control's property, or its buttons' (which take no focus) joined by "|".
-QString Text(QWidget* control, const char* property)
+static QString Text(QWidget* control, const char* property)
 {
     auto* toolbar = qobject_cast<AsxToolbar*>(control);
     QStringList parts;
@@ -51,7 +49,7 @@ QString Text(QWidget* control, const char* property)
     return toolbar ? parts.join('|') : control->property(property).toString();
 }
 
-int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+static int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 
 using WindowLayout = FormTest<FakeDevice>;
 
@@ -59,7 +57,6 @@ TEST_F(WindowLayout, EveryControlSitsAtItsPlaceWithItsCaptionAndTooltip)
 {
     EXPECT_EQ(form->WidthTwips(), 6900);
     EXPECT_EQ(form->HeightTwips(), 3570);
-    EXPECT_EQ(form->windowTitle(), "Zelko Player 1.0");
     for (const Place& p : kPlaces) {
         SCOPED_TRACE(p.name);
         QWidget* control = form->findChild<QWidget*>(QLatin1String(p.name), Qt::FindDirectChildrenOnly);
@@ -71,4 +68,3 @@ TEST_F(WindowLayout, EveryControlSitsAtItsPlaceWithItsCaptionAndTooltip)
     }
 }
 
-}  // namespace

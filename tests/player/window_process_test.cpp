@@ -22,15 +22,15 @@ TEST(WindowProcess, ASignalRewritesBothPlaylistFilesAndTheProgramExitsNormally)
 {
     for (int signal : {SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
-        TempCwd cwd;
+        QTemporaryDir cwd;
         // Last lines without their line end: only a rewrite adds them.
-        WriteBytes(cwd.file("pl1.txt"), "one.mp3\r\ntwo, \"b\".avi");
-        WriteBytes(cwd.file("pl2.txt"), "/m/one.mp3\r\n/m/two, \"b\".avi");
+        WriteBytes(cwd.filePath("pl1.txt"), "one.mp3\r\ntwo, \"b\".avi");
+        WriteBytes(cwd.filePath("pl2.txt"), "/m/one.mp3\r\n/m/two, \"b\".avi");
         QProcess player;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         player.setProcessEnvironment(env);
-        player.setWorkingDirectory(QDir::currentPath());
+        player.setWorkingDirectory(cwd.path());
         player.setProcessChannelMode(QProcess::ForwardedChannels);
         player.start(QStringLiteral(ZELKO_PLAYER_BIN));
         ASSERT_TRUE(player.waitForStarted(10000));
@@ -39,7 +39,7 @@ TEST(WindowProcess, ASignalRewritesBothPlaylistFilesAndTheProgramExitsNormally)
         ASSERT_TRUE(player.waitForFinished(30000));
         EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(player.exitCode(), 0);
-        EXPECT_EQ(ReadBytes(cwd.file("pl1.txt")), "one.mp3\r\ntwo, \"b\".avi\r\n");
-        EXPECT_EQ(ReadBytes(cwd.file("pl2.txt")), "/m/one.mp3\r\n/m/two, \"b\".avi\r\n");
+        EXPECT_EQ(ReadBytes(cwd.filePath("pl1.txt")), "one.mp3\r\ntwo, \"b\".avi\r\n");
+        EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), "/m/one.mp3\r\n/m/two, \"b\".avi\r\n");
     }
 }
