@@ -148,7 +148,10 @@ uint32_t parseCommand(std::string_view command, ParsedCommand& parsed)
     if (parsed.verb == nullptr) {
         return code::kUnrecognizedCommand;
     }
-    if (tokens.size() < 2) {
+    // A keyword where the device belongs means the name is missing: the media layer sends
+    // "open  type MPEGVideo ..." when a file has no short path (it does not exist).
+    if (tokens.size() < 2 ||
+        (!tokens[1].quoted && findKeyword(*parsed.verb, toLower(tokens[1].text)) != nullptr)) {
         return code::kMissingDeviceName;
     }
     parsed.device = tokens[1].text;

@@ -45,7 +45,8 @@ struct ParsedCommand {
 };
 
 // Tokenizes `command` and checks every word against the verb table, touching no device.
-// Returns 0 or the code of the first fault: 267 empty, 261 unknown verb, 292 no device word,
+// Returns 0 or the code of the first fault: 267 empty, 261 unknown verb, 292 no device word
+// (also a keyword where it belongs),
 // 259 unknown keyword, 273 a value missing, 270 a rectangle that is not four integers,
 // 295 a keyword given twice, or the tokenizer's 294 and 305.
 uint32_t parseCommand(std::string_view command, ParsedCommand& parsed);

@@ -15,6 +15,7 @@ TEST(ParseCommand, AnswersEachCommandWithItsCode)
         {"", 267}, {"   \t ", 267}, {"  play \t movie   from 1  ", 0}, {"play movie" + std::string(118, ' '), 0},
         {R"(open "abc)", 294}, {R"(open "a"")", 294}, {R"(open "abc"def)", 305}, {R"(open "")", 0},
         {"dance movie", 261}, {"\"play\" movie", 261}, {"open", 292}, {"play", 292},
+        {"open  type MPEGVideo Alias movie", 292}, {"play from 0", 292},
         {"PLAY Movie FROM 1 To 2 WAIT", 0}, {"play movie from 1 to 2 wait   ", 0},
         {"play movie backwards", 259}, {"play movie from", 273}, {"play movie from 1 from 2", 295},
         {"set movie time format", 273}, {"set movie time frames", 259}, {"set movie time", 273},
