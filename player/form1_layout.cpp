@@ -191,6 +191,9 @@ void CreatePlaylistAndVideo(Form1& f)
     f.txtfull = new QLineEdit(&f);
     f.txtfull->setObjectName(QStringLiteral("txtfull"));
     Colour(f.txtfull, kBlack, kBlack);
+    // txtfull only takes the keys; the video area covers it once the window grows, so the
+    // user sees the whole picture rather than a black box on it.
+    f.txtfull->stackUnder(f.Picture1);
 }
 
 void CreateHiddenLabels(Form1& f)
