@@ -26,16 +26,12 @@ public:
     };
     std::map<std::string, Device> clips;  // the files that exist, by path, as they open
     std::optional<Device> device;         // the one open device
-    std::vector<std::string> log;           // every command, its padding removed
+    std::vector<std::string> log;         // every command, its padding removed
     std::function<void(const std::string&)> onSend;
 
     void setPositionFrames(int32_t frame) { device->positionMs = frame * 1000 / device->fps; }
     bool playing(const std::string& path) const { return device && device->path == path && device->mode == "playing"; }
-    int count(const std::string& prefix) const
-    {
-        const auto starts = [&](const std::string& c) { return c.rfind(prefix, 0) == 0; };
-        return static_cast<int>(std::count_if(log.begin(), log.end(), starts));
-    }
+    int count(const std::string& text) const { return static_cast<int>(std::count(log.begin(), log.end(), text)); }
 
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength, std::uintptr_t) override
     {

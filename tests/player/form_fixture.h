@@ -53,12 +53,7 @@ protected:
     ~FormTest() override { form.reset(); QDir::setCurrent(m_oldDir); }
     void SetUp() override { Start(); }
     // A new window over the same channel, the old one gone.
-    virtual void Start()
-    {
-        form.reset();
-        form = std::make_unique<Form1>(channel);
-        form->show();
-    }
+    virtual void Start() { form = std::make_unique<Form1>(channel); form->show(); }
     void AddEntry(const QString& title, const QString& path)
     {
         form->List1->addItem(title);

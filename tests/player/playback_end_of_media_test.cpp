@@ -57,9 +57,9 @@ TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
         EXPECT_EQ(form->List1->currentRow(), c.selected);
         EXPECT_EQ(form->List2->currentRow(), c.selected);
         EXPECT_EQ(form->IsMaximized(), c.fullscreen);
-        if (!playing) {  // later ticks find the end again, or nothing open, and change nothing
+        if (!playing) {  // later ticks find the end again, or nothing open, and start nothing
             EndAndTick();
-            EXPECT_EQ(channel.count("open "), 0);
+            EXPECT_EQ(channel.count("Close All"), 0);
             EXPECT_EQ(form->List1->currentRow(), c.selected);
         }
     }

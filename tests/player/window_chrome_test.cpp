@@ -8,32 +8,27 @@
 #include "form_fixture.h"
 #include "helpers/picture_box.h"
 
-class WindowChrome : public FormTest<FakeDevice> {
-protected:
-    // Presses at `from` inside `target`, moves the pointer 40 px right and 25 px down with the
-    // button held, and reports where the window went.
-    QPoint DragFrom(QWidget* target, Qt::MouseButton button, QPoint from)
-    {
-        const QPoint before = form->pos();
-        const QPoint to = from + QPoint(40, 25);
-        QCursor::setPos(target->mapToGlobal(from));
-        QTest::mousePress(target, button, {}, from);
-        QCursor::setPos(target->mapToGlobal(to));
-        QTest::mouseMove(target, to);
-        QTest::mouseRelease(target, button, {}, to - (form->pos() - before));  // the pointer stays put
-        return form->pos() - before;
-    }
-};
+using WindowChrome = FormTest<FakeDevice>;
 
 TEST_F(WindowChrome, OnlyTheLeftButtonOnTheBackgroundDragsTheWindow)
 {
     form->move(100, 100);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    const QPoint background(440, 150);
-    ASSERT_EQ(form->childAt(background), nullptr);
+    const QPoint from(440, 150), to = from + QPoint(40, 25);
+    ASSERT_EQ(form->childAt(from), nullptr) << "the background";
+    // Presses, moves the pointer with the button held, and reports where the window went.
+    const auto drag = [&](Qt::MouseButton button) {
+        const QPoint before = form->pos();
+        QCursor::setPos(form->mapToGlobal(from));
+        QTest::mousePress(form.get(), button, {}, from);
+        QCursor::setPos(form->mapToGlobal(to));
+        QTest::mouseMove(form.get(), to);
+        QTest::mouseRelease(form.get(), button, {}, to - (form->pos() - before));  // the pointer stays put
+        return form->pos() - before;
+    };
     for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton})
-        EXPECT_EQ(DragFrom(form.get(), button, background), QPoint(0, 0)) << button;
-    EXPECT_EQ(DragFrom(form.get(), Qt::LeftButton, background), QPoint(40, 25));
+        EXPECT_EQ(drag(button), QPoint(0, 0)) << button;
+    EXPECT_EQ(drag(Qt::LeftButton), QPoint(40, 25));
 }
 
 TEST_F(WindowChrome, ATickDuringAPassIsDroppedAndThePassRunsOn)

@@ -27,11 +27,7 @@ TEST(WindowProcess, ASignalRewritesBothPlaylistFilesAndTheProgramExitsNormally)
         WriteBytes(cwd.filePath("pl1.txt"), "one.mp3\r\ntwo, \"b\".avi");
         WriteBytes(cwd.filePath("pl2.txt"), "/m/one.mp3\r\n/m/two, \"b\".avi");
         QProcess player;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        player.setProcessEnvironment(env);
         player.setWorkingDirectory(cwd.path());
-        player.setProcessChannelMode(QProcess::ForwardedChannels);
         player.start(QStringLiteral(ZELKO_PLAYER_BIN));
         ASSERT_TRUE(player.waitForStarted(10000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return Catches(player.processId(), signal); }, 30000));
