@@ -10,6 +10,7 @@
 #include "helpers/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
+#include "player/form1_constants.h"
 #include "player/video_host.h"
 
 namespace {
@@ -21,10 +22,8 @@ constexpr int kKeyF2 = 113;
 constexpr int kKeyF3 = 114;
 constexpr int kKeyF4 = 115;
 
-constexpr int kVideoTopTwips = 3570;
 constexpr int kStoppedPictureTopTwips = 4095;
 constexpr int kStoppedPictureLeftTwips = 1365;
-constexpr int kPauseButton = 2;
 
 }  // namespace
 
@@ -82,7 +81,7 @@ void Form1::txtfull_KeyDown(int keyCode, int /*shift*/)
 // Esc: back to the normal window sized for the video stored at the start; playback goes on.
 void Form1::LeaveFullscreen()
 {
-    SetTwipsGeometry(Picture1, LeftTwips(Picture1), kVideoTopTwips, WidthTwips(Picture1),
+    SetTwipsGeometry(Picture1, LeftTwips(Picture1), form1::kNormalHeightTwips, WidthTwips(Picture1),
                      HeightTwips(Picture1));
     RestoreForm();
     if (Media.GetVideoSize(mAlias, "cx") != -1)
@@ -97,7 +96,7 @@ void Form1::LeaveFullscreen()
 // fixed place below the visible area with the stored video size.
 void Form1::StopAndLeaveFullscreen()
 {
-    asxToolbar1->SetButtonPressed(kPauseButton, false);
+    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     mResult = Media.StopMedia(mAlias);
     ShowResult();
     const bool hasVideo = mVideoCx != -1 && mVideoCy != -1;

@@ -10,16 +10,15 @@
 #include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
 #include "player/form1.h"
+#include "player/form1_constants.h"
 #include "player/video_host.h"
 
 namespace {
 
-// The normal form without a video area is 3570 twips high; the video area starts at its
-// bottom edge, keeps a 315-twip margin below the video and is centred on the mid-line 3450.
-constexpr int kNormalHeightTwips = 3570;
+// The video area starts at the normal form's bottom edge, keeps a 315-twip margin below the
+// video and is centred on the form's mid-line.
 constexpr int kMarginBelowVideoTwips = 315;
 constexpr double kMidLineTwips = 3450;
-constexpr int kPauseButton = 2;
 
 }  // namespace
 
@@ -39,10 +38,10 @@ void Form1::EnableTimer(QTimer* timer)
 void Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
 {
     if (cx == -1) {
-        SetHeightTwips(kNormalHeightTwips);
+        SetHeightTwips(form1::kNormalHeightTwips);
         return;
     }
-    SetHeightTwips(cy * kTwipsPerPixel + kNormalHeightTwips + kMarginBelowVideoTwips);
+    SetHeightTwips(cy * kTwipsPerPixel + form1::kNormalHeightTwips + kMarginBelowVideoTwips);
     const double width = static_cast<double>(cx) * kTwipsPerPixel;
     SetTwipsGeometry(Picture1, kMidLineTwips - width / 2, TopTwips(Picture1), width,
                      static_cast<double>(cy) * kTwipsPerPixel);
@@ -57,13 +56,13 @@ void Form1::OpenSelectedAndFillLabels(PauseRelease release)
     mAlias = "movie";
     mDeviceType = "MPEGVideo";
     if (release == PauseRelease::AfterAlias)
-        asxToolbar1->SetButtonPressed(kPauseButton, false);
+        asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     const std::string path = QFile::encodeName(SelectedText(List2)).toStdString();
     mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path, mDeviceType);
     ShowResult();
     Lbname->setText(SelectedText(List1));
     if (release == PauseRelease::AfterName)
-        asxToolbar1->SetButtonPressed(kPauseButton, false);
+        asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     mVideoCx = Media.GetVideoSize(mAlias, "cx");
     mVideoCy = Media.GetVideoSize(mAlias, "cy");
     LbActualCx->setText(QString::number(Media.GetVideoSize(mAlias, "cx")));
@@ -113,7 +112,7 @@ void Form1::PlaySelected()
 void Form1::PlaySelectedFullscreen()
 {
     ResetElapsed();
-    asxToolbar1->SetButtonPressed(kPauseButton, false);
+    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
     mResult = Media.PlayMedia(mAlias, "", "");
     ShowResult();

@@ -6,14 +6,10 @@
 
 #include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
+#include "player/form1_constants.h"
 
 namespace {
 
-constexpr int kPlayButton = 1;
-constexpr int kPauseButton = 2;
-constexpr int kStopButton = 3;
-constexpr int kSlowMotionButton = 4;
-constexpr int kFullscreenButton = 5;
 constexpr int32_t kSlowMotionPercent = 40;
 constexpr int32_t kNormalSpeedPercent = 100;
 
@@ -22,11 +18,11 @@ constexpr int32_t kNormalSpeedPercent = 100;
 void Form1::asxToolbar1_ButtonClick(int index, const QString& /*key*/)
 {
     switch (index) {
-    case kPlayButton: PlaySelected(); break;
-    case kPauseButton: PausePlayback(); break;
-    case kStopButton: StopPlayback(); break;
-    case kSlowMotionButton: SlowMotion(); break;
-    case kFullscreenButton: GoFullscreen(); return;  // the focus stays on txtfull
+    case form1::kPlayButton: PlaySelected(); break;
+    case form1::kPauseButton: PausePlayback(); break;
+    case form1::kStopButton: StopPlayback(); break;
+    case form1::kSlowMotionButton: SlowMotion(); break;
+    case form1::kFullscreenButton: GoFullscreen(); return;  // the focus stays on txtfull
     default: return;
     }
     List1->setFocus();
@@ -40,7 +36,7 @@ void Form1::List1_DblClick()
 
 void Form1::PausePlayback()
 {
-    if (!asxToolbar1->ButtonPressed(kPauseButton)) {
+    if (!asxToolbar1->ButtonPressed(form1::kPauseButton)) {
         mResult = Media.PauseMedia(mAlias);
         ShowResult();
         TimerMisc->stop();
@@ -49,22 +45,22 @@ void Form1::PausePlayback()
         ShowResult();
         EnableTimer(TimerMisc);
     }
-    asxToolbar1->SetButtonPressed(kPauseButton, !asxToolbar1->ButtonPressed(kPauseButton));
+    asxToolbar1->SetButtonPressed(form1::kPauseButton, !asxToolbar1->ButtonPressed(form1::kPauseButton));
 }
 
 void Form1::StopPlayback()
 {
-    asxToolbar1->SetButtonPressed(kPauseButton, false);
+    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     mResult = Media.StopMedia(mAlias);
     ShowResult();
     TimerMisc->stop();
-    asxToolbar1->SetButtonPressed(kPauseButton, false);
+    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
 }
 
 void Form1::SlowMotion()
 {
-    const bool slowed = asxToolbar1->ButtonPressed(kSlowMotionButton);
+    const bool slowed = asxToolbar1->ButtonPressed(form1::kSlowMotionButton);
     mResult = Media.SetPlaybackSpeed(mAlias, slowed ? kNormalSpeedPercent : kSlowMotionPercent);
     ShowResult();
-    asxToolbar1->SetButtonPressed(kSlowMotionButton, !asxToolbar1->ButtonPressed(kSlowMotionButton));
+    asxToolbar1->SetButtonPressed(form1::kSlowMotionButton, !asxToolbar1->ButtonPressed(form1::kSlowMotionButton));
 }
