@@ -5,6 +5,12 @@ find_package(GTest REQUIRED)
 # fixture, into build/tests/clips; tests read the folder from ZELKO_CLIPS_DIR (compiled in).
 set(ZELKO_CLIPS_DIR ${CMAKE_BINARY_DIR}/tests/clips)
 
+# What every test runs with, so a sanitizer build reports our faults and not the allocations
+# that GLib, fontconfig, D-Bus and X keep for the life of the process.
+set(ZELKO_TEST_ENV "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
 # zelko_add_gtest(NAME n SOURCES ... LIBS ... [OFFSCREEN] [CLIPS] [DISPLAY] [TIMEOUT s])
 #   OFFSCREEN: Qt's offscreen platform (widget logic, no X server needed)
 #   CLIPS:     needs the test clips (runs after the make-clips fixture)
@@ -16,9 +22,7 @@ function(zelko_add_gtest)
     target_compile_definitions(${T_NAME} PRIVATE ZELKO_CLIPS_DIR="${ZELKO_CLIPS_DIR}"
                                ZELKO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    set(env "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
-            "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
-            "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    set(env ${ZELKO_TEST_ENV})
     if(T_OFFSCREEN)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
