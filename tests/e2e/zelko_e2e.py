@@ -419,6 +419,14 @@ class Player:
             raise AssertionError("the player did not end after Close")
         return self.proc.returncode
 
+    def close_keeps_playlist(self, folder, data1, data2):
+        """Presses Close and checks the program ended well and wrote pl1.txt and pl2.txt back
+        byte for byte as data1 and data2."""
+        code = self.close_with_button()
+        assert code == 0, f"the player exited with {code}:\n{self.log()}"
+        assert read_bytes(os.path.join(folder, "pl1.txt")) == data1, "pl1.txt changed"
+        assert read_bytes(os.path.join(folder, "pl2.txt")) == data2, "pl2.txt changed"
+
     def stop(self):
         if self.proc is not None and self.proc.poll() is None:
             self.proc.send_signal(signal.SIGTERM)
