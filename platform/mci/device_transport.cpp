@@ -163,11 +163,7 @@ void Device::placeVideo()
         return;
     }
     const Rect& rect = m_destination;
-    if (m_video.scaleCaps && m_video.box) {
-        CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, static_cast<gint>(rect.width),
-                                         "height", G_TYPE_INT, static_cast<gint>(rect.height),
-                                         "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
-        g_object_set(m_video.scaleCaps.get(), "caps", caps.get(), nullptr);
+    if (m_video.fitter) {
         int windowWidth = static_cast<int>(rect.x + rect.width);
         int windowHeight = static_cast<int>(rect.y + rect.height);
         if (m_parentWatch) {
@@ -175,10 +171,12 @@ void Device::placeVideo()
         } else {
             windowSize(m_parentWindow, windowWidth, windowHeight);
         }
-        // Negative values add a black border, positive ones crop what lies outside the window.
-        g_object_set(m_video.box.get(), "left", static_cast<gint>(-rect.x), "top", static_cast<gint>(-rect.y),
-                     "right", static_cast<gint>(rect.x + rect.width - windowWidth), "bottom",
-                     static_cast<gint>(rect.y + rect.height - windowHeight), nullptr);
+        // Negative borders add black, positive ones crop what lies outside the window.
+        const FrameFitter::Fit fit{static_cast<int>(rect.width), static_cast<int>(rect.height),
+                                   static_cast<int>(-rect.x), static_cast<int>(-rect.y),
+                                   static_cast<int>(rect.x + rect.width - windowWidth),
+                                   static_cast<int>(rect.y + rect.height - windowHeight)};
+        m_video.fitter->fit(fit, m_wanted == Mode::Playing);
     }
     auto* overlay = GST_VIDEO_OVERLAY(m_video.overlay.get());
     gst_video_overlay_set_render_rectangle(overlay, static_cast<gint>(rect.x), static_cast<gint>(rect.y),

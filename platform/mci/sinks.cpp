@@ -109,8 +109,6 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
         output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
         return output;
     }
-    output.scaleCaps.reset(GST_ELEMENT(gst_object_ref(parts[2])));
-    output.box.reset(GST_ELEMENT(gst_object_ref(parts[3])));
     for (GstElement* part : parts) {
         gst_bin_add(GST_BIN(bin), part);
     }
@@ -118,6 +116,7 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
     gst_element_link_many(parts[0], parts[1], parts[2], parts[3], parts[4], output.overlay.get(), nullptr);
     PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
+    output.fitter = std::make_unique<FrameFitter>(parts[2], parts[3], target.get());
     return output;
 }
 

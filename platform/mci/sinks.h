@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/mci/frame_fitter.h"
 #include "platform/mci/gst_holders.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace zelko::mci {
 
@@ -12,9 +14,8 @@ struct VideoOutput {
     ElementPtr sink;
     ElementPtr overlay;
     // For the plain X image sink, which draws its picture unscaled in the middle of the window:
-    // the picture is sized (scaleCaps) and framed with black to the window's size (box).
-    ElementPtr scaleCaps;
-    ElementPtr box;
+    // the picture is sized and framed with black to the window's size.
+    std::unique_ptr<FrameFitter> fitter;
 };
 
 // The system's audio output when one can be opened, else a clock-synchronised null sink, so a

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/mci/gst_holders.h"
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+namespace zelko::mci {
+
+// Sizes and frames the picture for the plain X image sink: the scaler's caps give the size,
+// the box's borders place it in the window. While the media plays, a new fit is applied on the
+// streaming thread between two buffers, so the stream never negotiates against half of a
+// change (caps set, borders not yet), which stops it for good with "not negotiated".
+class FrameFitter {
+public:
+    struct Fit {
+        int width = 0;
+        int height = 0;
+        int left = 0;  // negative values add a black border, positive ones crop
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+    };
+
+    // streamPad is where buffers enter the scaler; the probe lives as long as the fitter.
+    FrameFitter(GstElement* scaleCaps, GstElement* box, GstPad* streamPad);
+    ~FrameFitter();
+    FrameFitter(const FrameFitter&) = delete;
+    FrameFitter& operator=(const FrameFitter&) = delete;
+
+    // On the caller's thread. With `streaming` false no buffer flows (paused, stopped, not yet
+    // started) and the fit is applied at once; otherwise before the next buffer.
+    void fit(const Fit& fit, bool streaming);
+
+private:
+    static GstPadProbeReturn onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+    void apply(const Fit& fit);
+
+    ElementPtr m_scaleCaps;
+    ElementPtr m_box;
+    PadPtr m_streamPad;
+    gulong m_probe = 0;
+    std::mutex m_mutex;
+    std::optional<Fit> m_pending;
+    std::atomic<bool> m_hasPending{false};
+};
+
+}  // namespace zelko::mci
