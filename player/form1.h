@@ -81,6 +81,11 @@ public:
     ModuleMultimedia Media;
 
     // ---- Procedures.
+    // Appends one entry as Add to Playlist does, without selecting it: `title` shown in List1,
+    // `path` (the file system's bytes) in List2, each kept as these bytes and written back to
+    // the playlist files unchanged. Nothing is added, and false returned, when either holds a
+    // line break, which a playlist file could not store.
+    bool AppendEntry(const QByteArray& title, const QByteArray& path);
     void PlaySelected();
     void PlaySelectedFullscreen();
     void PausePlayback();
@@ -137,11 +142,14 @@ private:
     void PlaylistClearAll();
     void EndTitlePass();       // form1_chrome.cpp
     bool m_unloaded = false;   // the close request and unload run once
+    bool m_titlesMarked = false;  // pl1.txt began with a byte-order mark, and will again
+    bool m_pathsMarked = false;   // likewise pl2.txt
     bool m_scrolling = false;  // a title pass is running; further ticks are dropped
 
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
     enum class PauseRelease { AfterAlias, AfterName };  // when a play procedure releases Pause
     static QString SelectedText(const QListWidget* list);  // empty when nothing is selected
+    static QByteArray SelectedBytes(const QListWidget* list);  // the entry's bytes, likewise
     static void EnableTimer(QTimer* timer);
     void ResetElapsed();
     void OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp

@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QTimer>
+#include <cstdio>
 
 #include "player/form1.h"
+#include "player/playlist_entries.h"
 #include "player/playlist_file.h"
 
 namespace {
@@ -13,13 +15,13 @@ namespace {
 const QString kTitlesFile = QStringLiteral("pl1.txt");
 const QString kPathsFile = QStringLiteral("pl2.txt");
 
-QStringList Entries(const QListWidget* list)
+// Writes one playlist file; a file that cannot be written is named on standard error with the
+// reason, since nothing on screen outlives the close.
+void Save(const QString& name, const QListWidget* list, bool byteOrderMark)
 {
-    QStringList entries;
-    entries.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        entries.append(list->item(i)->text());
-    return entries;
+    const QString failure = WritePlaylistFile(name, {playlist_entries::AllBytes(list), byteOrderMark});
+    if (!failure.isEmpty())
+        std::fprintf(stderr, "zelko-player: %s was not saved: %s\n", qPrintable(name), qPrintable(failure));
 }
 
 }  // namespace
@@ -27,9 +29,15 @@ QStringList Entries(const QListWidget* list)
 void Form1::Form_Load()
 {
     // Each file is read on its own: lists of different lengths load as they are. A missing
-    // file gives an empty list. Nothing is selected afterwards.
-    List1->addItems(ReadPlaylistFile(kTitlesFile));
-    List2->addItems(ReadPlaylistFile(kPathsFile));
+    // file gives an empty list. Nothing is selected afterwards. Every entry keeps the bytes it
+    // was read with, whatever code page they are in; a list longer than 32,767 entries loads
+    // whole, and its later entries show, play and save like the others.
+    const PlaylistLines titles = ReadPlaylistFile(kTitlesFile);
+    const PlaylistLines paths = ReadPlaylistFile(kPathsFile);
+    playlist_entries::Append(List1, titles.lines);
+    playlist_entries::Append(List2, paths.lines);
+    m_titlesMarked = titles.byteOrderMark;
+    m_pathsMarked = paths.byteOrderMark;
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -57,8 +65,8 @@ void Form1::Form_Unload()
 {
     // Each file is written on its own: one that cannot be written does not stop the other, nor
     // the close. A failed write leaves the previous file whole.
-    WritePlaylistFile(kTitlesFile, Entries(List1));
-    WritePlaylistFile(kPathsFile, Entries(List2));
+    Save(kTitlesFile, List1, m_titlesMarked);
+    Save(kPathsFile, List2, m_pathsMarked);
 
     // The window is going away: nothing of it ticks any more, and a title pass still running
     // ends now rather than keeping the program alive.

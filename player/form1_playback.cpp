@@ -1,6 +1,5 @@
 // Playback start: the selected playlist entry becomes the one open device, "movie", and plays,
 // in the normal window (which grows to the video) or over the whole screen.
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +10,7 @@
 #include "player/elapsed_time.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
+#include "player/playlist_entries.h"
 #include "player/video_host.h"
 
 namespace {
@@ -26,6 +26,12 @@ QString Form1::SelectedText(const QListWidget* list)
 {
     const QListWidgetItem* item = list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
     return item ? item->text() : QString();
+}
+
+QByteArray Form1::SelectedBytes(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
+    return item ? playlist_entries::Bytes(item) : QByteArray();
 }
 
 void Form1::EnableTimer(QTimer* timer)
@@ -57,8 +63,10 @@ void Form1::OpenSelectedAndFillLabels(PauseRelease release)
     mDeviceType = "MPEGVideo";
     if (release == PauseRelease::AfterAlias)
         asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
-    const std::string path = QFile::encodeName(SelectedText(List2)).toStdString();
-    mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path, mDeviceType);
+    // The path goes to the engine as the bytes pl2.txt or the dialog gave: a name that is not
+    // UTF-8 still names its file.
+    const QByteArray path = SelectedBytes(List2);
+    mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path.toStdString(), mDeviceType);
     ShowResult();
     Lbname->setText(SelectedText(List1));
     if (release == PauseRelease::AfterName)

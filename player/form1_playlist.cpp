@@ -1,10 +1,12 @@
 // The playlist toolbar and the selection: List1 (titles) and List2 (full paths) change
 // together, and List2's selection follows List1's.
+#include <QFile>
 #include <QListWidget>
 #include <QSignalBlocker>
 
 #include "player/controls/common_dialog.h"
 #include "player/form1.h"
+#include "player/playlist_entries.h"
 #include "player/playlist_file.h"
 
 const char* const Form1::kMediaFilter =
@@ -30,18 +32,24 @@ void Form1::List1_Click()
     List2->setCurrentRow(List1->currentRow());
 }
 
+bool Form1::AppendEntry(const QByteArray& title, const QByteArray& path)
+{
+    if (!IsPlaylistEntryStorable(title) || !IsPlaylistEntryStorable(path))
+        return false;
+    playlist_entries::Append(List1, {title});
+    playlist_entries::Append(List2, {path});
+    return true;
+}
+
 void Form1::PlaylistAdd()
 {
     // A cancelled dialog adds nothing. A name with a line break in it (possible on Linux) is
-    // refused too: the playlist files could not hold it and would not be written at all.
+    // refused too: the playlist files could not hold it. The title is written in UTF-8; the
+    // path as the file system's bytes, which for every name the dialog lists is its UTF-8.
     if (!CommonDialog1->ShowOpen() || m_unloaded)
         return;
-    const QString title = CommonDialog1->FileTitle();
-    const QString path = CommonDialog1->FileName();
-    if (!IsPlaylistEntryStorable(title) || !IsPlaylistEntryStorable(path))
+    if (!AppendEntry(CommonDialog1->FileTitle().toUtf8(), QFile::encodeName(CommonDialog1->FileName())))
         return;
-    List1->addItem(title);
-    List2->addItem(path);
     List1->setCurrentRow(List1->count() - 1);  // List1_Click selects it in List2 too
 }
 

@@ -1,4 +1,5 @@
-// The playlist file format: lines in, CR LF out, whole entries kept, atomic replacement.
+// The playlist file format: lines in as bytes, CR LF out, whole entries kept byte for byte,
+// shown as UTF-8 or Windows-1252, atomic replacement.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -15,44 +16,85 @@ QByteArray bytesOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-TEST(PlaylistFile, EntriesRoundTripWholeAndAFailedWriteKeepsTheOldFile)
+TEST(PlaylistFile, LinesRoundTripByteForByteAndAFailedWriteKeepsTheOldFile)
 {
     QTemporaryDir dir;
-    const QString pl1 = dir.filePath("pl1.txt"), pl2 = dir.filePath("pl2.txt"), mark(QChar(0xFEFF));
-    const QStringList entries = {mark + "first", "Trailer, the \"final\" cut.mpg", "  leading blanks.mp3",
-                                 "trailing blanks.wav  ", "", "/home/ann/Ünïcödé 名前.mid", ",", "\"", mark, ""};
-    ASSERT_TRUE(WritePlaylistFile(pl2, entries));
-    EXPECT_EQ(ReadPlaylistFile(pl2), entries);
-    ASSERT_TRUE(WritePlaylistFile(pl1, {"a b", "", "c,d", QString::fromUtf8("é"), mark + "x"}));
-    EXPECT_EQ(bytesOf(pl1), QByteArray("a b\r\n\r\nc,d\r\n\xC3\xA9\r\n\xEF\xBB\xBFx\r\n"));
-    ASSERT_TRUE(WritePlaylistFile(pl1, {}));
+    const QString pl1 = dir.filePath("pl1.txt"), pl2 = dir.filePath("pl2.txt");
+    const PlaylistLines paths{{"/m/caf\xE9 \x93q\x94.wav", "Trailer, the \"final\" cut.mpg", "  lead.mp3 ", "",
+                               "/home/ann/\xC3\x9Cn\xC3\xAF \xE5\x90\x8D.mid", "\xC3\xA9 then \xE9", "\x81\x8D\xFF\xC0\xAF",
+                               QByteArray("nul\0inside", 10), "\xEF\xBB\xBF" "mark inside"}, false};
+    ASSERT_EQ(WritePlaylistFile(pl2, paths), QString());
+    EXPECT_EQ(ReadPlaylistFile(pl2), paths);
+    ASSERT_EQ(WritePlaylistFile(pl1, {{"a b", "", "caf\xE9"}, true}), QString());
+    EXPECT_EQ(bytesOf(pl1), QByteArray("\xEF\xBB\xBF" "a b\r\n\r\ncaf\xE9\r\n"));
+    ASSERT_EQ(WritePlaylistFile(pl1, {}), QString());
     EXPECT_EQ(bytesOf(pl1), QByteArray());  // 0 bytes
-    EXPECT_TRUE(ReadPlaylistFile(dir.filePath("missing.txt")).isEmpty());
+    EXPECT_TRUE(ReadPlaylistFile(dir.filePath("missing.txt")).lines.isEmpty());
 
     // The tests run as root, where permission bits stop nothing: a parent that is a regular file
     // and a folder that does not exist fail for everyone. An entry with a line break would come
-    // back as two, so it is refused too.
-    EXPECT_FALSE(WritePlaylistFile(pl2 + "/pl1.txt", {"a"}));
-    EXPECT_FALSE(WritePlaylistFile(dir.filePath("nowhere/pl1.txt"), {"a"}));
-    EXPECT_FALSE(WritePlaylistFile(QString(), {"a"}));
-    EXPECT_FALSE(WritePlaylistFile(pl2, {"fine", "two\nlines"}));
-    EXPECT_FALSE(WritePlaylistFile(pl2, {"two\rlines"}));
-    EXPECT_EQ(ReadPlaylistFile(pl2), entries);
+    // back as two, so it is refused too. Each failure says why and keeps the old file.
+    for (const QString& path : {pl2 + "/pl1.txt", dir.filePath("nowhere/pl1.txt"), QString()})
+        EXPECT_NE(WritePlaylistFile(path, {{"a"}, false}), QString()) << path.toStdString();
+    EXPECT_EQ(WritePlaylistFile(pl2, {{"fine", "two\nlines"}, false}).left(27), "an entry holds a line break");
+    EXPECT_NE(WritePlaylistFile(pl2, {{"two\rlines"}, false}), QString());
+    EXPECT_EQ(ReadPlaylistFile(pl2), paths);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"pl1.txt", "pl2.txt"}));  // no temporaries
 }
 
-TEST(PlaylistBytes, EachLineEndEndsAnEntry)
+TEST(PlaylistBytes, EachLineEndEndsAnEntryAndAByteOrderMarkIsKeptApart)
 {
-    struct { const char* bytes; QStringList entries; } cases[] = {
-        {"", {}}, {"a\r\nb\r\n", {"a", "b"}}, {"a\nb\n", {"a", "b"}}, {"a\rb\r", {"a", "b"}},
-        {"a\r\nb", {"a", "b"}},  // the last line needs no line end
-        {"a\n\rb", {"a", "", "b"}}, {"a\r\r\nb", {"a", "", "b"}}, {"\r\n\r\n", {"", ""}}, {"\n", {""}},
-        {" , \"q\" \r\n", {" , \"q\" "}},
-        {"\xEF\xBB\xBF" "first\r\n", {"first"}},  // a byte-order mark is not part of the entry
-        {"a\xEF\xBB\xBF\r\n", {QString::fromUtf8("a\xEF\xBB\xBF")}},
+    struct {
+        const char* name;
+        QByteArray bytes;
+        PlaylistLines file;
+        bool writtenBack;  // PlaylistBytes gives the same bytes again
+    } cases[] = {
+        {"Empty", "", {}, true},
+        {"CrLf", "a\r\nb\r\n", {{"a", "b"}, false}, true},
+        {"Lf", "a\nb\n", {{"a", "b"}, false}, false},
+        {"Cr", "a\rb\r", {{"a", "b"}, false}, false},
+        {"LastLineWithoutEnd", "a\r\nb", {{"a", "b"}, false}, false},
+        {"LfCr", "a\n\rb", {{"a", "", "b"}, false}, false},
+        {"CrCrLf", "a\r\r\nb", {{"a", "", "b"}, false}, false},
+        {"EmptyLines", "\r\n\r\n", {{"", ""}, false}, true},
+        {"BlanksCommasQuotes", " , \"q\" \r\n", {{" , \"q\" "}, false}, true},
+        {"ByteOrderMark", "\xEF\xBB\xBF" "first\r\n", {{"first"}, true}, true},
+        {"ByteOrderMarkAlone", "\xEF\xBB\xBF", {{}, true}, true},
+        {"MarkTwice", "\xEF\xBB\xBF\xEF\xBB\xBF" "x\r\n", {{"\xEF\xBB\xBF" "x"}, true}, true},
+        {"MarkLaterIsText", "a\xEF\xBB\xBF\r\n", {{"a\xEF\xBB\xBF"}, false}, true},
+        {"Windows1252AndInvalid", "caf\xE9\r\n\xC3\r\n\xFF\xFE\r\n", {{"caf\xE9", "\xC3", "\xFF\xFE"}, false}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ReadPlaylistBytes(c.bytes), c.file);
+        EXPECT_EQ(PlaylistBytes(c.file) == c.bytes, c.writtenBack);
+    }
+    // A first entry that begins with the mark's bytes goes out behind a mark, so it comes back.
+    EXPECT_EQ(ReadPlaylistBytes(PlaylistBytes({{"\xEF\xBB\xBF" "x"}, false})).lines, QList<QByteArray>{"\xEF\xBB\xBF" "x"});
+}
+
+TEST(DecodePlaylistLine, Utf8ShowsAsUtf8AndAnythingElseAsWindows1252)
+{
+    const struct {
+        const char* name;
+        QByteArray line;
+        QString shown;
+    } cases[] = {
+        {"Ascii", "song.mp3", "song.mp3"},
+        {"Utf8", "caf\xC3\xA9 \xE5\x90\x8D", QString::fromUtf8("café 名")},
+        {"Windows1252Letter", "caf\xE9.mp3", QString::fromUtf8("café.mp3")},
+        {"Windows1252Quotes", "\x93q\x94 \x80 \x85", QString::fromUtf8("“q” € …")},
+        {"UndefinedBytes", "\x81\x8D\x8F\x90\x9D", QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D")},
+        {"Utf8MixedWithOtherBytes", "\xC3\xA9\xE9", QString::fromUtf8("Ã©é")},
+        {"CutSequence", "a\xE2\x82", QString::fromUtf8("aâ‚")},
+        {"Overlong", "\xC0\xAF", QString::fromUtf8("À¯")},
+        {"Surrogate", "\xED\xA0\x80", QString::fromUtf8("í\xC2\xA0€")},
+        {"HighLatin1", "\xA0\xFF", QString::fromUtf8("\xC2\xA0ÿ")},
+        {"MarkBeginningALine", "\xEF\xBB\xBFx", QChar(0xFEFF) + QString("x")},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReadPlaylistBytes(QByteArray(c.bytes)), c.entries) << '"' << c.bytes << '"';
+        EXPECT_EQ(DecodePlaylistLine(c.line), c.shown) << c.name;
 }
 
 }  // namespace

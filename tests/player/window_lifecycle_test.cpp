@@ -1,6 +1,6 @@
 // Start-up and shut-down: the playlist files of the current folder are read into the lists and
-// written back, byte for byte, when the window closes, after the timers stop and the devices
-// close.
+// written back, byte for byte whatever their code page, when the window closes, after the
+// timers stop and the devices close.
 #include "form_fixture.h"
 
 struct RoundTrip {
@@ -19,6 +19,12 @@ TEST_F(WindowLifecycle, PlaylistFilesOfTheCurrentFolderRoundTripByteForByte)
          {"  lead, \"quoted\", trail  "}, {"/m/  lead, \"q\".mp3"}},
         {"EmptyEntry", "\r\nx.wav\r\n", "\r\n/m/x.wav\r\n", {"", "x.wav"}, {"", "/m/x.wav"}},
         {"ThreeLinesAgainstTwo", "a\r\nb\r\nc\r\n", "/a\r\n/b\r\n", {"a", "b", "c"}, {"/a", "/b"}},
+        // UTF-8 lines show as UTF-8, any other line as Windows-1252; all keep their bytes.
+        {"Utf8Windows1252AndInvalidBytes",
+         "caf\xE9.mp3\r\n\x93q\x94 \x80.wav\r\nna\xC3\xAFve.mid\r\n\xC3(\xFF\x81\r\n",
+         "/m/caf\xE9.mp3\r\n/m/\x93q\x94 \x80.wav\r\n/m/na\xC3\xAFve.mid\r\n/m/\xC3(\xFF\x81\r\n",
+         {"café.mp3", "“q” €.wav", "naïve.mid", "Ã(ÿ\u0081"}, {"/m/café.mp3", "/m/“q” €.wav", "/m/naïve.mid", "/m/Ã(ÿ\u0081"}},
+        {"ByteOrderMark", "\xEF\xBB\xBFx.wav\r\n", "\xEF\xBB\xBF/m/x.wav\r\n", {"x.wav"}, {"/m/x.wav"}},
     };
     for (const RoundTrip& c : cases) {
         SCOPED_TRACE(c.name);
@@ -34,6 +40,46 @@ TEST_F(WindowLifecycle, PlaylistFilesOfTheCurrentFolderRoundTripByteForByte)
         EXPECT_EQ(ReadBytes(cwd.filePath("pl1.txt")), c.pl1);
         EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), c.pl2);
     }
+}
+
+TEST_F(WindowLifecycle, EditsKeepTheBytesOfEveryOtherEntryAndNewEntriesAreUtf8)
+{
+    WriteBytes(cwd.filePath("pl1.txt"), "gone.wav\r\ncaf\xE9.wav\r\n");
+    WriteBytes(cwd.filePath("pl2.txt"), "/m/gone.wav\r\n/m/caf\xE9.wav\r\n");
+    Start();
+    form->List1->setCurrentRow(0);
+    form->asxToolbar2_ButtonClick(2, QString());  // Remove
+    ASSERT_TRUE(form->AppendEntry("\xC3\xA9t\xC3\xA9.wav", "/m/\xC3\xA9t\xC3\xA9.wav"));
+    EXPECT_FALSE(form->AppendEntry("two\nlines.wav", "/m/two\nlines.wav"));
+    EXPECT_EQ(Entries(form->List1), (QStringList{"café.wav", "été.wav"}));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadBytes(cwd.filePath("pl1.txt")), "caf\xE9.wav\r\n\xC3\xA9t\xC3\xA9.wav\r\n");
+    EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), "/m/caf\xE9.wav\r\n/m/\xC3\xA9t\xC3\xA9.wav\r\n");
+}
+
+// Beyond the 32,767 entries a 16-bit index counts, entries show, play and save like the others.
+TEST_F(WindowLifecycle, FortyThousandEntriesLoadPlayAndSaveWhole)
+{
+    constexpr int kEntries = 40000;
+    QByteArray titles, paths;
+    for (int i = 0; i < kEntries; ++i) {
+        titles += "entry " + QByteArray::number(i) + " caf\xE9\r\n";
+        paths += "/m/" + QByteArray::number(i) + ".wav\r\n";
+    }
+    WriteBytes(cwd.filePath("pl1.txt"), titles);
+    WriteBytes(cwd.filePath("pl2.txt"), paths);
+    channel.clips = {{"/m/39998.wav", {}}, {"/m/39999.wav", {}}};
+    Start();
+    ASSERT_EQ(form->List1->count(), kEntries);
+    ASSERT_EQ(form->List2->count(), kEntries);
+    PlayRow(kEntries - 2);
+    channel.device->positionMs = channel.device->lengthMs;  // it ends: the next entry plays
+    form->TimerAtEndFile_Timer();
+    EXPECT_TRUE(channel.playing("/m/39999.wav"));
+    EXPECT_EQ(form->Lbname->text(), "entry 39999 café");
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadBytes(cwd.filePath("pl1.txt")), titles);
+    EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), paths);
 }
 
 TEST_F(WindowLifecycle, CloseStopsTheTimersThenClosesAllDevicesThenWritesOnce)

@@ -1,0 +1,38 @@
+#include "player/playlist_entries.h"
+
+#include <QListWidget>
+
+#include "player/playlist_file.h"
+
+namespace playlist_entries {
+
+void Append(QListWidget* list, const QList<QByteArray>& lines)
+{
+    // The texts go in as one insertion, which a long playlist needs; the bytes follow, before the
+    // window is shown, so nothing is drawn twice.
+    QStringList texts;
+    texts.reserve(lines.size());
+    for (const QByteArray& line : lines)
+        texts.append(DecodePlaylistLine(line));
+    const int first = list->count();
+    list->addItems(texts);
+    for (int i = 0; i < lines.size(); ++i)
+        list->item(first + i)->setData(kBytesRole, lines[i]);
+}
+
+QByteArray Bytes(const QListWidgetItem* item)
+{
+    const QVariant bytes = item->data(kBytesRole);
+    return bytes.isValid() ? bytes.toByteArray() : item->text().toUtf8();
+}
+
+QList<QByteArray> AllBytes(const QListWidget* list)
+{
+    QList<QByteArray> lines;
+    lines.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        lines.append(Bytes(list->item(i)));
+    return lines;
+}
+
+}  // namespace playlist_entries
