@@ -102,7 +102,7 @@ bool IsPlaylistEntryStorable(QByteArrayView entry)
 
 QString WritePlaylistFile(const QString& path, const PlaylistLines& file)
 {
-    const QString kept = QStringLiteral("; the previous file is left as it was");
+    const QString kept = QStringLiteral("; the file is left as it was");
     for (const QByteArray& line : file.lines) {
         if (!IsPlaylistEntryStorable(line))
             return QStringLiteral("an entry holds a line break") + kept;
