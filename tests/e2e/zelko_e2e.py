@@ -175,7 +175,9 @@ class Trace:
 
     def lines(self):
         try:
-            raw = read_bytes(self.path).decode("utf-8", "replace")
+            # Bytes that are not UTF-8 come back as os.fsdecode gives them, so a path compares
+            # with the file's own name.
+            raw = read_bytes(self.path).decode("utf-8", "surrogateescape")
         except FileNotFoundError:
             return []
         out = []
