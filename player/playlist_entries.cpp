@@ -1,6 +1,7 @@
 #include "player/playlist_entries.h"
 
 #include <QListWidget>
+#include <QSignalBlocker>
 
 #include "player/playlist_file.h"
 
@@ -8,14 +9,15 @@ namespace playlist_entries {
 
 void Append(QListWidget* list, const QList<QByteArray>& lines)
 {
-    // The texts go in as one insertion, which a long playlist needs; the bytes follow, before the
-    // window is shown, so nothing is drawn twice.
+    // The texts go in as one insertion, which a long playlist needs. The bytes follow with the
+    // model quiet: no view shows them, so a change signal per entry would only cost time.
     QStringList texts;
     texts.reserve(lines.size());
     for (const QByteArray& line : lines)
         texts.append(DecodePlaylistLine(line));
     const int first = list->count();
     list->addItems(texts);
+    const QSignalBlocker quiet(list->model());
     for (int i = 0; i < lines.size(); ++i)
         list->item(first + i)->setData(kBytesRole, lines[i]);
 }
