@@ -40,8 +40,8 @@ bool IsPlaylistEntryStorable(QByteArrayView entry);
 
 // Replaces the file with these lines (no lines give a 0-byte file). Written through a temporary
 // file and a rename where the folder lets one be made, so a crash or a full disk leaves the
-// previous file whole; where it does not but the file itself is writable, rewritten in place
-// (as the format's first home did it). Returns an empty text when the file was written,
-// otherwise why not, saying so when the previous file is certainly left as it was (always
-// unless a rewrite in place failed halfway).
+// previous file whole; where it does not but the file itself is writable, rewritten in place,
+// which loses no edits though a crash midway could cut the file. Returns an empty text when the
+// file was written, otherwise why not, adding that the file is left as it was when the failure
+// came before anything was written.
 QString WritePlaylistFile(const QString& path, const PlaylistLines& file);
