@@ -28,19 +28,19 @@ uint32_t readQuoted(std::string_view command, size_t& pos, std::string& text)
     return code::kNoClosingQuote;
 }
 
-uint32_t readArgument(const KeywordSpec& spec, const std::vector<Token>& tokens, size_t& next,
+uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens, size_t& next,
                       Argument& argument)
 {
-    if (!spec.follower.empty()) {
+    if (!rule.follower.empty()) {
         if (next >= tokens.size()) {
             return code::kMissingParameter;
         }
-        if (toLower(tokens[next].text) != spec.follower) {
+        if (toLower(tokens[next].text) != rule.follower) {
             return code::kUnrecognizedKeyword;
         }
         ++next;
     }
-    switch (spec.kind) {
+    switch (rule.kind) {
     case ValueKind::Flag:
         return code::kSuccess;
     case ValueKind::Value:
@@ -157,16 +157,16 @@ uint32_t parseCommand(std::string_view command, ParsedCommand& parsed)
     parsed.device = tokens[1].text;
     size_t next = 2;
     while (next < tokens.size()) {
-        const KeywordSpec* spec = findKeyword(*parsed.verb, toLower(tokens[next].text));
-        if (spec == nullptr || tokens[next].quoted) {
+        const KeywordRule* rule = findKeyword(*parsed.verb, toLower(tokens[next].text));
+        if (rule == nullptr || tokens[next].quoted) {
             return code::kUnrecognizedKeyword;
         }
-        if (parsed.has(spec->name)) {
+        if (parsed.has(rule->name)) {
             return code::kDuplicateFlags;
         }
         ++next;
-        Argument argument{spec->name, {}};
-        if (const uint32_t result = readArgument(*spec, tokens, next, argument); result != 0) {
+        Argument argument{rule->name, {}};
+        if (const uint32_t result = readArgument(*rule, tokens, next, argument); result != 0) {
             return result;
         }
         parsed.arguments.push_back(std::move(argument));

@@ -7,7 +7,7 @@
 
 namespace zelko::mci {
 
-struct VerbSpec;
+struct VerbEntry;
 
 // One word of a command. A quoted word keeps its blanks and has its "" pairs read as one ".
 struct Token {
@@ -36,7 +36,7 @@ struct Argument {
 // A command checked against the verb table: the verb, the device word (an alias, "all", or for
 // open the file name, as written) and the keywords in the order given.
 struct ParsedCommand {
-    const VerbSpec* verb = nullptr;
+    const VerbEntry* verb = nullptr;
     std::string device;
     std::vector<Argument> arguments;
 

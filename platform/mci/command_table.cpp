@@ -11,52 +11,52 @@ namespace {
 
 // "wait" and "notify" are allowed on every verb; callbacks are never sent, so notify is only
 // accepted.
-constexpr KeywordSpec kWait{"wait", "", ValueKind::Flag};
-constexpr KeywordSpec kNotify{"notify", "", ValueKind::Flag};
+constexpr KeywordRule kWait{"wait", "", ValueKind::Flag};
+constexpr KeywordRule kNotify{"notify", "", ValueKind::Flag};
 
 constexpr std::array kOpenKeywords{
-    KeywordSpec{"type", "", ValueKind::Value},  KeywordSpec{"alias", "", ValueKind::Value},
-    KeywordSpec{"parent", "", ValueKind::Value}, KeywordSpec{"style", "", ValueKind::Value},
-    KeywordSpec{"shareable", "", ValueKind::Flag}, kWait, kNotify};
-constexpr std::array kPlayKeywords{KeywordSpec{"from", "", ValueKind::Value},
-                                   KeywordSpec{"to", "", ValueKind::Value}, kWait, kNotify};
+    KeywordRule{"type", "", ValueKind::Value},  KeywordRule{"alias", "", ValueKind::Value},
+    KeywordRule{"parent", "", ValueKind::Value}, KeywordRule{"style", "", ValueKind::Value},
+    KeywordRule{"shareable", "", ValueKind::Flag}, kWait, kNotify};
+constexpr std::array kPlayKeywords{KeywordRule{"from", "", ValueKind::Value},
+                                   KeywordRule{"to", "", ValueKind::Value}, kWait, kNotify};
 constexpr std::array kPlainKeywords{kWait, kNotify};
-constexpr std::array kSeekKeywords{KeywordSpec{"to", "", ValueKind::Value}, kWait, kNotify};
-constexpr std::array kSetKeywords{KeywordSpec{"time", "format", ValueKind::Value},
-                                  KeywordSpec{"speed", "", ValueKind::Value}, kWait, kNotify};
+constexpr std::array kSeekKeywords{KeywordRule{"to", "", ValueKind::Value}, kWait, kNotify};
+constexpr std::array kSetKeywords{KeywordRule{"time", "format", ValueKind::Value},
+                                  KeywordRule{"speed", "", ValueKind::Value}, kWait, kNotify};
 constexpr std::array kStatusKeywords{
-    KeywordSpec{"length", "", ValueKind::Flag}, KeywordSpec{"position", "", ValueKind::Flag},
-    KeywordSpec{"speed", "", ValueKind::Flag},  KeywordSpec{"mode", "", ValueKind::Flag},
-    KeywordSpec{"ready", "", ValueKind::Flag},  KeywordSpec{"time", "format", ValueKind::Flag},
+    KeywordRule{"length", "", ValueKind::Flag}, KeywordRule{"position", "", ValueKind::Flag},
+    KeywordRule{"speed", "", ValueKind::Flag},  KeywordRule{"mode", "", ValueKind::Flag},
+    KeywordRule{"ready", "", ValueKind::Flag},  KeywordRule{"time", "format", ValueKind::Flag},
     kWait, kNotify};
-constexpr std::array kWhereKeywords{KeywordSpec{"destination", "", ValueKind::Flag},
-                                    KeywordSpec{"source", "", ValueKind::Flag}, kWait, kNotify};
-constexpr std::array kPutKeywords{KeywordSpec{"window", "at", ValueKind::Rectangle},
-                                  KeywordSpec{"destination", "at", ValueKind::Rectangle}, kWait,
+constexpr std::array kWhereKeywords{KeywordRule{"destination", "", ValueKind::Flag},
+                                    KeywordRule{"source", "", ValueKind::Flag}, kWait, kNotify};
+constexpr std::array kPutKeywords{KeywordRule{"window", "at", ValueKind::Rectangle},
+                                  KeywordRule{"destination", "at", ValueKind::Rectangle}, kWait,
                                   kNotify};
 
 // Every verb the engine knows: its handler and the keywords it allows. A word found nowhere
 // here is an error, reported by the parser.
 constexpr std::array kVerbs{
-    VerbSpec{"open", handleOpen, kOpenKeywords},
-    VerbSpec{"close", handleClose, kPlainKeywords},
-    VerbSpec{"play", handlePlay, kPlayKeywords},
-    VerbSpec{"pause", handlePause, kPlainKeywords},
-    VerbSpec{"resume", handleResume, kPlainKeywords},
-    VerbSpec{"stop", handleStop, kPlainKeywords},
-    VerbSpec{"seek", handleSeek, kSeekKeywords},
-    VerbSpec{"set", handleSet, kSetKeywords},
-    VerbSpec{"status", handleStatus, kStatusKeywords},
-    VerbSpec{"where", handleWhere, kWhereKeywords},
-    VerbSpec{"put", handlePut, kPutKeywords},
+    VerbEntry{"open", handleOpen, kOpenKeywords},
+    VerbEntry{"close", handleClose, kPlainKeywords},
+    VerbEntry{"play", handlePlay, kPlayKeywords},
+    VerbEntry{"pause", handlePause, kPlainKeywords},
+    VerbEntry{"resume", handleResume, kPlainKeywords},
+    VerbEntry{"stop", handleStop, kPlainKeywords},
+    VerbEntry{"seek", handleSeek, kSeekKeywords},
+    VerbEntry{"set", handleSet, kSetKeywords},
+    VerbEntry{"status", handleStatus, kStatusKeywords},
+    VerbEntry{"where", handleWhere, kWhereKeywords},
+    VerbEntry{"put", handlePut, kPutKeywords},
 };
 
 }  // namespace
 
-const VerbSpec* findVerb(std::string_view name)
+const VerbEntry* findVerb(std::string_view name)
 {
     const std::string lower = toLower(name);
-    for (const VerbSpec& verb : kVerbs) {
+    for (const VerbEntry& verb : kVerbs) {
         if (verb.name == lower) {
             return &verb;
         }
@@ -64,9 +64,9 @@ const VerbSpec* findVerb(std::string_view name)
     return nullptr;
 }
 
-const KeywordSpec* findKeyword(const VerbSpec& verb, std::string_view lowerName)
+const KeywordRule* findKeyword(const VerbEntry& verb, std::string_view lowerName)
 {
-    for (const KeywordSpec& keyword : verb.keywords) {
+    for (const KeywordRule& keyword : verb.keywords) {
         if (keyword.name == lowerName) {
             return &keyword;
         }

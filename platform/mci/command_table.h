@@ -18,7 +18,7 @@ enum class ValueKind {
 
 // A keyword a verb allows. `follower` is a second word that must come right after it
 // ("time" "format", "window" "at"); empty when there is none.
-struct KeywordSpec {
+struct KeywordRule {
     std::string_view name;
     std::string_view follower;
     ValueKind kind;
@@ -27,16 +27,16 @@ struct KeywordSpec {
 // Runs one parsed command on the caller's thread; writes the reply text and returns the code.
 using Handler = uint32_t (*)(Session& session, const ParsedCommand& command, std::string& reply);
 
-struct VerbSpec {
+struct VerbEntry {
     std::string_view name;
     Handler handler;
-    std::span<const KeywordSpec> keywords;
+    std::span<const KeywordRule> keywords;
 };
 
 // The verb with this name (any letter case), or null.
-const VerbSpec* findVerb(std::string_view name);
+const VerbEntry* findVerb(std::string_view name);
 
 // The keyword of `verb` with this name (lower case), or null.
-const KeywordSpec* findKeyword(const VerbSpec& verb, std::string_view lowerName);
+const KeywordRule* findKeyword(const VerbEntry& verb, std::string_view lowerName);
 
 }  // namespace zelko::mci
