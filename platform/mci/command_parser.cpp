@@ -43,7 +43,13 @@ uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens,
     switch (rule.kind) {
     case ValueKind::Flag:
         return code::kSuccess;
-    case ValueKind::Value:
+    case ValueKind::Word:
+    case ValueKind::DeviceType:
+    case ValueKind::Integer:
+    case ValueKind::Time:
+    case ValueKind::TimeOrEnd:
+        // Read into its type once the device is known: an alias that is not open answers 263
+        // before a faulty number does.
         if (next >= tokens.size()) {
             return code::kMissingParameter;
         }
@@ -127,7 +133,7 @@ std::string toLower(std::string_view text)
 const Argument* ParsedCommand::find(std::string_view keyword) const
 {
     for (const Argument& argument : arguments) {
-        if (argument.keyword == keyword) {
+        if (argument.rule->name == keyword) {
             return &argument;
         }
     }
@@ -165,7 +171,7 @@ uint32_t parseCommand(std::string_view command, ParsedCommand& parsed)
             return code::kDuplicateFlags;
         }
         ++next;
-        Argument argument{rule->name, {}};
+        Argument argument{rule, {}};
         if (const uint32_t result = readArgument(*rule, tokens, next, argument); result != 0) {
             return result;
         }

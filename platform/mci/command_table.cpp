@@ -9,49 +9,73 @@ namespace zelko::mci {
 
 namespace {
 
+constexpr KeywordRule modifier(std::string_view name, ValueKind kind = ValueKind::Flag)
+{
+    return {name, kind, Role::Modifier, {}, nullptr};
+}
+
+constexpr KeywordRule setting(std::string_view name, ValueKind kind, std::string_view follower = {})
+{
+    return {name, kind, Role::Setting, follower, nullptr};
+}
+
+constexpr KeywordRule item(std::string_view name, DeviceHandler handler,
+                           ValueKind kind = ValueKind::Flag, std::string_view follower = {})
+{
+    return {name, kind, Role::Item, follower, handler};
+}
+
 // "wait" and "notify" are allowed on every verb; callbacks are never sent, so notify is only
 // accepted.
-constexpr KeywordRule kWait{"wait", "", ValueKind::Flag};
-constexpr KeywordRule kNotify{"notify", "", ValueKind::Flag};
+constexpr KeywordRule kWait = modifier("wait");
+constexpr KeywordRule kNotify = modifier("notify");
 
+// The type comes first: a type the engine does not know is reported before a faulty number.
 constexpr std::array kOpenKeywords{
-    KeywordRule{"type", "", ValueKind::Value},  KeywordRule{"alias", "", ValueKind::Value},
-    KeywordRule{"parent", "", ValueKind::Value}, KeywordRule{"style", "", ValueKind::Value},
-    KeywordRule{"shareable", "", ValueKind::Flag}, kWait, kNotify};
-constexpr std::array kPlayKeywords{KeywordRule{"from", "", ValueKind::Value},
-                                   KeywordRule{"to", "", ValueKind::Value}, kWait, kNotify};
+    modifier("type", ValueKind::DeviceType), modifier("alias", ValueKind::Word),
+    modifier("parent", ValueKind::Integer),  modifier("style", ValueKind::Integer),
+    modifier("shareable"),                   kWait,
+    kNotify};
 constexpr std::array kPlainKeywords{kWait, kNotify};
-constexpr std::array kSeekKeywords{KeywordRule{"to", "", ValueKind::Value}, kWait, kNotify};
-constexpr std::array kSetKeywords{KeywordRule{"time", "format", ValueKind::Value},
-                                  KeywordRule{"speed", "", ValueKind::Value}, kWait, kNotify};
+// "from" is read before "to", so a command with two faulty times reports the first.
+constexpr std::array kPlayKeywords{modifier("from", ValueKind::Time), modifier("to", ValueKind::Time),
+                                   kWait, kNotify};
+constexpr std::array kSeekKeywords{setting("to", ValueKind::TimeOrEnd), kWait, kNotify};
+constexpr std::array kSetKeywords{setting("time", ValueKind::Word, "format"),
+                                  setting("speed", ValueKind::Integer), kWait, kNotify};
 constexpr std::array kStatusKeywords{
-    KeywordRule{"length", "", ValueKind::Flag}, KeywordRule{"position", "", ValueKind::Flag},
-    KeywordRule{"speed", "", ValueKind::Flag},  KeywordRule{"mode", "", ValueKind::Flag},
-    KeywordRule{"ready", "", ValueKind::Flag},  KeywordRule{"time", "format", ValueKind::Flag},
-    kWait, kNotify};
-constexpr std::array kWhereKeywords{KeywordRule{"destination", "", ValueKind::Flag},
-                                    KeywordRule{"source", "", ValueKind::Flag}, kWait, kNotify};
-constexpr std::array kPutKeywords{KeywordRule{"window", "at", ValueKind::Rectangle},
-                                  KeywordRule{"destination", "at", ValueKind::Rectangle}, kWait,
+    item("length", statusLength),   item("position", statusPosition),
+    item("speed", statusSpeed),     item("mode", statusMode),
+    item("ready", statusReady),     item("time", statusTimeFormat, ValueKind::Flag, "format"),
+    kWait,                          kNotify};
+constexpr std::array kWhereKeywords{item("destination", whereDestination), item("source", whereSource),
+                                    kWait, kNotify};
+constexpr std::array kPutKeywords{item("window", putWindow, ValueKind::Rectangle, "at"),
+                                  item("destination", putWindow, ValueKind::Rectangle, "at"), kWait,
                                   kNotify};
 
-// Every verb the engine knows: its handler and the keywords it allows. A word found nowhere
+// Every verb the engine knows: the keywords it allows and what runs it. A word found nowhere
 // here is an error, reported by the parser.
 constexpr std::array kVerbs{
-    VerbEntry{"open", handleOpen, kOpenKeywords},
-    VerbEntry{"close", handleClose, kPlainKeywords},
-    VerbEntry{"play", handlePlay, kPlayKeywords},
-    VerbEntry{"pause", handlePause, kPlainKeywords},
-    VerbEntry{"resume", handleResume, kPlainKeywords},
-    VerbEntry{"stop", handleStop, kPlainKeywords},
-    VerbEntry{"seek", handleSeek, kSeekKeywords},
-    VerbEntry{"set", handleSet, kSetKeywords},
-    VerbEntry{"status", handleStatus, kStatusKeywords},
-    VerbEntry{"where", handleWhere, kWhereKeywords},
-    VerbEntry{"put", handlePut, kPutKeywords},
+    VerbEntry{.name = "open", .keywords = kOpenKeywords, .onSession = handleOpen},
+    VerbEntry{.name = "close", .keywords = kPlainKeywords, .onSession = handleClose},
+    VerbEntry{.name = "play", .keywords = kPlayKeywords, .onDevice = handlePlay},
+    VerbEntry{.name = "pause", .keywords = kPlainKeywords, .onDevice = handlePause},
+    VerbEntry{.name = "resume", .keywords = kPlainKeywords, .onDevice = handleResume},
+    VerbEntry{.name = "stop", .keywords = kPlainKeywords, .onDevice = handleStop},
+    VerbEntry{.name = "seek", .keywords = kSeekKeywords, .onDevice = handleSeek},
+    VerbEntry{.name = "set", .keywords = kSetKeywords, .onDevice = handleSet},
+    VerbEntry{.name = "status", .keywords = kStatusKeywords},
+    VerbEntry{.name = "where", .keywords = kWhereKeywords},
+    VerbEntry{.name = "put", .keywords = kPutKeywords},
 };
 
 }  // namespace
+
+std::span<const VerbEntry> allVerbs()
+{
+    return kVerbs;
+}
 
 const VerbEntry* findVerb(std::string_view name)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/mci/gst_holders.h"
 #include "platform/mci/range_guard.h"
+#include "platform/mci/rect.h"
 #include "platform/mci/sinks.h"
 #include "platform/mci/window_geometry.h"
 #include "platform/mci/time_format.h"
@@ -12,13 +13,6 @@
 #include <string>
 
 namespace zelko::mci {
-
-struct Rect {
-    int64_t x = 0;
-    int64_t y = 0;
-    int64_t width = 0;
-    int64_t height = 0;
-};
 
 enum class Mode { NotReady, Stopped, Playing, Paused };
 
