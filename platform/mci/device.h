@@ -14,7 +14,9 @@
 
 namespace zelko::mci {
 
-enum class Mode { NotReady, Stopped, Playing, Paused };
+// There is no "not ready": open returns only once the media has prerolled, and every seek
+// waits for its preroll, so a device that exists can always answer.
+enum class Mode { Stopped, Playing, Paused };
 
 // One open media file: a playbin, what the user last asked of it (mode, speed, range) and what
 // is known about the media. Every method runs on the engine's caller thread; GStreamer's own

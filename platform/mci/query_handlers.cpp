@@ -56,9 +56,6 @@ uint32_t statusSpeed(Device& device, const Arguments&, std::string& reply)
 uint32_t statusMode(Device& device, const Arguments&, std::string& reply)
 {
     switch (device.mode()) {
-    case Mode::NotReady:
-        reply = "not ready";
-        break;
     case Mode::Playing:
         reply = "playing";
         break;
@@ -72,9 +69,10 @@ uint32_t statusMode(Device& device, const Arguments&, std::string& reply)
     return code::kSuccess;
 }
 
-uint32_t statusReady(Device& device, const Arguments&, std::string& reply)
+// Every open device is ready (see Mode).
+uint32_t statusReady(Device&, const Arguments&, std::string& reply)
 {
-    reply = device.mode() == Mode::NotReady ? "false" : "true";
+    reply = "true";
     return code::kSuccess;
 }
 
