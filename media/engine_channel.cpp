@@ -1,6 +1,7 @@
 #include "media/engine_channel.h"
 
 #include "platform/short_path.h"
+#include "platform/window_rect.h"
 
 uint32_t EngineChannel::sendString(std::string_view command, char* reply, uint32_t replyLength,
                                    std::uintptr_t callbackWindow)

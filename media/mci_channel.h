@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/window_rect.h"
+#include "platform/window_rect_type.h"
 
 // The narrow channel through which the media module reaches MCI and the two system calls it
 // needs. The product wires the real engine (EngineChannel); tests script a fake one.
