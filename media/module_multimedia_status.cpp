@@ -7,8 +7,10 @@
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
 #include "media/reply_parse.h"
+#include "platform/rounding.h"
 
 using namespace zelko::media;
+using zelko::platform::roundHalfEven;
 
 namespace {
 
