@@ -8,8 +8,7 @@
 #include "media/reply_parse.h"
 #include "platform/rounding.h"
 
-using namespace zelko::media;
-using zelko::platform::roundHalfEven;
+namespace zelko::media {
 
 namespace {
 
@@ -98,12 +97,14 @@ int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
     if (code != 0)
         return -1;
     double thousandths = leadingNumber(reply);
-    if (!roundHalfEven(thousandths))
+    if (!platform::roundHalfEven(thousandths))
         return -1;  // the reply itself does not fit 32 bits
-    return roundHalfEven(thousandths / 10.0).value_or(-1);
+    return platform::roundHalfEven(thousandths / 10.0).value_or(-1);
 }
 
 int32_t ModuleMultimedia::GetTotalFrames(const std::string& alias)
 {
     return queryTotalFrames(m_channel, alias).orMinusOne();
 }
+
+}  // namespace zelko::media
