@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
     QApplication app(qtArgc, qtArgv);
 
-    EngineChannel channel;
+    zelko::media::EngineChannel channel;
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
 

@@ -1,6 +1,9 @@
 #include "media/engine_channel.h"
 
 #include "platform/short_path.h"
+#include "platform/window_rect.h"
+
+namespace zelko::media {
 
 uint32_t EngineChannel::sendString(std::string_view command, char* reply, uint32_t replyLength,
                                    std::uintptr_t callbackWindow)
@@ -15,10 +18,12 @@ bool EngineChannel::getErrorString(uint32_t code, char* buffer, uint32_t length)
 
 uint32_t EngineChannel::getShortPathName(const char* longPath, char* buffer, uint32_t length)
 {
-    return longPath ? zelko::platform::getShortPathName(longPath, buffer, length) : 0;
+    return longPath ? platform::getShortPathName(longPath, buffer, length) : 0;
 }
 
-bool EngineChannel::getWindowRect(int64_t windowHandle, zelko::platform::WindowRect& rect)
+bool EngineChannel::getWindowRect(int64_t windowHandle, platform::WindowRect& rect)
 {
-    return zelko::platform::getWindowRect(windowHandle, rect);
+    return platform::getWindowRect(windowHandle, rect);
 }
+
+}  // namespace zelko::media

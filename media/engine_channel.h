@@ -3,6 +3,8 @@
 #include "media/mci_channel.h"
 #include "platform/mci/engine.h"
 
+namespace zelko::media {
+
 // The product's channel: the in-process MCI engine and the platform stand-ins.
 class EngineChannel final : public MciChannel {
 public:
@@ -10,8 +12,10 @@ public:
                         std::uintptr_t callbackWindow) override;
     bool getErrorString(uint32_t code, char* buffer, uint32_t length) override;
     uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) override;
-    bool getWindowRect(int64_t windowHandle, zelko::platform::WindowRect& rect) override;
+    bool getWindowRect(int64_t windowHandle, platform::WindowRect& rect) override;
 
 private:
-    zelko::mci::Engine m_engine;
+    mci::Engine m_engine;
 };
+
+}  // namespace zelko::media

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/window_rect.h"
+#include "platform/window_rect_type.h"
+
+namespace zelko::media {
 
 // The narrow channel through which the media module reaches MCI and the two system calls it
 // needs. The product wires the real engine (EngineChannel); tests script a fake one.
@@ -19,5 +21,7 @@ public:
     // GetShortPathName: the length of the short form, 0 on failure (see platform/short_path.h).
     virtual uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) = 0;
     // GetWindowRect: rect is left as it was when the handle names no window.
-    virtual bool getWindowRect(int64_t windowHandle, zelko::platform::WindowRect& rect) = 0;
+    virtual bool getWindowRect(int64_t windowHandle, platform::WindowRect& rect) = 0;
 };
+
+}  // namespace zelko::media

@@ -6,8 +6,9 @@
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
 #include "media/reply_parse.h"
+#include "platform/rounding.h"
 
-using namespace zelko::media;
+namespace zelko::media {
 
 namespace {
 
@@ -96,12 +97,14 @@ int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
     if (code != 0)
         return -1;
     double thousandths = leadingNumber(reply);
-    if (!roundHalfEven(thousandths))
+    if (!platform::roundHalfEven(thousandths))
         return -1;  // the reply itself does not fit 32 bits
-    return roundHalfEven(thousandths / 10.0).value_or(-1);
+    return platform::roundHalfEven(thousandths / 10.0).value_or(-1);
 }
 
 int32_t ModuleMultimedia::GetTotalFrames(const std::string& alias)
 {
     return queryTotalFrames(m_channel, alias).orMinusOne();
 }
+
+}  // namespace zelko::media

@@ -5,6 +5,8 @@
 
 #include "media/mci_channel.h"
 
+namespace zelko::media {
+
 // The media control layer: each operation builds one or more MCI command texts for a device
 // alias, sends them through the channel and returns a result text ("Success" or the code's
 // description) or a number (-1 when the device query failed). Keeps nothing between calls.
@@ -42,3 +44,5 @@ public:
 private:
     MciChannel& m_channel;
 };
+
+}  // namespace zelko::media

@@ -7,8 +7,9 @@
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
 #include "media/reply_parse.h"
+#include "platform/rounding.h"
 
-using namespace zelko::media;
+namespace zelko::media {
 
 namespace {
 
@@ -69,7 +70,7 @@ int32_t ModuleMultimedia::GetPercentPlayed(const std::string& alias)
     int64_t hundredfold = int64_t{position.value} * 100;
     if (hundredfold < INT32_MIN || hundredfold > INT32_MAX || total.value == 0)
         return 0;
-    return roundHalfEven(static_cast<double>(hundredfold) / total.value).value_or(0);
+    return platform::roundHalfEven(static_cast<double>(hundredfold) / total.value).value_or(0);
 }
 
 int32_t ModuleMultimedia::GetFramesPerSecond(const std::string& alias)
@@ -78,7 +79,7 @@ int32_t ModuleMultimedia::GetFramesPerSecond(const std::string& alias)
     int32_t frames = GetTotalFrames(alias);
     if (lengthMs == -1 || frames == -1 || lengthMs == 0)
         return -1;
-    return roundHalfEven(frames / (lengthMs / 1000.0)).value_or(-1);
+    return platform::roundHalfEven(frames / (lengthMs / 1000.0)).value_or(-1);
 }
 
 bool ModuleMultimedia::IsAtEnd(const std::string& alias, int32_t& lengthFrames)
@@ -117,3 +118,5 @@ std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string
                           std::to_string(height);
     return resultText(m_channel, sendCommand(m_channel, command));
 }
+
+}  // namespace zelko::media

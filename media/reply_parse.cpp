@@ -1,5 +1,7 @@
 #include "media/reply_parse.h"
 
+#include "platform/rounding.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -49,19 +51,6 @@ std::optional<double> readNumber(std::string_view number)
 
 }  // namespace
 
-std::optional<int32_t> roundHalfEven(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    double whole = std::floor(value);
-    double rest = value - whole;
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        whole += 1.0;
-    if (whole < -2147483648.0 || whole > 2147483647.0)
-        return std::nullopt;
-    return static_cast<int32_t>(whole);
-}
-
 double leadingNumber(std::string_view reply)
 {
     while (!reply.empty() && isBlank(reply.front()))
@@ -75,7 +64,7 @@ double leadingNumber(std::string_view reply)
 
 std::optional<int32_t> leadingInt32(std::string_view reply)
 {
-    return roundHalfEven(leadingNumber(reply));
+    return platform::roundHalfEven(leadingNumber(reply));
 }
 
 std::optional<int32_t> sliceInt32(std::string_view slice)
@@ -89,7 +78,7 @@ std::optional<int32_t> sliceInt32(std::string_view slice)
     std::optional<double> value = readNumber(slice);
     if (!value)
         return std::nullopt;
-    return roundHalfEven(*value);
+    return platform::roundHalfEven(*value);
 }
 
 std::string_view replyText(const char* buffer, std::size_t length)

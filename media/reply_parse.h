@@ -6,10 +6,6 @@
 
 namespace zelko::media {
 
-// Rounds to the nearest integer, an exact half to the even neighbour (12.5 -> 12, 13.5 -> 14).
-// Empty when the result does not fit a signed 32-bit integer (or the value is not finite).
-std::optional<int32_t> roundHalfEven(double value);
-
 // The leading decimal number of a reply: leading blanks skipped, an optional sign, digits and
 // an optional fraction. A reply that starts with no number reads as 0.
 double leadingNumber(std::string_view reply);

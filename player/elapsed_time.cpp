@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "media/reply_parse.h"
+#include "platform/rounding.h"
 
 namespace zelko::player {
 
@@ -32,7 +32,7 @@ ElapsedTime elapsedFromPercent(int32_t percent, double totalSeconds)
     if (elapsed.seconds > 59)
         elapsed.secondsPart = static_cast<int32_t>(std::floor(elapsed.seconds - 60 * elapsed.minutes));
     else
-        elapsed.secondsPart = zelko::media::roundHalfEven(elapsed.seconds).value_or(0);
+        elapsed.secondsPart = zelko::platform::roundHalfEven(elapsed.seconds).value_or(0);
     elapsed.secondsText = twoDigitSeconds(elapsed.secondsPart);
     return elapsed;
 }

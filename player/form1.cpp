@@ -57,7 +57,7 @@ int ShiftState(Qt::KeyboardModifiers modifiers)
 
 }  // namespace
 
-Form1::Form1(MciChannel& channel, QWidget* parent)
+Form1::Form1(zelko::media::MciChannel& channel, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), Media(channel)
 {
     setWindowTitle(QStringLiteral("Zelko Player 1.0"));

@@ -31,7 +31,7 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     // The channel is the product's EngineChannel, or a test's; it must outlive the window.
-    explicit Form1(MciChannel& channel, QWidget* parent = nullptr);
+    explicit Form1(zelko::media::MciChannel& channel, QWidget* parent = nullptr);
     ~Form1() override;
 
     // ---- The window state record. Everything starts at zero or empty; nothing is saved.
@@ -78,7 +78,7 @@ public:
     CommonDialog* CommonDialog1 = nullptr;
 
     // The media control layer, over the window's channel.
-    ModuleMultimedia Media;
+    zelko::media::ModuleMultimedia Media;
 
     // ---- Procedures.
     // Appends one entry as Add to Playlist does, without selecting it: `title` shown in List1,

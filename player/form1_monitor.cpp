@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QLocale>
 
-#include "media/reply_parse.h"
+#include "platform/rounding.h"
 #include "meter/meter3.h"
 #include "player/controls/cpv_slider.h"
 #include "player/elapsed_time.h"
@@ -15,7 +15,7 @@ void Form1::TimerMisc_Timer()
     mPercentPlayed = percent;
     // -1 (no position) leaves the LED bar as it was; the slider shows -1, which is in its range.
     if (percent != -1) {
-        if (const auto half = zelko::media::roundHalfEven(percent / 2.0))
+        if (const auto half = zelko::platform::roundHalfEven(percent / 2.0))
             Meter31->SetValue(static_cast<int16_t>(*half));
     }
     cpvSlider1->SetValue(percent);
@@ -36,7 +36,7 @@ void Form1::cpvSlider1_ThumbMoved(int /*value*/)
     bool isNumber = false;
     const double frames = QLocale().toDouble(LbTotalFrames->text(), &isNumber);
     if (isNumber) {
-        if (const auto target = zelko::media::roundHalfEven(frames * percent / 100))
+        if (const auto target = zelko::platform::roundHalfEven(frames * percent / 100))
             mSeekFrame = *target;
     }
     mResult = Media.SeekMedia(mAlias, mSeekFrame);

@@ -28,22 +28,28 @@ uint32_t readQuoted(std::string_view command, size_t& pos, std::string& text)
     return code::kNoClosingQuote;
 }
 
-uint32_t readArgument(const KeywordSpec& spec, const std::vector<Token>& tokens, size_t& next,
+uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens, size_t& next,
                       Argument& argument)
 {
-    if (!spec.follower.empty()) {
+    if (!rule.follower.empty()) {
         if (next >= tokens.size()) {
             return code::kMissingParameter;
         }
-        if (toLower(tokens[next].text) != spec.follower) {
+        if (toLower(tokens[next].text) != rule.follower) {
             return code::kUnrecognizedKeyword;
         }
         ++next;
     }
-    switch (spec.kind) {
+    switch (rule.kind) {
     case ValueKind::Flag:
         return code::kSuccess;
-    case ValueKind::Value:
+    case ValueKind::Word:
+    case ValueKind::DeviceType:
+    case ValueKind::Integer:
+    case ValueKind::Time:
+    case ValueKind::TimeOrEnd:
+        // Read into its type once the device is known: an alias that is not open answers 263
+        // before a faulty number does.
         if (next >= tokens.size()) {
             return code::kMissingParameter;
         }
@@ -127,7 +133,7 @@ std::string toLower(std::string_view text)
 const Argument* ParsedCommand::find(std::string_view keyword) const
 {
     for (const Argument& argument : arguments) {
-        if (argument.keyword == keyword) {
+        if (argument.rule->name == keyword) {
             return &argument;
         }
     }
@@ -157,16 +163,16 @@ uint32_t parseCommand(std::string_view command, ParsedCommand& parsed)
     parsed.device = tokens[1].text;
     size_t next = 2;
     while (next < tokens.size()) {
-        const KeywordSpec* spec = findKeyword(*parsed.verb, toLower(tokens[next].text));
-        if (spec == nullptr || tokens[next].quoted) {
+        const KeywordRule* rule = findKeyword(*parsed.verb, toLower(tokens[next].text));
+        if (rule == nullptr || tokens[next].quoted) {
             return code::kUnrecognizedKeyword;
         }
-        if (parsed.has(spec->name)) {
+        if (parsed.has(rule->name)) {
             return code::kDuplicateFlags;
         }
         ++next;
-        Argument argument{spec->name, {}};
-        if (const uint32_t result = readArgument(*spec, tokens, next, argument); result != 0) {
+        Argument argument{rule, {}};
+        if (const uint32_t result = readArgument(*rule, tokens, next, argument); result != 0) {
             return result;
         }
         parsed.arguments.push_back(std::move(argument));

@@ -7,7 +7,8 @@
 
 namespace zelko::mci {
 
-struct VerbSpec;
+struct KeywordRule;
+struct VerbEntry;
 
 // One word of a command. A quoted word keeps its blanks and has its "" pairs read as one ".
 struct Token {
@@ -27,16 +28,16 @@ bool parseInteger(std::string_view text, int64_t& value);
 std::string toLower(std::string_view text);
 
 // A keyword found in a command, with the words that came with it (none for a flag, one for a
-// value, four for a rectangle). `keyword` is the table's own spelling (lower case).
+// value, four for a rectangle), as written; the handlers get them read into their types.
 struct Argument {
-    std::string_view keyword;
+    const KeywordRule* rule = nullptr;
     std::vector<std::string> values;
 };
 
 // A command checked against the verb table: the verb, the device word (an alias, "all", or for
 // open the file name, as written) and the keywords in the order given.
 struct ParsedCommand {
-    const VerbSpec* verb = nullptr;
+    const VerbEntry* verb = nullptr;
     std::string device;
     std::vector<Argument> arguments;
 

@@ -9,54 +9,78 @@ namespace zelko::mci {
 
 namespace {
 
+constexpr KeywordRule modifier(std::string_view name, ValueKind kind = ValueKind::Flag)
+{
+    return {name, kind, Role::Modifier, {}, nullptr};
+}
+
+constexpr KeywordRule setting(std::string_view name, ValueKind kind, std::string_view follower = {})
+{
+    return {name, kind, Role::Setting, follower, nullptr};
+}
+
+constexpr KeywordRule item(std::string_view name, DeviceHandler handler,
+                           ValueKind kind = ValueKind::Flag, std::string_view follower = {})
+{
+    return {name, kind, Role::Item, follower, handler};
+}
+
 // "wait" and "notify" are allowed on every verb; callbacks are never sent, so notify is only
 // accepted.
-constexpr KeywordSpec kWait{"wait", "", ValueKind::Flag};
-constexpr KeywordSpec kNotify{"notify", "", ValueKind::Flag};
+constexpr KeywordRule kWait = modifier("wait");
+constexpr KeywordRule kNotify = modifier("notify");
 
+// The type comes first: a type the engine does not know is reported before a faulty number.
 constexpr std::array kOpenKeywords{
-    KeywordSpec{"type", "", ValueKind::Value},  KeywordSpec{"alias", "", ValueKind::Value},
-    KeywordSpec{"parent", "", ValueKind::Value}, KeywordSpec{"style", "", ValueKind::Value},
-    KeywordSpec{"shareable", "", ValueKind::Flag}, kWait, kNotify};
-constexpr std::array kPlayKeywords{KeywordSpec{"from", "", ValueKind::Value},
-                                   KeywordSpec{"to", "", ValueKind::Value}, kWait, kNotify};
+    modifier("type", ValueKind::DeviceType), modifier("alias", ValueKind::Word),
+    modifier("parent", ValueKind::Integer),  modifier("style", ValueKind::Integer),
+    modifier("shareable"),                   kWait,
+    kNotify};
 constexpr std::array kPlainKeywords{kWait, kNotify};
-constexpr std::array kSeekKeywords{KeywordSpec{"to", "", ValueKind::Value}, kWait, kNotify};
-constexpr std::array kSetKeywords{KeywordSpec{"time", "format", ValueKind::Value},
-                                  KeywordSpec{"speed", "", ValueKind::Value}, kWait, kNotify};
+// "from" is read before "to", so a command with two faulty times reports the first.
+constexpr std::array kPlayKeywords{modifier("from", ValueKind::Time), modifier("to", ValueKind::Time),
+                                   kWait, kNotify};
+constexpr std::array kSeekKeywords{setting("to", ValueKind::TimeOrEnd), kWait, kNotify};
+constexpr std::array kSetKeywords{setting("time", ValueKind::Word, "format"),
+                                  setting("speed", ValueKind::Integer), kWait, kNotify};
 constexpr std::array kStatusKeywords{
-    KeywordSpec{"length", "", ValueKind::Flag}, KeywordSpec{"position", "", ValueKind::Flag},
-    KeywordSpec{"speed", "", ValueKind::Flag},  KeywordSpec{"mode", "", ValueKind::Flag},
-    KeywordSpec{"ready", "", ValueKind::Flag},  KeywordSpec{"time", "format", ValueKind::Flag},
-    kWait, kNotify};
-constexpr std::array kWhereKeywords{KeywordSpec{"destination", "", ValueKind::Flag},
-                                    KeywordSpec{"source", "", ValueKind::Flag}, kWait, kNotify};
-constexpr std::array kPutKeywords{KeywordSpec{"window", "at", ValueKind::Rectangle},
-                                  KeywordSpec{"destination", "at", ValueKind::Rectangle}, kWait,
+    item("length", statusLength),   item("position", statusPosition),
+    item("speed", statusSpeed),     item("mode", statusMode),
+    item("ready", statusReady),     item("time", statusTimeFormat, ValueKind::Flag, "format"),
+    kWait,                          kNotify};
+constexpr std::array kWhereKeywords{item("destination", whereDestination), item("source", whereSource),
+                                    kWait, kNotify};
+constexpr std::array kPutKeywords{item("window", putWindow, ValueKind::Rectangle, "at"),
+                                  item("destination", putWindow, ValueKind::Rectangle, "at"), kWait,
                                   kNotify};
 
-// Every verb the engine knows: its handler and the keywords it allows. A word found nowhere
+// Every verb the engine knows: the keywords it allows and what runs it. A word found nowhere
 // here is an error, reported by the parser.
 constexpr std::array kVerbs{
-    VerbSpec{"open", handleOpen, kOpenKeywords},
-    VerbSpec{"close", handleClose, kPlainKeywords},
-    VerbSpec{"play", handlePlay, kPlayKeywords},
-    VerbSpec{"pause", handlePause, kPlainKeywords},
-    VerbSpec{"resume", handleResume, kPlainKeywords},
-    VerbSpec{"stop", handleStop, kPlainKeywords},
-    VerbSpec{"seek", handleSeek, kSeekKeywords},
-    VerbSpec{"set", handleSet, kSetKeywords},
-    VerbSpec{"status", handleStatus, kStatusKeywords},
-    VerbSpec{"where", handleWhere, kWhereKeywords},
-    VerbSpec{"put", handlePut, kPutKeywords},
+    VerbEntry{.name = "open", .keywords = kOpenKeywords, .onSession = handleOpen},
+    VerbEntry{.name = "close", .keywords = kPlainKeywords, .onSession = handleClose},
+    VerbEntry{.name = "play", .keywords = kPlayKeywords, .onDevice = handlePlay},
+    VerbEntry{.name = "pause", .keywords = kPlainKeywords, .onDevice = handlePause},
+    VerbEntry{.name = "resume", .keywords = kPlainKeywords, .onDevice = handleResume},
+    VerbEntry{.name = "stop", .keywords = kPlainKeywords, .onDevice = handleStop},
+    VerbEntry{.name = "seek", .keywords = kSeekKeywords, .onDevice = handleSeek},
+    VerbEntry{.name = "set", .keywords = kSetKeywords, .onDevice = handleSet},
+    VerbEntry{.name = "status", .keywords = kStatusKeywords},
+    VerbEntry{.name = "where", .keywords = kWhereKeywords},
+    VerbEntry{.name = "put", .keywords = kPutKeywords},
 };
 
 }  // namespace
 
-const VerbSpec* findVerb(std::string_view name)
+std::span<const VerbEntry> allVerbs()
+{
+    return kVerbs;
+}
+
+const VerbEntry* findVerb(std::string_view name)
 {
     const std::string lower = toLower(name);
-    for (const VerbSpec& verb : kVerbs) {
+    for (const VerbEntry& verb : kVerbs) {
         if (verb.name == lower) {
             return &verb;
         }
@@ -64,9 +88,9 @@ const VerbSpec* findVerb(std::string_view name)
     return nullptr;
 }
 
-const KeywordSpec* findKeyword(const VerbSpec& verb, std::string_view lowerName)
+const KeywordRule* findKeyword(const VerbEntry& verb, std::string_view lowerName)
 {
-    for (const KeywordSpec& keyword : verb.keywords) {
+    for (const KeywordRule& keyword : verb.keywords) {
         if (keyword.name == lowerName) {
             return &keyword;
         }

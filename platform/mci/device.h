@@ -2,6 +2,7 @@
 
 #include "platform/mci/gst_holders.h"
 #include "platform/mci/range_guard.h"
+#include "platform/mci/rect.h"
 #include "platform/mci/sinks.h"
 #include "platform/mci/window_geometry.h"
 #include "platform/mci/time_format.h"
@@ -13,14 +14,9 @@
 
 namespace zelko::mci {
 
-struct Rect {
-    int64_t x = 0;
-    int64_t y = 0;
-    int64_t width = 0;
-    int64_t height = 0;
-};
-
-enum class Mode { NotReady, Stopped, Playing, Paused };
+// There is no "not ready": open returns only once the media has prerolled, and every seek
+// waits for its preroll, so a device that exists can always answer.
+enum class Mode { Stopped, Playing, Paused };
 
 // One open media file: a playbin, what the user last asked of it (mode, speed, range) and what
 // is known about the media. Every method runs on the engine's caller thread; GStreamer's own

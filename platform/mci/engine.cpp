@@ -1,5 +1,6 @@
 #include "platform/mci/engine.h"
 
+#include "platform/mci/arguments.h"
 #include "platform/mci/command_parser.h"
 #include "platform/mci/command_table.h"
 #include "platform/mci/errors.h"
@@ -42,6 +43,28 @@ void preferReliableDemuxers()
     }
 }
 
+// Looks up the device the command names, reads its values into their types, and hands both to
+// the verb's handler, or to the handler of the item the command names.
+uint32_t runCommand(Session& session, const ParsedCommand& command, std::string& reply)
+{
+    const VerbEntry& verb = *command.verb;
+    Device* device = nullptr;
+    if (verb.onSession == nullptr) {
+        if (const uint32_t result = session.lookup(command.device, device); result != 0) {
+            return result;
+        }
+    }
+    Arguments arguments;
+    if (const uint32_t result = arguments.read(command, device); result != 0) {
+        return result;
+    }
+    if (verb.onSession != nullptr) {
+        return verb.onSession(session, command.device, arguments, reply);
+    }
+    const KeywordRule* item = arguments.item();
+    return (item != nullptr ? item->handler : verb.onDevice)(*device, arguments, reply);
+}
+
 }  // namespace
 
 Engine::Engine() : m_impl(std::make_unique<Impl>())
@@ -67,7 +90,7 @@ uint32_t Engine::sendString(std::string_view command, char* reply, uint32_t repl
     uint32_t result = parseCommand(command, parsed);
     if (result == 0) {
         m_impl->session.drainAll();
-        result = parsed.verb->handler(m_impl->session, parsed, text);
+        result = runCommand(m_impl->session, parsed, text);
     }
     if (result == 0 && reply != nullptr && replyLength > 0) {
         if (text.size() >= replyLength) {

@@ -1,6 +1,7 @@
 #include "platform/mci/session.h"
 
 #include "platform/mci/command_parser.h"
+#include "platform/mci/errors.h"
 
 #include <algorithm>
 
@@ -15,6 +16,15 @@ Device* Session::find(std::string_view alias)
         }
     }
     return nullptr;
+}
+
+uint32_t Session::lookup(std::string_view alias, Device*& device)
+{
+    if (toLower(alias) == "all") {
+        return code::kCannotUseAll;
+    }
+    device = find(alias);
+    return device != nullptr ? code::kSuccess : code::kInvalidDeviceName;
 }
 
 uint32_t Session::add(std::string_view alias, std::unique_ptr<Device> device)

@@ -16,6 +16,8 @@ class Session {
 public:
     Device* find(std::string_view alias);
     bool contains(std::string_view alias) { return find(alias) != nullptr; }
+    // The device a command names: 279 for "all", 263 when none is open under the alias.
+    uint32_t lookup(std::string_view alias, Device*& device);
     // Keeps the device under `alias` and returns its device id.
     uint32_t add(std::string_view alias, std::unique_ptr<Device> device);
     void close(std::string_view alias);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/mci/command_parser.h"
+#include "platform/mci/command_table.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(parsed.verb != nullptr);
         require(tokenCode == 0);
         for (const Argument& argument : parsed.arguments)
-            require(parsed.find(argument.keyword) != nullptr);
+            require(argument.rule != nullptr && parsed.find(argument.rule->name) == &argument);
     }
 
     // The media layer pads every command with blanks to 128 or 255 characters; padding must

@@ -39,6 +39,9 @@ TEST_F(EngineTest, AnswersEachCommandWithItsCode)
         {"seek a", 273}, {"set a", 273}, {"status a", 273}, {"where v", 273}, {"put v", 273},
         {"status a length position", 284}, {"status a volume", 259}, {"set a time format seconds", 293},
         {"where a destination", 346}, {"put a window at 0 0 10 10", 346},
+        // Two faults: the device before the values, the values in the order the verb lists them.
+        {"play nothing from x", 263}, {"set a speed 0 time format seconds", 282},
+        {tone + " alias b parent window type cdaudio", 263},
         // Mode rules.
         {"resume a", 302}, {"pause a", 0}, {"pause a", 0}, {"resume a", 0}, {"resume a", 0},
         {"stop a", 0}, {"resume a", 302},

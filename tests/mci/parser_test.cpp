@@ -53,5 +53,19 @@ TEST(ParseCommand, ReadsQuotedNamesAndValues)
     EXPECT_EQ(parsed.find("window")->values, (std::vector<std::string>{"1", "-2", "3", "4"}));
 }
 
+// A verb runs through its own handler or through one on each of its items, never both and never
+// neither: a row without one would be called through a null pointer.
+TEST(VerbTable, EveryCommandReachesExactlyOneHandler)
+{
+    for (const VerbEntry& verb : allVerbs()) {
+        bool hasItems = false;
+        for (const KeywordRule& rule : verb.keywords) {
+            hasItems = hasItems || rule.role == Role::Item;
+            EXPECT_EQ(rule.handler != nullptr, rule.role == Role::Item) << verb.name << " " << rule.name;
+        }
+        EXPECT_EQ((verb.onDevice != nullptr) + (verb.onSession != nullptr) + hasItems, 1) << verb.name;
+    }
+}
+
 }  // namespace
 }  // namespace zelko::mci

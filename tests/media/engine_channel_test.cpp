@@ -10,6 +10,8 @@
 #include "media/module_multimedia.h"
 
 namespace fs = std::filesystem;
+using zelko::media::EngineChannel;
+using zelko::media::ModuleMultimedia;
 
 TEST(EngineMedia, ClipsOpenThroughTheirShortPathsAndReportSizesRateAndSpeed)
 {

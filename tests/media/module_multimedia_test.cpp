@@ -8,6 +8,7 @@
 
 namespace {
 
+using zelko::media::ModuleMultimedia;
 using M = ModuleMultimedia;
 using F = FakeChannel;
 

@@ -15,7 +15,7 @@
 
 // Commands are read case-blind, so clip paths are given in lower case. The window always opens
 // its device as "movie".
-class FakeDevice final : public MciChannel {
+class FakeDevice final : public zelko::media::MciChannel {
 public:
     struct Device {
         int32_t lengthMs = 2000;

@@ -8,7 +8,7 @@
 
 constexpr int kDeadlineMs = 15000;  // a 2 s clip, with room for a loaded machine
 
-class EngineTest : public FormTest<EngineChannel> {
+class EngineTest : public FormTest<zelko::media::EngineChannel> {
 protected:
     void Play(std::initializer_list<const char*> names)
     {
