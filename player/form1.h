@@ -87,6 +87,10 @@ public:
     void StopPlayback();
     void SlowMotion();
     void GoFullscreen();
+    // Appends one entry (title, full path) as Add to Playlist appends the dialog's choice and
+    // selects it; false, and nothing added, when it cannot be stored or the window is closing.
+    // form1_external_files.cpp.
+    bool AppendToPlaylist(const QString& title, const QString& path);
 
     // ---- Handlers, named after control and event. Public so tests can raise them as the
     // toolkit would.
