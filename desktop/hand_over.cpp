@@ -28,21 +28,34 @@ QByteArray Message(const QStringList& paths)
     return message + '\0';
 }
 
-// One attempt: connects, sends, and reads the answer; 0 when no answer came.
-char SendOnce(const QString& socketPath, const QByteArray& message, std::chrono::milliseconds timeout)
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// What one attempt came to.
+enum class Attempt { NotReached, Taken, Closing, Silent };
+
+// Connects, sends the whole message and reads the answer. Once the message is out it is not
+// sent again unless the player said it took nothing: a slow player would otherwise get it twice.
+Attempt SendOnce(const QString& socketPath, const QByteArray& message, Clock::time_point deadline)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
-    const int ms = static_cast<int>(timeout.count());
-    if (!socket.waitForConnected(ms))
-        return 0;
+    if (!socket.waitForConnected(MsLeft(deadline)))
+        return Attempt::NotReached;
     socket.write(message);
-    if (!socket.waitForBytesWritten(ms))
-        return 0;
-    if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(ms))
-        return 0;
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(MsLeft(deadline)))
+            return Attempt::NotReached;
+    if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(MsLeft(deadline)))
+        return socket.state() == QLocalSocket::ConnectedState ? Attempt::Silent : Attempt::NotReached;
     char answer = 0;
-    return socket.getChar(&answer) ? answer : 0;
+    socket.getChar(&answer);
+    return answer == kTaken ? Attempt::Taken : answer == kClosing ? Attempt::Closing : Attempt::NotReached;
 }
 
 }  // namespace
@@ -50,7 +63,6 @@ char SendOnce(const QString& socketPath, const QByteArray& message, std::chrono:
 HandOverResult HandOverFiles(const QString& folder, const QStringList& paths, std::unique_ptr<FolderClaim>& claim,
                              std::chrono::milliseconds timeout)
 {
-    using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + timeout;
     const QByteArray message = Message(paths);
     const QString socketPath = FolderClaim::SocketPath(folder);
@@ -59,12 +71,16 @@ HandOverResult HandOverFiles(const QString& folder, const QStringList& paths, st
         // has ended, its folder is ours.
         if (FolderClaim::TryTake(folder, claim) == FolderClaim::Outcome::Taken)
             return HandOverResult::FolderFree;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
+        if (MsLeft(deadline) == 0)
             return HandOverResult::NoAnswer;
-        if (SendOnce(socketPath, message, left) == kTaken)
-            return HandOverResult::Delivered;
-        std::this_thread::sleep_for(std::min(kRetryInterval, left));
+        switch (SendOnce(socketPath, message, deadline)) {
+        case Attempt::Taken: return HandOverResult::Delivered;
+        case Attempt::Silent: return HandOverResult::NoAnswer;
+        case Attempt::NotReached:
+        case Attempt::Closing: break;
+        }
+        std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(kRetryInterval,
+                                                                        std::chrono::milliseconds(MsLeft(deadline))));
     }
 }
 

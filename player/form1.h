@@ -87,9 +87,10 @@ public:
     void StopPlayback();
     void SlowMotion();
     void GoFullscreen();
-    // Appends one entry (title, full path) as Add to Playlist appends the dialog's choice and
-    // selects it; false, and nothing added, when it cannot be stored or the window is closing.
-    // form1_external_files.cpp.
+    // Appends one entry (title, full path) to both lists as Add to Playlist appends the dialog's
+    // choice; false, and nothing added, when it cannot be stored or the window is closing. The
+    // caller selects afterwards: selecting after each of many appends would lay the whole list
+    // out each time. form1_external_files.cpp.
     bool AppendToPlaylist(const QString& title, const QString& path);
 
     // ---- Handlers, named after control and event. Public so tests can raise them as the

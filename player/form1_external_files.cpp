@@ -13,6 +13,5 @@ bool Form1::AppendToPlaylist(const QString& title, const QString& path)
         return false;
     List1->addItem(title);
     List2->addItem(path);
-    List1->setCurrentRow(List1->count() - 1);  // List1_Click selects it in List2 too
     return true;
 }

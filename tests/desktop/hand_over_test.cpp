@@ -54,9 +54,14 @@ TEST_F(HandOverTest, TheRunningPlayerAppendsTheFilesAndPlaysTheFirst)
     EXPECT_EQ(Entries(form->List2), QStringList({"/m/z.wav", a, b}));
     EXPECT_TRUE(channel.playing(a.toLower().toStdString()));
 
+    // A message far bigger than the socket's buffers comes whole.
+    const QStringList many(20000, a);
+    EXPECT_EQ(LaterStart(many), HandOverResult::Delivered);
+    EXPECT_EQ(form->List1->count(), 3 + many.size());
+
     channel.log.clear();
     EXPECT_EQ(LaterStart({}), HandOverResult::Delivered);  // without files: only raised
-    EXPECT_EQ(form->List1->count(), 3);
+    EXPECT_EQ(form->List1->count(), 3 + many.size());
     EXPECT_EQ(std::count_if(channel.log.begin(), channel.log.end(),
                             [](const std::string& c) { return c.rfind("open", 0) == 0; }), 0);
 }
