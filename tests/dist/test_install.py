@@ -57,23 +57,17 @@ def check_mime(share, clips, listed, scratch):
         assert kind in listed, f"{clip} is {kind}, which the desktop entry does not offer to open"
 
 
-def png_size(path):
-    with open(path, "rb") as f:
-        header = f.read(24)
-    assert header[:8] == b"\x89PNG\r\n\x1a\n", f"{path} is not a PNG"
-    return struct.unpack(">II", header[16:24])
-
-
 def check_icons(share, scratch):
     for n in ICON_SIZES:
-        assert png_size(os.path.join(share, f"icons/hicolor/{n}x{n}/apps/{ID}.png")) == (n, n)
+        with open(os.path.join(share, f"icons/hicolor/{n}x{n}/apps/{ID}.png"), "rb") as f:
+            header = f.read(24)
+        assert header[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", header[16:24]) == (n, n), n
     # The SVG is the same design as the PNGs: drawn at 256 pixels it matches the 256 PNG.
     drawn = os.path.join(scratch, "svg256.png")
     run(["rsvg-convert", "-w", "256", "-h", "256", "-o", drawn,
          os.path.join(share, f"icons/hicolor/scalable/apps/{ID}.svg")])
     png = os.path.join(share, f"icons/hicolor/256x256/apps/{ID}.png")
-    done = subprocess.run(["compare", "-metric", "RMSE", png, drawn, "null:"],
-                          capture_output=True, text=True)
+    done = subprocess.run(["compare", "-metric", "RMSE", png, drawn, "null:"], capture_output=True, text=True)
     error = float(re.search(r"\(([0-9.e-]+)\)", done.stderr).group(1))
     step(f"SVG against the 256-pixel PNG: RMSE {error:.4f}")
     assert error < 0.05, f"the SVG and the PNG icons differ (RMSE {error})"
