@@ -13,6 +13,11 @@
 
 namespace {
 
+QString Failure(const QByteArray& path, int error)
+{
+    return QStringLiteral("%1: %2").arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(error)));
+}
+
 // The runtime folder (XDG_RUNTIME_DIR, private to the user) plus a name made from the folder's
 // canonical path, so two names of one folder (a link, a trailing slash) meet on one lock; hashed,
 // so any path fits the 107 bytes a socket path may have.
@@ -33,7 +38,7 @@ FolderClaim::Outcome FolderClaim::TryTake(const QString& folder, std::unique_ptr
     const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         if (reason)
-            *reason = QStringLiteral("%1: %2").arg(QFile::decodeName(lockPath), QString::fromLocal8Bit(std::strerror(errno)));
+            *reason = Failure(lockPath, errno);
         return Outcome::Unavailable;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -42,7 +47,7 @@ FolderClaim::Outcome FolderClaim::TryTake(const QString& folder, std::unique_ptr
         if (error == EWOULDBLOCK)
             return Outcome::HeldByAnother;
         if (reason)
-            *reason = QStringLiteral("%1: %2").arg(QFile::decodeName(lockPath), QString::fromLocal8Bit(std::strerror(error)));
+            *reason = Failure(lockPath, error);
         return Outcome::Unavailable;
     }
     claim.reset(new FolderClaim(fd));
