@@ -1,13 +1,28 @@
-// Zelko Player: the window on the in-process MCI engine. The program reads no arguments and no
-// settings; its only persistent data are the playlist files of the current folder.
+// Zelko Player: the window on the in-process MCI engine. Its persistent data are the playlist
+// files of its playlist folder: the current folder, unless the command line names another.
+// One player runs per playlist folder; a later start there hands its files to it and ends.
 #include <QApplication>
+#include <QDir>
 #include <QSessionManager>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <memory>
 
 #include "app/close_on_signal.h"
+#include "app/command_line.h"
+#include "desktop/desktop_identity.h"
+#include "desktop/external_files.h"
+#include "desktop/file_drops.h"
+#include "desktop/folder_claim.h"
+#include "desktop/hand_over.h"
 #include "media/engine_channel.h"
 #include "player/form1.h"
 
 namespace {
+
+// How long a later start waits for the running player to take its files.
+constexpr std::chrono::seconds kHandOverTimeout(30);
 
 // The video overlay needs X11 windows, so where the session offers X11 (XWayland included)
 // Qt runs on it; an explicit QT_QPA_PLATFORM wins.
@@ -17,19 +32,38 @@ void PreferX11()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
-}  // namespace
+QStringList Arguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
 
-int main(int argc, char** argv)
+void Warn(const QString& text)
+{
+    std::fprintf(stderr, "zelko-player: %s\n", text.toLocal8Bit().constData());
+}
+
+// The window over the engine, until it closes. claim is null when the folder could not be held.
+int RunPlayer(char* programName, const QStringList& files, const FolderClaim* claim)
 {
     PreferX11();
-    // Qt sees only the program name: command-line options are not the player's business.
-    int qtArgc = argc > 0 ? 1 : 0;
-    char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    // Qt sees only the program name: the command line is the player's own.
+    int qtArgc = 1;
+    char* qtArgv[] = {programName, nullptr};
     QApplication app(qtArgc, qtArgv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(desktop::kDesktopEntryId));
 
     zelko::media::EngineChannel channel;
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
+    FileDrops drops(window);
+    if (claim) {
+        auto* server = new HandOverServer(window, FolderClaim::SocketPath(QDir::currentPath()));
+        if (!server->IsListening())
+            Warn(QStringLiteral("later starts in this folder cannot reach this player: ") + server->ErrorString());
+    }
 
     // The end of the session closes the window like the Close button, so the playlist is saved.
 #if QT_CONFIG(sessionmanager)
@@ -40,5 +74,41 @@ int main(int argc, char** argv)
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.close(); });
 
     window.show();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, files] { AppendAndPlay(window, files); });
     return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const CommandLine commandLine = ParseCommandLine(Arguments(argc, argv));
+    // Relative names are taken from the folder the player was started in, before it moves to
+    // its playlist folder.
+    const ExternalFiles files = CollectExternalFiles(commandLine.files, QDir::currentPath());
+    ReportRefusals(files.refusals);
+    if (!EnterPlaylistFolder(commandLine.playlistDir))
+        return 1;
+
+    const QString folder = QDir::currentPath();
+    std::unique_ptr<FolderClaim> claim;
+    QString reason;
+    switch (FolderClaim::TryTake(folder, claim, &reason)) {
+    case FolderClaim::Outcome::Taken: break;
+    case FolderClaim::Outcome::Unavailable:
+        Warn(QStringLiteral("cannot tell whether another player uses this folder (%1)").arg(reason));
+        break;
+    case FolderClaim::Outcome::HeldByAnother:
+        switch (HandOverFiles(folder, files.paths, claim, kHandOverTimeout)) {
+        case HandOverResult::Delivered: return 0;
+        case HandOverResult::FolderFree: break;
+        case HandOverResult::NoAnswer:
+            Warn(QStringLiteral("the player that uses %1 does not answer").arg(folder));
+            return 1;
+        }
+        break;
+    }
+    static char fallbackName[] = "zelko-player";
+    return RunPlayer(argc > 0 && argv[0] ? argv[0] : fallbackName, files.paths, claim.get());
 }

@@ -86,6 +86,10 @@ public:
     // the playlist files unchanged. Nothing is added, and false returned, when either holds a
     // line break, which a playlist file could not store.
     bool AppendEntry(const QByteArray& title, const QByteArray& path);
+    // The same for a file named from outside the window (title and full path as text), also
+    // refused while the window is closing. The caller selects afterwards: selecting after each
+    // of many appends would lay the whole list out each time. form1_external_files.cpp.
+    bool AppendToPlaylist(const QString& title, const QString& path);
     void PlaySelected();
     void PlaySelectedFullscreen();
     void PausePlayback();

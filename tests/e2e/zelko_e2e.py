@@ -70,6 +70,7 @@ class XServer:
         self.xvfb = None
         self.wm = None
         self.env = None
+        self.runtime = None
 
     def __enter__(self):
         read_end, write_end = os.pipe()
@@ -87,6 +88,9 @@ class XServer:
                 number += chunk
         self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
         self.env.pop("WAYLAND_DISPLAY", None)
+        # A runtime folder of its own: the players' folder locks and sockets live there.
+        self.runtime = tempfile.mkdtemp(prefix="zelko-run-")
+        self.env["XDG_RUNTIME_DIR"] = self.runtime
         self.env["QT_QPA_PLATFORM"] = "xcb"
         self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -98,6 +102,8 @@ class XServer:
     def __exit__(self, *exc):
         _terminate(self.wm)
         _terminate(self.xvfb)
+        if self.runtime:
+            shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 class PulseServer:
@@ -331,9 +337,9 @@ class Player:
         self.wid = None
         self.log_path = os.path.join(folder, "player.log")
 
-    def start(self, timeout=30):
+    def start(self, timeout=30, args=()):
         self.started_at = time.monotonic()
-        self.proc = subprocess.Popen([self.binary], cwd=self.folder, env=self.env,
+        self.proc = subprocess.Popen([self.binary, *args], cwd=self.folder, env=self.env,
                                      stdout=subprocess.DEVNULL,
                                      stderr=open(self.log_path, "w"))
         self.wid = wait_until(self._find_window, timeout, "the player's window")

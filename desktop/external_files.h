@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class Form1;
+
+// Files handed to the player from outside its file dialog: names on the command line, URIs
+// dropped on the window, the files of a second start. Only files of the kinds the dialog offers
+// join the playlist; every other argument is named in one refusal line that says why.
+struct ExternalFiles {
+    QStringList paths;     // absolute, cleaned paths, in the order given
+    QStringList refusals;  // "not added: <argument>: <reason>"
+};
+
+// Each argument is a path (relative ones are taken from baseDir) or a file:// URI. A folder
+// adds the offered kinds inside it, sorted by name regardless of case, without its subfolders.
+ExternalFiles CollectExternalFiles(const QStringList& arguments, const QString& baseDir);
+
+// The same for dropped URIs; non-local ones are refused.
+ExternalFiles CollectDroppedFiles(const QList<QUrl>& urls);
+
+// The name patterns the file dialog offers ("*.mp3", "*.mid", ...), read from its filter.
+QStringList OfferedPatterns();
+
+// Appends each file to the playlist as Add to Playlist appends the dialog's choice, then plays
+// the first one added as a double-click on it would (in fullscreen mode, as F1 would, so the
+// picture stays over the whole screen). Returns how many were added.
+int AppendAndPlay(Form1& form, const QStringList& paths);
+
+// Writes each refusal to standard error as one line, after the program's name.
+void ReportRefusals(const QStringList& refusals);

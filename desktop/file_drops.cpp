@@ -1,0 +1,64 @@
+#include "desktop/file_drops.h"
+
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QTimer>
+
+#include "desktop/external_files.h"
+#include "player/form1.h"
+
+namespace {
+
+bool HasLocalFiles(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return false;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return true;
+    return false;
+}
+
+}  // namespace
+
+FileDrops::FileDrops(Form1& form) : QObject(&form), m_form(form)
+{
+    // List1 would take a drop for itself (its own entries moved around); the rest of the
+    // window's controls take none, so their drops reach the window.
+    for (QWidget* target : {static_cast<QWidget*>(&form), form.List1->viewport()}) {
+        target->setAcceptDrops(true);
+        target->installEventFilter(this);
+    }
+}
+
+bool FileDrops::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (HasLocalFiles(drag->mimeData()))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!HasLocalFiles(drop->mimeData())) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        const ExternalFiles files = CollectDroppedFiles(drop->mimeData()->urls());
+        ReportRefusals(files.refusals);
+        // The files join after the drop has returned, so the program they came from is not
+        // kept waiting while the first one opens.
+        QTimer::singleShot(0, this, [this, paths = files.paths] { AppendAndPlay(m_form, paths); });
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QObject>
+
+class Form1;
+
+// Files, folders and file:// URIs dropped anywhere on the player's window (List1 included) are
+// appended to the playlist and the first of them plays, as files named on the command line
+// are. What cannot be added is named on standard error. Lives as long as the window.
+class FileDrops : public QObject {
+    Q_OBJECT
+public:
+    explicit FileDrops(Form1& form);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Form1& m_form;
+};

@@ -1,0 +1,33 @@
+# The Debian package: `cpack -G DEB` in the build folder makes zelko-player_<version>_<arch>.deb
+# with what `cmake --install` installs, under /usr. The libraries the program links come from
+# dpkg-shlibdeps; what it loads at run time is named here: the GStreamer plugins that decode
+# every offered kind (MIDI through FluidSynth in plugins-bad, with a General MIDI sound font),
+# the video sinks, and an audio output.
+set(ZELKO_PACKAGE_MAINTAINER "Zelko Player developers" CACHE STRING
+    "The Maintainer field of the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zelko-player)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${ZELKO_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Plays audio and video files from a playlist")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Zelko Player is a small media player in one borderless window: a playlist that survives\n"
+    "restarts, transport buttons, an LED bar, a scrolling title, a position slider, Auto Replay\n"
+    "and a fullscreen mode. It plays MP3, MP2, WAV, MIDI, RMI, AU, AIFF, MPEG, AVI and VOB files.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ZELKO_HOMEPAGE})
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
+    "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, "
+    "gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-x, "
+    "gstreamer1.0-pulseaudio | gstreamer1.0-alsa, "
+    "fluid-soundfont-gm | musescore-general-soundfont | timgm6mb-soundfont")
+# The scrolling title asks for Courier New; Liberation Mono stands in for it by metric.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+
+include(CPack)

@@ -1,0 +1,87 @@
+// A later start hands its files to the player that holds the folder over the real local socket;
+// it runs on a thread of its own, as it would in its own process, while the window's event loop
+// serves it.
+#include <QLocalSocket>
+#include <future>
+
+#include "desktop/folder_claim.h"
+#include "desktop/hand_over.h"
+#include "tests/player/form_fixture.h"
+
+using namespace std::chrono_literals;
+
+class HandOverTest : public FormTest<FakeDevice> {
+protected:
+    HandOverTest() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path())); }
+    ~HandOverTest() override { qunsetenv("XDG_RUNTIME_DIR"); }
+    void Start() override
+    {
+        FormTest<FakeDevice>::Start();
+        ASSERT_EQ(FolderClaim::TryTake(cwd.path(), claim), FolderClaim::Outcome::Taken);
+        Listen();
+    }
+    void Listen()
+    {
+        server = new HandOverServer(*form, FolderClaim::SocketPath(cwd.path()));
+        ASSERT_TRUE(server->IsListening()) << server->ErrorString().toStdString();
+    }
+    HandOverResult LaterStart(const QStringList& paths, std::chrono::milliseconds timeout = 20s)
+    {
+        std::unique_ptr<FolderClaim> laterClaim;
+        auto result = std::async(std::launch::async, [&] { return HandOverFiles(cwd.path(), paths, laterClaim, timeout); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 30000));
+        return result.get();
+    }
+    QString Clip(const QString& name)
+    {
+        const QString path = cwd.filePath(name);
+        channel.clips[path.toLower().toStdString()] = channel.clips[path.toStdString()] = {2000, 0};
+        return path;
+    }
+
+    QTemporaryDir runtime;
+    std::unique_ptr<FolderClaim> claim;
+    HandOverServer* server = nullptr;
+};
+
+TEST_F(HandOverTest, TheRunningPlayerAppendsTheFilesAndPlaysTheFirst)
+{
+    AddEntry("z.wav", "/m/z.wav");
+    const QString a = Clip("a.mp3"), b = Clip("b.mid");
+    EXPECT_EQ(LaterStart({a, b}), HandOverResult::Delivered);
+    EXPECT_EQ(Entries(form->List2), QStringList({"/m/z.wav", a, b}));
+    EXPECT_TRUE(channel.playing(a.toLower().toStdString()));
+
+    const QStringList many(20000, a);  // far more than the socket buffers hold
+    EXPECT_EQ(LaterStart(many), HandOverResult::Delivered);
+    EXPECT_EQ(form->List1->count(), 3 + many.size());
+
+    channel.log.clear();
+    EXPECT_EQ(LaterStart({}), HandOverResult::Delivered);  // without files: only raised
+    EXPECT_EQ(form->List1->count(), 3 + many.size());
+    EXPECT_FALSE(std::any_of(channel.log.begin(), channel.log.end(),
+                             [](const std::string& c) { return c.rfind("open", 0) == 0; }));
+}
+
+TEST_F(HandOverTest, AClosingPlayerTakesNothingAndTheLaterStartGetsTheFolderOnceItHasEnded)
+{
+    form->close();
+    EXPECT_EQ(LaterStart({Clip("a.mp3")}, 300ms), HandOverResult::NoAnswer);  // the folder is still held
+    EXPECT_EQ(form->List1->count(), 0);
+    claim.reset();  // the closed player's process ends
+    EXPECT_EQ(LaterStart({Clip("a.mp3")}), HandOverResult::FolderFree);
+}
+
+TEST_F(HandOverTest, ASocketFileLeftBehindIsReplacedAndForeignMessagesAreCutOff)
+{
+    const QString socketPath = FolderClaim::SocketPath(cwd.path());
+    delete server;
+    WriteBytes(socketPath, "left over");
+    Listen();
+    QLocalSocket foreign;
+    foreign.connectToServer(socketPath);
+    ASSERT_TRUE(foreign.waitForConnected(5000));
+    foreign.write("GET / HTTP/1.0\r\n\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return foreign.state() == QLocalSocket::UnconnectedState; }, 5000));
+    EXPECT_EQ(LaterStart({Clip("a.mp3")}), HandOverResult::Delivered);
+}
