@@ -141,12 +141,14 @@ private:
 
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
     enum class PauseRelease { AfterAlias, AfterName };  // when a play procedure releases Pause
+    static int SelectedIndex(const QListWidget* list);     // -1 when nothing is selected
     static QString SelectedText(const QListWidget* list);  // empty when nothing is selected
     static void EnableTimer(QTimer* timer);
     void ResetElapsed();
     void OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
     void PlayEntryInCurrentMode();   // form1_end_of_media.cpp
     void MaximizeOverPicture1();     // form1_fullscreen.cpp
+    void FollowMaximizedSize();
     void RestoreForm();
     void PlaceVideoInPicture1();
     void LeaveFullscreen();          // Esc
