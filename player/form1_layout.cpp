@@ -100,6 +100,7 @@ AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font)
     auto* toolbar = new AsxToolbar(parent);
     toolbar->setObjectName(QString::fromLatin1(name));
     toolbar->setFont(font);
+    toolbar->SetToolTipFont(SansSerif());
     toolbar->SetColors(kGreen, kBlack);
     toolbar->setFocusPolicy(Qt::NoFocus);
     return toolbar;
