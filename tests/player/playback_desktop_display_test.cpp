@@ -86,7 +86,8 @@ TEST_F(DesktopTest, ACoveredPictureComesBackPausedStoppedAtTheEndAndAfterFullscr
         {"stopped", [&] { form->StopPlayback(); }},
         {"at the end", [&] {
              form->PlaySelected();
-             EXPECT_TRUE(QTest::qWaitFor([&] { return !form->TimerMisc->isActive(); }, kDeadlineMs));
+             EXPECT_TRUE(QTest::qWaitFor([&] { return !form->TimerMisc->isActive() && Mode() == "stopped"; },
+                                         kDeadlineMs));
          }},
         {"back from fullscreen", [&] {
              form->GoFullscreen();
