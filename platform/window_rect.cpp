@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <cmath>
 
 namespace zelko::platform {
 
@@ -14,14 +13,13 @@ bool getWindowRect(int64_t windowHandle, WindowRect& rect)
     QWidget* widget = QWidget::find(static_cast<WId>(windowHandle));
     if (!widget)
         return false;
-    // Native pixels, as the video sink draws in them.
-    qreal ratio = widget->devicePixelRatioF();
-    QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
-    auto pixels = [ratio](int logical) { return static_cast<int32_t>(std::lround(logical * ratio)); };
-    rect.left = pixels(topLeft.x());
-    rect.top = pixels(topLeft.y());
-    rect.right = rect.left + pixels(widget->width());
-    rect.bottom = rect.top + pixels(widget->height());
+    // Logical pixels, the unit the window is laid out in and the engine's rectangles take; the
+    // engine turns them into the window's device pixels itself.
+    const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
+    rect.left = topLeft.x();
+    rect.top = topLeft.y();
+    rect.right = rect.left + widget->width();
+    rect.bottom = rect.top + widget->height();
     return true;
 }
 

@@ -40,11 +40,15 @@ ElapsedTime elapsedFromPercent(int32_t percent, double totalSeconds)
 QString timeCaption(int32_t percent, const ElapsedTime& elapsed, int32_t totalMinutes,
                     const QString& totalSecondsText)
 {
-    const QString played = percent == -1
-        ? QStringLiteral("-:--")
-        : QString::number(static_cast<long long>(elapsed.minutes)) + QLatin1Char(':') +
-              elapsed.secondsText;
-    return played + QStringLiteral(" / ") + QString::number(totalMinutes) + QLatin1Char(':') + totalSecondsText;
+    // A part that cannot be known (no position, or a length that could not be read and was
+    // broken down from -1 ms) shows "-:--" rather than a negative time.
+    const QString unknown = QStringLiteral("-:--");
+    const QString played = percent == -1 || elapsed.minutes < 0
+        ? unknown
+        : QString::number(static_cast<long long>(elapsed.minutes)) + QLatin1Char(':') + elapsed.secondsText;
+    const QString length =
+        totalMinutes < 0 ? unknown : QString::number(totalMinutes) + QLatin1Char(':') + totalSecondsText;
+    return played + QStringLiteral(" / ") + length;
 }
 
 }  // namespace zelko::player

@@ -26,8 +26,9 @@ struct ElapsedTime {
 };
 ElapsedTime elapsedFromPercent(int32_t percent, double totalSeconds);
 
-// The caption of the time label: "1:43 / 3:27". A percentage of -1 (position unknown) shows
-// "-:--" for the elapsed part rather than a negative time.
+// The caption of the time label: "1:43 / 3:27". Never a negative minute count: a percentage
+// of -1 (position unknown) shows "-:--" for the elapsed part, a length that could not be read
+// (negative minutes) "-:--" for the length part.
 QString timeCaption(int32_t percent, const ElapsedTime& elapsed, int32_t totalMinutes,
                     const QString& totalSecondsText);
 

@@ -74,8 +74,9 @@ void Form1::ConnectHandlers()
     connect(asxToolbar1, &AsxToolbar::ButtonClick, this, &Form1::asxToolbar1_ButtonClick);
     connect(asxToolbar2, &AsxToolbar::ButtonClick, this, &Form1::asxToolbar2_ButtonClick);
     connect(asxToolbar3, &AsxToolbar::ButtonClick, this, &Form1::asxToolbar3_ButtonClick);
-    // currentRowChanged comes for a click, a selection key and a selection set by code alike.
-    connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
+    // The selection changes on a click, a selection key and a selection set by code alike, and
+    // also when Ctrl+click clears it (the current row then stays where it was).
+    connect(List1, &QListWidget::itemSelectionChanged, this, [this] { List1_Click(); });
     List1->viewport()->installEventFilter(this);
     txtfull->installEventFilter(this);
     connect(TimerAtEndFile, &QTimer::timeout, this, &Form1::TimerAtEndFile_Timer);

@@ -135,6 +135,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -152,6 +153,7 @@ private:
 
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
     enum class PauseRelease { AfterAlias, AfterName };  // when a play procedure releases Pause
+    static int SelectedIndex(const QListWidget* list);     // -1 when nothing is selected
     static QString SelectedText(const QListWidget* list);  // empty when nothing is selected
     static QByteArray SelectedBytes(const QListWidget* list);  // the entry's bytes, likewise
     static void EnableTimer(QTimer* timer);
@@ -159,6 +161,7 @@ private:
     void OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
     void PlayEntryInCurrentMode();   // form1_end_of_media.cpp
     void MaximizeOverPicture1();     // form1_fullscreen.cpp
+    void FollowMaximizedSize();
     void RestoreForm();
     void PlaceVideoInPicture1();
     void LeaveFullscreen();          // Esc

@@ -25,7 +25,7 @@ void Form1::TimerAtEndFile_Timer()
     }
     // The last entry ends the run: the list does not wrap around. With nothing selected (-1)
     // the first entry is next.
-    const int index = List1->currentRow();
+    const int index = SelectedIndex(List1);
     if (index == List1->count() - 1)
         return;
     List1->setCurrentRow(index + 1);

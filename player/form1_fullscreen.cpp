@@ -31,13 +31,30 @@ void Form1::MaximizeOverPicture1()
 {
     if (!IsMaximized())
         m_normalGeometry = geometry();
-    // The screen's geometry is set as well as the state, so the size read right after is the
-    // screen's even before a window manager has answered the request (or where there is none).
+    // The work area is set as well as the state, so the size read right after is already the
+    // likely answer before a window manager has given it (or where there is none). The real
+    // answer may differ or come later; resizeEvent follows it.
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen)
-        setGeometry(screen->geometry());
+        setGeometry(screen->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     SetTwipsGeometry(Picture1, 0, 0, WidthTwips(), HeightTwips());
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FollowMaximizedSize();
+}
+
+// A window manager answers a maximize in its own time, with its work area (the screen less its
+// panels), and may change that answer later; the picture fills what the window really got.
+void Form1::FollowMaximizedSize()
+{
+    if (!IsMaximized() || (Picture1->pos() == QPoint(0, 0) && Picture1->size() == size()))
+        return;
+    SetTwipsGeometry(Picture1, 0, 0, WidthTwips(), HeightTwips());
+    PlaceVideoInPicture1();
 }
 
 void Form1::RestoreForm()

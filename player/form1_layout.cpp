@@ -25,8 +25,8 @@ const QColor kGreen(0, 255, 0);
 const QColor kBlack(0, 0, 0);
 
 // A list box whose selection is empty keeps it empty when it gets the keyboard focus. The item
-// view would make its first row current, and the playlist reads the current row as the
-// selected entry: focus moves to List1 after every transport command.
+// view would make its first row current, which draws like a choice the user did not make:
+// focus moves to List1 after every transport command.
 class ListBox : public QListWidget {
 public:
     using QListWidget::QListWidget;
@@ -100,6 +100,7 @@ AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font)
     auto* toolbar = new AsxToolbar(parent);
     toolbar->setObjectName(QString::fromLatin1(name));
     toolbar->setFont(font);
+    toolbar->SetToolTipFont(SansSerif());
     toolbar->SetColors(kGreen, kBlack);
     toolbar->setFocusPolicy(Qt::NoFocus);
     return toolbar;

@@ -22,10 +22,18 @@ constexpr double kMidLineTwips = 3450;
 
 }  // namespace
 
+int Form1::SelectedIndex(const QListWidget* list)
+{
+    // The highlighted row, not the current one: Ctrl+click clears the highlight and leaves the
+    // current row where it was, and the user sees no entry selected.
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
 QString Form1::SelectedText(const QListWidget* list)
 {
-    const QListWidgetItem* item = list->currentRow() >= 0 ? list->item(list->currentRow()) : nullptr;
-    return item ? item->text() : QString();
+    const int index = SelectedIndex(list);
+    return index >= 0 ? list->item(index)->text() : QString();
 }
 
 QByteArray Form1::SelectedBytes(const QListWidget* list)

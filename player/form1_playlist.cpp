@@ -29,7 +29,7 @@ void Form1::asxToolbar2_ButtonClick(int index, const QString&)
 
 void Form1::List1_Click()
 {
-    List2->setCurrentRow(List1->currentRow());
+    List2->setCurrentRow(SelectedIndex(List1));
 }
 
 bool Form1::AppendEntry(const QByteArray& title, const QByteArray& path)
@@ -57,8 +57,8 @@ void Form1::PlaylistRemove()
 {
     // Both entries go, and afterwards nothing is selected in either list. List1's handler is
     // held back while its entry goes, since the list would select the next entry meanwhile.
-    const int titleRow = List1->currentRow();
-    const int pathRow = List2->currentRow();
+    const int titleRow = SelectedIndex(List1);
+    const int pathRow = SelectedIndex(List2);
     {
         const QSignalBlocker quiet(List1);
         if (titleRow >= 0)

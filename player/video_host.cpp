@@ -1,9 +1,8 @@
 #include "player/video_host.h"
 
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
 #include <QMouseEvent>
-#include <xcb/xcb.h>
+
+#include "platform/video_parent.h"
 
 VideoHost::VideoHost(QWidget* parent) : QWidget(parent)
 {
@@ -31,14 +30,17 @@ QPaintEngine* VideoHost::paintEngine() const
 bool VideoHost::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
-        makeBackgroundBlack();
+    // A new screen may scale differently, and the engine reads the ratio off the window.
+    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show ||
+        event->type() == QEvent::ScreenChangeInternal)
+        prepareNativeWindow();
     return handled;
 }
 
 void VideoHost::paintEvent(QPaintEvent*)
 {
-    // The server clears to the window's black background and the video sink draws the rest.
+    // The server clears to the window's black background; the MCI engine sees the same expose
+    // on the window and has its video sink draw the picture again.
 }
 
 void VideoHost::mousePressEvent(QMouseEvent* event)
@@ -47,19 +49,8 @@ void VideoHost::mousePressEvent(QMouseEvent* event)
     emit MouseDown(event->button());
 }
 
-void VideoHost::makeBackgroundBlack()
+void VideoHost::prepareNativeWindow()
 {
-    // Only Qt's own X11 platform hands out a usable connection (offscreen may answer too).
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !testAttribute(Qt::WA_WState_Created))
-        return;
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection)
-        return;
-    const auto window = static_cast<xcb_window_t>(internalWinId());
-    // Pixel 0 is black in every true-colour visual Qt picks for its windows.
-    const uint32_t blackPixel = 0;
-    xcb_change_window_attributes(connection, window, XCB_CW_BACK_PIXEL, &blackPixel);
-    xcb_clear_area(connection, 0, window, 0, 0, 0, 0);
-    xcb_flush(connection);
+    if (testAttribute(Qt::WA_WState_Created))
+        zelko::platform::prepareVideoParent(static_cast<std::uintptr_t>(internalWinId()), devicePixelRatioF());
 }

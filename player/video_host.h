@@ -6,7 +6,8 @@
 // Picture1: the picture box that hosts the video. It is a native window of its own, because
 // the video sink draws straight into it through the window handle; Qt never paints it, so
 // nothing of ours covers the picture. Where the window system has one (X11), the window's own
-// background is black, so areas without video are cleared to black by the server.
+// background is black, so areas without video are cleared to black by the server, and the
+// window carries its device pixel ratio for the engine, which places the video in logical pixels.
 class VideoHost : public QWidget {
     Q_OBJECT
 public:
@@ -26,5 +27,5 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void makeBackgroundBlack();
+    void prepareNativeWindow();
 };

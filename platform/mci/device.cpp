@@ -239,10 +239,8 @@ void Device::readMediaInfo()
 
 void Device::drainBus()
 {
-    int width = 0;
-    int height = 0;
-    if (m_parentWatch && m_parentWatch->resized(width, height)) {
-        placeVideo();
+    if (m_parentWatch) {
+        followParent();
     }
     while (GstMessage* raw = gst_bus_pop(m_bus.get())) {
         MessagePtr message(raw);

@@ -68,6 +68,11 @@ private:
     uint32_t seekRange(int64_t startNs, int64_t stopNs);
     bool setState(GstState state);
     void placeVideo();
+    // device_window.cpp: the picture in its parent window.
+    PixelRect destinationInDevicePixels() const;
+    void followParent();
+    void redraw();
+    bool prerollAgain();
 
     std::string m_uri;
     RangeGuard m_range;  // before the pipeline, so it outlives the probes that use it

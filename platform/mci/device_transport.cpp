@@ -154,6 +154,7 @@ uint32_t Device::putWindow(const Rect& rect)
         m_destination = rect;
     }
     placeVideo();
+    redraw();
     return code::kSuccess;
 }
 
@@ -162,25 +163,23 @@ void Device::placeVideo()
     if (!m_video.overlay || m_destination.width <= 0 || m_destination.height <= 0) {
         return;
     }
-    const Rect& rect = m_destination;
+    const PixelRect rect = destinationInDevicePixels();
     if (m_video.fitter) {
-        int windowWidth = static_cast<int>(rect.x + rect.width);
-        int windowHeight = static_cast<int>(rect.y + rect.height);
+        int windowWidth = rect.x + rect.width;
+        int windowHeight = rect.y + rect.height;
         if (m_parentWatch) {
-            m_parentWatch->resized(windowWidth, windowHeight);
+            windowWidth = m_parentWatch->width();
+            windowHeight = m_parentWatch->height();
         } else {
             windowSize(m_parentWindow, windowWidth, windowHeight);
         }
         // Negative borders add black, positive ones crop what lies outside the window.
-        const FrameFitter::Fit fit{static_cast<int>(rect.width), static_cast<int>(rect.height),
-                                   static_cast<int>(-rect.x), static_cast<int>(-rect.y),
-                                   static_cast<int>(rect.x + rect.width - windowWidth),
-                                   static_cast<int>(rect.y + rect.height - windowHeight)};
+        const FrameFitter::Fit fit{rect.width, rect.height, -rect.x, -rect.y,
+                                   rect.x + rect.width - windowWidth, rect.y + rect.height - windowHeight};
         m_video.fitter->fit(fit, m_wanted == Mode::Playing);
     }
     auto* overlay = GST_VIDEO_OVERLAY(m_video.overlay.get());
-    gst_video_overlay_set_render_rectangle(overlay, static_cast<gint>(rect.x), static_cast<gint>(rect.y),
-                                           static_cast<gint>(rect.width), static_cast<gint>(rect.height));
+    gst_video_overlay_set_render_rectangle(overlay, rect.x, rect.y, rect.width, rect.height);
     gst_video_overlay_expose(overlay);
 }
 

@@ -31,8 +31,8 @@ void FrameFitter::fit(const Fit& fit, bool streaming)
     m_hasPending = true;
 }
 
-// Runs on the streaming thread, before each buffer enters the scaler; costs an atomic load
-// when nothing is pending.
+// Runs on the streaming thread, before each buffer enters the scaler; costs two atomic loads
+// and a store when nothing is pending.
 GstPadProbeReturn FrameFitter::onBuffer(GstPad*, GstPadProbeInfo*, gpointer self)
 {
     auto* fitter = static_cast<FrameFitter*>(self);
@@ -44,11 +44,17 @@ GstPadProbeReturn FrameFitter::onBuffer(GstPad*, GstPadProbeInfo*, gpointer self
         }
         fitter->m_hasPending = false;
     }
+    fitter->m_drawnGeneration.store(fitter->m_appliedGeneration.load());
     return GST_PAD_PROBE_OK;
 }
 
 void FrameFitter::apply(const Fit& fit)
 {
+    if (m_applied == fit) {
+        return;
+    }
+    m_applied = fit;
+    m_appliedGeneration.fetch_add(1);
     CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, fit.width, "height", G_TYPE_INT,
                                      fit.height, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
     g_object_set(m_box.get(), "left", 0, "top", 0, "right", 0, "bottom", 0, nullptr);

@@ -21,6 +21,7 @@ public:
         int top = 0;
         int right = 0;
         int bottom = 0;
+        bool operator==(const Fit&) const = default;
     };
 
     // streamPad is where buffers enter the scaler; the probe lives as long as the fitter.
@@ -32,6 +33,9 @@ public:
     // On the caller's thread. With `streaming` false no buffer flows (paused, stopped, not yet
     // started) and the fit is applied at once; otherwise before the next buffer.
     void fit(const Fit& fit, bool streaming);
+    // True when the picture last sent to the sink was made with another fit than the one now
+    // set: a paused picture must be decoded again to show at the new size.
+    bool lastFrameStale() const { return m_drawnGeneration.load() != m_appliedGeneration.load(); }
 
 private:
     static GstPadProbeReturn onBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
@@ -44,6 +48,10 @@ private:
     std::mutex m_mutex;
     std::optional<Fit> m_pending;
     std::atomic<bool> m_hasPending{false};
+    std::optional<Fit> m_applied;
+    // Counts the fits applied; each buffer that enters the scaler records the count it met.
+    std::atomic<uint32_t> m_appliedGeneration{0};
+    std::atomic<uint32_t> m_drawnGeneration{0};
 };
 
 }  // namespace zelko::mci

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 
 #include "player/controls/toolbar_button.h"
@@ -11,6 +12,7 @@ AsxToolbar::AsxToolbar(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_
 void AsxToolbar::AddButton(const QString& caption, const QString& key, const QString& toolTip) {
     auto* button = new ToolbarButton(caption, key, this);
     button->setToolTip(toolTip);
+    button->installEventFilter(this);
     const int index = static_cast<int>(m_buttons.size()) + 1;
     // clicked() comes only from the user (or click()), never from SetButtonPressed.
     connect(button, &QAbstractButton::clicked, this, [this, index, button] { emit ButtonClick(index, button->Key()); });
@@ -77,6 +79,18 @@ void AsxToolbar::SetAutoSize(bool autoSize) {
 }
 
 bool AsxToolbar::AutoSize() const { return m_autoSize; }
+
+void AsxToolbar::SetToolTipFont(const QFont& font) { m_toolTipFont = font; }
+
+QFont AsxToolbar::ToolTipFont() const { return m_toolTipFont.value_or(QToolTip::font()); }
+
+bool AsxToolbar::eventFilter(QObject* watched, QEvent* event) {
+    // Tooltips have one font for the whole application; a toolbar with its own puts it in
+    // place just before a button of its shows its tip.
+    if (event->type() == QEvent::ToolTip && m_toolTipFont && QToolTip::font() != *m_toolTipFont)
+        QToolTip::setFont(*m_toolTipFont);
+    return QWidget::eventFilter(watched, event);
+}
 
 void AsxToolbar::restyle() {
     for (ToolbarButton* button : m_buttons) button->SetLook(m_text, m_back, m_appearance != 0, m_borderStyle != 0);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 class QAbstractButton;
@@ -44,6 +46,9 @@ public:
     int BorderStyle() const;
     void SetAutoSize(bool autoSize);
     bool AutoSize() const;
+    // The font the buttons' tooltips show in (the application's tooltip font until set).
+    void SetToolTipFont(const QFont& font);
+    QFont ToolTipFont() const;
 
 signals:
     void ButtonClick(int index, const QString& key);
@@ -52,6 +57,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     ToolbarButton* at(int index) const;
@@ -65,4 +71,5 @@ private:
     int m_appearance = 1;
     int m_borderStyle = 3;
     bool m_autoSize = true;
+    std::optional<QFont> m_toolTipFont;
 };

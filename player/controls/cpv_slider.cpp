@@ -18,7 +18,7 @@ CpvSlider::CpvSlider(QWidget* parent) : QWidget(parent) {
 int CpvSlider::Value() const { return m_value; }
 
 void CpvSlider::SetValue(int value) {
-    if (m_dragging) return;
+    if (m_dragging || m_raisePending) return;
     value = std::clamp(value, m_min, m_max);
     if (value == m_value) return;
     m_value = value;
@@ -75,6 +75,19 @@ void CpvSlider::moveThumbTo(int left) {
     if (value == m_value) return;
     m_value = value;
     update();
+    raiseThumbMoved();
+}
+
+void CpvSlider::raiseThumbMoved() {
+    m_raisedInGesture = true;
+    if (m_raisePending) return;
+    m_raisePending = true;
+    // Queued behind the input already read, so a burst of moves gives one raise.
+    QMetaObject::invokeMethod(this, [this] {
+        if (!m_raisePending) return;  // the gesture was dropped meanwhile
+        m_raisePending = false;
+        emit ThumbMoved(m_value);
+    }, Qt::QueuedConnection);
 }
 
 void CpvSlider::paintEvent(QPaintEvent*) {
@@ -94,7 +107,7 @@ void CpvSlider::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const int x = static_cast<int>(event->position().x());
-    m_valueAtPress = m_value;
+    m_raisedInGesture = false;
     m_dragging = true;
     const QRect thumb = ThumbRect();
     m_pressedOnRail = !(x >= thumb.left() && x <= thumb.right());
@@ -116,11 +129,14 @@ void CpvSlider::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_dragging || event->button() != Qt::LeftButton) return;
     moveThumbTo(static_cast<int>(event->position().x()) - m_grabOffset);
     m_dragging = false;
-    if (m_pressedOnRail || m_value != m_valueAtPress) emit ThumbMoved(m_value);
+    // A click on the rail where the thumb already stands still asks for that place.
+    if (m_pressedOnRail && !m_raisedInGesture) raiseThumbMoved();
 }
 
 void CpvSlider::hideEvent(QHideEvent* event) {
-    // A gesture cut short by hiding is dropped: no seek, and puts apply again.
+    // A gesture cut short by hiding is dropped: what it has not raised yet is not raised, and
+    // puts apply again.
     m_dragging = false;
+    m_raisePending = false;
     QWidget::hideEvent(event);
 }

@@ -5,9 +5,12 @@
 #include <QWidget>
 
 // The position slider: a rail and a thumb drawn from images of our own. A put of the value
-// never raises ThumbMoved; a drag of the thumb or a click on the rail by the user does, once,
-// when the button is released (one seek per gesture). While the user holds the thumb, puts
-// from the program are ignored so the thumb does not jump back under the pointer.
+// never raises ThumbMoved; the user's thumb does, as it moves (a drag, or a click on the rail).
+// ThumbMoved is raised from the event loop once the pending input has been read, with the
+// value the thumb has then: moves that come while a handler is still busy (a seek) make one
+// raise, so the handler never falls behind the thumb. While the user holds the thumb, and
+// until its last move is raised, puts from the program are ignored so the thumb does not jump
+// back under the pointer.
 class CpvSlider : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +45,7 @@ private:
     int travel() const;
     int valueForThumbLeft(int left) const;
     void moveThumbTo(int left);
+    void raiseThumbMoved();  // soon, once, with the value the thumb has then
 
     int m_min = -1;
     int m_max = 100;
@@ -50,5 +54,6 @@ private:
     bool m_dragging = false;
     bool m_pressedOnRail = false;
     int m_grabOffset = 0;
-    int m_valueAtPress = 0;
+    bool m_raisePending = false;
+    bool m_raisedInGesture = false;
 };

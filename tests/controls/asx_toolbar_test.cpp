@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone) {
     const QStringList keys = {"play", "pause", "stop", "forward", "fullscreen"};
@@ -32,5 +35,26 @@ TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone) {
         toolbar.SetButtonPressed(outside, true);
         EXPECT_FALSE(toolbar.ButtonPressed(outside)) << outside;
         EXPECT_EQ(toolbar.Button(outside), nullptr);
+    }
+}
+
+TEST(AsxToolbar, ItsButtonsTipsShowInTheToolbarsOwnTooltipFont) {
+    QFont sansSerif(QStringLiteral("MS Sans Serif"));
+    sansSerif.setPointSizeF(8.25);
+    QFont other(QStringLiteral("Tahoma"));
+    other.setPointSizeF(12);
+    AsxToolbar first, second;
+    first.AddButton("Play", "play", "Play   F1");
+    second.AddButton("Close", "close", "Close");
+    second.SetToolTipFont(other);
+    first.SetToolTipFont(sansSerif);
+    EXPECT_EQ(first.ToolTipFont(), sansSerif);
+    for (AsxToolbar* toolbar : {&second, &first}) {
+        toolbar->show();
+        QAbstractButton* button = toolbar->Button(1);
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &hover);
+        EXPECT_EQ(QToolTip::text(), button->toolTip());
+        EXPECT_EQ(QToolTip::font(), toolbar->ToolTipFont()) << button->toolTip().toStdString();
     }
 }

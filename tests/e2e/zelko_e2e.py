@@ -63,10 +63,11 @@ def _terminate(proc, timeout=10):
 
 
 class XServer:
-    """Xvfb on a display it chooses itself (-displayfd), with openbox managing its windows."""
+    """Xvfb on a display it chooses itself (-displayfd), with openbox managing its windows
+    (started with wm_args, such as a --config-file of its own)."""
 
-    def __init__(self, size=SCREEN):
-        self.size = size
+    def __init__(self, size=SCREEN, wm_args=()):
+        self.size, self.wm_args = size, list(wm_args)
         self.xvfb = None
         self.wm = None
         self.env = None
@@ -92,7 +93,7 @@ class XServer:
         self.runtime = tempfile.mkdtemp(prefix="zelko-run-")
         self.env["XDG_RUNTIME_DIR"] = self.runtime
         self.env["QT_QPA_PLATFORM"] = "xcb"
-        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"] + self.wm_args, env=self.env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(lambda: "window id" in run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
                                               self.env, check=False).stdout,
@@ -516,8 +517,9 @@ class Context:
         print(f"evidence kept in {self.artifacts}")
 
 
-def main(scenario):
-    """Runs scenario(ctx) with the paths given on the command line; exits 0 when it passes."""
+def main(scenario, **server):
+    """Runs scenario(ctx) with the paths given on the command line, in an XServer(**server);
+    exits 0 when it passes."""
     import argparse
     import traceback
     parser = argparse.ArgumentParser()
@@ -528,7 +530,7 @@ def main(scenario):
     args = parser.parse_args()
     folder = tempfile.mkdtemp(prefix="zelko-e2e-")
     ctx = Context(args, folder)
-    with XServer() as x:
+    with XServer(**server) as x:
         ctx.x = x
         try:
             scenario(ctx)

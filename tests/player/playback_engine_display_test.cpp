@@ -94,6 +94,7 @@ TEST_F(EngineTest, TheMonitorAdvancesFullscreenFollowsAndTheSliderSeeks)
     CpvSlider* slider = form->cpvSlider1;
     QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
     ASSERT_GT(slider->Value(), 40);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->mSeekFrame != 0; }, kDeadlineMs));  // raised from the loop
     const int32_t total = form->LbTotalFrames->text().toInt();
     EXPECT_EQ(form->mSeekFrame, static_cast<int32_t>(std::nearbyint(total * slider->Value() / 100.0)));
     EXPECT_GE(std::atoi(Ask("status movie position").c_str()), form->mSeekFrame);

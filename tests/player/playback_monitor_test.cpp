@@ -59,3 +59,16 @@ TEST_F(MonitorTest, SeekTargetsRoundTiesToEvenAndKeepTheLastOnNonNumbers)
     }
 }
 
+
+TEST_F(MonitorTest, ALengthThatCannotBeReadShowsNoNegativeMinutes)
+{
+    // While b.mpg plays, a missing entry is played: its length reads -1 ms, broken down as
+    // -1 minutes and 59 seconds; the monitor still ticks (only a successful play restarts it).
+    AddEntry("gone.mpg", "/clips/gone.mpg");
+    PlayRow(3);
+    ASSERT_NE(form->mResult, "Success");
+    EXPECT_EQ(form->mTotalMinutes, -1);
+    ASSERT_TRUE(form->TimerMisc->isActive());
+    form->TimerMisc_Timer();
+    EXPECT_EQ(form->lbcurrentime->text(), "-:-- / -:--");
+}

@@ -1,5 +1,6 @@
 // The window as it is created: each control at its place in twips, shown or hidden, with its
-// caption (trailing blanks kept) and tooltip; a toolbar's are its buttons', joined by "|".
+// caption (trailing blanks kept) and tooltip; a toolbar's are its buttons', joined by "|", and
+// its tips show in their own font.
 #include <cmath>
 
 #include "form_fixture.h"
@@ -63,6 +64,10 @@ TEST_F(WindowLayout, EveryControlSitsAtItsPlaceWithItsCaptionAndTooltip)
         EXPECT_EQ(control->isVisible(), p.shown);
         EXPECT_EQ(Text(control, "text"), QString::fromLatin1(p.caption));
         EXPECT_EQ(Text(control, "toolTip"), QString::fromLatin1(p.toolTip));
+        if (const auto* toolbar = qobject_cast<AsxToolbar*>(control)) {
+            EXPECT_EQ(toolbar->ToolTipFont().family(), "MS Sans Serif");
+            EXPECT_EQ(toolbar->ToolTipFont().pointSizeF(), 8.25);
+        }
     }
 }
 

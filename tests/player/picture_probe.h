@@ -1,0 +1,35 @@
+#pragma once
+
+// Reads the video back from Picture1's own X window, in device pixels: the test clips show the
+// SMPTE colour bars in the top two thirds of their picture.
+#include <QImage>
+#include <QScreen>
+#include <QWidget>
+#include <array>
+
+// Each bar as the on/off state of red, green, blue, left to right.
+inline constexpr std::array<std::array<int, 3>, 7> kBars{
+    {{1, 1, 1}, {1, 1, 0}, {0, 1, 1}, {0, 1, 0}, {1, 0, 1}, {1, 0, 0}, {0, 0, 1}}};
+
+// The window's pixels as the X server holds them: device pixels, whatever the scale.
+inline QImage PictureShot(QWidget* picture)
+{
+    return picture->screen()->grabWindow(picture->winId()).toImage();
+}
+
+// True when the seven bars stand in order across the image's whole width (sampled at each
+// bar's middle, a quarter of the way down), so the picture fills it.
+inline bool BarsFill(const QImage& shot)
+{
+    if (shot.isNull())
+        return false;
+    const int y = shot.height() / 4;
+    for (size_t i = 0; i < kBars.size(); ++i) {
+        const QRgb rgb = shot.pixel(static_cast<int>((i + 0.5) * shot.width() / kBars.size()), y);
+        const int channels[] = {qRed(rgb), qGreen(rgb), qBlue(rgb)};
+        for (size_t c = 0; c < 3; ++c)
+            if (kBars[i][c] ? channels[c] < 140 : channels[c] > 60)
+                return false;
+    }
+    return true;
+}

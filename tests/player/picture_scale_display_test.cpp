@@ -1,0 +1,41 @@
+// The video at the window's scale (run at 100 %, 150 % and 200 %): Picture1 keeps its place in
+// twips and logical pixels, and the picture fills it in device pixels, in the window and in
+// fullscreen, read back from Picture1's own X window.
+#include <QGuiApplication>
+
+#include "form_fixture.h"
+#include "media/engine_channel.h"
+#include "picture_probe.h"
+
+constexpr int kDeadlineMs = 15000;
+
+using PictureAtScale = FormTest<zelko::media::EngineChannel>;
+
+TEST_F(PictureAtScale, FillsPicture1AtTheVideosLogicalSizeInTheWindowAndFullscreen)
+{
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs a real X server";
+    const qreal scale = form->devicePixelRatioF();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    AddEntry("video.mpg", ZELKO_CLIPS_DIR "/video.mpg");
+    PlayRow(0);
+    ASSERT_EQ(form->mResult, "Success");
+    EXPECT_EQ(form->HeightTwips(), 7485);
+    EXPECT_EQ(form->Picture1->geometry(), QRect(70, 238, 320, 240));  // logical, at every scale
+    const QSize device(qRound(320 * scale), qRound(240 * scale));
+    QImage shot;
+    const auto filled = [&](QSize size) {
+        return QTest::qWaitFor([&] {
+            shot = PictureShot(form->Picture1);
+            return shot.size() == size && BarsFill(shot);
+        }, kDeadlineMs);
+    };
+    EXPECT_TRUE(filled(device)) << "at " << scale << ": " << shot.width() << "x" << shot.height();
+    form->PausePlayback();
+
+    form->GoFullscreen();
+    const QSize screen = form->screen()->geometry().size() * scale;
+    EXPECT_EQ(form->Picture1->geometry(), QRect(QPoint(0, 0), form->screen()->geometry().size()));
+    EXPECT_TRUE(filled(screen)) << "fullscreen at " << scale << ": " << shot.width() << "x" << shot.height();
+    form->txtfull_KeyDown(27, 0);  // Esc
+    EXPECT_TRUE(filled(device)) << "back from fullscreen at " << scale;
+}
