@@ -25,7 +25,7 @@ constexpr size_t kMaxDescription = 127;
 GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer)
 {
     constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
-                                                       GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_APPLICATION |
+                                                       GST_MESSAGE_ASYNC_DONE |
                                                        GST_MESSAGE_DURATION_CHANGED);
     if ((GST_MESSAGE_TYPE(message) & kKept) != 0 || gst_is_missing_plugin_message(message)) {
         return GST_BUS_PASS;
@@ -132,8 +132,8 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
     if (audioFilter) {
         g_object_set(playbin, "audio-filter", audioFilter.get(), nullptr);
     }
-    created->m_range.attach(created->m_video.sink.get(), playbin);
-    created->m_range.attach(audioSink.get(), playbin);
+    created->m_range.attach(created->m_video.sink.get());
+    created->m_range.attach(audioSink.get());
     if (const uint32_t result = created->preroll(detail); result != 0) {
         return result;
     }
@@ -275,11 +275,6 @@ void Device::handleMessage(GstMessage* message)
     case GST_MESSAGE_EOS:
         if (m_wanted == Mode::Playing) {
             endPlayback(m_stopNs >= 0 ? m_stopNs : m_lengthNs);
-        }
-        break;
-    case GST_MESSAGE_APPLICATION:
-        if (m_wanted == Mode::Playing && m_range.isCurrentEnd(message)) {
-            endPlayback(m_stopNs);
         }
         break;
     case GST_MESSAGE_ERROR: {

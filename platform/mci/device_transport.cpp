@@ -54,8 +54,7 @@ uint32_t Device::waitForEnd()
     const double rate = m_speedPermille / 1000.0;
     const auto remainingNs = static_cast<GstClockTime>(
         std::max<int64_t>(0, endNs - positionNs()) / rate);
-    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
-                                                   GST_MESSAGE_APPLICATION);
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
     const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + remainingNs + kWaitSlackNs;
     while (m_wanted == Mode::Playing) {
         const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
