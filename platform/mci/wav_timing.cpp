@@ -36,7 +36,7 @@ struct Timing {
     }
     guint64 blocksToNs(guint64 count) const
     {
-        return gst_util_uint64_scale(count * static_cast<guint64>(blocks.samplesPerBlock), GST_SECOND,
+        return gst_util_uint64_scale(count, static_cast<guint64>(blocks.samplesPerBlock) * GST_SECOND,
                                      static_cast<guint64>(blocks.sampleRate));
     }
     // Asks wavparse what time it gives the measured blocks; it answers once it streams data,
