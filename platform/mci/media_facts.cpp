@@ -5,8 +5,10 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
+#include <cstdio>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace zelko::mci {
 
@@ -15,6 +17,8 @@ namespace {
 constexpr int64_t kNsPerSecond = 1'000'000'000;
 // A block codec's block is at most this many samples long; a larger count is a broken header.
 constexpr int kMaxSamplesPerBlock = 1 << 16;
+// How much of the file's start libavformat looks at to name its container.
+constexpr size_t kIdentifyBytes = 32 * 1024;
 
 struct InputCloser {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
@@ -137,6 +141,31 @@ void readProgramTimes(AVFormatContext& context, MediaFacts& facts)
     }
 }
 
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// libavformat's name for the container of the file at `path`, when it is sure enough and the
+// container is one whose length the engine reads itself; otherwise null. Asked on the file's
+// first bytes, so that other files are not opened by libavformat at all (it would tell stderr
+// about every file it can only guess at).
+const AVInputFormat* identify(const std::string& path)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return nullptr;
+    }
+    std::vector<uint8_t> head(kIdentifyBytes + AVPROBE_PADDING_SIZE, 0);
+    const size_t size = std::fread(head.data(), 1, kIdentifyBytes, file.get());
+    AVProbeData probe{path.c_str(), head.data(), static_cast<int>(size), nullptr};
+    int score = 0;
+    const AVInputFormat* format = av_probe_input_format3(&probe, 1, &score);
+    if (format == nullptr || score < AVPROBE_SCORE_RETRY) {
+        return nullptr;
+    }
+    return containerOf(format->name) != Container::Other ? format : nullptr;
+}
+
 }  // namespace
 
 int samplesPerBlock(AudioCoding coding, int blockAlign, int channels)
@@ -167,8 +196,9 @@ int samplesPerBlock(AudioCoding coding, int blockAlign, int channels)
 MediaFacts readMediaFacts(const std::string& path)
 {
     MediaFacts facts;
+    const AVInputFormat* format = identify(path);
     AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) != 0) {
+    if (format == nullptr || avformat_open_input(&raw, path.c_str(), format, nullptr) != 0) {
         return facts;
     }
     InputPtr context(raw);
