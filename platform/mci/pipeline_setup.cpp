@@ -13,14 +13,15 @@ enum AutoplugSelect : gint { kAutoplugTry = 0, kAutoplugExpose = 1, kAutoplugSki
 bool madeBy(GstElement* element, const char* factoryName)
 {
     GstElementFactory* factory = gst_element_get_factory(element);
-    return factory != nullptr && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
+    return factory != nullptr &&
+           g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
 }
 
 // Runs on the typefinder's thread: leaves aiffparse out where the file needs libav's demuxer.
 gint skipAiffparse(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer)
 {
-    const bool isAiffparse = g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "aiffparse") == 0;
-    return isAiffparse ? kAutoplugSkip : kAutoplugTry;
+    const gchar* name = gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory));
+    return g_strcmp0(name, "aiffparse") == 0 ? kAutoplugSkip : kAutoplugTry;
 }
 
 // Runs on whichever thread adds the element: the caller's for playbin's own parts, GStreamer's
@@ -35,7 +36,8 @@ void onElementSetup(GstElement*, GstElement* element, gpointer data)
         g_signal_connect(element, "autoplug-select", G_CALLBACK(skipAiffparse), nullptr);
     } else if (madeBy(element, "wavparse") && facts.container == Container::Wave &&
                facts.coding != AudioCoding::Pcm && facts.coding != AudioCoding::Other) {
-        correctWavTiming(element, {facts.sampleRate, facts.blockAlign, facts.samplesPerBlock, facts.lengthNs});
+        correctWavTiming(element,
+                         {facts.sampleRate, facts.blockAlign, facts.samplesPerBlock, facts.lengthNs});
     }
 }
 

@@ -29,7 +29,8 @@ GstEvent* segmentEndingAt(const GstSegment& segment, int64_t stopNs, guint32 seq
     if (stopNs < 0 || segment.format != GST_FORMAT_TIME || segment.rate < 0) {
         return nullptr;
     }
-    const guint64 stop = gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME, static_cast<guint64>(stopNs));
+    const guint64 stop =
+        gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME, static_cast<guint64>(stopNs));
     if (!GST_CLOCK_TIME_IS_VALID(stop) || stop < segment.start ||
         (GST_CLOCK_TIME_IS_VALID(segment.stop) && segment.stop <= stop)) {
         return nullptr;
@@ -127,7 +128,8 @@ GstPadProbeReturn RangeGuard::onData(GstPad* pad, GstPadProbeInfo* info, gpointe
     }
     const guint64 streamTime =
         gst_segment_to_stream_time(&state->segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-    const std::optional<uint32_t> past = state->guard->pastStop(streamTime, bufferEndNs(state->segment, buffer));
+    const std::optional<uint32_t> past =
+        state->guard->pastStop(streamTime, bufferEndNs(state->segment, buffer));
     if (!past) {
         return GST_PAD_PROBE_OK;
     }

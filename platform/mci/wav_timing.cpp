@@ -31,8 +31,9 @@ struct Timing {
     guint64 toParser(guint64 trueTime) const
     {
         const guint64 parser = parserNs.load();
-        return GST_CLOCK_TIME_IS_VALID(trueTime) && parser != 0 ? gst_util_uint64_scale(trueTime, parser, trueNs)
-                                                                : trueTime;
+        return GST_CLOCK_TIME_IS_VALID(trueTime) && parser != 0
+                   ? gst_util_uint64_scale(trueTime, parser, trueNs)
+                   : trueTime;
     }
     guint64 blocksToNs(guint64 count) const
     {
@@ -45,8 +46,8 @@ struct Timing {
     {
         gint64 parser = 0;
         const auto bytes = static_cast<gint64>(kMeasuredBlocks * static_cast<guint64>(blocks.blockAlign));
-        if (parserNs.load() == 0 && gst_pad_query_convert(pad, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &parser) &&
-            parser > 0) {
+        if (parserNs.load() == 0 &&
+            gst_pad_query_convert(pad, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &parser) && parser > 0) {
             parserNs.store(static_cast<guint64>(parser));
         }
     }
@@ -172,7 +173,8 @@ void correctWavTiming(GstElement* wavparse, const WavBlocks& blocks)
     const auto types = static_cast<GstPadProbeType>(
         GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_EVENT_UPSTREAM |
         GST_PAD_PROBE_TYPE_QUERY_UPSTREAM);
-    gst_pad_add_probe(pad.get(), types, onData, timing, [](gpointer data) { delete static_cast<Timing*>(data); });
+    gst_pad_add_probe(pad.get(), types, onData, timing,
+                      [](gpointer data) { delete static_cast<Timing*>(data); });
 }
 
 }  // namespace zelko::mci

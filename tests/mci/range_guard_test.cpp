@@ -58,7 +58,8 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
     ASSERT_NE(gst_element_set_state(pipeline.get(), GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
     {
         std::unique_lock lock(judged.mutex);
-        ASSERT_TRUE(judged.flowing.wait_for(lock, std::chrono::seconds(10), [&] { return judged.buffers > 0; }));
+        ASSERT_TRUE(
+            judged.flowing.wait_for(lock, std::chrono::seconds(10), [&] { return judged.buffers > 0; }));
     }
 
     // Ranges that end at once (stop 0) alternate with ranges that never end, while thousands

@@ -76,7 +76,8 @@ TEST_F(EngineTest, RealFilesOpenWithTheirTrueLengthAndPlayWhole)
 // 8000 Hz files come in half-second buffers, and a short GSM file in a single one.
 TEST_F(EngineTest, ARangeEndsWhenItsLastSampleHasPlayed)
 {
-    for (const char* file : {"aifc-alaw.aifc", "au-ulaw.au", "wav-gsm.wav", "wav-ima-adpcm.wav", "ps-ffmpeg.mpg"}) {
+    for (const char* file :
+         {"aifc-alaw.aifc", "au-ulaw.au", "wav-gsm.wav", "wav-ima-adpcm.wav", "ps-ffmpeg.mpg"}) {
         SCOPED_TRACE(file);
         open(file);
         const auto start = std::chrono::steady_clock::now();
