@@ -15,7 +15,9 @@ constexpr int64_t kAudioLeadNs = 1'000'000;  // one unit of the millisecond form
 
 void Device::alignWithFirstFrame()
 {
-    if (m_facts.container != Container::MpegProgram || m_facts.lengthNs != m_lengthNs) {
+    // Only where the length came from the stream's presentation times, which start at the origin.
+    const bool lengthFromTimestamps = m_facts.lengthNs > 0 && m_facts.lengthNs == m_lengthNs;
+    if (m_facts.container != Container::MpegProgram || !lengthFromTimestamps) {
         return;
     }
     // Only after a flushing seek does the demuxer's segment say how it maps its presentation
