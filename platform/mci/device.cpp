@@ -1,6 +1,7 @@
 #include "platform/mci/device.h"
 
 #include "platform/mci/errors.h"
+#include "platform/mci/pipeline_setup.h"
 
 #include <gst/pbutils/gstdiscoverer.h>
 #include <gst/pbutils/missing-plugins.h>
@@ -25,7 +26,7 @@ constexpr size_t kMaxDescription = 127;
 GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer)
 {
     constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
-                                                       GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_APPLICATION |
+                                                       GST_MESSAGE_ASYNC_DONE |
                                                        GST_MESSAGE_DURATION_CHANGED);
     if ((GST_MESSAGE_TYPE(message) & kKept) != 0 || gst_is_missing_plugin_message(message)) {
         return GST_BUS_PASS;
@@ -132,8 +133,10 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
     if (audioFilter) {
         g_object_set(playbin, "audio-filter", audioFilter.get(), nullptr);
     }
-    created->m_range.attach(created->m_video.sink.get(), playbin);
-    created->m_range.attach(audioSink.get(), playbin);
+    created->m_range.attach(created->m_video.sink.get());
+    created->m_range.attach(audioSink.get());
+    created->m_facts = readMediaFacts(path);
+    setUpPipeline(playbin, created->m_facts);
     if (const uint32_t result = created->preroll(detail); result != 0) {
         return result;
     }
@@ -178,6 +181,7 @@ uint32_t Device::preroll(std::string& detail)
         m_seekNeedsStop = containsFactory(GST_BIN(m_playbin.get()), "auparse");
         readMediaInfo();
         if (m_lengthNs > 0) {
+            alignWithFirstFrame();
             return code::kSuccess;
         }
         detail = "The file cannot be played: it is damaged or holds no media time.";
@@ -198,7 +202,7 @@ uint32_t Device::preroll(std::string& detail)
     return code::kInvalidFile;
 }
 
-void Device::readMediaInfo()
+void Device::readLength()
 {
     gint64 duration = 0;
     if (!gst_element_query_duration(m_playbin.get(), GST_FORMAT_TIME, &duration)) {
@@ -208,7 +212,18 @@ void Device::readMediaInfo()
             duration = discoverLengthNs(m_uri.c_str());
         }
     }
-    m_lengthNs = duration > 0 ? duration : 0;
+    // GStreamer estimates some lengths from a byte rate or a clock reference; the file's own
+    // header or timestamps say them exactly. A file in which GStreamer finds no time at all
+    // (one cut short before its first picture) is not taken on its header's word.
+    if (duration > 0 && m_facts.lengthNs > 0) {
+        duration = m_facts.lengthNs;
+    }
+    m_lengthNs = m_knownLengthNs = duration > 0 ? duration : 0;
+}
+
+void Device::readMediaInfo()
+{
+    readLength();
     if (!m_hasVideo) {
         return;
     }
@@ -272,12 +287,10 @@ void Device::handleMessage(GstMessage* message)
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
         if (m_wanted == Mode::Playing) {
+            if (m_stopNs < 0) {
+                learnEnd();
+            }
             endPlayback(m_stopNs >= 0 ? m_stopNs : m_lengthNs);
-        }
-        break;
-    case GST_MESSAGE_APPLICATION:
-        if (m_wanted == Mode::Playing && m_range.isCurrentEnd(message)) {
-            endPlayback(m_stopNs);
         }
         break;
     case GST_MESSAGE_ERROR: {
@@ -324,19 +337,6 @@ bool Device::setState(GstState state)
 Mode Device::mode() const
 {
     return m_wanted;
-}
-
-int64_t Device::positionNs()
-{
-    if (m_heldPositionNs) {
-        return *m_heldPositionNs;
-    }
-    gint64 position = 0;
-    if (gst_element_query_position(m_playbin.get(), GST_FORMAT_TIME, &position) && position >= 0) {
-        const int64_t endNs = m_stopNs >= 0 ? std::min(m_stopNs, m_lengthNs) : m_lengthNs;
-        m_lastPositionNs = std::min<int64_t>(position, endNs);
-    }
-    return m_lastPositionNs;
 }
 
 }  // namespace zelko::mci

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mci/gst_holders.h"
+#include "platform/mci/media_facts.h"
 #include "platform/mci/range_guard.h"
 #include "platform/mci/rect.h"
 #include "platform/mci/sinks.h"
@@ -35,7 +36,10 @@ public:
     void drainBus();
 
     Mode mode() const;
+    // The true length; while a play to the end runs past it, it stays just ahead of the
+    // position until the stream really ends, and then it is where the stream ended.
     int64_t lengthNs() const { return m_lengthNs; }
+    // Where the device stands, never beyond the length.
     int64_t positionNs();
     bool hasVideo() const { return m_hasVideo; }
     double framesPerSecond() const { return m_framesPerSecond; }
@@ -61,6 +65,15 @@ private:
     Device() = default;
     uint32_t preroll(std::string& detail);
     void readMediaInfo();
+    // Takes the length from the file's own header or timestamps where it says one.
+    void readLength();
+    // MPEG program streams: makes the device's 0 the first frame or sample (see m_originNs).
+    void alignWithFirstFrame();
+    // At the end of a play to the end: the length becomes where the stream really ended, if
+    // that is later.
+    void learnEnd();
+    // How far ahead of the position the length is kept while the stream runs past it.
+    int64_t leadNs() const;
     void handleMessage(GstMessage* message);
     void endPlayback(int64_t heldNs);
     // Pops and handles bus messages until one of `types` arrives or the deadline passes.
@@ -75,6 +88,7 @@ private:
     bool prerollAgain();
 
     std::string m_uri;
+    MediaFacts m_facts;
     RangeGuard m_range;  // before the pipeline, so it outlives the probes that use it
     ElementPtr m_playbin;
     BusPtr m_bus;
@@ -94,7 +108,14 @@ private:
     bool m_seekNeedsStop = false;
 
     TimeFormat m_timeFormat = TimeFormat::Milliseconds;
-    int64_t m_lengthNs = 0;  // read once after preroll, so every answer uses the same length
+    // Read once after preroll, so every answer uses the same length; raised only by a stream
+    // that runs past it.
+    int64_t m_lengthNs = 0;
+    int64_t m_knownLengthNs = 0;  // the length without the lead kept ahead of the position
+    // The stream time of the device's 0. GStreamer's MPEG-PS demuxer counts positions from the
+    // first clock reference, which muxers (ffmpeg's among them) put up to half a second ahead
+    // of the first frame; elsewhere 0.
+    int64_t m_originNs = 0;
     bool m_hasVideo = false;
     double m_framesPerSecond = 0.0;
     int64_t m_displayWidth = 0;

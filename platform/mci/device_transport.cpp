@@ -18,7 +18,8 @@ constexpr GstClockTime kWaitSlackNs = 10 * GST_SECOND;
 uint32_t Device::play(std::optional<int64_t> fromNs, std::optional<int64_t> toNs)
 {
     const int64_t startNs = fromNs ? *fromNs : positionNs();
-    const int64_t stopNs = toNs ? *toNs : -1;
+    // A range that ends at the length plays to the stream's real end, which may lie later.
+    const int64_t stopNs = toNs && *toNs < m_lengthNs ? *toNs : -1;
     const int64_t endNs = toNs ? *toNs : m_lengthNs;
     if (startNs >= endNs) {
         // An empty range plays nothing; a given start still moves the device there.
@@ -54,8 +55,7 @@ uint32_t Device::waitForEnd()
     const double rate = m_speedPermille / 1000.0;
     const auto remainingNs = static_cast<GstClockTime>(
         std::max<int64_t>(0, endNs - positionNs()) / rate);
-    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
-                                                   GST_MESSAGE_APPLICATION);
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
     const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + remainingNs + kWaitSlackNs;
     while (m_wanted == Mode::Playing) {
         const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
@@ -129,10 +129,10 @@ uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
     drainBus();
     const double rate = m_speedPermille / 1000.0;
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    m_range.setStop(stopNs);
-    const gint64 stop = m_seekNeedsStop ? m_lengthNs : static_cast<gint64>(GST_CLOCK_TIME_NONE);
-    if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs,
-                          GST_SEEK_TYPE_SET, stop)) {
+    m_range.setStop(stopNs >= 0 ? stopNs + m_originNs : -1);
+    const gint64 stop = m_seekNeedsStop ? m_lengthNs + m_originNs : static_cast<gint64>(GST_CLOCK_TIME_NONE);
+    if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                          startNs + m_originNs, GST_SEEK_TYPE_SET, stop)) {
         return code::kInternal;
     }
     m_appliedRate = rate;

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <mutex>
 
 namespace zelko::mci {
 
@@ -25,23 +24,6 @@ struct Engine::Impl {
 };
 
 namespace {
-
-// aiffparse (1.22) now and then pushes before its source pad is linked, fails with not-linked
-// and leaves the preroll hanging; libav's AIFF demuxer reads the same files reliably.
-void preferReliableDemuxers()
-{
-    GstRegistry* registry = gst_registry_get();
-    GstPluginFeature* replacement = gst_registry_lookup_feature(registry, "avdemux_aiff");
-    GstPluginFeature* aiffparse = gst_registry_lookup_feature(registry, "aiffparse");
-    if (replacement != nullptr && aiffparse != nullptr) {
-        gst_plugin_feature_set_rank(aiffparse, GST_RANK_NONE);
-    }
-    for (GstPluginFeature* feature : {replacement, aiffparse}) {
-        if (feature != nullptr) {
-            gst_object_unref(feature);
-        }
-    }
-}
 
 // Looks up the device the command names, reads its values into their types, and hands both to
 // the verb's handler, or to the handler of the item the command names.
@@ -73,8 +55,6 @@ Engine::Engine() : m_impl(std::make_unique<Impl>())
         gst_init(nullptr, nullptr);
     }
     gst_pb_utils_init();
-    static std::once_flag ranked;
-    std::call_once(ranked, preferReliableDemuxers);
 }
 
 Engine::~Engine() = default;
