@@ -175,6 +175,7 @@ uint32_t Device::preroll(std::string& detail)
     g_object_get(m_playbin.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
     if (ready && !m_failed && videoStreams + audioStreams > 0) {
         m_hasVideo = videoStreams > 0;
+        m_hasAudio = audioStreams > 0;
         m_seekNeedsStop = containsFactory(GST_BIN(m_playbin.get()), "auparse");
         readMediaInfo();
         if (m_lengthNs > 0) {

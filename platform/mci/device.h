@@ -42,6 +42,11 @@ public:
     TimeFormat timeFormat() const { return m_timeFormat; }
     void setTimeFormat(TimeFormat format) { m_timeFormat = format; }
     uint32_t speed() const { return m_speedPermille; }
+    // The volume, 0 (silent) to 1000 (full), and the mute switch, kept for later plays. Media
+    // without sound keep neither: there is nothing to apply them to.
+    uint32_t volume() const { return m_volumePermille; }
+    void setVolume(uint32_t permille);
+    void setMuted(bool muted);
 
     // From `fromNs` (or where it stands) to `toNs` (or the end); returns at once.
     uint32_t play(std::optional<int64_t> fromNs, std::optional<int64_t> toNs);
@@ -91,6 +96,8 @@ private:
     TimeFormat m_timeFormat = TimeFormat::Milliseconds;
     int64_t m_lengthNs = 0;  // read once after preroll, so every answer uses the same length
     bool m_hasVideo = false;
+    bool m_hasAudio = false;
+    uint32_t m_volumePermille = 1000;
     double m_framesPerSecond = 0.0;
     int64_t m_displayWidth = 0;
     int64_t m_displayHeight = 0;
