@@ -106,6 +106,7 @@ private:
     // The parent's size, followed so the picture fits it when its owner resizes it later.
     std::unique_ptr<WindowWatch> m_parentWatch;
     std::string m_missing;  // what a missing-plugin message said was missing
+    bool m_missingMidi = false;  // and that it is a MIDI synthesizer
     std::string m_error;    // the text of the last error message
 };
 
