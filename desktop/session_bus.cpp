@@ -22,7 +22,7 @@ QString FindSessionBus()
     const QByteArray socket = runtime + "/bus";
     struct stat info {};
     if (runtime.isEmpty() || ::stat(socket.constData(), &info) != 0 || !S_ISSOCK(info.st_mode))
-        return QStringLiteral("the session names no D-Bus session bus");
+        return QStringLiteral("no session bus");
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + EscapeAddressValue(socket));
     return {};
 }
