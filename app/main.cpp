@@ -12,10 +12,12 @@
 #include "app/close_on_signal.h"
 #include "app/command_line.h"
 #include "desktop/desktop_identity.h"
+#include "desktop/desktop_integration.h"
 #include "desktop/external_files.h"
 #include "desktop/file_drops.h"
 #include "desktop/folder_claim.h"
 #include "desktop/hand_over.h"
+#include "desktop/session_bus.h"
 #include "media/engine_channel.h"
 #include "player/form1.h"
 
@@ -49,6 +51,7 @@ void Warn(const QString& text)
 int RunPlayer(char* programName, const QStringList& files, const FolderClaim* claim)
 {
     PreferX11();
+    const QString noBus = FindSessionBus();
     // Qt sees only the program name: the command line is the player's own.
     int qtArgc = 1;
     char* qtArgv[] = {programName, nullptr};
@@ -59,6 +62,7 @@ int RunPlayer(char* programName, const QStringList& files, const FolderClaim* cl
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
     FileDrops drops(window);
+    DesktopIntegration desktopIntegration(window, noBus);
     if (claim) {
         auto* server = new HandOverServer(window, FolderClaim::SocketPath(QDir::currentPath()));
         if (!server->IsListening())

@@ -7,6 +7,7 @@
 
 #include "desktop/external_files.h"
 #include "desktop/folder_claim.h"
+#include "desktop/raise_window.h"
 #include "player/form1.h"
 
 namespace {
@@ -151,17 +152,8 @@ void HandOverServer::onReadyRead(QLocalSocket* socket)
     QStringList paths;
     for (qsizetype i = 1; i < fields.size(); ++i)
         paths << QString::fromUtf8(fields.at(i));
-    raiseWindow();
+    RaiseWindow(m_form);
     AppendAndPlay(m_form, paths);
     socket->putChar(kTaken);
     socket->disconnectFromServer();
-}
-
-void HandOverServer::raiseWindow()
-{
-    // Un-minimize, keeping the maximized state that is fullscreen mode.
-    m_form.setWindowState((m_form.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    m_form.show();
-    m_form.raise();
-    m_form.activateWindow();
 }

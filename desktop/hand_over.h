@@ -45,7 +45,6 @@ protected:
 private:
     void onNewConnection();
     void onReadyRead(QLocalSocket* socket);
-    void raiseWindow();
 
     Form1& m_form;
     QLocalServer* m_server;

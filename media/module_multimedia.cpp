@@ -102,6 +102,18 @@ int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
     return platform::roundHalfEven(thousandths / 10.0).value_or(-1);
 }
 
+std::string ModuleMultimedia::SetVolume(const std::string& alias, int32_t volume)
+{
+    return resultText(m_channel, sendCommand(m_channel, "setaudio " + alias + " volume to " + std::to_string(volume)));
+}
+
+int32_t ModuleMultimedia::GetVolume(const std::string& alias)
+{
+    std::string reply;
+    const uint32_t code = sendQuery(m_channel, "status " + alias + " volume", reply);
+    return readQuery(code, reply).orMinusOne();
+}
+
 int32_t ModuleMultimedia::GetTotalFrames(const std::string& alias)
 {
     return queryTotalFrames(m_channel, alias).orMinusOne();

@@ -27,6 +27,9 @@ public:
     std::string SetPlaybackSpeed(const std::string& alias, int32_t percent);
     int32_t GetPlaybackSpeed(const std::string& alias);
     int32_t GetTotalFrames(const std::string& alias);
+    // The sound's volume, 0 (silent) to 1000 (full, what every open starts with).
+    std::string SetVolume(const std::string& alias, int32_t volume);
+    int32_t GetVolume(const std::string& alias);
 
     // Status and geometry.
     int32_t GetLengthMs(const std::string& alias);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -26,10 +28,22 @@ class VideoHost;
 // and selection), form1_playback.cpp (PlaySelected), form1_transport.cpp (the transport
 // toolbar), form1_end_of_media.cpp, form1_fullscreen.cpp (GoFullscreen and the keys),
 // form1_monitor.cpp (the monitor tick and the slider seek), form1_chrome.cpp (dragging and the
-// title scroller).
+// title scroller). The desktop (media keys, the sound menu) follows playback through the signals
+// below and drives the window only through its own procedures.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
+    // What the desktop shows of playback, kept where the handlers change it.
+    enum class PlaybackStatus { Stopped, Playing, Paused };
+    struct Playback {
+        PlaybackStatus status = PlaybackStatus::Stopped;
+        bool open = false;       // the last play request opened its file, which is still open
+        uint64_t track = 0;      // counts the files opened, so that each has an id of its own
+        QString title;           // the entry's title and path as the last play request took them
+        QByteArray path;
+        int32_t volume = 1000;   // 0 to 1000, given to every file opened from now on
+    };
+
     // The channel is the product's EngineChannel, or a test's; it must outlive the window.
     explicit Form1(zelko::media::MciChannel& channel, QWidget* parent = nullptr);
     ~Form1() override;
@@ -96,6 +110,16 @@ public:
     void StopPlayback();
     void SlowMotion();
     void GoFullscreen();
+    // The selected entry, played as the mode asks: fullscreen stays fullscreen.
+    void PlayEntryInCurrentMode();   // form1_end_of_media.cpp
+    // The end-of-media advance: selects the next entry (the first when none is selected) and
+    // plays it; false, doing nothing, when the last entry is selected.
+    bool PlayNextEntry();
+    // The slider seek's last step, to a frame named by a time rather than by the slider.
+    void SeekToFrame(int32_t frame);  // form1_monitor.cpp
+    // Sets the volume of the open file and of every file opened later; 1000 is full.
+    void SetVolume(int32_t volume);   // form1_transport.cpp
+    const Playback& CurrentPlayback() const { return m_playback; }
 
     // ---- Handlers, named after control and event. Public so tests can raise them as the
     // toolkit would.
@@ -132,6 +156,16 @@ public:
     // The file-open dialog's filter: description and pattern pairs separated by "|".
     static const char* const kMediaFilter;
 
+signals:
+    // A handler changed what playback is: a file started or failed, paused, resumed, stopped,
+    // ended or closed; slow motion or the volume changed.
+    void PlaybackChanged();
+    // A seek was sent; playback goes on from there.
+    void Seeked();
+    // The file of a play request did not play: the entry's title and path, and the result text
+    // of the step that failed (the open's when the open failed).
+    void PlayFailed(const QString& title, const QByteArray& path, const QString& result);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -158,8 +192,9 @@ private:
     static QByteArray SelectedBytes(const QListWidget* list);  // the entry's bytes, likewise
     static void EnableTimer(QTimer* timer);
     void ResetElapsed();
-    void OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
-    void PlayEntryInCurrentMode();   // form1_end_of_media.cpp
+    std::string OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
+    bool PlayStarted(const std::string& openResult);
+    void SendSeek();                 // form1_monitor.cpp
     void MaximizeOverPicture1();     // form1_fullscreen.cpp
     void FollowMaximizedSize();
     void RestoreForm();
@@ -167,4 +202,5 @@ private:
     void LeaveFullscreen();          // Esc
     void StopAndLeaveFullscreen();   // F3
     QRect m_normalGeometry;          // the normal window's geometry, kept while maximized
+    Playback m_playback;
 };

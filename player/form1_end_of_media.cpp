@@ -18,18 +18,29 @@ void Form1::TimerAtEndFile_Timer()
     TimerMisc->stop();
     mElapsedSeconds = 0;
     Timerscroll->stop();
+    // A device left at its end finds it again on every tick; only the first one tells.
+    if (m_playback.status != PlaybackStatus::Stopped) {
+        m_playback.status = PlaybackStatus::Stopped;
+        emit PlaybackChanged();
+    }
 
     if (Check->checkState() == Qt::Checked) {
         PlayEntryInCurrentMode();
         return;
     }
+    PlayNextEntry();
+}
+
+bool Form1::PlayNextEntry()
+{
     // The last entry ends the run: the list does not wrap around. With nothing selected (-1)
     // the first entry is next.
     const int index = SelectedIndex(List1);
     if (index == List1->count() - 1)
-        return;
+        return false;
     List1->setCurrentRow(index + 1);
     PlayEntryInCurrentMode();
+    return true;
 }
 
 void Form1::PlayEntryInCurrentMode()

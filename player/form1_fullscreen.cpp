@@ -116,6 +116,7 @@ void Form1::StopAndLeaveFullscreen()
     asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     mResult = Media.StopMedia(mAlias);
     ShowResult();
+    const bool stopped = mResult == "Success";
     const bool hasVideo = mVideoCx != -1 && mVideoCy != -1;
     SetTwipsGeometry(Picture1, kStoppedPictureLeftTwips, kStoppedPictureTopTwips,
                      hasVideo ? static_cast<double>(mVideoCx) * kTwipsPerPixel : WidthTwips(Picture1),
@@ -124,4 +125,8 @@ void Form1::StopAndLeaveFullscreen()
     RestoreForm();
     List1->setFocus();
     TimerMisc->stop();
+    if (stopped && m_playback.status != PlaybackStatus::Stopped) {
+        m_playback.status = PlaybackStatus::Stopped;
+        emit PlaybackChanged();
+    }
 }

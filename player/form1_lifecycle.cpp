@@ -59,6 +59,9 @@ void Form1::Form_QueryUnload()
     // Work already queued finishes before the devices go away.
     QCoreApplication::processEvents();
     Media.CloseAllMedia();  // the result is not kept
+    m_playback.status = PlaybackStatus::Stopped;
+    m_playback.open = false;
+    emit PlaybackChanged();
 }
 
 void Form1::Form_Unload()

@@ -39,5 +39,23 @@ void Form1::cpvSlider1_ThumbMoved(int /*value*/)
         if (const auto target = zelko::platform::roundHalfEven(frames * percent / 100))
             mSeekFrame = *target;
     }
+    SendSeek();
+}
+
+void Form1::SeekToFrame(int32_t frame)
+{
+    mSeekFrame = frame;
+    SendSeek();
+}
+
+void Form1::SendSeek()
+{
     mResult = Media.SeekMedia(mAlias, mSeekFrame);
+    // The seek plays on from the new place. A latched Pause button still counts as paused, as
+    // the window shows it: the next Pause press resumes.
+    if (mResult == "Success" && m_playback.status == PlaybackStatus::Stopped) {
+        m_playback.status = PlaybackStatus::Playing;
+        emit PlaybackChanged();
+    }
+    emit Seeked();
 }

@@ -20,6 +20,9 @@ namespace {
 constexpr int kMarginBelowVideoTwips = 315;
 constexpr double kMidLineTwips = 3450;
 
+// The volume every open starts with; a window that keeps it sends no volume at all.
+constexpr int32_t kFullVolume = 1000;
+
 }  // namespace
 
 int Form1::SelectedIndex(const QListWidget* list)
@@ -63,8 +66,8 @@ void Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
 
 // What both play procedures do between resetting the elapsed time and playing; they differ in
 // when the Pause button is released. The open's result is shown but not tested: after a failed
-// open the queries below give -1 and the labels show it.
-void Form1::OpenSelectedAndFillLabels(PauseRelease release)
+// open the queries below give -1 and the labels show it. Returns the open's result.
+std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
 {
     mResult = Media.CloseAllMedia();
     mAlias = "movie";
@@ -75,6 +78,16 @@ void Form1::OpenSelectedAndFillLabels(PauseRelease release)
     // UTF-8 still names its file.
     const QByteArray path = SelectedBytes(List2);
     mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path.toStdString(), mDeviceType);
+    const std::string opened = mResult;
+    m_playback.open = opened == "Success";
+    m_playback.title = SelectedText(List1);
+    m_playback.path = path;
+    if (m_playback.open) {
+        ++m_playback.track;
+        // A volume the desktop set carries over to this file; the open's result stays shown.
+        if (m_playback.volume != kFullVolume)
+            Media.SetVolume(mAlias, m_playback.volume);
+    }
     ShowResult();
     Lbname->setText(SelectedText(List1));
     if (release == PauseRelease::AfterName)
@@ -93,6 +106,22 @@ void Form1::OpenSelectedAndFillLabels(PauseRelease release)
     mTotalSecondsText = length.secondsText;
 
     LbCurrentRate->setText(QString::number(Media.GetPlaybackSpeed(mAlias)) + QStringLiteral(" %"));
+    return opened;
+}
+
+// After a play request's play command: playback is what its result says. A file that did not
+// play is told once, with the result of the step that failed; a request with nothing selected
+// names no file and tells nothing.
+bool Form1::PlayStarted(const std::string& openResult)
+{
+    const bool playing = mResult == "Success";
+    m_playback.status = playing ? PlaybackStatus::Playing : PlaybackStatus::Stopped;
+    if (!playing && !m_playback.path.isEmpty()) {
+        const std::string& failure = openResult != "Success" ? openResult : mResult;
+        emit PlayFailed(m_playback.title, m_playback.path, QString::fromStdString(failure));
+    }
+    emit PlaybackChanged();
+    return playing;
 }
 
 void Form1::ResetElapsed()
@@ -105,11 +134,11 @@ void Form1::ResetElapsed()
 void Form1::PlaySelected()
 {
     ResetElapsed();
-    OpenSelectedAndFillLabels(PauseRelease::AfterName);
+    const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterName);
     mResult = Media.PlayMedia(mAlias, "", "");
     ShowResult();
     EnableTimer(TimerAtEndFile);
-    if (mResult != "Success")
+    if (!PlayStarted(opened))
         return;
     EnableTimer(TimerMisc);
     if (Media.GetVideoSize(mAlias, "cx") == -1) {
@@ -129,10 +158,10 @@ void Form1::PlaySelectedFullscreen()
 {
     ResetElapsed();
     asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
-    OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
+    const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
     mResult = Media.PlayMedia(mAlias, "", "");
     ShowResult();
-    if (mResult != "Success")
+    if (!PlayStarted(opened))
         return;
     EnableTimer(TimerMisc);
     MaximizeOverPicture1();

@@ -3,6 +3,7 @@
 // procedures toggle themselves; a command's result is shown but never tested.
 #include <QListWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr int32_t kSlowMotionPercent = 40;
 constexpr int32_t kNormalSpeedPercent = 100;
+constexpr int32_t kFullVolume = 1000;
 
 }  // namespace
 
@@ -36,16 +38,22 @@ void Form1::List1_DblClick()
 
 void Form1::PausePlayback()
 {
+    // The device is paused or playing as the command's result says; the button toggles anyway.
     if (!asxToolbar1->ButtonPressed(form1::kPauseButton)) {
         mResult = Media.PauseMedia(mAlias);
         ShowResult();
         TimerMisc->stop();
+        if (mResult == "Success")
+            m_playback.status = PlaybackStatus::Paused;
     } else {
         mResult = Media.ResumeMedia(mAlias);
         ShowResult();
         EnableTimer(TimerMisc);
+        if (mResult == "Success")
+            m_playback.status = PlaybackStatus::Playing;
     }
     asxToolbar1->SetButtonPressed(form1::kPauseButton, !asxToolbar1->ButtonPressed(form1::kPauseButton));
+    emit PlaybackChanged();
 }
 
 void Form1::StopPlayback()
@@ -55,6 +63,9 @@ void Form1::StopPlayback()
     ShowResult();
     TimerMisc->stop();
     asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+    if (mResult == "Success")
+        m_playback.status = PlaybackStatus::Stopped;
+    emit PlaybackChanged();
 }
 
 void Form1::SlowMotion()
@@ -63,4 +74,15 @@ void Form1::SlowMotion()
     mResult = Media.SetPlaybackSpeed(mAlias, slowed ? kNormalSpeedPercent : kSlowMotionPercent);
     ShowResult();
     asxToolbar1->SetButtonPressed(form1::kSlowMotionButton, !asxToolbar1->ButtonPressed(form1::kSlowMotionButton));
+    emit PlaybackChanged();
+}
+
+void Form1::SetVolume(int32_t volume)
+{
+    m_playback.volume = std::clamp(volume, 0, kFullVolume);
+    if (m_playback.open) {
+        mResult = Media.SetVolume(mAlias, m_playback.volume);
+        ShowResult();
+    }
+    emit PlaybackChanged();
 }

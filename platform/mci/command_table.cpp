@@ -47,7 +47,10 @@ constexpr std::array kStatusKeywords{
     item("length", statusLength),   item("position", statusPosition),
     item("speed", statusSpeed),     item("mode", statusMode),
     item("ready", statusReady),     item("time", statusTimeFormat, ValueKind::Flag, "format"),
-    kWait,                          kNotify};
+    item("volume", statusVolume),   kWait,
+    kNotify};
+constexpr std::array kSetAudioKeywords{setting("volume", ValueKind::Integer, "to"), setting("on", ValueKind::Flag),
+                                       setting("off", ValueKind::Flag), kWait, kNotify};
 constexpr std::array kWhereKeywords{item("destination", whereDestination), item("source", whereSource),
                                     kWait, kNotify};
 constexpr std::array kPutKeywords{item("window", putWindow, ValueKind::Rectangle, "at"),
@@ -65,6 +68,7 @@ constexpr std::array kVerbs{
     VerbEntry{.name = "stop", .keywords = kPlainKeywords, .onDevice = handleStop},
     VerbEntry{.name = "seek", .keywords = kSeekKeywords, .onDevice = handleSeek},
     VerbEntry{.name = "set", .keywords = kSetKeywords, .onDevice = handleSet},
+    VerbEntry{.name = "setaudio", .keywords = kSetAudioKeywords, .onDevice = handleSetAudio},
     VerbEntry{.name = "status", .keywords = kStatusKeywords},
     VerbEntry{.name = "where", .keywords = kWhereKeywords},
     VerbEntry{.name = "put", .keywords = kPutKeywords},

@@ -2,6 +2,7 @@
 
 #include "platform/mci/errors.h"
 #include "platform/mci/pipeline_setup.h"
+#include "platform/missing_decoder.h"
 
 #include <gst/pbutils/gstdiscoverer.h>
 #include <gst/pbutils/missing-plugins.h>
@@ -178,6 +179,7 @@ uint32_t Device::preroll(std::string& detail)
     g_object_get(m_playbin.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
     if (ready && !m_failed && videoStreams + audioStreams > 0) {
         m_hasVideo = videoStreams > 0;
+        m_hasAudio = audioStreams > 0;
         m_seekNeedsStop = containsFactory(GST_BIN(m_playbin.get()), "auparse");
         readMediaInfo();
         if (m_lengthNs > 0) {
@@ -187,11 +189,11 @@ uint32_t Device::preroll(std::string& detail)
         detail = "The file cannot be played: it is damaged or holds no media time.";
         return code::kInvalidFile;
     }
-    if (!m_missing.empty() && mentionsMidi(m_missing)) {
-        detail = "The file cannot be played: MIDI needs the FluidSynth plugin (fluiddec) and a "
-                 "General MIDI SoundFont.";
-    } else if (!m_missing.empty()) {
-        detail = cut("The file cannot be played: no decoder is installed for " + m_missing + ".");
+    if (!m_missing.empty()) {
+        // What is missing comes last, where the window finds it (platform/missing_decoder.h).
+        const std::string hint = m_missingMidi ? "MIDI needs FluidSynth and a GM SoundFont; " : "";
+        detail = cut("The file cannot be played: " + hint + std::string(platform::kMissingDecoderMarker) +
+                     m_missing + ".");
     } else if (!m_error.empty()) {
         detail = cut("The file cannot be played: " + m_error);
     } else if (!ready) {
@@ -313,9 +315,7 @@ void Device::handleMessage(GstMessage* message)
             GCharPtr description(gst_missing_plugin_message_get_description(message));
             GCharPtr installerDetail(gst_missing_plugin_message_get_installer_detail(message));
             m_missing = description ? description.get() : "a part of the media";
-            if (installerDetail && mentionsMidi(installerDetail.get())) {
-                m_missing += " (MIDI)";
-            }
+            m_missingMidi = mentionsMidi(m_missing) || (installerDetail && mentionsMidi(installerDetail.get()));
         }
         break;
     }

@@ -46,6 +46,11 @@ public:
     TimeFormat timeFormat() const { return m_timeFormat; }
     void setTimeFormat(TimeFormat format) { m_timeFormat = format; }
     uint32_t speed() const { return m_speedPermille; }
+    // The volume, 0 (silent) to 1000 (full), and the mute switch, kept for later plays. Media
+    // without sound keep neither: there is nothing to apply them to.
+    uint32_t volume() const { return m_volumePermille; }
+    void setVolume(uint32_t permille);
+    void setMuted(bool muted);
 
     // From `fromNs` (or where it stands) to `toNs` (or the end); returns at once.
     uint32_t play(std::optional<int64_t> fromNs, std::optional<int64_t> toNs);
@@ -117,6 +122,8 @@ private:
     // of the first frame; elsewhere 0.
     int64_t m_originNs = 0;
     bool m_hasVideo = false;
+    bool m_hasAudio = false;
+    uint32_t m_volumePermille = 1000;
     double m_framesPerSecond = 0.0;
     int64_t m_displayWidth = 0;
     int64_t m_displayHeight = 0;
@@ -125,6 +132,7 @@ private:
     // The parent's size, followed so the picture fits it when its owner resizes it later.
     std::unique_ptr<WindowWatch> m_parentWatch;
     std::string m_missing;  // what a missing-plugin message said was missing
+    bool m_missingMidi = false;  // and that it is a MIDI synthesizer
     std::string m_error;    // the text of the last error message
 };
 

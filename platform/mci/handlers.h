@@ -27,6 +27,7 @@ uint32_t handleResume(Device& device, const Arguments& arguments, std::string& r
 uint32_t handleStop(Device& device, const Arguments& arguments, std::string& reply);
 uint32_t handleSeek(Device& device, const Arguments& arguments, std::string& reply);
 uint32_t handleSet(Device& device, const Arguments& arguments, std::string& reply);
+uint32_t handleSetAudio(Device& device, const Arguments& arguments, std::string& reply);
 
 // One per item of status, where and put.
 uint32_t statusLength(Device& device, const Arguments& arguments, std::string& reply);
@@ -35,6 +36,7 @@ uint32_t statusSpeed(Device& device, const Arguments& arguments, std::string& re
 uint32_t statusMode(Device& device, const Arguments& arguments, std::string& reply);
 uint32_t statusReady(Device& device, const Arguments& arguments, std::string& reply);
 uint32_t statusTimeFormat(Device& device, const Arguments& arguments, std::string& reply);
+uint32_t statusVolume(Device& device, const Arguments& arguments, std::string& reply);
 uint32_t whereDestination(Device& device, const Arguments& arguments, std::string& reply);
 uint32_t whereSource(Device& device, const Arguments& arguments, std::string& reply);
 uint32_t putWindow(Device& device, const Arguments& arguments, std::string& reply);

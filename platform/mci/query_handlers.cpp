@@ -1,4 +1,4 @@
-// The verbs that read and set the device's settings: status, set, where, put.
+// The verbs that read and set the device's settings: status, set, setaudio, where, put.
 #include "platform/mci/arguments.h"
 #include "platform/mci/command_parser.h"
 #include "platform/mci/command_table.h"
@@ -12,6 +12,8 @@ namespace {
 
 // The largest speed taken: a thousand times normal.
 constexpr int64_t kMaxSpeedPermille = 1'000'000;
+// Full volume, the default after open.
+constexpr int64_t kFullVolume = 1000;
 
 std::string rectText(const Rect& rect)
 {
@@ -79,6 +81,31 @@ uint32_t statusReady(Device&, const Arguments&, std::string& reply)
 uint32_t statusTimeFormat(Device& device, const Arguments&, std::string& reply)
 {
     reply = device.timeFormat() == TimeFormat::Frames ? "frames" : "milliseconds";
+    return code::kSuccess;
+}
+
+uint32_t statusVolume(Device& device, const Arguments&, std::string& reply)
+{
+    reply = std::to_string(device.volume());
+    return code::kSuccess;
+}
+
+// A bad volume is refused before anything changes; "on" with "off" is a contradiction.
+uint32_t handleSetAudio(Device& device, const Arguments& arguments, std::string&)
+{
+    const std::optional<int64_t> volume = arguments.integer("volume");
+    if (volume && (*volume < 0 || *volume > kFullVolume)) {
+        return code::kOutOfRange;
+    }
+    if (arguments.has("on") && arguments.has("off")) {
+        return code::kFlagsNotCompatible;
+    }
+    if (volume) {
+        device.setVolume(static_cast<uint32_t>(*volume));
+    }
+    if (arguments.has("on") || arguments.has("off")) {
+        device.setMuted(arguments.has("off"));
+    }
     return code::kSuccess;
 }
 

@@ -89,6 +89,9 @@ class XServer:
                 number += chunk
         self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
         self.env.pop("WAYLAND_DISPLAY", None)
+        # No session bus either, unless a test brings its own: the players must not reach the
+        # desktop of whoever runs the tests (its media applet, screen saver, notifications).
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         # A runtime folder of its own: the players' folder locks and sockets live there.
         self.runtime = tempfile.mkdtemp(prefix="zelko-run-")
         self.env["XDG_RUNTIME_DIR"] = self.runtime

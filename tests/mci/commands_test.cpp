@@ -37,7 +37,7 @@ TEST_F(EngineTest, AnswersEachCommandWithItsCode)
         {"open \"\" alias z", 275},
         // Missing and unknown parts.
         {"seek a", 273}, {"set a", 273}, {"status a", 273}, {"where v", 273}, {"put v", 273},
-        {"status a length position", 284}, {"status a volume", 259}, {"set a time format seconds", 293},
+        {"status a length position", 284}, {"status a bogus", 259}, {"set a time format seconds", 293},
         {"where a destination", 346}, {"put a window at 0 0 10 10", 346},
         // Two faults: the device before the values, the values in the order the verb lists them.
         {"play nothing from x", 263}, {"set a speed 0 time format seconds", 282},
@@ -57,6 +57,46 @@ TEST_F(EngineTest, AnswersEachCommandWithItsCode)
     for (const auto& [command, expected] : cases) {
         EXPECT_EQ(code(command), expected) << command;
     }
+}
+
+// The volume is kept through later commands; a value out of range changes nothing, mute keeps
+// the stored volume, and a device without sound takes every setting and keeps none.
+TEST_F(EngineTest, SetAudioKeepsTheVolumeWithinRange)
+{
+    open("tone.wav", "a");
+    open("silent.avi", "s");
+    EXPECT_EQ(reply("status a volume"), "1000");
+    // The command, its code, and the device's volume afterwards.
+    struct Case {
+        std::string alias;
+        std::string command;
+        uint32_t code;
+        std::string volume;
+    };
+    const std::vector<Case> cases{
+        {"a", "setaudio a volume to 250", 0, "250"},
+        {"a", "play a", 0, "250"},
+        {"a", "setaudio a volume to 1001", 282, "250"},
+        {"a", "setaudio a volume to -1", 282, "250"},
+        {"a", "SetAudio A Volume To 0", 0, "0"},
+        {"a", "setaudio a volume to 1000", 0, "1000"},
+        {"a", "setaudio a volume to 400 off", 0, "400"},
+        {"a", "setaudio a on", 0, "400"},
+        {"a", "setaudio a on off", 284, "400"},
+        {"a", "setaudio a volume to loud", 270, "400"},
+        {"a", "setaudio a volume", 273, "400"},
+        {"a", "setaudio a", 273, "400"},
+        {"a", "setaudio a treble to 5", 259, "400"},
+        {"a", "stop a", 0, "400"},
+        {"s", "setaudio s volume to 300", 0, "1000"},
+        {"s", "setaudio s off", 0, "1000"},
+        {"s", "setaudio s volume to 2000", 282, "1000"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(code(c.command), c.code) << c.command;
+        EXPECT_EQ(reply("status " + c.alias + " volume"), c.volume) << c.command;
+    }
+    EXPECT_EQ(code("setaudio nothing volume to 5"), 263u);
 }
 
 TEST_F(EngineTest, ReplyBuffersAndErrorStrings)

@@ -39,6 +39,8 @@ const std::vector<std::pair<std::function<void(M&, F&)>, std::vector<F::Sent>>> 
     {[](M& m, F&) { m.SetPlaybackSpeed("movie", 214748365); }, {}},  // x10 is beyond 32 bits
     {[](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded("status movie speed", 128), 128}}},
     {[](M& m, F&) { m.GetTotalFrames("movie"); }, {kFormat, kLength}},
+    {[](M& m, F&) { m.SetVolume("movie", 250); m.GetVolume("movie"); },
+     {{"setaudio movie volume to 250", 0}, {"status movie volume", 128}}},
     // The device is left counting frames even when the length query failed.
     {[](M& m, F& f) { f.answer({"status movie length", 263}); m.GetLengthMs("movie"); },
      {{"set movie time format ms", 128}, kLength, {"set movie time format frames", 0}}},
@@ -85,6 +87,7 @@ const Call frames = [](M& m) { return std::to_string(m.GetTotalFrames("movie"));
 const Call percent = [](M& m) { return std::to_string(m.GetPercentPlayed("movie")); };
 const Call fps = [](M& m) { return std::to_string(m.GetFramesPerSecond("movie")); };
 const Call seek = [](M& m) { return m.SeekMedia("movie", 5); };
+const Call volume = [](M& m) { return std::to_string(m.GetVolume("movie")); };
 const std::string len = "status movie length", pos = "status movie position";
 const std::string spd = "status movie speed", where = "Where movie destination";
 
@@ -94,6 +97,8 @@ const std::vector<std::tuple<std::vector<F::Answer>, Call, std::string>> kResult
     // The two ignored codes: the play after a seek, the time format before the length.
     {{{"seek movie to 5", 282}, {"Play movie", 263}}, seek, "error 282"}, {{{"Play movie", 263}}, seek, "Success"},
     {{{"set movie time format frames", 293}, {len, 0, "4521"}}, frames, "4521"},
+    {{{"setaudio movie volume to 1001", 282}}, [](M& m) { return m.SetVolume("movie", 1001); }, "error 282"},
+    {{{"status movie volume", 0, "250"}}, volume, "250"}, {{{"status movie volume", 263, "250"}}, volume, "-1"},
     {{}, speed(214748365), "error 282"}, {{}, speed(-214748365), "error 282"}, {{}, speed(214748364), "Success"},
     // Speed in thousandths back to percent, ties to even; lengths likewise.
     {{{spd, 0, "1000"}}, speedNow, "100"}, {{{spd, 0, "400"}}, speedNow, "40"}, {{{spd, 0, "125"}}, speedNow, "12"},

@@ -1,0 +1,79 @@
+#include "desktop/desktop_integration.h"
+
+#include <QAbstractItemModel>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QListWidget>
+#include <QTimer>
+#include <cstdio>
+
+#include "desktop/failure_notice.h"
+#include "desktop/mpris.h"
+#include "desktop/screen_saver_inhibit.h"
+#include "player/form1.h"
+
+namespace {
+
+void SayOff(const QString& reason)
+{
+    std::fprintf(stderr, "zelko-player: desktop integration is off: %s\n", reason.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_form(form)
+{
+    if (!noBus.isEmpty()) {
+        SayOff(noBus);
+        return;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        SayOff(QStringLiteral("the session bus does not answer (%1)").arg(bus.lastError().message()));
+        return;
+    }
+    m_mpris = std::make_unique<Mpris>(form, bus);
+    QString failure;
+    if (!m_mpris->Register(&failure)) {
+        std::fprintf(stderr, "zelko-player: media keys and the sound menu cannot reach this player: %s\n",
+                     failure.toLocal8Bit().constData());
+        m_mpris.reset();
+    }
+    m_inhibit = std::make_unique<ScreenSaverInhibit>(
+        bus, QStringLiteral("x11:%1").arg(static_cast<qulonglong>(form.winId()), 0, 16));
+    m_notice = std::make_unique<FailureNotice>(bus);
+
+    connect(&form, &Form1::PlaybackChanged, this, &DesktopIntegration::Schedule);
+    connect(&form, &Form1::PlayFailed, this,
+            [this](const QString&, const QByteArray& path, const QString& result) { m_notice->Show(path, result); });
+    if (m_mpris) {
+        connect(&form, &Form1::Seeked, this, [this] { m_mpris->SendSeeked(); });
+        // What can come next and before follows the selection and the playlist's edits.
+        QAbstractItemModel* entries = form.List1->model();
+        connect(form.List1, &QListWidget::currentRowChanged, this, &DesktopIntegration::Schedule);
+        connect(entries, &QAbstractItemModel::rowsInserted, this, &DesktopIntegration::Schedule);
+        connect(entries, &QAbstractItemModel::rowsRemoved, this, &DesktopIntegration::Schedule);
+        connect(entries, &QAbstractItemModel::modelReset, this, &DesktopIntegration::Schedule);
+    }
+}
+
+DesktopIntegration::~DesktopIntegration() = default;
+
+void DesktopIntegration::Schedule()
+{
+    if (m_scheduled)
+        return;
+    m_scheduled = true;
+    QTimer::singleShot(0, this, &DesktopIntegration::Sync);
+}
+
+void DesktopIntegration::Sync()
+{
+    m_scheduled = false;
+    if (m_mpris)
+        m_mpris->SendChanges();
+    // Only a video keeps the screen awake, and only while it plays.
+    const Form1::Playback& playback = m_form.CurrentPlayback();
+    m_inhibit->SetWanted(playback.status == Form1::PlaybackStatus::Playing && playback.open &&
+                         m_form.mVideoCx != -1);
+}

@@ -1,0 +1,50 @@
+#include "desktop/failure_notice.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QFile>
+#include <QFileInfo>
+#include <QVariantMap>
+#include <unistd.h>
+
+#include "desktop/desktop_identity.h"
+#include "platform/missing_decoder.h"
+
+namespace {
+
+// The name of the file, as the file system's bytes decode.
+QString FileName(const QByteArray& path)
+{
+    return QFileInfo(QFile::decodeName(path)).fileName();
+}
+
+}  // namespace
+
+QString FailureNotice::Reason(const QByteArray& path, const QString& result)
+{
+    // The bytes themselves are asked about: a name that is not UTF-8 still names its file.
+    if (::access(path.constData(), F_OK) != 0)
+        return QStringLiteral("file not found");
+    const std::string decoder = zelko::platform::missingDecoderIn(result.toStdString());
+    if (!decoder.empty()) {
+        return QStringLiteral("this kind of file needs a decoder that is not installed (GStreamer's %1)")
+            .arg(QString::fromStdString(decoder));
+    }
+    return QStringLiteral("not a media file");
+}
+
+void FailureNotice::Show(const QByteArray& path, const QString& result)
+{
+    const QString entryId = QString::fromLatin1(desktop::kDesktopEntryId);
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), entryId},
+                            {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
+    // Summaries are plain text; bodies may be read as markup, so the reason is escaped there.
+    notify << QStringLiteral("Zelko Player") << 0u << entryId
+           << QStringLiteral("Cannot play %1").arg(FileName(path)) << Reason(path, result).toHtmlEscaped()
+           << QStringList() << hints << -1;
+    // Nobody waits for the id: a missing notification server costs nothing but the message.
+    m_bus.asyncCall(notify);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDBusConnection>
+#include <QString>
+
+// Tells the user, in a desktop notification (org.freedesktop.Notifications), why a file they
+// asked for did not play: one notification per failure, naming the file and the reason.
+class FailureNotice {
+public:
+    explicit FailureNotice(const QDBusConnection& bus) : m_bus(bus) {}
+
+    // path is the entry's path as the file system's bytes; result the failing step's result
+    // text. The call does not wait for the notification server.
+    void Show(const QByteArray& path, const QString& result);
+
+    // The reason in a user's words: "file not found", "not a media file", or the decoder the
+    // file needs, by GStreamer's description of it.
+    static QString Reason(const QByteArray& path, const QString& result);
+
+private:
+    QDBusConnection m_bus;
+};

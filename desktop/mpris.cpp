@@ -1,0 +1,309 @@
+#include "desktop/mpris.h"
+
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <unistd.h>
+
+#include "desktop/external_files.h"
+#include "desktop/mpris_adaptors.h"
+#include "desktop/raise_window.h"
+#include "player/controls/asx_toolbar.h"
+#include "player/form1.h"
+#include "player/form1_constants.h"
+
+namespace {
+
+const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.zelko_player");
+const QString kTrackPrefix = QStringLiteral("/io/github/zelko/ZelkoPlayer/Track/");
+// Slow Motion is the only other speed: 40 % of normal.
+constexpr double kSlowRate = 0.4;
+constexpr double kNormalRate = 1.0;
+constexpr int32_t kFullVolume = 1000;
+
+}  // namespace
+
+Mpris::Mpris(Form1& form, const QDBusConnection& bus)
+    : m_form(form), m_bus(bus), m_player(new MprisPlayerAdaptor(this))
+{
+    new MprisRootAdaptor(this);
+}
+
+Mpris::~Mpris()
+{
+    if (!m_busName.isEmpty())
+        m_bus.unregisterService(m_busName);
+    m_bus.unregisterObject(kObjectPath);
+}
+
+bool Mpris::Register(QString* failure)
+{
+    if (!m_bus.registerObject(kObjectPath, this)) {
+        *failure = m_bus.lastError().message();
+        return false;
+    }
+    // A second player (another playlist folder) takes a name of its own, as media players do.
+    for (const QString& name : {kBusName, kBusName + QStringLiteral(".instance%1").arg(::getpid())}) {
+        if (m_bus.registerService(name)) {
+            m_busName = name;
+            m_sent = ChangingProperties();
+            return true;
+        }
+    }
+    *failure = m_bus.lastError().message();
+    return false;
+}
+
+void Mpris::SendChanges()
+{
+    const QVariantMap now = ChangingProperties();
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (m_sent.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    m_sent = now;
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
+    m_bus.send(signal);
+}
+
+void Mpris::SendSeeked()
+{
+    emit m_player->Seeked(Position());
+}
+
+QVariantMap Mpris::ChangingProperties() const
+{
+    return {{QStringLiteral("PlaybackStatus"), PlaybackStatus()}, {QStringLiteral("Metadata"), Metadata()},
+            {QStringLiteral("Rate"), Rate()},                     {QStringLiteral("Volume"), Volume()},
+            {QStringLiteral("CanGoNext"), CanGoNext()},           {QStringLiteral("CanGoPrevious"), CanGoPrevious()},
+            {QStringLiteral("CanPlay"), CanPlay()},               {QStringLiteral("CanPause"), CanPause()},
+            {QStringLiteral("CanSeek"), CanSeek()}};
+}
+
+// ---- org.mpris.MediaPlayer2
+
+void Mpris::Raise()
+{
+    RaiseWindow(m_form);
+}
+
+void Mpris::Quit()
+{
+    // The normal close, so the playlist is saved; after the call's answer has gone out.
+    QTimer::singleShot(0, &m_form, [this] { m_form.close(); });
+}
+
+// ---- Commands: each is what a click, a key or the end of a file does.
+
+void Mpris::Play()
+{
+    const Form1::PlaybackStatus status = m_form.CurrentPlayback().status;
+    if (status == Form1::PlaybackStatus::Playing)
+        return;
+    if (status == Form1::PlaybackStatus::Paused && m_form.asxToolbar1->ButtonPressed(form1::kPauseButton)) {
+        m_form.PausePlayback();  // as a click on the latched Pause button: resume
+        return;
+    }
+    if (m_form.List1->count() == 0)
+        return;
+    if (m_form.List1->currentRow() < 0)
+        m_form.List1->setCurrentRow(0);
+    m_form.PlayEntryInCurrentMode();
+}
+
+void Mpris::Pause()
+{
+    if (m_form.CurrentPlayback().status == Form1::PlaybackStatus::Playing &&
+        !m_form.asxToolbar1->ButtonPressed(form1::kPauseButton))
+        m_form.PausePlayback();
+}
+
+void Mpris::PlayPause()
+{
+    if (m_form.CurrentPlayback().status == Form1::PlaybackStatus::Playing)
+        Pause();
+    else
+        Play();
+}
+
+void Mpris::Stop()
+{
+    if (m_form.CurrentPlayback().status != Form1::PlaybackStatus::Stopped)
+        m_form.StopPlayback();
+}
+
+void Mpris::Next()
+{
+    m_form.PlayNextEntry();
+}
+
+void Mpris::Previous()
+{
+    const int index = m_form.List1->currentRow();
+    if (index <= 0)
+        return;
+    m_form.List1->setCurrentRow(index - 1);
+    m_form.PlayEntryInCurrentMode();
+}
+
+void Mpris::Seek(qint64 offsetUs)
+{
+    if (!CanSeek())
+        return;
+    const qint64 target = std::max<qint64>(0, Position() + offsetUs);
+    if (target > LengthUs())
+        Next();  // past the end, as the end of the file would
+    else
+        SeekTo(target);
+}
+
+void Mpris::SetPosition(const QString& trackId, qint64 positionUs)
+{
+    // A position meant for a file that is no longer the one playing is ignored.
+    if (CanSeek() && trackId == TrackId() && positionUs >= 0 && positionUs <= LengthUs())
+        SeekTo(positionUs);
+}
+
+// The slider seek's last step, at the frame the time falls on rather than at the slider's whole
+// percent, which would move a long file by seconds in either direction.
+void Mpris::SeekTo(qint64 positionUs)
+{
+    const double frames = TotalFrames();
+    const double frame = std::round(static_cast<double>(positionUs) / static_cast<double>(LengthUs()) * frames);
+    m_form.SeekToFrame(static_cast<int32_t>(std::clamp(frame, 0.0, frames)));
+}
+
+QString Mpris::OpenUri(const QString& uri)
+{
+    const ExternalFiles files = CollectExternalFiles({uri}, QDir::currentPath());
+    if (files.paths.isEmpty())
+        return files.refusals.join(QLatin1Char('\n'));
+    if (AppendAndPlay(m_form, files.paths) == 0)
+        return QStringLiteral("the player is closing");
+    return {};
+}
+
+// ---- Properties
+
+QString Mpris::PlaybackStatus() const
+{
+    switch (m_form.CurrentPlayback().status) {
+    case Form1::PlaybackStatus::Playing: return QStringLiteral("Playing");
+    case Form1::PlaybackStatus::Paused: return QStringLiteral("Paused");
+    case Form1::PlaybackStatus::Stopped: break;
+    }
+    return QStringLiteral("Stopped");
+}
+
+QVariantMap Mpris::Metadata() const
+{
+    const Form1::Playback& playback = m_form.CurrentPlayback();
+    if (!playback.open)
+        return {};
+    // The path's own bytes, percent-encoded: a name that is not UTF-8 still names its file.
+    QVariantMap metadata{
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackId()))},
+        {QStringLiteral("xesam:title"), playback.title},
+        {QStringLiteral("xesam:url"), QString::fromLatin1("file://" + playback.path.toPercentEncoding("/"))}};
+    if (LengthUs() > 0)
+        metadata.insert(QStringLiteral("mpris:length"), LengthUs());
+    return metadata;
+}
+
+double Mpris::Rate() const
+{
+    return m_form.asxToolbar1->ButtonPressed(form1::kSlowMotionButton) ? kSlowRate : kNormalRate;
+}
+
+void Mpris::SetRate(double rate)
+{
+    // 0 means pause; a rate outside the two speeds is refused; between them, the nearer wins.
+    if (rate == 0) {
+        Pause();
+        return;
+    }
+    if (rate < kSlowRate || rate > kNormalRate)
+        return;
+    const bool slow = rate < (kSlowRate + kNormalRate) / 2;
+    if (slow != m_form.asxToolbar1->ButtonPressed(form1::kSlowMotionButton))
+        m_form.SlowMotion();
+}
+
+double Mpris::Volume() const
+{
+    return m_form.CurrentPlayback().volume / static_cast<double>(kFullVolume);
+}
+
+void Mpris::SetVolume(double volume)
+{
+    // Above full is full: the engine does not amplify.
+    const double clamped = std::clamp(volume, 0.0, 1.0);
+    m_form.SetVolume(static_cast<int32_t>(std::lround(clamped * kFullVolume)));
+}
+
+qint64 Mpris::Position() const
+{
+    const double frames = TotalFrames();
+    if (!m_form.CurrentPlayback().open || frames <= 0)
+        return 0;
+    const int32_t frame = m_form.Media.GetCurrentFrame(m_form.mAlias);
+    return frame < 0 ? 0 : std::llround(frame / frames * static_cast<double>(LengthUs()));
+}
+
+bool Mpris::CanGoNext() const
+{
+    return m_form.List1->currentRow() < m_form.List1->count() - 1;
+}
+
+bool Mpris::CanGoPrevious() const
+{
+    return m_form.List1->currentRow() > 0;
+}
+
+bool Mpris::CanPlay() const
+{
+    return m_form.List1->count() > 0;
+}
+
+bool Mpris::CanPause() const
+{
+    return m_form.CurrentPlayback().open;
+}
+
+bool Mpris::CanSeek() const
+{
+    return m_form.CurrentPlayback().open && LengthUs() > 0 && TotalFrames() > 0;
+}
+
+QString Mpris::TrackId() const
+{
+    return kTrackPrefix + QString::number(m_form.CurrentPlayback().track);
+}
+
+qint64 Mpris::LengthUs() const
+{
+    // The length the window read when the file started (-0.001 s when it could not be read).
+    return m_form.mTotalSeconds > 0 ? std::llround(m_form.mTotalSeconds * 1e6) : 0;
+}
+
+double Mpris::TotalFrames() const
+{
+    // Where the slider seek reads it too: frames, or milliseconds on media without video.
+    bool isNumber = false;
+    const double frames = QLocale().toDouble(m_form.LbTotalFrames->text(), &isNumber);
+    return isNumber ? frames : 0;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+class Form1;
+class MprisPlayerAdaptor;
+
+// The player as a media player on the session bus (MPRIS 2: org.mpris.MediaPlayer2 and its
+// Player interface at /org/mpris/MediaPlayer2), for the desktop's media keys, sound menu and lock
+// screen. Every command runs the window's own procedure, so the window and the bus never
+// disagree; what the window's buttons change reaches the bus through the window's signals.
+// Runs on the UI thread.
+class Mpris : public QObject {
+    Q_OBJECT
+public:
+    Mpris(Form1& form, const QDBusConnection& bus);
+    ~Mpris() override;
+
+    // Registers the object and takes the bus name; false, with the reason, when it cannot.
+    bool Register(QString* failure);
+    // Tells the bus which properties changed since the last call (PropertiesChanged).
+    void SendChanges();
+    // Tells the bus about a seek (Seeked), with the position it led to.
+    void SendSeeked();
+
+    // org.mpris.MediaPlayer2
+    void Raise();
+    void Quit();
+
+    // org.mpris.MediaPlayer2.Player
+    void Play();
+    void Pause();
+    void PlayPause();
+    void Stop();
+    void Next();
+    void Previous();
+    void Seek(qint64 offsetUs);
+    void SetPosition(const QString& trackId, qint64 positionUs);
+    QString OpenUri(const QString& uri);  // empty when taken, else why not
+
+    QString PlaybackStatus() const;
+    QVariantMap Metadata() const;
+    double Rate() const;
+    void SetRate(double rate);
+    double Volume() const;
+    void SetVolume(double volume);
+    qint64 Position() const;
+    bool CanGoNext() const;
+    bool CanGoPrevious() const;
+    bool CanPlay() const;
+    bool CanPause() const;
+    bool CanSeek() const;
+
+private:
+    // The player's properties that PropertiesChanged reports.
+    QVariantMap ChangingProperties() const;
+    QString TrackId() const;
+    qint64 LengthUs() const;
+    double TotalFrames() const;
+    void SeekTo(qint64 positionUs);
+
+    Form1& m_form;
+    QDBusConnection m_bus;
+    MprisPlayerAdaptor* m_player;
+    QString m_busName;
+    QVariantMap m_sent;  // as the bus last heard them
+};

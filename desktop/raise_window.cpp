@@ -1,0 +1,11 @@
+#include "desktop/raise_window.h"
+
+#include "player/form1.h"
+
+void RaiseWindow(Form1& form)
+{
+    form.setWindowState((form.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
