@@ -16,7 +16,6 @@ void Form1::TimerAtEndFile_Timer()
         return;
 
     TimerMisc->stop();
-    mElapsedSeconds = 0;
     Timerscroll->stop();
 
     if (Check->checkState() == Qt::Checked) {
