@@ -15,8 +15,6 @@ public:
     explicit CloseOnSignal(QWidget* window, QObject* parent = nullptr);
     ~CloseOnSignal() override;
 
-    bool IsInstalled() const { return m_notifier != nullptr; }
-
 private:
     void onSignalled();
 

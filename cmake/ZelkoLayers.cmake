@@ -1,6 +1,8 @@
 # The layer rules, checked when the build is configured; a broken rule stops the configure step.
 #   - GStreamer's headers reach the engine (platform/) and the engine's own tests (tests/mci)
 #     only: nothing above platform/ sees them.
+#   - Likewise X11's (xcb, Xlib): the window system is talked to in platform/ alone; above it a
+#     static library's private xcb reaches the program's link line only.
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
 #     test does not link Qt at all.
 #
@@ -9,7 +11,8 @@
 # link reaches its dependents only as $<LINK_ONLY:...>, which links but brings no include paths.
 
 # The libraries `target` takes in, and the include paths they bring: with SEEN only those whose
-# headers reach its sources, otherwise every library it links.
+# headers reach its sources, otherwise every library it links. A library named by a plain name
+# or path rather than a target ("xcb", "-lxcb") is listed as written.
 function(_zelko_takes_in target mode out_libraries out_includes)
     get_target_property(pending ${target} LINK_LIBRARIES)
     get_target_property(includes ${target} INCLUDE_DIRECTORIES)
@@ -25,7 +28,11 @@ function(_zelko_takes_in target mode out_libraries out_includes)
             endif()
             set(item ${CMAKE_MATCH_1})
         endif()
-        if(NOT TARGET ${item} OR item IN_LIST found)
+        if(item IN_LIST found)
+            continue()
+        endif()
+        if(NOT TARGET ${item})
+            list(APPEND found ${item})
             continue()
         endif()
         list(APPEND found ${item})
@@ -79,6 +86,8 @@ function(zelko_check_layers)
     set(gst_paths "/gstreamer-1\\.0|/glib-2\\.0")
     set(qt_names "^Qt[0-9]*::")
     set(qt_paths "/qt[56]($|/)")
+    set(x11_names "^X11::|^PkgConfig::.*(XCB|X11)|^(-l)?(xcb|X11)([-_.].*)?$|/lib(xcb|X11)[-_.]")
+    set(x11_paths "/(xcb|X11)$")
     _zelko_all_targets(${CMAKE_SOURCE_DIR} targets)
     foreach(target IN LISTS targets)
         get_target_property(type ${target} TYPE)
@@ -90,6 +99,8 @@ function(zelko_check_layers)
         if(NOT dir MATCHES "^(platform|tests/mci)(/|$)")
             _zelko_forbid(${target} SEEN "${gst_names}" "${gst_paths}"
                 "GStreamer's headers belong to platform/ alone.")
+            _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
+                "The window system (xcb, Xlib) is talked to in platform/ alone.")
         endif()
         if(dir MATCHES "^media(/|$)")
             _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "media/ is toolkit-free.")

@@ -52,17 +52,11 @@ public:
     std::string mAlias;
     std::string mDeviceType;
     std::string mResult;
-    int32_t mPercentPlayed = 0;
     int32_t mVideoCx = 0;
     int32_t mVideoCy = 0;
     double mTotalSeconds = 0;
     int32_t mTotalMinutes = 0;
-    int32_t mTotalSecondsPart = 0;
     QString mTotalSecondsText;
-    double mElapsedSeconds = 0;
-    double mElapsedMinutes = 0;
-    int32_t mElapsedSecondsPart = 0;
-    QString mElapsedSecondsText;
     int32_t mSeekFrame = 0;
 
     // ---- Controls (children of the window, created by the layout).
@@ -191,7 +185,6 @@ private:
     static QString SelectedText(const QListWidget* list);  // empty when nothing is selected
     static QByteArray SelectedBytes(const QListWidget* list);  // the entry's bytes, likewise
     static void EnableTimer(QTimer* timer);
-    void ResetElapsed();
     std::string OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
     bool PlayStarted(const std::string& openResult);
     void SendSeek();                 // form1_monitor.cpp

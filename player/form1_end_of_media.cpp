@@ -16,7 +16,6 @@ void Form1::TimerAtEndFile_Timer()
         return;
 
     TimerMisc->stop();
-    mElapsedSeconds = 0;
     Timerscroll->stop();
     // A device left at its end finds it again on every tick; only the first one tells.
     if (m_playback.status != PlaybackStatus::Stopped) {

@@ -154,7 +154,6 @@ void CreateMonitor(Form1& f)
 
     f.cpvSlider1 = new CpvSlider(&f);
     f.cpvSlider1->setObjectName(QStringLiteral("cpvSlider1"));
-    Colour(f.cpvSlider1, kGreen, kBlack);
     f.cpvSlider1->SetRange(-1, 100);
     f.cpvSlider1->SetValue(-1);
     f.cpvSlider1->setFocusPolicy(Qt::NoFocus);

@@ -12,7 +12,6 @@
 void Form1::TimerMisc_Timer()
 {
     const int32_t percent = Media.GetPercentPlayed(mAlias);
-    mPercentPlayed = percent;
     // -1 (no position) leaves the LED bar as it was; the slider shows -1, which is in its range.
     if (percent != -1) {
         if (const auto half = zelko::platform::roundHalfEven(percent / 2.0))
@@ -21,10 +20,6 @@ void Form1::TimerMisc_Timer()
     cpvSlider1->SetValue(percent);
 
     const zelko::player::ElapsedTime elapsed = zelko::player::elapsedFromPercent(percent, mTotalSeconds);
-    mElapsedSeconds = elapsed.seconds;
-    mElapsedMinutes = elapsed.minutes;
-    mElapsedSecondsPart = elapsed.secondsPart;
-    mElapsedSecondsText = elapsed.secondsText;
     lbcurrentime->setText(zelko::player::timeCaption(percent, elapsed, mTotalMinutes, mTotalSecondsText));
 }
 

@@ -64,7 +64,7 @@ void Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
                      static_cast<double>(cy) * kTwipsPerPixel);
 }
 
-// What both play procedures do between resetting the elapsed time and playing; they differ in
+// What both play procedures do before they play; they differ in
 // when the Pause button is released. The open's result is shown but not tested: after a failed
 // open the queries below give -1 and the labels show it. Returns the open's result.
 std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
@@ -102,7 +102,6 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     const zelko::player::LengthBreakdown length = zelko::player::breakDownLength(Media.GetLengthMs(mAlias));
     mTotalSeconds = length.totalSeconds;
     mTotalMinutes = length.minutes;
-    mTotalSecondsPart = length.secondsPart;
     mTotalSecondsText = length.secondsText;
 
     LbCurrentRate->setText(QString::number(Media.GetPlaybackSpeed(mAlias)) + QStringLiteral(" %"));
@@ -124,16 +123,8 @@ bool Form1::PlayStarted(const std::string& openResult)
     return playing;
 }
 
-void Form1::ResetElapsed()
-{
-    mElapsedSeconds = 0;
-    mElapsedMinutes = 0;
-    mElapsedSecondsPart = 0;
-}
-
 void Form1::PlaySelected()
 {
-    ResetElapsed();
     const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterName);
     mResult = Media.PlayMedia(mAlias, "", "");
     ShowResult();
@@ -156,7 +147,6 @@ void Form1::PlaySelected()
 // a key in fullscreen mode.
 void Form1::PlaySelectedFullscreen()
 {
-    ResetElapsed();
     asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
     mResult = Media.PlayMedia(mAlias, "", "");

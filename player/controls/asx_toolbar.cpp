@@ -31,10 +31,6 @@ ToolbarButton* AsxToolbar::at(int index) const {
 
 QAbstractButton* AsxToolbar::Button(int index) const { return at(index); }
 
-QString AsxToolbar::Caption(int index) const { return at(index) ? at(index)->text() : QString(); }
-
-QString AsxToolbar::Key(int index) const { return at(index) ? at(index)->Key() : QString(); }
-
 bool AsxToolbar::ButtonPressed(int index) const { return at(index) && at(index)->Latched(); }
 
 void AsxToolbar::SetButtonPressed(int index, bool pressed) {
@@ -46,39 +42,12 @@ void AsxToolbar::SetButtonGap(int pixels) {
     layoutButtons();
 }
 
-int AsxToolbar::ButtonGap() const { return m_gap; }
-
 void AsxToolbar::SetColors(const QColor& text, const QColor& back) {
     m_text = text;
     m_back = back;
     restyle();
     update();
 }
-
-QColor AsxToolbar::TextColor() const { return m_text; }
-
-QColor AsxToolbar::BackColor() const { return m_back; }
-
-void AsxToolbar::SetAppearance(int appearance) {
-    m_appearance = appearance;
-    restyle();
-}
-
-int AsxToolbar::Appearance() const { return m_appearance; }
-
-void AsxToolbar::SetBorderStyle(int style) {
-    m_borderStyle = style;
-    restyle();
-}
-
-int AsxToolbar::BorderStyle() const { return m_borderStyle; }
-
-void AsxToolbar::SetAutoSize(bool autoSize) {
-    m_autoSize = autoSize;
-    layoutButtons();
-}
-
-bool AsxToolbar::AutoSize() const { return m_autoSize; }
 
 void AsxToolbar::SetToolTipFont(const QFont& font) { m_toolTipFont = font; }
 
@@ -93,15 +62,13 @@ bool AsxToolbar::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AsxToolbar::restyle() {
-    for (ToolbarButton* button : m_buttons) button->SetLook(m_text, m_back, m_appearance != 0, m_borderStyle != 0);
+    for (ToolbarButton* button : m_buttons) button->SetColors(m_text, m_back);
 }
 
 void AsxToolbar::layoutButtons() {
-    int widest = 0;
-    for (const ToolbarButton* button : m_buttons) widest = std::max(widest, button->sizeHint().width());
     int x = 0;
     for (ToolbarButton* button : m_buttons) {
-        const int w = m_autoSize ? button->sizeHint().width() : widest;
+        const int w = button->sizeHint().width();
         button->setGeometry(x, 0, w, height());
         x += w + m_gap;
     }

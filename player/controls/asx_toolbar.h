@@ -14,9 +14,10 @@ class ToolbarButton;
 // ButtonPressed is a latched state per button that only the program sets: a click does not
 // change it. A pressed button is drawn sunk so the user sees it.
 //
-// Layout: buttons sit left to right from the toolbar's left edge, ButtonGap() pixels apart, as
-// tall as the toolbar. With AutoSize each is as wide as its caption (trailing blanks count);
-// without, all take the widest caption's width. Buttons past the right edge are cut off.
+// Layout: buttons sit left to right from the toolbar's left edge, the button gap apart, as tall
+// as the toolbar, each as wide as its caption (trailing blanks count). Buttons past the right
+// edge are cut off. The look is the saved settings the window uses: sunk and raised edges in
+// 3-D, and the button under the pointer raised.
 class AsxToolbar : public QWidget {
     Q_OBJECT
 public:
@@ -25,27 +26,12 @@ public:
     void AddButton(const QString& caption, const QString& key, const QString& toolTip);
     int ButtonCount() const;
     QAbstractButton* Button(int index) const;  // 1-based; null outside the range
-    QString Caption(int index) const;          // empty outside the range
-    QString Key(int index) const;              // empty outside the range
 
     bool ButtonPressed(int index) const;  // false outside the range
     void SetButtonPressed(int index, bool pressed);  // ignored outside the range
 
     void SetButtonGap(int pixels);  // negative counts as 0
-    int ButtonGap() const;
     void SetColors(const QColor& text, const QColor& back);
-    QColor TextColor() const;
-    QColor BackColor() const;
-
-    // The saved settings that show: appearance 1 draws the sunk and raised edges in 3-D, 0 as
-    // flat lines in the text colour; border style 0 leaves a button edgeless until pressed,
-    // any other style raises the edge of the button under the pointer. AutoSize as above.
-    void SetAppearance(int appearance);
-    int Appearance() const;
-    void SetBorderStyle(int style);
-    int BorderStyle() const;
-    void SetAutoSize(bool autoSize);
-    bool AutoSize() const;
     // The font the buttons' tooltips show in (the application's tooltip font until set).
     void SetToolTipFont(const QFont& font);
     QFont ToolTipFont() const;
@@ -68,8 +54,5 @@ private:
     int m_gap = 0;
     QColor m_text = Qt::green;
     QColor m_back = Qt::black;
-    int m_appearance = 1;
-    int m_borderStyle = 3;
-    bool m_autoSize = true;
     std::optional<QFont> m_toolTipFont;
 };

@@ -17,8 +17,6 @@ CommonDialog::CommonDialog(QObject* parent) : QObject(parent) {}
 
 void CommonDialog::SetFilter(const QString& filter) { m_filter = filter; }
 
-QString CommonDialog::Filter() const { return m_filter; }
-
 QStringList CommonDialog::NameFilters() const {
     QStringList filters;
     const QStringList parts = m_filter.split(QLatin1Char('|'));

@@ -15,7 +15,6 @@ public:
     explicit CommonDialog(QObject* parent = nullptr);
 
     void SetFilter(const QString& filter);
-    QString Filter() const;
     // One "description (patterns)" entry per description|patterns pair: the description is kept
     // as written (trailing blanks too) and the ";"-separated patterns become blank-separated.
     // The dialog reads the patterns from the last parenthesised group, so a description that

@@ -37,15 +37,6 @@ void CpvSlider::SetRange(int min, int max) {
     update();
 }
 
-void CpvSlider::SetBackColor(const QColor& color) {
-    m_back = color;
-    update();
-}
-
-QColor CpvSlider::BackColor() const { return m_back; }
-
-bool CpvSlider::IsDragging() const { return m_dragging; }
-
 QSize CpvSlider::sizeHint() const { return {226, 16}; }
 
 int CpvSlider::travel() const { return std::max(0, width() - ThumbImage().width()); }
@@ -92,7 +83,8 @@ void CpvSlider::raiseThumbMoved() {
 
 void CpvSlider::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), m_back);
+    // The window-text colour of the design, black in the standard scheme.
+    p.fillRect(rect(), Qt::black);
     const QImage& rail = RailImage();
     // The rail keeps its own height and spans the widget, less a 2-pixel margin each side.
     const QRect railRect(2, (height() - rail.height()) / 2, std::max(0, width() - 4), rail.height());

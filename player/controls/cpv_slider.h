@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QRect>
 #include <QWidget>
 
@@ -22,10 +21,6 @@ public:
     int Max() const;
     void SetRange(int min, int max);  // swapped when min > max; the value is clamped, no event
 
-    void SetBackColor(const QColor& color);
-    QColor BackColor() const;
-
-    bool IsDragging() const;
     QRect ThumbRect() const;        // where the thumb is drawn, in widget pixels
     int XForValue(int value) const;  // the thumb's centre for that value
 
@@ -50,7 +45,6 @@ private:
     int m_min = -1;
     int m_max = 100;
     int m_value = -1;
-    QColor m_back = Qt::black;
     bool m_dragging = false;
     bool m_pressedOnRail = false;
     int m_grabOffset = 0;

@@ -7,17 +7,12 @@ namespace {
 constexpr int kPaddingX = 4;
 constexpr int kPaddingY = 3;
 
-// A latched button shows on a lifted back colour so it reads as "on" even in a flat look.
+// A latched button shows on a lifted back colour so it reads as "on" at a glance.
 QColor latchedBack(const QColor& back) {
     return back.lightness() < 64 ? QColor(0, 72, 0) : back.darker(130);
 }
 
-void drawEdge(QPainter& p, const QRect& r, bool sunk, bool threeD, const QColor& flatColour) {
-    if (!threeD) {
-        p.setPen(flatColour);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        return;
-    }
+void drawEdge(QPainter& p, const QRect& r, bool sunk) {
     const QColor light(190, 190, 190);
     const QColor dark(70, 70, 70);
     p.setPen(sunk ? dark : light);
@@ -47,11 +42,9 @@ void ToolbarButton::SetLatched(bool latched) {
     update();
 }
 
-void ToolbarButton::SetLook(const QColor& text, const QColor& back, bool threeD, bool hotTrack) {
+void ToolbarButton::SetColors(const QColor& text, const QColor& back) {
     m_text = text;
     m_back = back;
-    m_threeD = threeD;
-    m_hotTrack = hotTrack;
     update();
 }
 
@@ -64,10 +57,7 @@ void ToolbarButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const bool sunk = m_latched || isDown();
     p.fillRect(rect(), m_latched ? latchedBack(m_back) : m_back);
-    if (sunk)
-        drawEdge(p, rect(), true, m_threeD, m_text);
-    else if (m_hover && m_hotTrack)
-        drawEdge(p, rect(), false, m_threeD, m_text);
+    if (sunk || m_hover) drawEdge(p, rect(), sunk);
     p.setPen(m_text);
     p.setFont(font());
     // Held or latched, the caption moves one pixel down and right as on a pushed key.

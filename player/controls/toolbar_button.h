@@ -4,7 +4,7 @@
 #include <QColor>
 
 // One button of an AsxToolbar: its caption drawn as written (trailing blanks widen it), a sunk
-// and lit look while latched or held down, a raised edge under the pointer when hot-tracking.
+// and lit look while latched or held down, a raised edge under the pointer.
 class ToolbarButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -13,7 +13,7 @@ public:
     QString Key() const;
     bool Latched() const;
     void SetLatched(bool latched);
-    void SetLook(const QColor& text, const QColor& back, bool threeD, bool hotTrack);
+    void SetColors(const QColor& text, const QColor& back);
 
     QSize sizeHint() const override;
 
@@ -28,6 +28,4 @@ private:
     bool m_hover = false;
     QColor m_text = Qt::green;
     QColor m_back = Qt::black;
-    bool m_threeD = true;
-    bool m_hotTrack = true;
 };

@@ -18,11 +18,7 @@ protected:
     {
         FormTest<FakeDevice>::Start();
         ASSERT_EQ(FolderClaim::TryTake(cwd.path(), claim), FolderClaim::Outcome::Taken);
-        Listen();
-    }
-    void Listen()
-    {
-        server = new HandOverServer(*form, FolderClaim::SocketPath(cwd.path()));
+        auto* server = new HandOverServer(*form, FolderClaim::SocketPath(cwd.path()));
         ASSERT_TRUE(server->IsListening()) << server->ErrorString().toStdString();
     }
     HandOverResult LaterStart(const QStringList& paths, std::chrono::milliseconds timeout = 20s)
@@ -41,26 +37,17 @@ protected:
 
     QTemporaryDir runtime;
     std::unique_ptr<FolderClaim> claim;
-    HandOverServer* server = nullptr;
 };
 
-TEST_F(HandOverTest, TheRunningPlayerAppendsTheFilesAndPlaysTheFirst)
+// A few files handed over, and none, e2e_desktop_files shows with two real players.
+TEST_F(HandOverTest, MoreFilesThanTheSocketBuffersHoldAllArrive)
 {
     AddEntry("z.wav", "/m/z.wav");
-    const QString a = Clip("a.mp3"), b = Clip("b.mid");
-    EXPECT_EQ(LaterStart({a, b}), HandOverResult::Delivered);
-    EXPECT_EQ(Entries(form->List2), QStringList({"/m/z.wav", a, b}));
-    EXPECT_TRUE(channel.playing(a.toLower().toStdString()));
-
-    const QStringList many(20000, a);  // far more than the socket buffers hold
+    const QString a = Clip("a.mp3");
+    const QStringList many(20000, a);
     EXPECT_EQ(LaterStart(many), HandOverResult::Delivered);
-    EXPECT_EQ(form->List1->count(), 3 + many.size());
-
-    channel.log.clear();
-    EXPECT_EQ(LaterStart({}), HandOverResult::Delivered);  // without files: only raised
-    EXPECT_EQ(form->List1->count(), 3 + many.size());
-    EXPECT_FALSE(std::any_of(channel.log.begin(), channel.log.end(),
-                             [](const std::string& c) { return c.rfind("open", 0) == 0; }));
+    EXPECT_EQ(form->List1->count(), 1 + many.size());
+    EXPECT_TRUE(channel.playing(a.toLower().toStdString()));
 }
 
 TEST_F(HandOverTest, AClosingPlayerTakesNothingAndTheLaterStartGetsTheFolderOnceItHasEnded)
@@ -72,14 +59,11 @@ TEST_F(HandOverTest, AClosingPlayerTakesNothingAndTheLaterStartGetsTheFolderOnce
     EXPECT_EQ(LaterStart({Clip("a.mp3")}), HandOverResult::FolderFree);
 }
 
-TEST_F(HandOverTest, ASocketFileLeftBehindIsReplacedAndForeignMessagesAreCutOff)
+// A socket left behind by a player killed outright, e2e_desktop_files shows.
+TEST_F(HandOverTest, ForeignMessagesAreCutOff)
 {
-    const QString socketPath = FolderClaim::SocketPath(cwd.path());
-    delete server;
-    WriteBytes(socketPath, "left over");
-    Listen();
     QLocalSocket foreign;
-    foreign.connectToServer(socketPath);
+    foreign.connectToServer(FolderClaim::SocketPath(cwd.path()));
     ASSERT_TRUE(foreign.waitForConnected(5000));
     foreign.write("GET / HTTP/1.0\r\n\r\n");
     EXPECT_TRUE(QTest::qWaitFor([&] { return foreign.state() == QLocalSocket::UnconnectedState; }, 5000));

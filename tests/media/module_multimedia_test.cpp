@@ -18,56 +18,69 @@ const std::string kOpenTail = "type MPEGVideo Alias movie parent 1234 Style 1073
 const std::string kLongAlias(250, 'b');
 const F::Sent kFormat = {"set movie time format frames", 128}, kLength = {"status movie length", 128};
 
-const std::vector<std::pair<std::function<void(M&, F&)>, std::vector<F::Sent>>> kTexts = {
-    {[](M& m, F&) { m.OpenMedia(1234, "movie", "/clips/Trailer one.mpg", "MPEGVideo"); },
+struct TextCase {
+    const char* name;
+    std::function<void(M&, F&)> call;
+    std::vector<F::Sent> sent;
+};
+
+const TextCase kTexts[] = {
+    {"OpenNamesTheShortPath", [](M& m, F&) { m.OpenMedia(1234, "movie", "/clips/Trailer one.mpg", "MPEGVideo"); },
      {{padded("open /clips/TRAILE~1.MPG " + kOpenTail, 255), 0}}},
     // A short form that does not fit the 255-character buffer is no name at all.
-    {[](M& m, F& f) { f.shortPathResult = 300; m.OpenMedia(1234, "movie", "/deep.mpg", "MPEGVideo"); },
+    {"OpenWithAShortPathTooLong",
+     [](M& m, F& f) { f.shortPathResult = 300; m.OpenMedia(1234, "movie", "/deep.mpg", "MPEGVideo"); },
      {{padded("open  " + kOpenTail, 255), 0}}},
-    {[](M& m, F&) { m.OpenMedia(-5, kLongAlias, "/x.mpg", "waveaudio"); },
+    {"OpenCutTo255", [](M& m, F&) { m.OpenMedia(-5, kLongAlias, "/x.mpg", "waveaudio"); },
      {{("open /clips/TRAILE~1.MPG type waveaudio Alias " + kLongAlias).substr(0, 255), 0}}},
-    {[](M& m, F&) { m.PlayMedia("movie", "10", "20"); }, {{padded("play movie from 10 to 20", 128), 0}}},
-    {[](M& m, F& f) { f.answer({"status movie length", 0, "4521"}); m.PlayMedia("movie", "", ""); },
+    {"PlayARange", [](M& m, F&) { m.PlayMedia("movie", "10", "20"); }, {{padded("play movie from 10 to 20", 128), 0}}},
+    {"PlayToTheLength", [](M& m, F& f) { f.answer({"status movie length", 0, "4521"}); m.PlayMedia("movie", "", ""); },
      {kFormat, kLength, {padded("play movie from 0 to 4521", 128), 0}}},
-    {[](M& m, F& f) { f.answer({"status movie length", 263}); m.PlayMedia("movie", "250", ""); },
+    {"PlayWithAFailedLength",
+     [](M& m, F& f) { f.answer({"status movie length", 263}); m.PlayMedia("movie", "250", ""); },
      {kFormat, kLength, {padded("play movie from 250 to -1", 128), 0}}},
-    {[](M& m, F&) { m.PlayMedia(kLongAlias, "1", "2"); }, {{("play " + kLongAlias).substr(0, 128), 0}}},
-    {[](M& m, F&) { m.PauseMedia("movie"); m.ResumeMedia("movie"); m.StopMedia("movie"); m.CloseAllMedia(); },
+    {"PlayCutTo128", [](M& m, F&) { m.PlayMedia(kLongAlias, "1", "2"); }, {{("play " + kLongAlias).substr(0, 128), 0}}},
+    {"PauseResumeStopCloseAll",
+     [](M& m, F&) { m.PauseMedia("movie"); m.ResumeMedia("movie"); m.StopMedia("movie"); m.CloseAllMedia(); },
      {{"Pause movie", 0}, {"Resume movie", 0}, {"Stop movie", 0}, {"Close All", 0}}},
-    {[](M& m, F&) { m.SeekMedia("movie", -7); }, {{"seek movie to -7", 0}, {"Play movie", 0}}},
-    {[](M& m, F&) { m.SetPlaybackSpeed("movie", 100); }, {{padded("set movie speed 1000", 128), 0}}},
-    {[](M& m, F&) { m.SetPlaybackSpeed("movie", 214748365); }, {}},  // x10 is beyond 32 bits
-    {[](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded("status movie speed", 128), 128}}},
-    {[](M& m, F&) { m.GetTotalFrames("movie"); }, {kFormat, kLength}},
-    {[](M& m, F&) { m.SetVolume("movie", 250); m.GetVolume("movie"); },
+    {"SeekPlaysOn", [](M& m, F&) { m.SeekMedia("movie", -7); }, {{"seek movie to -7", 0}, {"Play movie", 0}}},
+    {"SpeedInThousandths", [](M& m, F&) { m.SetPlaybackSpeed("movie", 100); },
+     {{padded("set movie speed 1000", 128), 0}}},
+    {"SpeedBeyond32BitsSendsNothing", [](M& m, F&) { m.SetPlaybackSpeed("movie", 214748365); }, {}},
+    {"SpeedQuery", [](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded("status movie speed", 128), 128}}},
+    {"TotalFrames", [](M& m, F&) { m.GetTotalFrames("movie"); }, {kFormat, kLength}},
+    {"VolumeSetAndRead", [](M& m, F&) { m.SetVolume("movie", 250); m.GetVolume("movie"); },
      {{"setaudio movie volume to 250", 0}, {"status movie volume", 128}}},
     // The device is left counting frames even when the length query failed.
-    {[](M& m, F& f) { f.answer({"status movie length", 263}); m.GetLengthMs("movie"); },
+    {"LengthInMsBackToFrames", [](M& m, F& f) { f.answer({"status movie length", 263}); m.GetLengthMs("movie"); },
      {{"set movie time format ms", 128}, kLength, {"set movie time format frames", 0}}},
-    {[](M& m, F&) { m.GetPercentPlayed("movie"); }, {kFormat, kLength, {"status movie position", 128}}},
-    {[](M& m, F&) { m.GetVideoSize("movie", "cY"); }, {{"Where movie destination", 128}}},
-    {[](M& m, F&) { int32_t w = 10, h = 20; m.PlaceVideoWindow(9, "movie", -3, 4, w, h); },
+    {"PercentPlayed", [](M& m, F&) { m.GetPercentPlayed("movie"); },
+     {kFormat, kLength, {"status movie position", 128}}},
+    {"VideoSize", [](M& m, F&) { m.GetVideoSize("movie", "cY"); }, {{"Where movie destination", 128}}},
+    {"PlaceVideoWindow", [](M& m, F&) { int32_t w = 10, h = 20; m.PlaceVideoWindow(9, "movie", -3, 4, w, h); },
      {{"put movie window at -3 4 10 20", 0}}},
     // Either size 0 takes both from the window's rectangle, and hands them back.
-    {[](M& m, F& f) {
+    {"PlaceVideoWindowSizedToTheWindow",
+     [](M& m, F& f) {
          int32_t w = 0, h = 200;
          f.rect = zelko::platform::WindowRect{10, 20, 650, 500};
          m.PlaceVideoWindow(9, "movie", 0, 0, w, h);
          EXPECT_EQ(std::pair(w, h), std::pair(640, 480));
      },
      {{"put movie window at 0 0 640 480", 0}}},
-    {[](M& m, F&) { int32_t w = 300, h = 0; m.PlaceVideoWindow(9, "movie", 0, 0, w, h); },
+    {"PlaceVideoWindowWithoutAWindow",
+     [](M& m, F&) { int32_t w = 300, h = 0; m.PlaceVideoWindow(9, "movie", 0, 0, w, h); },
      {{"put movie window at 0 0 0 0", 0}}},  // no such window: the rectangle stays 0
 };
 
 TEST(ModuleMultimedia, EachOperationSendsExactlyItsTexts)
 {
-    for (std::size_t i = 0; i < kTexts.size(); ++i) {
-        SCOPED_TRACE("case " + std::to_string(i));
+    for (const TextCase& c : kTexts) {
+        SCOPED_TRACE(c.name);
         FakeChannel fake;
         ModuleMultimedia media(fake);
-        kTexts[i].first(media, fake);
-        EXPECT_EQ(fake.sent, kTexts[i].second);
+        c.call(media, fake);
+        EXPECT_EQ(fake.sent, c.sent);
     }
 }
 
@@ -91,53 +104,82 @@ const Call volume = [](M& m) { return std::to_string(m.GetVolume("movie")); };
 const std::string len = "status movie length", pos = "status movie position";
 const std::string spd = "status movie speed", where = "Where movie destination";
 
-const std::vector<std::tuple<std::vector<F::Answer>, Call, std::string>> kResults = {
-    {{{"Pause movie", 0}}, [](M& m) { return m.PauseMedia("movie"); }, "Success"},
-    {{{"Stop movie", 263}}, [](M& m) { return m.StopMedia("movie"); }, "error 263"},
+struct ResultCase {
+    const char* name;
+    std::vector<F::Answer> answers;
+    Call call;
+    std::string result;
+};
+
+const ResultCase kResults[] = {
+    {"Success", {{"Pause movie", 0}}, [](M& m) { return m.PauseMedia("movie"); }, "Success"},
+    {"Failure", {{"Stop movie", 263}}, [](M& m) { return m.StopMedia("movie"); }, "error 263"},
     // The two ignored codes: the play after a seek, the time format before the length.
-    {{{"seek movie to 5", 282}, {"Play movie", 263}}, seek, "error 282"}, {{{"Play movie", 263}}, seek, "Success"},
-    {{{"set movie time format frames", 293}, {len, 0, "4521"}}, frames, "4521"},
-    {{{"setaudio movie volume to 1001", 282}}, [](M& m) { return m.SetVolume("movie", 1001); }, "error 282"},
-    {{{"status movie volume", 0, "250"}}, volume, "250"}, {{{"status movie volume", 263, "250"}}, volume, "-1"},
-    {{}, speed(214748365), "error 282"}, {{}, speed(-214748365), "error 282"}, {{}, speed(214748364), "Success"},
+    {"SeekFails", {{"seek movie to 5", 282}, {"Play movie", 263}}, seek, "error 282"},
+    {"PlayAfterSeekIgnored", {{"Play movie", 263}}, seek, "Success"},
+    {"FramesFormatIgnored", {{"set movie time format frames", 293}, {len, 0, "4521"}}, frames, "4521"},
+    {"SpeedOverflows", {}, speed(214748365), "error 282"}, {"SpeedUnderflows", {}, speed(-214748365), "error 282"},
+    {"SpeedAtTheLimit", {}, speed(214748364), "Success"},
+    {"VolumeBeyondTheRange", {{"setaudio movie volume to 1001", 282}}, [](M& m) { return m.SetVolume("movie", 1001); },
+     "error 282"},
+    {"VolumeRead", {{"status movie volume", 0, "250"}}, volume, "250"},
+    {"VolumeFails", {{"status movie volume", 263, "250"}}, volume, "-1"},
     // Speed in thousandths back to percent, ties to even; lengths likewise.
-    {{{spd, 0, "1000"}}, speedNow, "100"}, {{{spd, 0, "400"}}, speedNow, "40"}, {{{spd, 0, "125"}}, speedNow, "12"},
-    {{{spd, 0, "135"}}, speedNow, "14"}, {{{spd, 0, ""}}, speedNow, "0"}, {{{spd, 263, "1000"}}, speedNow, "-1"},
-    {{{spd, 0, "2147483648"}}, speedNow, "-1"},  // the reply itself is beyond 32 bits
-    {{{len, 0, ""}}, frames, "0"}, {{{len, 0, "12.5"}}, frames, "12"}, {{{len, 263, "4521"}}, frames, "-1"},
-    {{{len, 0, "2147483648"}}, frames, "-1"}, {{{len, 0, "21474836"}, {pos, 0, "21474836"}}, percent, "100"},
+    {"SpeedInPercent", {{spd, 0, "400"}}, speedNow, "40"}, {"SpeedTieDown", {{spd, 0, "125"}}, speedNow, "12"},
+    {"SpeedTieUp", {{spd, 0, "135"}}, speedNow, "14"}, {"SpeedEmpty", {{spd, 0, ""}}, speedNow, "0"},
+    {"SpeedFails", {{spd, 263, "1000"}}, speedNow, "-1"},
+    {"SpeedReplyBeyond32Bits", {{spd, 0, "2147483648"}}, speedNow, "-1"},
+    {"FramesEmpty", {{len, 0, ""}}, frames, "0"}, {"FramesTie", {{len, 0, "12.5"}}, frames, "12"},
+    {"FramesFail", {{len, 263, "4521"}}, frames, "-1"}, {"FramesBeyond32Bits", {{len, 0, "2147483648"}}, frames, "-1"},
     // Percent played: position * 100 / total, 0 where the arithmetic leaves 32 bits.
-    {{{len, 0, "8"}, {pos, 0, "1"}}, percent, "12"}, {{{len, 0, "8"}, {pos, 0, "3"}}, percent, "38"},
-    {{{len, 0, "0"}, {pos, 0, "0"}}, percent, "0"}, {{{len, 0, "30000000"}, {pos, 0, "21474837"}}, percent, "0"},
-    {{{len, 0, "8"}, {pos, 263}}, percent, "-1"}, {{{len, 263}, {pos, 0, "3"}}, percent, "-1"},
-    {{{len, 0, "4294967296"}, {pos, 263}}, percent, "0"}, {{{len, 263}, {pos, 0, "4294967296"}}, percent, "0"},
+    {"PercentAtThe32BitEdge", {{len, 0, "21474836"}, {pos, 0, "21474836"}}, percent, "100"},
+    {"PercentTieDown", {{len, 0, "8"}, {pos, 0, "1"}}, percent, "12"},
+    {"PercentTieUp", {{len, 0, "8"}, {pos, 0, "3"}}, percent, "38"},
+    {"PercentOfNothing", {{len, 0, "0"}, {pos, 0, "0"}}, percent, "0"},
+    {"PercentOverflows", {{len, 0, "30000000"}, {pos, 0, "21474837"}}, percent, "0"},
+    {"PercentPositionFails", {{len, 0, "8"}, {pos, 263}}, percent, "-1"},
+    {"PercentLengthFails", {{len, 263}, {pos, 0, "3"}}, percent, "-1"},
+    {"PercentLengthTooLarge", {{len, 0, "4294967296"}, {pos, 263}}, percent, "0"},
+    {"PercentPositionTooLarge", {{len, 263}, {pos, 0, "4294967296"}}, percent, "0"},
     // Frames per second: the length is asked for in milliseconds first, then in frames.
-    {{{len, 0, "100000"}, {len, 0, "2997"}}, fps, "30"}, {{{len, 0, "10000"}, {len, 0, "125"}}, fps, "12"},
-    {{{len, 0, "0"}, {len, 0, "0"}}, fps, "-1"}, {{{len, 0, "2000"}, {len, 263}}, fps, "-1"},
+    {"FpsRounded", {{len, 0, "100000"}, {len, 0, "2997"}}, fps, "30"},
+    {"FpsTie", {{len, 0, "10000"}, {len, 0, "125"}}, fps, "12"},
+    {"FpsOfNoLength", {{len, 0, "0"}, {len, 0, "0"}}, fps, "-1"},
+    {"FpsFramesFail", {{len, 0, "2000"}, {len, 263}}, fps, "-1"},
     // The end test compares against the length itself; a length of 0 is queried and handed back.
-    {{{len, 0, "7"}, {pos, 0, "99"}}, atEnd(100), "0 100"}, {{{len, 0, "7"}, {pos, 0, "100"}}, atEnd(100), "1 100"},
-    {{{len, 0, "7"}, {pos, 0, "101"}}, atEnd(100), "1 100"}, {{{len, 0, "7"}, {pos, 263}}, atEnd(100), "0 100"},
-    {{{len, 0, "250"}, {pos, 0, "250"}}, atEnd(0), "1 250"}, {{{len, 0, "0"}, {pos, 0, "0"}}, atEnd(0), "1 0"},
-    {{{len, 263}, {pos, 0, "5"}}, atEnd(0), "0 -1"}, {{{len, 0, "7"}, {pos, 0, "5"}}, atEnd(-1), "0 -1"},
+    {"BeforeTheEnd", {{len, 0, "7"}, {pos, 0, "99"}}, atEnd(100), "0 100"},
+    {"AtTheEnd", {{len, 0, "7"}, {pos, 0, "100"}}, atEnd(100), "1 100"},
+    {"PastTheEnd", {{len, 0, "7"}, {pos, 0, "101"}}, atEnd(100), "1 100"},
+    {"EndPositionFails", {{len, 0, "7"}, {pos, 263}}, atEnd(100), "0 100"},
+    {"EndLengthQueried", {{len, 0, "250"}, {pos, 0, "250"}}, atEnd(0), "1 250"},
+    {"EndOfNothing", {{len, 0, "0"}, {pos, 0, "0"}}, atEnd(0), "1 0"},
+    {"EndLengthFails", {{len, 263}, {pos, 0, "5"}}, atEnd(0), "0 -1"},
+    {"EndLengthUnknown", {{len, 0, "7"}, {pos, 0, "5"}}, atEnd(-1), "0 -1"},
     // Video size: "cx" is the third number, "cy" everything after the third blank.
-    {{{where, 0, "0 0 352 288"}}, size("cx"), "352"}, {{{where, 0, "0 0 352 288"}}, size("CY"), "288"},
-    {{{where, 0, "0 0 352 288"}}, size("w"), "-1"}, {{{where, 346, "0 0 352 288"}}, size("cx"), "-1"},
-    {{{where, 0, "0 0 352.5 289.5"}}, size("cx"), "352"}, {{{where, 0, "0 0 352.5 289.5"}}, size("cy"), "290"},
-    {{{where, 0, "0 0 320 240 "}}, size("cy"), "240"}, {{{where, 0, "0 0 352"}}, size("cx"), "-1"},
-    {{{where, 0, "0 0 352 "}}, size("cy"), "-1"}, {{{where, 0, "0 0 352 288x"}}, size("cy"), "-1"},
-    {{{where, 0, "0 0 wide 288"}}, size("cx"), "-1"}, {{{where, 0, "0 0 wide 288"}}, size("cy"), "288"},
-    {{{where, 0, "0 0 352 2147483648"}}, size("cy"), "-1"},
+    {"Width", {{where, 0, "0 0 352 288"}}, size("cx"), "352"},
+    {"HeightAnyCase", {{where, 0, "0 0 352 288"}}, size("CY"), "288"},
+    {"NeitherWidthNorHeight", {{where, 0, "0 0 352 288"}}, size("w"), "-1"},
+    {"WhereFails", {{where, 346, "0 0 352 288"}}, size("cx"), "-1"},
+    {"WidthTie", {{where, 0, "0 0 352.5 289.5"}}, size("cx"), "352"},
+    {"HeightTie", {{where, 0, "0 0 352.5 289.5"}}, size("cy"), "290"},
+    {"HeightTrailingBlank", {{where, 0, "0 0 320 240 "}}, size("cy"), "240"},
+    {"WidthWithoutFourthNumber", {{where, 0, "0 0 352"}}, size("cx"), "-1"},
+    {"HeightEmpty", {{where, 0, "0 0 352 "}}, size("cy"), "-1"},
+    {"HeightNotANumber", {{where, 0, "0 0 352 288x"}}, size("cy"), "-1"},
+    {"WidthNotANumber", {{where, 0, "0 0 wide 288"}}, size("cx"), "-1"},
+    {"HeightBesideAWordWidth", {{where, 0, "0 0 wide 288"}}, size("cy"), "288"},
+    {"HeightBeyond32Bits", {{where, 0, "0 0 352 2147483648"}}, size("cy"), "-1"},
 };
 
 TEST(ModuleMultimedia, ReturnsFromTheDevicesCodesAndReplies)
 {
-    for (std::size_t i = 0; i < kResults.size(); ++i) {
-        SCOPED_TRACE("case " + std::to_string(i));
+    for (const ResultCase& c : kResults) {
+        SCOPED_TRACE(c.name);
         FakeChannel fake;
-        for (const F::Answer& a : std::get<0>(kResults[i]))
+        for (const F::Answer& a : c.answers)
             fake.answer(a);
         ModuleMultimedia media(fake);
-        EXPECT_EQ(std::get<1>(kResults[i])(media), std::get<2>(kResults[i]));
+        EXPECT_EQ(c.call(media), c.result);
     }
 }
 

@@ -1,6 +1,9 @@
 // The transport on the scripted device: the toolbar's dispatch and focus, the latched Pause and
 // Slow Motion buttons (whose only record is the toolbar itself), and fullscreen mode with the
 // keys of txtfull, pressed as the toolkit delivers them.
+#include <QRegularExpression>
+#include <functional>
+
 #include "form_fixture.h"
 
 using TransportTest = FakeFormTest;
@@ -8,15 +11,47 @@ using TransportTest = FakeFormTest;
 TEST_F(TransportTest, ButtonsRunTheirCommandAndFocusThePlaylistOtherIndexesDoNothing)
 {
     form->List1->setCurrentRow(0);
-    const std::pair<int, std::string> cases[] = {{1, "play movie from 0 to 50"}, {2, "Pause movie"}, {3, "Stop movie"},
-                                                 {4, "set movie speed 400"}, {0, ""}, {6, ""}};
+    const std::pair<int, const char*> cases[] = {{1, "play movie from 0 to 50"}, {2, "Pause movie"}, {3, "Stop movie"},
+                                                 {4, "set movie speed 400"}, {0, nullptr}, {6, nullptr}};
     for (const auto& [index, command] : cases) {
         SCOPED_TRACE(index);
         form->txtfull->setFocus();
         channel.log.clear();
         emit form->asxToolbar1->ButtonClick(index, QString());
-        EXPECT_TRUE(command.empty() ? channel.log.empty() : channel.count(command) == 1);
-        EXPECT_EQ(form->focusWidget(), command.empty() ? static_cast<QWidget*>(form->txtfull) : form->List1);
+        if (command) {
+            EXPECT_EQ(channel.count(command), 1);
+            EXPECT_EQ(form->focusWidget(), form->List1);
+        } else {
+            EXPECT_EQ(channel.log, std::vector<std::string>{});
+            EXPECT_EQ(form->focusWidget(), form->txtfull);
+        }
+    }
+}
+
+// The tip of each of the first four transport buttons names the key that stands in for it in
+// fullscreen mode, and that key sends the button's own transport command.
+TEST_F(TransportTest, EachTipNamesTheKeyThatDoesWhatItsButtonDoes)
+{
+    const auto transportSent = [&](const std::function<void()>& press) {
+        Start();
+        PlayRow(0);
+        form->GoFullscreen();
+        channel.log.clear();
+        press();
+        std::vector<std::string> sent;
+        for (const std::string& command : channel.log)
+            if (QRegularExpression("^(play|Pause|Resume|Stop|set movie speed) ").match(command.c_str()).hasMatch())
+                sent.push_back(command);
+        return sent;
+    };
+    for (int index = 1; index <= 4; ++index) {
+        const QString tip = form->asxToolbar1->Button(index)->toolTip();
+        SCOPED_TRACE(tip.toStdString());
+        const QRegularExpressionMatch key = QRegularExpression("  (F[1-4])$").match(tip);
+        ASSERT_TRUE(key.hasMatch());
+        const auto byKey = transportSent([&] { QTest::keyClick(form->txtfull, QKeySequence(key.captured(1))[0].key()); });
+        EXPECT_FALSE(byKey.empty());
+        EXPECT_EQ(byKey, transportSent([&] { form->asxToolbar1_ButtonClick(index, QString()); }));
     }
 }
 

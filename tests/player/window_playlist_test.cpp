@@ -1,6 +1,10 @@
 // Playlist editing through the toolbar and the real file-open dialog (answered by the test):
-// List1 and List2 change together and List2's selection follows List1's.
+// List1 and List2 change together and List2's selection follows List1's; the dialog offers the
+// kinds the player plays.
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QScopeGuard>
+#include <QSet>
 
 #include "form_fixture.h"
 #include "player/controls/common_dialog.h"
@@ -50,4 +54,35 @@ TEST_F(PlaylistEditing, AddRemoveClearAllAndTheArrowKeysKeepBothListsTogether)
     Expect({"z.wav"}, {"/m/z.wav"}, -1);
     Click(3);
     Expect({}, {}, -1);
+}
+
+// The dialog opens on the choice that lists every kind of clip the engine plays, and nothing
+// else; a choice whose description names its own pattern filters on that pattern.
+TEST_F(PlaylistEditing, TheDialogFirstListsTheClipsOfEveryKindThePlayerPlaysAndNothingElse)
+{
+    const QStringList playable = {"tone.wav", "tone.au",  "tone.aiff", "tone.mp3",  "tone.mp2",
+                                  "tune.mid", "tune.rmi", "video.mpg", "video.avi", "video.vob"};
+    QDir().mkpath(cwd.filePath("clips"));
+    const QString folder = QFileInfo(cwd.filePath("clips")).canonicalFilePath();
+    for (const QString& name : playable + QStringList{"notes.txt", "voice.aifc", "film.mp4"})
+        WriteBytes(folder + "/" + name, "");
+    CommonDialog::SetAnswerForTests([&](QFileDialog& dialog) {
+        const auto close = qScopeGuard([&] { dialog.reject(); });  // also when an assertion fails
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        dialog.setDirectory(folder);
+        const auto shows = [&](const QStringList& names) {  // the model reads in its own time
+            return QTest::qWaitFor([&] {
+                QSet<QString> shown;
+                for (int row = 0; row < model->rowCount(model->index(folder)); ++row)
+                    shown << model->index(row, 0, model->index(folder)).data().toString();
+                return shown == QSet<QString>(names.begin(), names.end());
+            }, 10000);
+        };
+        EXPECT_TRUE(shows(playable)) << dialog.selectedNameFilter().toStdString();
+        dialog.selectNameFilter(dialog.nameFilters().last());
+        EXPECT_TRUE(shows({"video.vob"})) << dialog.selectedNameFilter().toStdString();
+    });
+    Click(1);
+    EXPECT_EQ(form->List1->count(), 0);
 }

@@ -1,6 +1,6 @@
-// The window on a real X server, read back from the screen: the title, the Close toolbar, the
-// green scroller strip, the black meter with its dark green segments, the transport captions
-// and the playlist each show where they are designed.
+// The window on a real X server, read back from the screen: the title, the green scroller strip
+// and the black between the title and the Close toolbar show where they are designed. (The LED
+// bar, the toolbar captions and the playlist's entries e2e_window_playback finds on the screen.)
 #include <QGuiApplication>
 #include <QPixmap>
 
@@ -24,7 +24,6 @@ using WindowOnScreen = FormTest<FakeDevice>;
 TEST_F(WindowOnScreen, TheControlsShowWhereTheyAreDesigned)
 {
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs a real X server";
-    AddEntry("first song.mp3", "/m/first song.mp3");
     form->move(40, 30);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QImage shot;  // painting is asynchronous: wait until the strip is all green
@@ -33,17 +32,9 @@ TEST_F(WindowOnScreen, TheControlsShowWhereTheyAreDesigned)
         return Share(shot, form->Picture2->geometry(), qRgb(0, 255, 0)) == 1000;
     }, 10000));
     ASSERT_EQ(shot.size(), QSize(460, 238));
-    const QRgb black = qRgb(0, 0, 0), text = 0;
-    const std::tuple<const char*, QRect, QRgb, int, int> areas[] = {  // what, where, colour, least, most
-        {"unlit segments", form->Meter31->geometry(), qRgb(0, 128, 0), 100, 900},
-        {"the meter's ground", form->Meter31->geometry(), black, 100, 900},
-        {"no segment lit at 0", form->Meter31->geometry(), qRgb(0, 255, 0), 0, 0},
-        {"the title", form->Label2->geometry(), text, 10, 500},
-        {"between title and Close", QRect(form->Label2->geometry().right() + 10, 0, 200, 20), black, 1000, 1000},
-        {"the playlist", form->List1->geometry(), text, 3, 500},
-    };
-    for (const auto& [what, area, rgb, least, most] : areas) {
-        EXPECT_GE(Share(shot, area, rgb), least) << what;
-        EXPECT_LE(Share(shot, area, rgb), most) << what;
-    }
+    const int title = Share(shot, form->Label2->geometry(), 0);  // green text on black
+    EXPECT_GE(title, 10);
+    EXPECT_LE(title, 500);
+    const QRect between(form->Label2->geometry().right() + 10, 0, 200, 20);
+    EXPECT_EQ(Share(shot, between, qRgb(0, 0, 0)), 1000) << "between the title and Close";
 }
