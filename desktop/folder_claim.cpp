@@ -26,8 +26,10 @@ QString BasePath(const QString& folder)
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     const QByteArray key = QFile::encodeName(canonical.isEmpty() ? QDir::cleanPath(folder) : canonical);
     const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/zelko-player-") +
-           QString::fromLatin1(hash);
+    // Asked once: without XDG_RUNTIME_DIR Qt makes a private folder of its own and says so on
+    // each call.
+    static const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime + QStringLiteral("/zelko-player-") + QString::fromLatin1(hash);
 }
 
 }  // namespace
