@@ -3,7 +3,8 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPaintEvent>
-#include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include "helpers/twips.h"
 
@@ -13,6 +14,10 @@ constexpr int kCharWidthTwips = 120;
 constexpr int kCharHeightTwips = 240;
 // 96 dots per inch in dots per metre: the resolution at which 15 twips make one pixel.
 constexpr int kDotsPerMetre = 3780;
+// Laid-out texts kept per font: the scroller prints one character at a time, so a handful.
+constexpr qsizetype kMostShapes = 512;
+// Antialiasing reaches a pixel beyond a glyph's outline.
+constexpr qreal kInkMarginPx = 2;
 
 QImage blankCanvas(const QSize& size, const QColor& back) {
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
@@ -22,20 +27,28 @@ QImage blankCanvas(const QSize& size, const QColor& back) {
     return image;
 }
 
+// Texts that a one-line layout would break or space otherwise than the painter's own drawText.
+bool layoutDiffers(const QString& text) {
+    for (const QChar c : text)
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return true;
+    return false;
+}
+
 }  // namespace
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_font(font()) {
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_canvas = blankCanvas(size(), m_back);
-    QPainter painter(&m_canvas);
-    painter.setFont(m_font);
-    m_fontSize = painter.fontInfo().pointSizeF();
+    adoptFont(font());
 }
 
 void PictureBox::SetBackColor(const QColor& color) {
     m_back = color;
+    endDrawing();
     syncCanvas();
     m_canvas.fill(m_back);
+    m_drawn = QRect();
     update();
 }
 
@@ -63,11 +76,21 @@ void PictureBox::SetFont(const QString& face, double sizePt, bool bold, bool ita
     f.setBold(bold);
     f.setItalic(italic);
     f.setUnderline(underline);
-    m_font = f;
+    // The scroller sets the same font on every pass; its laid-out texts stay good.
+    if (f == m_font && f.resolveMask() == m_font.resolveMask()) return;
+    adoptFont(f);
+}
+
+void PictureBox::adoptFont(const QFont& font) {
+    m_font = font;
+    m_shapes.clear();
     // The canvas fixes the resolution, so the size reported is the one the text is drawn at.
-    QPainter painter(&m_canvas);
+    QPainter& painter = canvasPainter();
     painter.setFont(m_font);
     m_fontSize = painter.fontInfo().pointSizeF();
+    const QFontMetricsF metrics(m_font, &m_canvas);
+    m_ascent = metrics.ascent();
+    m_lineHeight = metrics.height();
 }
 
 double PictureBox::FontSize() const { return m_fontSize; }
@@ -80,33 +103,43 @@ QColor PictureBox::ForeColor() const { return m_fore; }
 
 void PictureBox::Cls() {
     emit Clearing();
+    endDrawing();
     syncCanvas();
-    m_canvas.fill(m_back);
+    // Outside what was drawn the canvas holds the back colour already.
+    if (!m_drawn.isEmpty()) {
+        m_canvas.fill(m_back);
+        update(m_drawn);
+        m_drawn = QRect();
+    }
     CurrentX = 0;
     CurrentY = 0;
-    update();
 }
 
 void PictureBox::Print(const QString& text) {
-    syncCanvas();
-    QPainter painter(&m_canvas);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setFont(m_font);
-    painter.setPen(m_fore);
-    const QFontMetricsF metrics(m_font, &m_canvas);
     const QPointF topLeft(CurrentX * unitWidthPx(), CurrentY * unitHeightPx());
-    painter.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+    QPainter& painter = canvasPainter();
+    painter.setPen(m_fore);
+    if (layoutDiffers(text)) {
+        painter.drawText(topLeft + QPointF(0, m_ascent), text);
+        changed(rect());
+    } else {
+        const Shaped& laidOut = shaped(text);
+        for (const QGlyphRun& run : laidOut.runs)
+            painter.drawGlyphRun(topLeft + laidOut.offset, run);
+        changed(laidOut.inked.translated(topLeft).toAlignedRect());
+    }
     CurrentX = 0;
-    CurrentY += metrics.height() / unitHeightPx();
-    update();
+    CurrentY += m_lineHeight / unitHeightPx();
 }
 
 const QImage& PictureBox::Canvas() {
+    endDrawing();
     syncCanvas();
     return m_canvas;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
+    endDrawing();
     syncCanvas();
     QPainter painter(this);
     painter.drawImage(event->rect(), m_canvas, event->rect());
@@ -120,10 +153,61 @@ void PictureBox::resizeEvent(QResizeEvent* event) {
 void PictureBox::syncCanvas() {
     // A hidden widget gets its resize event only when shown, so every use checks the size.
     if (m_canvas.size() == size().expandedTo(QSize(1, 1))) return;
+    endDrawing();
     // The drawing is kept where it fits; new area shows the back colour.
     QImage grown = blankCanvas(size(), m_back);
     QPainter painter(&grown);
     painter.drawImage(0, 0, m_canvas);
     painter.end();
     m_canvas = grown;
+    m_drawn &= m_canvas.rect();
+}
+
+QPainter& PictureBox::canvasPainter() {
+    syncCanvas();
+    if (!m_painter) {
+        m_painter.emplace(&m_canvas);
+        m_painter->setRenderHint(QPainter::TextAntialiasing);
+        m_painter->setFont(m_font);
+    }
+    return *m_painter;
+}
+
+void PictureBox::endDrawing() { m_painter.reset(); }
+
+void PictureBox::changed(const QRect& area) {
+    const QRect shown = area & m_canvas.rect();
+    if (shown.isEmpty()) return;
+    m_drawn |= shown;
+    update(shown);
+}
+
+// Laid out once per text and font: drawing the glyphs again is what the painter's drawText
+// does after it has laid the text out, so the pixels are the same.
+const PictureBox::Shaped& PictureBox::shaped(const QString& text) {
+    if (const auto found = m_shapes.constFind(text); found != m_shapes.cend()) return *found;
+    if (m_shapes.size() >= kMostShapes) m_shapes.clear();
+    QTextLayout layout(text, m_font, &m_canvas);
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    Shaped laidOut;
+    laidOut.runs = layout.glyphRuns();
+    // The painter puts the baseline the font's ascent below the top; a line that also holds a
+    // taller fallback face would put it lower.
+    laidOut.offset = QPointF(0, m_ascent - (line.isValid() ? line.ascent() : m_ascent));
+    QRectF inked(0, 0, line.isValid() ? line.naturalTextWidth() : 0, m_lineHeight);
+    for (const QGlyphRun& run : laidOut.runs) {
+        const QRawFont face = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+            inked |= face.boundingRect(glyphs[i]).translated(positions[i] + laidOut.offset);
+    }
+    laidOut.inked = inked.adjusted(-kInkMarginPx, -kInkMarginPx, kInkMarginPx, kInkMarginPx);
+    return *m_shapes.insert(text, laidOut);
 }

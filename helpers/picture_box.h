@@ -2,15 +2,23 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
+#include <QHash>
 #include <QImage>
+#include <QList>
+#include <QPainter>
+#include <QRectF>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 // A picture box whose drawing is retained: text is drawn into an image the widget's size that
 // repaints the widget. Positions are in twips until ScaleToCharacters() switches them to
 // character units (120 x 240 twips, 8 x 16 pixels). Fonts are sized for the fixed 96 dots per
 // inch that the twips conversion assumes (15 twips per pixel), whatever the screen reports.
+// Drawing is cheap enough to animate: a text is laid out once per font, the drawings between
+// two repaints share one painter, and only the pixels that changed are repainted.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -50,14 +58,31 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A text laid out in the current font, with its top-left corner at 0, 0.
+    struct Shaped {
+        QList<QGlyphRun> runs;
+        QPointF offset;  // where the runs go so the text's top is at 0
+        QRectF inked;    // every pixel the text may touch
+    };
+
+    void adoptFont(const QFont& font);
     void syncCanvas();
+    QPainter& canvasPainter();  // open until the canvas is next read
+    void endDrawing();
+    const Shaped& shaped(const QString& text);
+    void changed(const QRect& area);  // repaints the area and remembers it as drawn on
     double unitWidthPx() const;
     double unitHeightPx() const;
 
     QImage m_canvas;
+    std::optional<QPainter> m_painter;
     QColor m_back = Qt::white;
     QColor m_fore = Qt::black;
     QFont m_font;
     double m_fontSize = 0;
+    double m_ascent = 0;
+    double m_lineHeight = 0;
+    QHash<QString, Shaped> m_shapes;  // for m_font
+    QRect m_drawn;  // what was drawn since the canvas was last cleared
     bool m_characterUnits = false;
 };
