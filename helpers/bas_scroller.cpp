@@ -1,13 +1,9 @@
 #include "helpers/bas_scroller.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "helpers/picture_box.h"
 
@@ -18,58 +14,96 @@ constexpr double kCellDivisor = 10;  // a cell is fs / 10 units: the face's adva
 constexpr double kStep = 0.5;
 constexpr double kPhasePerUnit = 0.7;
 constexpr double kPauseUnitSeconds = 0.01;
-
-// Targets in the middle of a pass; the pointers are compared, never used.
-std::vector<const PictureBox*>& activeTargets() {
-    static std::vector<const PictureBox*> targets;
-    return targets;
-}
-
-class PassGuard {
-public:
-    explicit PassGuard(const PictureBox* target) : m_target(target) { activeTargets().push_back(target); }
-    ~PassGuard() {
-        auto& targets = activeTargets();
-        targets.erase(std::find(targets.begin(), targets.end(), m_target));
-    }
-    PassGuard(const PassGuard&) = delete;
-    PassGuard& operator=(const PassGuard&) = delete;
-
-private:
-    const PictureBox* m_target;
-};
+constexpr double kLongestPauseSeconds = 3600;
+const QString kPassName = QStringLiteral("basScroller pass");
 
 double endXFor(double fontSize, int characters) { return std::floor((fontSize / kCellDivisor) * (-1.0 * characters)); }
 
-// Processes pending events at least once, then waits for more until the delay has passed,
-// sleeping in an event loop bounded by the remaining time rather than spinning. Returns false
-// when the target went away or the application is leaving its event loops.
-bool pause(double delayCs, const QPointer<PictureBox>& target) {
-    QElapsedTimer clock;  // monotonic: no wrap at midnight or on a clock change
-    clock.start();
-    const qint64 delayNs = std::isfinite(delayCs) && delayCs > 0
-                               ? static_cast<qint64>(std::min(delayCs * kPauseUnitSeconds, 3600.0) * 1e9)
-                               : 0;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (!target) return false;
-    for (qint64 remainingNs = delayNs - clock.nsecsElapsed(); remainingNs > 0;
-         remainingNs = delayNs - clock.nsecsElapsed()) {
-        QEventLoop loop;
-        QTimer wake;
-        wake.setSingleShot(true);
-        wake.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(target.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
-        wake.start(static_cast<int>((remainingNs + 999'999) / 1'000'000));
-        const bool quitting = loop.exec() != 0;
-        if (!target || quitting) return false;
+qint64 pauseNs(double delayCs) {
+    if (!std::isfinite(delayCs) || delayCs <= 0) return 0;
+    return static_cast<qint64>(std::min(delayCs * kPauseUnitSeconds, kLongestPauseSeconds) * 1e9);
+}
+
+// One pass on its target: a single-shot timer that makes the pause before each step, so the
+// window's event loop runs between steps as it does at any other time and no step can start
+// inside another. A child of the target, so it goes when the target does.
+class ScrollPass final : public QTimer {
+public:
+    ScrollPass(PictureBox* target, const QString& text, qint64 delayNs, double amplitude, double startX,
+               double endX)
+        : QTimer(target), m_target(target), m_text(text), m_delayNs(delayNs), m_amplitude(amplitude),
+          m_x(startX), m_endX(endX) {
+        setObjectName(kPassName);
+        setSingleShot(true);
+        setTimerType(Qt::PreciseTimer);
+        connect(this, &QTimer::timeout, this, [this] { afterPause(); });
+        pause();
     }
-    return true;
+
+    void end() {
+        stop();
+        setObjectName(QString());  // no longer found as the target's pass
+        deleteLater();
+    }
+
+private:
+    // The pause is measured on the monotonic clock (no wrap at midnight or on a clock change)
+    // from the end of the previous step; a delay of 0 still lets pending events run first.
+    void pause() {
+        m_clock.start();
+        wait();
+    }
+
+    void wait() {
+        const qint64 remainingNs = m_delayNs - m_clock.nsecsElapsed();
+        start(remainingNs > 0 ? static_cast<int>((remainingNs + 999'999) / 1'000'000) : 0);
+    }
+
+    void afterPause() {
+        if (m_clock.nsecsElapsed() < m_delayNs) {
+            wait();
+            return;
+        }
+        drawStep();
+        m_x -= kStep;
+        if (objectName().isEmpty()) return;  // ended from an event the step raised
+        if (m_x >= m_endX)
+            pause();
+        else
+            end();
+    }
+
+    void drawStep() {
+        m_target->Cls();
+        for (int i = 0; i < m_text.size(); ++i) {
+            const double fs = m_target->FontSize();
+            m_target->CurrentX = (fs / kCellDivisor) * i + m_x;
+            m_target->CurrentY = m_target->ScaleHeight() / 2 - 1 + std::sin((i + m_x) * kPhasePerUnit) * m_amplitude;
+            m_target->Print(m_text.mid(i, 1));
+        }
+    }
+
+    PictureBox* m_target;
+    QString m_text;
+    qint64 m_delayNs;
+    double m_amplitude;
+    double m_x;
+    double m_endX;
+    QElapsedTimer m_clock;
+};
+
+ScrollPass* passOf(const PictureBox* target) {
+    return target ? static_cast<ScrollPass*>(target->findChild<QTimer*>(kPassName, Qt::FindDirectChildrenOnly))
+                  : nullptr;
 }
 
 }  // namespace
 
-bool IsScrolling() { return !activeTargets().empty(); }
+bool IsScrolling(const PictureBox* Target) { return passOf(Target) != nullptr; }
+
+void EndPass(PictureBox* Target) {
+    if (ScrollPass* pass = passOf(Target)) pass->end();
+}
 
 int StepCount(double scaleWidth, double fontSize, int characters) {
     const double steps = std::floor((std::floor(scaleWidth) - endXFor(fontSize, characters)) / kStep) + 1;
@@ -78,30 +112,14 @@ int StepCount(double scaleWidth, double fontSize, int characters) {
 
 void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double Delay, double Amplitude,
                 uint32_t Color) {
-    QPointer<PictureBox> target(Target);
-    if (!target) return;
-    auto& active = activeTargets();
-    if (std::find(active.begin(), active.end(), Target) != active.end()) return;
-    const PassGuard guard(Target);
-    const double amplitude = std::isfinite(Amplitude) ? Amplitude : 0.0;
-
-    target->ScaleToCharacters();
-    target->SetFont(QStringLiteral("Courier New"), Size, false, false, false);
-    target->SetForeColor(Color);
-    double fs = target->FontSize();
-    const int characters = static_cast<int>(Text.size());
-    const double endX = endXFor(fs, characters);
-
-    for (double x = std::floor(target->ScaleWidth()); x >= endX; x -= kStep) {
-        if (!pause(Delay, target)) return;
-        target->Cls();
-        for (int i = 0; i < characters; ++i) {
-            fs = target->FontSize();
-            target->CurrentX = (fs / kCellDivisor) * i + x;
-            target->CurrentY = target->ScaleHeight() / 2 - 1 + std::sin((i + x) * kPhasePerUnit) * amplitude;
-            target->Print(Text.mid(i, 1));
-        }
-    }
+    if (!Target || IsScrolling(Target)) return;
+    Target->ScaleToCharacters();
+    Target->SetFont(QStringLiteral("Courier New"), Size, false, false, false);
+    Target->SetForeColor(Color);
+    const double endX = endXFor(Target->FontSize(), static_cast<int>(Text.size()));
+    const double startX = std::floor(Target->ScaleWidth());
+    if (startX < endX) return;
+    new ScrollPass(Target, Text, pauseNs(Delay), std::isfinite(Amplitude) ? Amplitude : 0.0, startX, endX);
 }
 
 }  // namespace basScroller

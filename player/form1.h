@@ -173,11 +173,9 @@ private:
     void PlaylistAdd();        // form1_playlist.cpp
     void PlaylistRemove();
     void PlaylistClearAll();
-    void EndTitlePass();       // form1_chrome.cpp
     bool m_unloaded = false;   // the close request and unload run once
     bool m_titlesMarked = false;  // pl1.txt began with a byte-order mark, and will again
     bool m_pathsMarked = false;   // likewise pl2.txt
-    bool m_scrolling = false;  // a title pass is running; further ticks are dropped
 
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
     enum class PauseRelease { AfterAlias, AfterName };  // when a play procedure releases Pause

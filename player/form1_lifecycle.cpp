@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "helpers/bas_scroller.h"
 #include "player/form1.h"
 #include "player/playlist_entries.h"
 #include "player/playlist_file.h"
@@ -71,12 +72,11 @@ void Form1::Form_Unload()
     Save(kTitlesFile, List1, m_titlesMarked);
     Save(kPathsFile, List2, m_pathsMarked);
 
-    // The window is going away: nothing of it ticks any more, and a title pass still running
-    // ends now rather than keeping the program alive.
+    // The window is going away: nothing of it ticks or scrolls any more.
     TimerAtEndFile->stop();
     TimerMisc->stop();
     Timerscroll->stop();
-    EndTitlePass();
+    basScroller::EndPass(Picture2);
 }
 
 void Form1::asxToolbar3_ButtonClick(int index, const QString&)
