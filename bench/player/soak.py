@@ -9,6 +9,7 @@ on growth beyond the bounds below, on a command that failed, or on a sanitizer r
 """
 
 import os
+import shutil
 import sys
 import tempfile
 import time
@@ -31,6 +32,13 @@ def main():
     binary, clips = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     cycles = int(sys.argv[3]) if len(sys.argv) > 3 else 500
     folder = tempfile.mkdtemp(prefix="zelko-soak-")
+    try:
+        return soak(binary, clips, cycles, folder)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def soak(binary, clips, cycles, folder):
     paths = [os.path.join(clips, c) for c in CLIPS]
     data1, data2 = z.write_playlist(folder, CLIPS, paths)
     trace = z.Trace(os.path.join(folder, "mci.trace"))
@@ -40,37 +48,16 @@ def main():
            "ASAN_OPTIONS": "detect_leaks=1:quarantine_size_mb=64",
            "LSAN_OPTIONS": "suppressions=" + os.path.join(HERE, "..", "..", "tests", "sanitizers",
                                                           "lsan.supp") + ":print_suppressions=0"}
-    failures = []
     with z.XServer() as x:
-        p = z.Player(binary, folder, x, env).start(60)
-        transport = p.toolbar_buttons(z.TOOLBAR1, 5)
-        rows = z.wait_until(lambda: (lambda r: r if len(r) >= 5 else None)(p.list_rows()), 20,
-                            "the playlist")
-        p.click(z.LIST1[0] + 30, rows[0])
-        passes = {}
-        began = time.monotonic()
-        for cycle in range(cycles):
-            mark = len(trace.lines())
-            p.click(*transport[0])
-            played = trace.wait_for(lambda e: e[2].lower().startswith("play movie"), 60,
-                                    f"play in cycle {cycle}", mark)
-            p.click(*transport[2])
-            stopped = trace.wait_for(lambda e: e[2] == "Stop movie", 60,
-                                     f"stop in cycle {cycle}", mark)
-            if played[0] != 0 or stopped[0] != 0:
-                failures.append(f"cycle {cycle}: play {played[0]}, stop {stopped[0]}")
-            p.key("Home" if cycle % len(CLIPS) == len(CLIPS) - 1 else "Down")
-            figures = z.proc_figures(p.proc.pid)
-            if cycle == 0:
-                at_start = figures
-            # The figures depend on which clip was open last, so each pass is kept by clip and
-            # the last full pass is compared with the one after warming up, clip by clip.
-            passes.setdefault(cycle // len(CLIPS), {})[cycle % len(CLIPS)] = figures
-            if cycle % 50 == 49:
-                print(f"cycle {cycle + 1}: {figures}  ({time.monotonic() - began:.0f} s)", flush=True)
-        last = z.proc_figures(p.proc.pid)
-        code = p.close_with_button(120)
-        log = p.log()
+        p = z.Player(binary, folder, x, env)
+        try:
+            p.start(60)
+            failures, passes, at_start, began = drive(p, trace, cycles)
+            last = z.proc_figures(p.proc.pid)
+            code = p.close_with_button(120)
+            log = p.log()
+        finally:
+            p.stop()  # SIGTERM, then SIGKILL: never left running when a step fails
     saved = (z.read_bytes(os.path.join(folder, "pl1.txt")) == data1 and
              z.read_bytes(os.path.join(folder, "pl2.txt")) == data2)
     full = [k for k, v in passes.items() if len(v) == len(CLIPS)]
@@ -104,6 +91,40 @@ def main():
     for problem in problems:
         print("SOAK FAILURE: " + problem)
     return 1 if problems else 0
+
+
+
+def drive(p, trace, cycles):
+    """Plays, stops and moves on `cycles` times; returns (failures, figures by pass and clip,
+    figures after the first cycle, the start time)."""
+    failures = []
+    transport = p.toolbar_buttons(z.TOOLBAR1, 5)
+    rows = z.wait_until(lambda: (lambda r: r if len(r) >= 5 else None)(p.list_rows()), 20,
+                        "the playlist")
+    p.click(z.LIST1[0] + 30, rows[0])
+    passes = {}
+    at_start = None
+    began = time.monotonic()
+    for cycle in range(cycles):
+        mark = len(trace.lines())
+        p.click(*transport[0])
+        played = trace.wait_for(lambda e: e[2].lower().startswith("play movie"), 60,
+                                f"play in cycle {cycle}", mark)
+        p.click(*transport[2])
+        stopped = trace.wait_for(lambda e: e[2] == "Stop movie", 60,
+                                 f"stop in cycle {cycle}", mark)
+        if played[0] != 0 or stopped[0] != 0:
+            failures.append(f"cycle {cycle}: play {played[0]}, stop {stopped[0]}")
+        p.key("Home" if cycle % len(CLIPS) == len(CLIPS) - 1 else "Down")
+        figures = z.proc_figures(p.proc.pid)
+        if cycle == 0:
+            at_start = figures
+        # The figures depend on which clip was open last, so each pass is kept by clip and
+        # the last full pass is compared with the one after warming up, clip by clip.
+        passes.setdefault(cycle // len(CLIPS), {})[cycle % len(CLIPS)] = figures
+        if cycle % 50 == 49:
+            print(f"cycle {cycle + 1}: {figures}  ({time.monotonic() - began:.0f} s)", flush=True)
+    return failures, passes, at_start, began
 
 
 if __name__ == "__main__":

@@ -51,7 +51,8 @@ def run(args, env=None, check=True, timeout=30):
                           capture_output=True, text=True)
 
 
-def _terminate(proc, timeout=10):
+def terminate(proc, timeout=10):
+    """Ends proc with SIGTERM, or SIGKILL when it has not ended within timeout seconds."""
     if proc is None or proc.poll() is not None:
         return
     proc.terminate()
@@ -104,8 +105,8 @@ class XServer:
         return self
 
     def __exit__(self, *exc):
-        _terminate(self.wm)
-        _terminate(self.xvfb)
+        terminate(self.wm)
+        terminate(self.xvfb)
         if self.runtime:
             shutil.rmtree(self.runtime, ignore_errors=True)
 
@@ -134,10 +135,11 @@ class PulseServer:
         # and home moved to the private folder instead, and --system=false said outright.
         self.env = dict(os.environ, PULSE_RUNTIME_PATH=runtime, HOME=self.dir,
                         PULSE_SERVER="unix:" + socket, PULSE_STATE_PATH=runtime)
-        self.proc = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-             "--system=false", "--use-pid-file=no", "-F", config],
-            env=self.env, stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.dir, "log"), "w"))
+        with open(os.path.join(self.dir, "log"), "w") as log:  # the server keeps its own copy
+            self.proc = subprocess.Popen(
+                ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+                 "--system=false", "--use-pid-file=no", "-F", config],
+                env=self.env, stdout=subprocess.DEVNULL, stderr=log)
         wait_until(lambda: self.proc.poll() is not None or
                    run(["pactl", "info"], self.env, check=False).returncode == 0,
                    15, "PulseAudio to answer")
@@ -157,7 +159,7 @@ class PulseServer:
             env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def __exit__(self, *exc):
-        _terminate(self.proc)
+        terminate(self.proc)
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
@@ -343,9 +345,9 @@ class Player:
 
     def start(self, timeout=30, args=()):
         self.started_at = time.monotonic()
-        self.proc = subprocess.Popen([self.binary, *args], cwd=self.folder, env=self.env,
-                                     stdout=subprocess.DEVNULL,
-                                     stderr=open(self.log_path, "w"))
+        with open(self.log_path, "w") as log:  # the player keeps its own copy
+            self.proc = subprocess.Popen([self.binary, *args], cwd=self.folder, env=self.env,
+                                         stdout=subprocess.DEVNULL, stderr=log)
         self.wid = wait_until(self._find_window, timeout, "the player's window")
         self.shown_at = time.monotonic()
         return self
