@@ -3,11 +3,14 @@
 // One player runs per playlist folder; a later start there hands its files to it and ends.
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QSessionManager>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "app/close_on_signal.h"
 #include "app/command_line.h"
@@ -47,6 +50,28 @@ void Warn(const QString& text)
     std::fprintf(stderr, "zelko-player: %s\n", text.toLocal8Bit().constData());
 }
 
+// Runs an action once, when the event loop next turns after the window's first paint: by then
+// the window is on the screen, so what the action costs is not the window's start.
+class AfterFirstPaint final : public QObject {
+public:
+    AfterFirstPaint(QWidget& window, std::function<void()> action) : QObject(&window), m_action(std::move(action))
+    {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_action) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, std::exchange(m_action, {}));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
 // The window over the engine, until it closes. claim is null when the folder could not be held.
 int RunPlayer(char* programName, const QStringList& files, const FolderClaim* claim)
 {
@@ -77,6 +102,8 @@ int RunPlayer(char* programName, const QStringList& files, const FolderClaim* cl
 #endif
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.close(); });
 
+    // GStreamer's plugins load while the user looks at the list, not on the first double-click.
+    new AfterFirstPaint(window, [&channel] { channel.warmUp(); });
     window.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &window, [&window, files] { AppendAndPlay(window, files); });

@@ -14,6 +14,9 @@ public:
     uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) override;
     bool getWindowRect(int64_t windowHandle, platform::WindowRect& rect) override;
 
+    // Readies the engine's media framework in the background (see mci::Engine::warmUp).
+    void warmUp() { m_engine.warmUp(); }
+
 private:
     mci::Engine m_engine;
 };

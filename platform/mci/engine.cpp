@@ -6,6 +6,7 @@
 #include "platform/mci/errors.h"
 #include "platform/mci/session.h"
 #include "platform/mci/trace.h"
+#include "platform/mci/warm_up.h"
 
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
@@ -21,6 +22,7 @@ struct Engine::Impl {
     Trace trace;
     // The reason behind the latest failure of each code, told by getErrorString for that code.
     std::map<uint32_t, std::string> details;
+    WarmUp warmUp;  // declared last, so its thread has ended before the devices close
 };
 
 namespace {
@@ -58,6 +60,11 @@ Engine::Engine() : m_impl(std::make_unique<Impl>())
 }
 
 Engine::~Engine() = default;
+
+void Engine::warmUp()
+{
+    m_impl->warmUp.start();
+}
 
 uint32_t Engine::sendString(std::string_view command, char* reply, uint32_t replyLength,
                             std::uintptr_t)

@@ -21,6 +21,12 @@ public:
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
                         std::uintptr_t callbackWindow);
 
+    // Readies GStreamer on a thread of its own (its plugins for the offered kinds, the audio
+    // and video outputs), so that the first open costs what a later one does. Returns at once;
+    // commands may run meanwhile. Only the first call in a process does anything; the engine
+    // waits for the thread when it is destroyed.
+    void warmUp();
+
     // Writes the description of `code`, cut to length - 1 characters and terminated.
     // Returns false (buffer untouched) for a code that is not an error.
     bool getErrorString(uint32_t code, char* buffer, uint32_t length) const;

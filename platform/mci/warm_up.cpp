@@ -1,0 +1,148 @@
+#include "platform/mci/warm_up.h"
+
+#include "platform/mci/sinks.h"
+
+#include <gst/gst.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace zelko::mci {
+
+namespace {
+
+// The kinds the file dialog offers, as typefinding names them: MP3 (with or without a tag in
+// front) and MP2, WAV, AU, AIFF, MIDI and RMI, MPEG and VOB, AVI, and MPEG video without a
+// system layer.
+constexpr const char* kOfferedKinds[] = {
+    "application/x-id3",
+    "application/x-apetag",
+    "audio/mpeg, mpegversion=(int)1",
+    "audio/x-wav",
+    "audio/x-au",
+    "audio/x-aiff",
+    "audio/midi",
+    "audio/riff-midi",
+    "video/mpeg, systemstream=(boolean)true",
+    "video/mpeg, systemstream=(boolean)false",
+    "video/x-msvideo",
+};
+
+// What every open builds around the decoders: playbin and its parts, the typefinders (their
+// plugin), the outputs and the converters in front of them, the tempo filter.
+constexpr const char* kPipelineParts[] = {
+    "playbin", "uridecodebin", "decodebin", "playsink", "filesrc", "typefind", "queue",
+    "multiqueue", "capsfilter", "fakesink", "audioconvert", "audioresample", "volume",
+    "scaletempo", "autoaudiosink", "videoconvert", "videoscale", "videobox", "deinterlace",
+};
+
+std::atomic<bool> started{false};
+
+void unref(GstPluginFeature* feature)
+{
+    if (feature != nullptr) {
+        gst_object_unref(feature);
+    }
+}
+
+// Makes one element of the factory and lets it go: loads its plugin and readies its class.
+void makeOne(const char* factoryName)
+{
+    if (GstElement* element = gst_element_factory_make(factoryName, nullptr)) {
+        gst_object_unref(gst_object_ref_sink(element));
+    }
+}
+
+bool isRaw(const GstStructure* structure)
+{
+    return gst_structure_has_name(structure, "audio/x-raw") || gst_structure_has_name(structure, "video/x-raw");
+}
+
+// Loads every demuxer, parser and decoder that a stream of the offered kinds leads to, down to
+// raw audio and video: the ones decodebin may pick for such a file.
+void loadDecodingPlugins()
+{
+    GList* candidates = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE,
+                                                              GST_RANK_MARGINAL);
+    std::vector<std::string> pending(std::begin(kOfferedKinds), std::end(kOfferedKinds));
+    std::set<std::string> seenCaps(pending.begin(), pending.end());
+    std::set<GstElementFactory*> loaded;
+    while (!pending.empty()) {
+        GstCaps* caps = gst_caps_from_string(pending.back().c_str());
+        pending.pop_back();
+        if (caps == nullptr) {
+            continue;
+        }
+        GList* takers = gst_element_factory_list_filter(candidates, caps, GST_PAD_SINK, FALSE);
+        gst_caps_unref(caps);
+        for (GList* item = takers; item != nullptr; item = item->next) {
+            auto* factory = GST_ELEMENT_FACTORY(item->data);
+            if (!loaded.insert(factory).second) {
+                continue;
+            }
+            unref(gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory)));
+            for (const GList* pad = gst_element_factory_get_static_pad_templates(factory); pad != nullptr;
+                 pad = pad->next) {
+                auto* padTemplate = static_cast<GstStaticPadTemplate*>(pad->data);
+                if (padTemplate->direction != GST_PAD_SRC) {
+                    continue;
+                }
+                GstCaps* produced = gst_static_pad_template_get_caps(padTemplate);
+                for (guint i = 0; i < gst_caps_get_size(produced); ++i) {
+                    const GstStructure* structure = gst_caps_get_structure(produced, i);
+                    if (isRaw(structure)) {
+                        continue;
+                    }
+                    // By name: a decoder takes a stream whatever the fields its producer sets.
+                    std::string name = gst_structure_get_name(structure);
+                    if (seenCaps.insert(name).second) {
+                        pending.push_back(std::move(name));
+                    }
+                }
+                gst_caps_unref(produced);
+            }
+        }
+        gst_plugin_feature_list_free(takers);
+    }
+    gst_plugin_feature_list_free(candidates);
+}
+
+void warmUp()
+{
+    pthread_setname_np(pthread_self(), "warm-up");
+    if (!gst_is_initialized()) {
+        gst_init(nullptr, nullptr);
+    }
+    for (const char* part : kPipelineParts) {
+        makeOne(part);
+    }
+    loadDecodingPlugins();
+    // The probes open the outputs once (a connection to the sound server, to the X server);
+    // the elements they leave are not needed.
+    makeAudioSink();
+    if (const char* factory = videoSinkFactory(); factory != nullptr) {
+        makeOne(factory);
+    }
+}
+
+}  // namespace
+
+WarmUp::~WarmUp()
+{
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void WarmUp::start()
+{
+    if (started.exchange(true)) {
+        return;
+    }
+    m_thread = std::thread(warmUp);
+}
+
+}  // namespace zelko::mci
