@@ -21,22 +21,66 @@ ElementPtr makeNullSink(const char* name)
     return sink;
 }
 
-// True when an element of this factory can be opened (reach READY) on this machine.
-bool opens(const char* factory)
+bool hasDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display != nullptr && *display != '\0';
+}
+
+// The first pixel format an opened sink takes: for the X sinks, the X server's own.
+std::string firstFormat(GstElement* sink)
+{
+    PadPtr pad(gst_element_get_static_pad(sink, "sink"));
+    CapsPtr caps(pad ? gst_pad_query_caps(pad.get(), nullptr) : nullptr);
+    if (!caps || gst_caps_is_empty(caps.get()) || gst_caps_is_any(caps.get())) {
+        return {};
+    }
+    const GValue* format = gst_structure_get_value(gst_caps_get_structure(caps.get(), 0), "format");
+    if (format != nullptr && GST_VALUE_HOLDS_LIST(format) && gst_value_list_get_size(format) > 0) {
+        format = gst_value_list_get_value(format, 0);
+    }
+    return format != nullptr && G_VALUE_HOLDS_STRING(format) ? g_value_get_string(format) : "";
+}
+
+// True when an element of this factory can be opened (reach READY) on this machine; `format`,
+// when given, gets the first pixel format it takes once open.
+bool opens(const char* factory, std::string* format = nullptr)
 {
     ElementPtr element = adoptElement(gst_element_factory_make(factory, nullptr));
     if (!element) {
         return false;
     }
     const bool ok = gst_element_set_state(element.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    if (ok && format != nullptr) {
+        *format = firstFormat(element.get());
+    }
     gst_element_set_state(element.get(), GST_STATE_NULL);
     return ok;
 }
 
-bool hasDisplay()
+// The X sink that opens on this display, probed once, and the format of its images.
+struct XSink {
+    const char* factory = nullptr;
+    std::string format;
+};
+
+const XSink& xSink()
 {
-    const char* display = std::getenv("DISPLAY");
-    return display != nullptr && *display != '\0';
+    // XVideo when the server has it, else plain X images, else (a display that cannot be
+    // reached) none.
+    static std::once_flag probed;
+    static XSink sink;
+    std::call_once(probed, [] {
+        if (!hasDisplay()) {
+            return;
+        }
+        if (opens("xvimagesink")) {
+            sink.factory = "xvimagesink";
+        } else if (opens("ximagesink", &sink.format)) {
+            sink.factory = "ximagesink";
+        }
+    });
+    return sink;
 }
 
 }  // namespace
@@ -56,6 +100,11 @@ ElementPtr makeAudioSink()
     return makeNullSink("null-audio-sink");
 }
 
+const char* videoSinkFactory()
+{
+    return xSink().factory;
+}
+
 VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
 {
     VideoOutput output;
@@ -64,14 +113,7 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
     int width = 0;
     int height = 0;
     if (parentWindow != 0 && hasDisplay() && windowSize(parentWindow, width, height)) {
-        // Probed once: XVideo when the server has it, else plain X images, else (a display
-        // that cannot be reached) the null sink.
-        static std::once_flag probed;
-        static const char* factory = nullptr;
-        std::call_once(probed, [] {
-            factory = opens("xvimagesink") ? "xvimagesink" : opens("ximagesink") ? "ximagesink" : nullptr;
-        });
-        if (factory != nullptr) {
+        if (const char* factory = videoSinkFactory(); factory != nullptr) {
             output.overlay = adoptElement(gst_element_factory_make(factory, nullptr));
         }
     }
@@ -89,9 +131,13 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
     }
     // ximagesink draws the picture at its own size in the middle of the window, so a scaler and
     // a black frame in front make the picture the window's size with the video where it belongs.
+    // The picture is converted to the X server's format first, once, as a plain player does:
+    // the frame then only copies, and only where it adds a border or crops; left to choose,
+    // it converted every picture itself, slowly, even with no border at all.
     GstElement* bin = gst_bin_new("video-output");
     output.sink = adoptElement(bin);
     GstElement* parts[] = {gst_element_factory_make("videoconvert", nullptr),
+                           gst_element_factory_make("capsfilter", nullptr),
                            gst_element_factory_make("videoscale", nullptr),
                            gst_element_factory_make("capsfilter", nullptr),
                            gst_element_factory_make("videobox", nullptr),
@@ -113,10 +159,15 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
         gst_bin_add(GST_BIN(bin), part);
     }
     gst_bin_add(GST_BIN(bin), output.overlay.get());
-    gst_element_link_many(parts[0], parts[1], parts[2], parts[3], parts[4], output.overlay.get(), nullptr);
+    if (const std::string& format = xSink().format; !format.empty()) {
+        CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, format.c_str(), nullptr));
+        g_object_set(parts[1], "caps", caps.get(), nullptr);
+    }
+    gst_element_link_many(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], output.overlay.get(),
+                          nullptr);
     PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
-    output.fitter = std::make_unique<FrameFitter>(parts[2], parts[3], target.get());
+    output.fitter = std::make_unique<FrameFitter>(parts[3], parts[4], target.get());
     return output;
 }
 

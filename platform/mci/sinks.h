@@ -22,6 +22,10 @@ struct VideoOutput {
 // machine without a sound device still plays in real time. The probe runs once per process.
 ElementPtr makeAudioSink();
 
+// The X sink that opens on this display: "xvimagesink", "ximagesink", or null without one.
+// Probed once per process.
+const char* videoSinkFactory();
+
 // A sink drawing into the native X11 window `parentWindow` (XVideo when the server has it,
 // plain X images otherwise), or a clock-synchronised null sink when there is no parent or no
 // display. The sink never takes the window's input events: the window's owner handles them.
