@@ -45,9 +45,7 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 
 void PictureBox::SetBackColor(const QColor& color) {
     m_back = color;
-    endDrawing();
-    syncCanvas();
-    m_canvas.fill(m_back);
+    canvasPainter().fillRect(m_canvas.rect(), m_back);
     m_drawn = QRect();
     update();
 }
@@ -103,11 +101,10 @@ QColor PictureBox::ForeColor() const { return m_fore; }
 
 void PictureBox::Cls() {
     emit Clearing();
-    endDrawing();
-    syncCanvas();
+    QPainter& painter = canvasPainter();
     // Outside what was drawn the canvas holds the back colour already.
     if (!m_drawn.isEmpty()) {
-        m_canvas.fill(m_back);
+        painter.fillRect(m_drawn, m_back);
         update(m_drawn);
         m_drawn = QRect();
     }
@@ -133,13 +130,11 @@ void PictureBox::Print(const QString& text) {
 }
 
 const QImage& PictureBox::Canvas() {
-    endDrawing();
     syncCanvas();
     return m_canvas;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    endDrawing();
     syncCanvas();
     QPainter painter(this);
     painter.drawImage(event->rect(), m_canvas, event->rect());
@@ -153,7 +148,7 @@ void PictureBox::resizeEvent(QResizeEvent* event) {
 void PictureBox::syncCanvas() {
     // A hidden widget gets its resize event only when shown, so every use checks the size.
     if (m_canvas.size() == size().expandedTo(QSize(1, 1))) return;
-    endDrawing();
+    m_painter.reset();
     // The drawing is kept where it fits; new area shows the back colour.
     QImage grown = blankCanvas(size(), m_back);
     QPainter painter(&grown);
@@ -172,8 +167,6 @@ QPainter& PictureBox::canvasPainter() {
     }
     return *m_painter;
 }
-
-void PictureBox::endDrawing() { m_painter.reset(); }
 
 void PictureBox::changed(const QRect& area) {
     const QRect shown = area & m_canvas.rect();

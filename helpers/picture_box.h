@@ -17,8 +17,8 @@
 // repaints the widget. Positions are in twips until ScaleToCharacters() switches them to
 // character units (120 x 240 twips, 8 x 16 pixels). Fonts are sized for the fixed 96 dots per
 // inch that the twips conversion assumes (15 twips per pixel), whatever the screen reports.
-// Drawing is cheap enough to animate: a text is laid out once per font, the drawings between
-// two repaints share one painter, and only the pixels that changed are repainted.
+// Drawing is cheap enough to animate: a text is laid out once per font, all drawing goes
+// through one painter that stays open, and only the pixels that changed are repainted.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -67,8 +67,10 @@ private:
 
     void adoptFont(const QFont& font);
     void syncCanvas();
-    QPainter& canvasPainter();  // open until the canvas is next read
-    void endDrawing();
+    // Stays open on the canvas until the canvas is replaced: the raster painter draws at once,
+    // so the canvas can be read (painted from) meanwhile, and a step of an animation does not
+    // pay for opening one.
+    QPainter& canvasPainter();
     const Shaped& shaped(const QString& text);
     void changed(const QRect& area);  // repaints the area and remembers it as drawn on
     double unitWidthPx() const;
