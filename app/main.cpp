@@ -37,6 +37,17 @@ void PreferX11()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+// Qt's X11 backing store hands what it painted to the X server through shared memory, and
+// before it paints an area again it waits for a round trip to the server, to be sure the
+// server has read the last picture there. The title strip paints the same small area every
+// 30 ms, so every step of a pass paid that round trip (and two thread switches); sent over the
+// connection instead, a strip's few kilobytes need no wait. The video is not Qt's to paint.
+void PaintWithoutSharedMemory()
+{
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 QStringList Arguments(int argc, char** argv)
 {
     QStringList arguments;
@@ -76,6 +87,7 @@ private:
 int RunPlayer(char* programName, const QStringList& files, const FolderClaim* claim)
 {
     PreferX11();
+    PaintWithoutSharedMemory();
     const QString noBus = FindSessionBus();
     // Qt sees only the program name: the command line is the player's own.
     int qtArgc = 1;

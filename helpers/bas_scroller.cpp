@@ -81,6 +81,7 @@ private:
             m_target->CurrentY = m_target->ScaleHeight() / 2 - 1 + std::sin((i + m_x) * kPhasePerUnit) * m_amplitude;
             m_target->Print(m_text.mid(i, 1));
         }
+        m_target->Refresh();
     }
 
     PictureBox* m_target;

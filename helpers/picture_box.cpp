@@ -106,6 +106,7 @@ void PictureBox::Cls() {
     if (!m_drawn.isEmpty()) {
         painter.fillRect(m_drawn, m_back);
         update(m_drawn);
+        m_unshown |= m_drawn;
         m_drawn = QRect();
     }
     CurrentX = 0;
@@ -134,7 +135,12 @@ const QImage& PictureBox::Canvas() {
     return m_canvas;
 }
 
+void PictureBox::Refresh() {
+    if (!m_unshown.isEmpty() && isVisible()) repaint(m_unshown);
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
+    m_unshown = QRect();
     syncCanvas();
     QPainter painter(this);
     painter.drawImage(event->rect(), m_canvas, event->rect());
@@ -172,6 +178,7 @@ void PictureBox::changed(const QRect& area) {
     const QRect shown = area & m_canvas.rect();
     if (shown.isEmpty()) return;
     m_drawn |= shown;
+    m_unshown |= shown;
     update(shown);
 }
 

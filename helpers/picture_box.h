@@ -49,6 +49,11 @@ public:
 
     const QImage& Canvas();  // the retained drawing, at the widget's current size
 
+    // Puts what was drawn since the widget was last painted on the screen now, rather than
+    // when the event loop next turns: an animation's frame shows with the step that drew it,
+    // and the loop turns once a step instead of twice.
+    void Refresh();
+
 signals:
     // Emitted by Cls before it wipes the drawing: the canvas still holds the last frame.
     void Clearing();
@@ -85,6 +90,7 @@ private:
     double m_ascent = 0;
     double m_lineHeight = 0;
     QHash<QString, Shaped> m_shapes;  // for m_font
-    QRect m_drawn;  // what was drawn since the canvas was last cleared
+    QRect m_drawn;    // what was drawn since the canvas was last cleared
+    QRect m_unshown;  // what changed since the widget was last painted
     bool m_characterUnits = false;
 };
