@@ -1,6 +1,7 @@
 """Small helpers the window benchmark shares: how a set of runs is told, and what the kernel
 says of a process."""
 
+import os
 import statistics
 
 
@@ -30,3 +31,16 @@ def peak_rss_kb(pid):
         if line.startswith("VmHWM:"):
             return int(line.split()[1])
     return 0
+
+
+def cpu_seconds(pid):
+    """CPU seconds the process's threads have run, from the scheduler's nanosecond counts
+    (the tick-based figures in /proc/PID/stat are too coarse for a player that uses a
+    hundredth of a core). Threads that ended are left out: a playing pipeline keeps its own."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            total += int(read_text(f"/proc/{pid}/task/{task}/schedstat").split()[0])
+        except (OSError, ValueError, IndexError):
+            pass
+    return total / 1e9

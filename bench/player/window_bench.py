@@ -12,7 +12,9 @@ side in one run under a private Xvfb + openbox and a private PulseAudio (null si
 - a 32,767-entry playlist: start to a filled list, and Close to exit, each minus the same with
   an empty playlist.
 
-    window_bench.py PLAYER CLIPS_DIR BENCH_MEDIA_DIR [--quick]
+    window_bench.py PLAYER CLIPS_DIR BENCH_MEDIA_DIR [--quick] [--only SECTION,...]
+
+SECTION: playback, first-play, start, first-frame, playlist (all of them by default).
 """
 
 import os
@@ -27,7 +29,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 import zelko_e2e as z  # noqa: E402
-from bench_figures import peak_rss_kb, ratios, read_text, spread  # noqa: E402
+from bench_figures import cpu_seconds, peak_rss_kb, ratios, read_text, spread  # noqa: E402
 
 ENTRIES = 32767
 # A playing file is measured over one whole period of the title scroller (a pass starts every
@@ -40,9 +42,9 @@ def cpu_and_peak(pid, began):
     """CPU seconds per wall second over the measured part of the playback that began at
     `began` (monotonic), and the peak resident memory in KiB at its end."""
     wait_until_time(began + MEASURE_FROM)
-    c0, t0 = z.cpu_seconds(pid), time.monotonic()
+    c0, t0 = cpu_seconds(pid), time.monotonic()
     wait_until_time(began + MEASURE_TO)
-    cpu = (z.cpu_seconds(pid) - c0) / (time.monotonic() - t0)
+    cpu = (cpu_seconds(pid) - c0) / (time.monotonic() - t0)
     return cpu, peak_rss_kb(pid)
 
 
@@ -197,9 +199,9 @@ def start_and_idle_section(binary, x, clips, starts, idle_s):
                 shown.append((time.monotonic() - began) * 1000)
                 if i == starts - 1:
                     wait_until_time(time.monotonic() + 1.0)  # the warm-up has ended
-                    c0, t0 = z.cpu_seconds(p.proc.pid), time.monotonic()
+                    c0, t0 = cpu_seconds(p.proc.pid), time.monotonic()
                     wait_until_time(t0 + idle_s)
-                    idle = (z.cpu_seconds(p.proc.pid) - c0) / (time.monotonic() - t0)
+                    idle = (cpu_seconds(p.proc.pid) - c0) / (time.monotonic() - t0)
             finally:
                 p.stop()
     finally:
@@ -266,21 +268,27 @@ def playlist_times(binary, x, clips, entries, rounds):
 def main():
     binary, clips, media = (os.path.abspath(a) for a in sys.argv[1:4])
     quick = "--quick" in sys.argv
+    only = sys.argv[sys.argv.index("--only") + 1].split(",") if "--only" in sys.argv else None
+    wanted = lambda section: only is None or section in only  # noqa: E731
     files = {"720p MPEG-2 PS": os.path.join(media, "720p.mpg"),
              "MP3": os.path.join(media, "song.mp3")}
     print(f"zelko-player: {binary}; load average {os.getloadavg()[0]:.2f} at the start")
     with z.XServer() as x, z.PulseServer() as pulse:
-        playback_section(binary, x, pulse, files, 1 if quick else 3)
-        first_play_section(binary, x, pulse, files["720p MPEG-2 PS"], 2 if quick else 5, 3)
-        start_and_idle_section(binary, x, clips, 3 if quick else 7, 5.0 if quick else 20.0)
-        first_frame_latency(binary, x, clips, 2 if quick else 5)
-        empty = playlist_times(binary, x, clips, 0, 1 if quick else 3)
-        full = playlist_times(binary, x, clips, ENTRIES, 1 if quick else 3)
-        print(f"\n{ENTRIES}-entry playlist: load {full[0] - empty[0]:.3f} s, save and exit "
-              f"{full[1] - empty[1]:.3f} s beyond an empty playlist "
-              f"(empty: start {empty[0]:.3f} s, close {empty[1]:.3f} s)")
+        if wanted("playback"):
+            playback_section(binary, x, pulse, files, 1 if quick else 3)
+        if wanted("first-play"):
+            first_play_section(binary, x, pulse, files["720p MPEG-2 PS"], 2 if quick else 5, 3)
+        if wanted("start"):
+            start_and_idle_section(binary, x, clips, 3 if quick else 7, 5.0 if quick else 20.0)
+        if wanted("first-frame"):
+            first_frame_latency(binary, x, clips, 2 if quick else 5)
+        if wanted("playlist"):
+            empty = playlist_times(binary, x, clips, 0, 1 if quick else 3)
+            full = playlist_times(binary, x, clips, ENTRIES, 1 if quick else 3)
+            print(f"\n{ENTRIES}-entry playlist: load {full[0] - empty[0]:.3f} s, save and exit "
+                  f"{full[1] - empty[1]:.3f} s beyond an empty playlist "
+                  f"(empty: start {empty[0]:.3f} s, close {empty[1]:.3f} s)")
     print(f"load average {os.getloadavg()[0]:.2f} at the end")
-
 
 if __name__ == "__main__":
     main()
