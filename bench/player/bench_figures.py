@@ -33,14 +33,20 @@ def peak_rss_kb(pid):
     return 0
 
 
-def cpu_seconds(pid):
-    """CPU seconds the process's threads have run, from the scheduler's nanosecond counts
-    (the tick-based figures in /proc/PID/stat are too coarse for a player that uses a
-    hundredth of a core). Threads that ended are left out: a playing pipeline keeps its own."""
-    total = 0
+def thread_cpu_ns(pid):
+    """Nanoseconds each thread of the process has run, by thread id, from the scheduler's
+    counts (the tick-based figures in /proc/PID/stat are too coarse for a player that uses a
+    hundredth of a core)."""
+    out = {}
     for task in os.listdir(f"/proc/{pid}/task"):
         try:
-            total += int(read_text(f"/proc/{pid}/task/{task}/schedstat").split()[0])
+            out[task] = int(read_text(f"/proc/{pid}/task/{task}/schedstat").split()[0])
         except (OSError, ValueError, IndexError):
             pass
-    return total / 1e9
+    return out
+
+
+def cpu_between(before, after):
+    """CPU seconds run between two thread_cpu_ns samples: each thread alive at the second
+    counts from the first (or from its start); a thread that ended in between is left out."""
+    return sum(ns - before.get(task, 0) for task, ns in after.items()) / 1e9

@@ -29,7 +29,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 import zelko_e2e as z  # noqa: E402
-from bench_figures import cpu_seconds, peak_rss_kb, ratios, read_text, spread  # noqa: E402
+from bench_figures import cpu_between, peak_rss_kb, ratios, read_text, spread, thread_cpu_ns  # noqa: E402
 
 ENTRIES = 32767
 # A playing file is measured over one whole period of the title scroller (a pass starts every
@@ -42,9 +42,9 @@ def cpu_and_peak(pid, began):
     """CPU seconds per wall second over the measured part of the playback that began at
     `began` (monotonic), and the peak resident memory in KiB at its end."""
     wait_until_time(began + MEASURE_FROM)
-    c0, t0 = cpu_seconds(pid), time.monotonic()
+    c0, t0 = thread_cpu_ns(pid), time.monotonic()
     wait_until_time(began + MEASURE_TO)
-    cpu = (cpu_seconds(pid) - c0) / (time.monotonic() - t0)
+    cpu = cpu_between(c0, thread_cpu_ns(pid)) / (time.monotonic() - t0)
     return cpu, peak_rss_kb(pid)
 
 
@@ -199,9 +199,9 @@ def start_and_idle_section(binary, x, clips, starts, idle_s):
                 shown.append((time.monotonic() - began) * 1000)
                 if i == starts - 1:
                     wait_until_time(time.monotonic() + 1.0)  # the warm-up has ended
-                    c0, t0 = cpu_seconds(p.proc.pid), time.monotonic()
+                    c0, t0 = thread_cpu_ns(p.proc.pid), time.monotonic()
                     wait_until_time(t0 + idle_s)
-                    idle = (cpu_seconds(p.proc.pid) - c0) / (time.monotonic() - t0)
+                    idle = cpu_between(c0, thread_cpu_ns(p.proc.pid)) / (time.monotonic() - t0)
             finally:
                 p.stop()
     finally:
