@@ -1,4 +1,5 @@
-// Opening, playing and closing many times leaves no threads, descriptors or memory behind.
+// Opening, playing and closing many times leaves no threads, descriptors or memory behind, also
+// while the engine warms up.
 #include "tests/mci/engine_fixture.h"
 
 #include <array>
@@ -45,6 +46,18 @@ TEST_F(EngineTest, TwoHundredCyclesLeaveNothingBehind)
     // AddressSanitizer holds freed memory in quarantine (and checks leaks itself at exit).
     EXPECT_LT(after[2] - before[2], 40 * 1024);
 #endif
+}
+
+// The warm-up loads plugins and probes the outputs on its own thread while this one opens and
+// plays every kind; the engine waits for that thread when it goes.
+TEST_F(EngineTest, OpensAndPlaysWhileItWarmsUp)
+{
+    m_engine.warmUp();
+    for (const char* name : {"tune.mid", "video.avi", "tone.mp3", "video.vob", "tone.aiff"}) {
+        open(name);
+        EXPECT_EQ(code("play m"), 0u) << name;
+        EXPECT_EQ(code("close m"), 0u) << name;
+    }
 }
 
 }  // namespace
