@@ -6,6 +6,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,13 +42,6 @@ constexpr const char* kPipelineParts[] = {
 
 std::atomic<bool> started{false};
 
-void unref(GstPluginFeature* feature)
-{
-    if (feature != nullptr) {
-        gst_object_unref(feature);
-    }
-}
-
 // Makes one element of the factory and lets it go: loads its plugin and readies its class.
 void makeOne(const char* factoryName)
 {
@@ -56,19 +50,55 @@ void makeOne(const char* factoryName)
     }
 }
 
-bool isRaw(const GstStructure* structure)
+// The kind of element a factory makes, as decodebin chains them: demuxers, parsers and
+// decoders; decodebin tries the highest-ranked factory of a kind first.
+std::string kindOf(GstElementFactory* factory)
 {
-    return gst_structure_has_name(structure, "audio/x-raw") || gst_structure_has_name(structure, "video/x-raw");
+    const gchar* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+    for (const char* kind : {"Demuxer", "Parser", "Decoder", "Depayloader"}) {
+        if (klass != nullptr && std::strstr(klass, kind) != nullptr) {
+            return kind;
+        }
+    }
+    return klass != nullptr ? klass : "";
 }
 
-// Loads every demuxer, parser and decoder that a stream of the offered kinds leads to, down to
-// raw audio and video: the ones decodebin may pick for such a file.
+// Loads the plugin of the factory and queues what it produces (raw audio and video end a chain;
+// a decoder takes a stream whatever the fields its producer sets, so by name).
+void load(GstElementFactory* factory, std::vector<std::string>& pending, std::set<std::string>& seen)
+{
+    if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory))) {
+        gst_object_unref(loaded);
+    }
+    for (const GList* pad = gst_element_factory_get_static_pad_templates(factory); pad != nullptr;
+         pad = pad->next) {
+        auto* padTemplate = static_cast<GstStaticPadTemplate*>(pad->data);
+        if (padTemplate->direction != GST_PAD_SRC) {
+            continue;
+        }
+        GstCaps* produced = gst_static_pad_template_get_caps(padTemplate);
+        for (guint i = 0; i < gst_caps_get_size(produced); ++i) {
+            const GstStructure* structure = gst_caps_get_structure(produced, i);
+            std::string name = gst_structure_get_name(structure);
+            if (!gst_structure_has_name(structure, "audio/x-raw") &&
+                !gst_structure_has_name(structure, "video/x-raw") && seen.insert(name).second) {
+                pending.push_back(std::move(name));
+            }
+        }
+        gst_caps_unref(produced);
+    }
+}
+
+// Loads the plugins that decodebin picks for a file of the offered kinds: for each stream a
+// kind leads to, the first demuxer, parser and decoder that take it, down to raw audio and
+// video. Lower-ranked alternatives stay unloaded; they cost memory and are seldom needed.
 void loadDecodingPlugins()
 {
     GList* candidates = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE,
                                                               GST_RANK_MARGINAL);
+    candidates = g_list_sort(candidates, gst_plugin_feature_rank_compare_func);
     std::vector<std::string> pending(std::begin(kOfferedKinds), std::end(kOfferedKinds));
-    std::set<std::string> seenCaps(pending.begin(), pending.end());
+    std::set<std::string> seen(pending.begin(), pending.end());
     std::set<GstElementFactory*> loaded;
     while (!pending.empty()) {
         GstCaps* caps = gst_caps_from_string(pending.back().c_str());
@@ -78,31 +108,11 @@ void loadDecodingPlugins()
         }
         GList* takers = gst_element_factory_list_filter(candidates, caps, GST_PAD_SINK, FALSE);
         gst_caps_unref(caps);
+        std::set<std::string> kindsTaken;
         for (GList* item = takers; item != nullptr; item = item->next) {
             auto* factory = GST_ELEMENT_FACTORY(item->data);
-            if (!loaded.insert(factory).second) {
-                continue;
-            }
-            unref(gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory)));
-            for (const GList* pad = gst_element_factory_get_static_pad_templates(factory); pad != nullptr;
-                 pad = pad->next) {
-                auto* padTemplate = static_cast<GstStaticPadTemplate*>(pad->data);
-                if (padTemplate->direction != GST_PAD_SRC) {
-                    continue;
-                }
-                GstCaps* produced = gst_static_pad_template_get_caps(padTemplate);
-                for (guint i = 0; i < gst_caps_get_size(produced); ++i) {
-                    const GstStructure* structure = gst_caps_get_structure(produced, i);
-                    if (isRaw(structure)) {
-                        continue;
-                    }
-                    // By name: a decoder takes a stream whatever the fields its producer sets.
-                    std::string name = gst_structure_get_name(structure);
-                    if (seenCaps.insert(name).second) {
-                        pending.push_back(std::move(name));
-                    }
-                }
-                gst_caps_unref(produced);
+            if (kindsTaken.insert(kindOf(factory)).second && loaded.insert(factory).second) {
+                load(factory, pending, seen);
             }
         }
         gst_plugin_feature_list_free(takers);
