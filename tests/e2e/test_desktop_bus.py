@@ -86,7 +86,7 @@ class DesktopStub:
         return [e["args"][0] for e in self.entries() if e.get("signal") == "Seeked"]
 
     def stop(self):
-        z._terminate(self.proc)
+        z.terminate(self.proc)
 
 
 def title_is(name):
