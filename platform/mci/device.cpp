@@ -136,6 +136,7 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
     }
     created->m_range.attach(created->m_video.sink.get());
     created->m_range.attach(audioSink.get());
+    created->m_audioSink = std::move(audioSink);
     created->m_facts = readMediaFacts(path);
     setUpPipeline(playbin, created->m_facts);
     if (const uint32_t result = created->preroll(detail); result != 0) {

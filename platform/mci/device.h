@@ -91,6 +91,7 @@ private:
     void followParent();
     void redraw();
     bool prerollAgain();
+    bool queryPosition(gint64& position) const;
 
     std::string m_uri;
     MediaFacts m_facts;
@@ -98,6 +99,7 @@ private:
     ElementPtr m_playbin;
     BusPtr m_bus;
     VideoOutput m_video;
+    ElementPtr m_audioSink;
 
     // What the user asked for; the pipeline follows it, and seeks reapply it.
     Mode m_wanted = Mode::Stopped;
