@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 
 #include "helpers/twips.h"
 
@@ -62,8 +63,11 @@ void Meter3::applyValue(int16_t value) {
 void Meter3::SetLevelValue() { mLevel = m_value; }
 
 void Meter3::ShowLevel() {
+    // Only the segments that turn on or off are drawn again.
+    const int from = std::min<int>(m_shownLevel, mLevel);
+    const int to = std::max<int>(m_shownLevel, mLevel);
     m_shownLevel = mLevel;
-    update();
+    if (from < to) update(SegmentRect(from).united(SegmentRect(to - 1)));
 }
 
 void Meter3::ReadProperties(const PropertyBag& bag) {
