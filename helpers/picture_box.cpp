@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QRawFont>
 #include <QTextLayout>
+#include <utility>
 
 #include "helpers/twips.h"
 
@@ -50,11 +51,7 @@ void PictureBox::SetBackColor(const QColor& color) {
     update();
 }
 
-QColor PictureBox::BackColor() const { return m_back; }
-
 void PictureBox::ScaleToCharacters() { m_characterUnits = true; }
-
-bool PictureBox::InCharacterUnits() const { return m_characterUnits; }
 
 double PictureBox::unitWidthPx() const {
     return (m_characterUnits ? kCharWidthTwips : 1.0) / kTwipsPerPixel;
@@ -93,11 +90,7 @@ void PictureBox::adoptFont(const QFont& font) {
 
 double PictureBox::FontSize() const { return m_fontSize; }
 
-QFont PictureBox::DrawingFont() const { return m_font; }
-
 void PictureBox::SetForeColor(uint32_t bgr) { m_fore = QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff); }
-
-QColor PictureBox::ForeColor() const { return m_fore; }
 
 void PictureBox::Cls() {
     emit Clearing();
@@ -105,9 +98,7 @@ void PictureBox::Cls() {
     // Outside what was drawn the canvas holds the back colour already.
     if (!m_drawn.isEmpty()) {
         painter.fillRect(m_drawn, m_back);
-        update(m_drawn);
-        m_unshown |= m_drawn;
-        m_drawn = QRect();
+        m_unshown |= std::exchange(m_drawn, QRect());
     }
     CurrentX = 0;
     CurrentY = 0;
@@ -130,17 +121,12 @@ void PictureBox::Print(const QString& text) {
     CurrentY += m_lineHeight / unitHeightPx();
 }
 
-const QImage& PictureBox::Canvas() {
-    syncCanvas();
-    return m_canvas;
-}
-
 void PictureBox::Refresh() {
     if (!m_unshown.isEmpty() && isVisible()) repaint(m_unshown);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    m_unshown = QRect();
+    if (event->rect().contains(m_unshown)) m_unshown = QRect();
     syncCanvas();
     QPainter painter(this);
     painter.drawImage(event->rect(), m_canvas, event->rect());
@@ -179,7 +165,6 @@ void PictureBox::changed(const QRect& area) {
     if (shown.isEmpty()) return;
     m_drawn |= shown;
     m_unshown |= shown;
-    update(shown);
 }
 
 // Laid out once per text and font: drawing the glyphs again is what the painter's drawText

@@ -25,19 +25,15 @@ public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     void SetBackColor(const QColor& color);  // also clears the drawing
-    QColor BackColor() const;
 
     void ScaleToCharacters();
-    bool InCharacterUnits() const;
     double ScaleWidth() const;   // inside width in the current units, fractional
     double ScaleHeight() const;  // inside height in the current units, fractional
 
     void SetFont(const QString& face, double sizePt, bool bold, bool italic, bool underline);
     double FontSize() const;  // the size the resolved face reports, in points
-    QFont DrawingFont() const;
 
     void SetForeColor(uint32_t bgr);  // 0x00BBGGRR
-    QColor ForeColor() const;
 
     double CurrentX = 0;
     double CurrentY = 0;
@@ -47,11 +43,10 @@ public:
     // the start of the next line.
     void Print(const QString& text);
 
-    const QImage& Canvas();  // the retained drawing, at the widget's current size
-
-    // Puts what was drawn since the widget was last painted on the screen now, rather than
-    // when the event loop next turns: an animation's frame shows with the step that drew it,
-    // and the loop turns once a step instead of twice.
+    // Puts what was drawn since the widget was last painted on the screen. Drawing itself asks
+    // for no repaint (asking for one per character would cost more than drawing them): it
+    // shows at Refresh, or wherever the widget is painted for another reason, so an
+    // animation's frame shows with the step that drew it and the loop turns once a step.
     void Refresh();
 
 signals:
@@ -77,7 +72,7 @@ private:
     // pay for opening one.
     QPainter& canvasPainter();
     const Shaped& shaped(const QString& text);
-    void changed(const QRect& area);  // repaints the area and remembers it as drawn on
+    void changed(const QRect& area);  // remembers the area as drawn on and not yet shown
     double unitWidthPx() const;
     double unitHeightPx() const;
 

@@ -114,7 +114,7 @@ TEST(ScrollText, PassEndsWithItsTargetOrWhenEnded) {
 
     Strip strip;
     basScroller::ScrollText(&strip, "a title", 12, 1, 0.1, kBlue);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return hasInk(strip.Canvas(), strip.rect()); }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hasInk(strip.grab().toImage(), strip.rect()); }, 60000));
     basScroller::EndPass(&strip);
     EXPECT_FALSE(basScroller::IsScrolling(&strip));
     basScroller::ScrollText(&strip, "the next title", 12, 1, 0.1, kBlue);  // not dropped
