@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace zelko {
+
 namespace {
 
 std::array<int, 2> g_pipe{-1, -1};
@@ -64,3 +66,5 @@ void CloseOnSignal::onSignalled()
     // The window may have been hidden already (a second signal); the program ends either way.
     QCoreApplication::quit();
 }
+
+}  // namespace zelko

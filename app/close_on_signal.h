@@ -5,6 +5,8 @@
 class QSocketNotifier;
 class QWidget;
 
+namespace zelko {
+
 // Turns SIGTERM, SIGINT and SIGHUP into a close of the window, through the same close request
 // and unload as the Close button, so a kill or a lost terminal still saves the playlist. The
 // handler only writes a byte to a pipe; the window is closed on the UI thread when the event
@@ -21,3 +23,5 @@ private:
     QWidget* m_window;
     QSocketNotifier* m_notifier = nullptr;
 };
+
+}  // namespace zelko

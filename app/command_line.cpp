@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace zelko {
+
 namespace {
 
 [[noreturn]] void Fail(const QString& text)
@@ -80,3 +82,5 @@ bool EnterPlaylistFolder(const QString& folder)
     }
     return true;
 }
+
+}  // namespace zelko

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace zelko {
+
 // zelko-player [--playlist-dir DIR | --user-playlist] [FILE...]
 struct CommandLine {
     QStringList files;    // the FILE arguments as given: paths or file:// URIs
@@ -17,3 +19,5 @@ CommandLine ParseCommandLine(const QStringList& arguments);
 // the window reads and writes its playlist files. False, with one line on standard error, when
 // that cannot be done.
 bool EnterPlaylistFolder(const QString& folder);
+
+}  // namespace zelko

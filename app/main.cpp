@@ -24,6 +24,7 @@
 #include "media/engine_channel.h"
 #include "player/form1.h"
 
+namespace zelko {
 namespace {
 
 // How long a later start waits for the running player to take its files.
@@ -122,9 +123,8 @@ int RunPlayer(char* programName, const QStringList& files, const FolderClaim* cl
     return app.exec();
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The program: the command line, the playlist folder, then the window or a hand-over.
+int Main(int argc, char** argv)
 {
     const CommandLine commandLine = ParseCommandLine(Arguments(argc, argv));
     // Relative names are taken from the folder the player was started in, before it moves to
@@ -154,4 +154,12 @@ int main(int argc, char** argv)
     }
     static char fallbackName[] = "zelko-player";
     return RunPlayer(argc > 0 && argv[0] ? argv[0] : fallbackName, files.paths, claim.get());
+}
+
+}  // namespace
+}  // namespace zelko
+
+int main(int argc, char** argv)
+{
+    return zelko::Main(argc, argv);
 }

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+namespace zelko {
+
 // Who the player is to the desktop: the id of its desktop entry (also the name of its icon, its
 // AppStream component and its MIME package), and the MIME types the desktop entry offers to
 // open. dist/ writes the installed files from these two, and whatever else names the player to
@@ -27,3 +29,5 @@ inline constexpr std::array<std::string_view, 24> kMimeTypes = {
 };
 
 }  // namespace desktop
+
+}  // namespace zelko

@@ -12,6 +12,8 @@
 #include "desktop/screen_saver_inhibit.h"
 #include "player/form1.h"
 
+namespace zelko {
+
 namespace {
 
 void SayOff(const QString& reason)
@@ -77,3 +79,5 @@ void DesktopIntegration::Sync()
     m_inhibit->SetWanted(playback.status == Form1::PlaybackStatus::Playing && playback.open &&
                          m_form.mVideoCx != -1);
 }
+
+}  // namespace zelko

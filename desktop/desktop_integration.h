@@ -4,6 +4,8 @@
 #include <QString>
 #include <memory>
 
+namespace zelko {
+
 class FailureNotice;
 class Form1;
 class Mpris;
@@ -32,3 +34,5 @@ private:
     std::unique_ptr<FailureNotice> m_notice;
     bool m_scheduled = false;
 };
+
+}  // namespace zelko

@@ -8,6 +8,8 @@
 
 #include "player/form1.h"
 
+namespace zelko {
+
 namespace {
 
 // txtfull's key code for F1, which plays the selected entry in fullscreen mode.
@@ -125,3 +127,5 @@ void ReportRefusals(const QStringList& refusals)
     for (const QString& refusal : refusals)
         std::fprintf(stderr, "zelko-player: %s\n", refusal.toLocal8Bit().constData());
 }
+
+}  // namespace zelko

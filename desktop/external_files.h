@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QUrl>
 
+namespace zelko {
+
 class Form1;
 
 // Files handed to the player from outside its file dialog: names on the command line, URIs
@@ -32,3 +34,5 @@ int AppendAndPlay(Form1& form, const QStringList& paths);
 
 // Writes each refusal to standard error as one line, after the program's name.
 void ReportRefusals(const QStringList& refusals);
+
+}  // namespace zelko

@@ -10,6 +10,8 @@
 #include "desktop/desktop_identity.h"
 #include "platform/missing_decoder.h"
 
+namespace zelko {
+
 namespace {
 
 // The name of the file, as the file system's bytes decode.
@@ -48,3 +50,5 @@ void FailureNotice::Show(const QByteArray& path, const QString& result)
     // Nobody waits for the id: a missing notification server costs nothing but the message.
     m_bus.asyncCall(notify);
 }
+
+}  // namespace zelko

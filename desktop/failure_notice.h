@@ -4,6 +4,8 @@
 #include <QDBusConnection>
 #include <QString>
 
+namespace zelko {
+
 // Tells the user, in a desktop notification (org.freedesktop.Notifications), why a file they
 // asked for did not play: one notification per failure, naming the file and the reason.
 class FailureNotice {
@@ -21,3 +23,5 @@ public:
 private:
     QDBusConnection m_bus;
 };
+
+}  // namespace zelko

@@ -8,6 +8,8 @@
 #include "desktop/external_files.h"
 #include "player/form1.h"
 
+namespace zelko {
+
 namespace {
 
 bool HasLocalFiles(const QMimeData* data)
@@ -62,3 +64,5 @@ bool FileDrops::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     }
 }
+
+}  // namespace zelko

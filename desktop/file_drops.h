@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+namespace zelko {
+
 class Form1;
 
 // Files, folders and file:// URIs dropped anywhere on the player's window (List1 included) are
@@ -18,3 +20,5 @@ protected:
 private:
     Form1& m_form;
 };
+
+}  // namespace zelko

@@ -11,6 +11,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+namespace zelko {
+
 namespace {
 
 QString Failure(const QByteArray& path, int error)
@@ -65,3 +67,5 @@ QString FolderClaim::SocketPath(const QString& folder)
 {
     return BasePath(folder) + QStringLiteral(".socket");
 }
+
+}  // namespace zelko

@@ -3,6 +3,8 @@
 #include <QString>
 #include <memory>
 
+namespace zelko {
+
 // A player's hold on its playlist folder, so that only one player reads and rewrites that
 // folder's pl1.txt and pl2.txt. The hold is an flock() on a lock file in the user's runtime
 // folder, named after the folder: the kernel lets go of it however the process ends, so a
@@ -27,3 +29,5 @@ private:
     explicit FolderClaim(int fd) : m_fd(fd) {}
     int m_fd;
 };
+
+}  // namespace zelko

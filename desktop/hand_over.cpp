@@ -10,6 +10,8 @@
 #include "desktop/raise_window.h"
 #include "player/form1.h"
 
+namespace zelko {
+
 namespace {
 
 const QByteArray kMagic("zelko-player 1");
@@ -157,3 +159,5 @@ void HandOverServer::onReadyRead(QLocalSocket* socket)
     socket->putChar(kTaken);
     socket->disconnectFromServer();
 }
+
+}  // namespace zelko

@@ -7,10 +7,13 @@
 #include <chrono>
 #include <memory>
 
-class Form1;
-class FolderClaim;
 class QLocalServer;
 class QLocalSocket;
+
+namespace zelko {
+
+class Form1;
+class FolderClaim;
 
 // A later start in a folder whose player runs hands its files to that player over a local
 // socket and ends; the running player raises its window, appends the files and plays the first.
@@ -50,3 +53,5 @@ private:
     QLocalServer* m_server;
     bool m_closing = false;
 };
+
+}  // namespace zelko

@@ -20,6 +20,8 @@
 #include "player/form1.h"
 #include "player/form1_constants.h"
 
+namespace zelko {
+
 namespace {
 
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
@@ -307,3 +309,5 @@ double Mpris::TotalFrames() const
     const double frames = QLocale().toDouble(m_form.LbTotalFrames->text(), &isNumber);
     return isNumber ? frames : 0;
 }
+
+}  // namespace zelko

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariantMap>
 
+namespace zelko {
+
 class Form1;
 class MprisPlayerAdaptor;
 
@@ -68,3 +70,5 @@ private:
     QString m_busName;
     QVariantMap m_sent;  // as the bus last heard them
 };
+
+}  // namespace zelko

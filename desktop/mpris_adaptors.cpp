@@ -4,6 +4,8 @@
 
 #include "desktop/desktop_identity.h"
 
+namespace zelko {
+
 QString MprisRootAdaptor::DesktopEntry() const
 {
     return QString::fromLatin1(desktop::kDesktopEntryId);
@@ -26,3 +28,5 @@ void MprisPlayerAdaptor::OpenUri(const QString& Uri, const QDBusMessage& message
     QDBusConnection::sessionBus().send(
         message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), refusal));
 }
+
+}  // namespace zelko

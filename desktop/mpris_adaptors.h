@@ -8,6 +8,8 @@
 
 #include "desktop/mpris.h"
 
+namespace zelko {
+
 // The two interfaces of the media player object, as the bus sees them. They only hand each call
 // to Mpris, which owns them.
 
@@ -96,3 +98,5 @@ signals:
 private:
     Mpris* m_mpris;
 };
+
+}  // namespace zelko

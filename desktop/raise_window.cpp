@@ -2,6 +2,8 @@
 
 #include "player/form1.h"
 
+namespace zelko {
+
 void RaiseWindow(Form1& form)
 {
     form.setWindowState((form.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -9,3 +11,5 @@ void RaiseWindow(Form1& form)
     form.raise();
     form.activateWindow();
 }
+
+}  // namespace zelko

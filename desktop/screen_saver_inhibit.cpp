@@ -5,6 +5,8 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
+namespace zelko {
+
 namespace {
 
 const QString kScreenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
@@ -112,3 +114,5 @@ void ScreenSaverInhibit::Release(bool wait)
     else
         m_bus.asyncCall(call);
 }
+
+}  // namespace zelko

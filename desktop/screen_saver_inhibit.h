@@ -7,6 +7,8 @@
 
 class QDBusPendingCallWatcher;
 
+namespace zelko {
+
 // Keeps the screen awake while it is wanted: through the desktop's screen saver
 // (org.freedesktop.ScreenSaver), or where there is none through the desktop portal's Inhibit.
 // Calls never block the window: answers come back on the UI thread, and a release wanted before
@@ -36,3 +38,5 @@ private:
     uint m_cookie = 0;                // the screen saver's
     QDBusObjectPath m_request;        // the portal's
 };
+
+}  // namespace zelko

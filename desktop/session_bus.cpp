@@ -4,6 +4,8 @@
 #include <QFile>
 #include <sys/stat.h>
 
+namespace zelko {
+
 namespace {
 
 // A D-Bus address value: bytes outside [-0-9A-Za-z_/.*] are written %XX.
@@ -26,3 +28,5 @@ QString FindSessionBus()
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + EscapeAddressValue(socket));
     return {};
 }
+
+}  // namespace zelko

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace zelko {
+
 // Finds the desktop's session bus. Runs before the application object is made, so that Qt's own
 // users of the bus (its accessibility bridge among them) find the same one. A bus counts only
 // when the session names it: by its address (DBUS_SESSION_BUS_ADDRESS), or as the user bus
@@ -9,3 +11,5 @@
 // bus, otherwise why there is none. (Asked for a bus that nothing names, D-Bus would start a
 // private one on the X display, where no desktop listens.)
 QString FindSessionBus();
+
+}  // namespace zelko

@@ -14,6 +14,7 @@
 #include "desktop/desktop_identity.h"
 #include "player/window_icon.h"
 
+namespace zelko {
 namespace {
 
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
@@ -72,9 +73,8 @@ bool WriteIcons(const QString& out)
     return Write(QStringLiteral("%1/icons/hicolor/scalable/apps/%2.svg").arg(out, name), ZelkoIconSvg());
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// Writes the install files from their templates.
+int Main(int argc, char** argv)
 {
     if (argc != 5) {
         std::fprintf(stderr, "usage: zelko-dist-files TEMPLATES OUT VERSION HOMEPAGE\n");
@@ -104,4 +104,12 @@ int main(int argc, char** argv)
                          QStringLiteral("%1/mime/packages/%2.xml").arg(out, id), values) &&
                     WriteIcons(out);
     return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace zelko
+
+int main(int argc, char** argv)
+{
+    return zelko::Main(argc, argv);
 }

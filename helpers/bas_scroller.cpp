@@ -7,6 +7,8 @@
 
 #include "helpers/picture_box.h"
 
+namespace zelko {
+
 namespace basScroller {
 namespace {
 
@@ -124,3 +126,5 @@ void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double De
 }
 
 }  // namespace basScroller
+
+}  // namespace zelko

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+namespace zelko {
+
 class PictureBox;
 
 namespace basScroller {
@@ -26,3 +28,5 @@ void EndPass(PictureBox* Target);
 int StepCount(double scaleWidth, double fontSize, int characters);
 
 }  // namespace basScroller
+
+}  // namespace zelko

@@ -4,6 +4,8 @@
 
 #include "platform/window_move.h"
 
+namespace zelko {
+
 namespace ModDragForm {
 
 void DragForm(QWidget* frm) {
@@ -13,3 +15,5 @@ void DragForm(QWidget* frm) {
 }
 
 }  // namespace ModDragForm
+
+}  // namespace zelko

@@ -2,9 +2,13 @@
 
 class QWidget;
 
+namespace zelko {
+
 namespace ModDragForm {
 
 // Hands the current left-button press over to a window move of frm's top-level window.
 void DragForm(QWidget* frm);
 
 }  // namespace ModDragForm
+
+}  // namespace zelko

@@ -9,6 +9,8 @@
 
 #include "helpers/twips.h"
 
+namespace zelko {
+
 namespace {
 
 constexpr int kCharWidthTwips = 120;
@@ -196,3 +198,5 @@ const PictureBox::Shaped& PictureBox::shaped(const QString& text) {
     laidOut.inked = inked.adjusted(-kInkMarginPx, -kInkMarginPx, kInkMarginPx, kInkMarginPx);
     return *m_shapes.insert(text, laidOut);
 }
+
+}  // namespace zelko

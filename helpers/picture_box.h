@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace zelko {
+
 // A picture box whose drawing is retained: text is drawn into an image the widget's size that
 // repaints the widget. Positions are in twips until ScaleToCharacters() switches them to
 // character units (120 x 240 twips, 8 x 16 pixels). Fonts are sized for the fixed 96 dots per
@@ -89,3 +91,5 @@ private:
     QRect m_unshown;  // what changed since the widget was last painted
     bool m_characterUnits = false;
 };
+
+}  // namespace zelko

@@ -6,6 +6,8 @@
 
 #include "helpers/twips.h"
 
+namespace zelko {
+
 namespace {
 
 // Segment k lies at Left 120 + 60k twips: each is 80 wide, so it overlaps its left neighbour by
@@ -106,3 +108,5 @@ void Meter3::resizeEvent(QResizeEvent* event) {
     if (event->size() != fixedPixelSize()) setFixedSize(fixedPixelSize());
     QWidget::resizeEvent(event);
 }
+
+}  // namespace zelko

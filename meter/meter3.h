@@ -7,6 +7,8 @@
 
 #include "meter/property_bag.h"
 
+namespace zelko {
+
 // The LED bar: 50 segments on black, the first Value() of them lit. Always 3255 x 525 twips
 // (217 x 35 pixels): a container's resize is undone.
 class Meter3 : public QWidget {
@@ -52,3 +54,5 @@ private:
     int16_t m_border = 0;  // the design border of a freshly placed meter is none
     int16_t m_shownLevel = 0;
 };
+
+}  // namespace zelko

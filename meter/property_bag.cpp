@@ -1,5 +1,7 @@
 #include "meter/property_bag.h"
 
+namespace zelko {
+
 int PropertyBag::ReadProperty(const QString& name, int defaultValue) const {
     return m_values.value(name.toLower(), defaultValue);
 }
@@ -16,3 +18,5 @@ void PropertyBag::WriteProperty(const QString& name, int value, int defaultValue
 bool PropertyBag::Contains(const QString& name) const { return m_values.contains(name.toLower()); }
 
 QStringList PropertyBag::Keys() const { return m_values.keys(); }
+
+}  // namespace zelko

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace zelko {
+
 // A container's saved properties for one control. Keys are matched without regard to case
 // and stored in lower case; a property equal to its default is not written.
 class PropertyBag {
@@ -17,3 +19,5 @@ public:
 private:
     QMap<QString, int> m_values;
 };
+
+}  // namespace zelko

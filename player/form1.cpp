@@ -13,6 +13,8 @@
 #include "player/video_host.h"
 #include "player/window_icon.h"
 
+namespace zelko {
+
 namespace {
 
 // The key codes txtfull's handler reckons with (the Windows virtual-key numbers): letters and
@@ -150,3 +152,5 @@ void Form1::ShowResult()
 {
     LbResult->setText(QStringLiteral("Result calling Function is : ") + QString::fromStdString(mResult));
 }
+
+}  // namespace zelko

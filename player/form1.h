@@ -14,6 +14,9 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QTimer;
+
+namespace zelko {
+
 class AsxToolbar;
 class CommonDialog;
 class CpvSlider;
@@ -195,3 +198,5 @@ private:
     QRect m_normalGeometry;          // the normal window's geometry, kept while maximized
     Playback m_playback;
 };
+
+}  // namespace zelko

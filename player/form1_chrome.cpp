@@ -8,6 +8,8 @@
 #include "helpers/picture_box.h"
 #include "player/form1.h"
 
+namespace zelko {
+
 void Form1::mousePressEvent(QMouseEvent* event)
 {
     // Presses that a control leaves unhandled come up to the window too; only a press on the
@@ -38,3 +40,5 @@ void Form1::Timerscroll_Timer()
         return;
     basScroller::ScrollText(Picture2, Lbname->text(), 12, 3.0, 0.1, 0xFF0000);
 }
+
+}  // namespace zelko

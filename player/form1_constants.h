@@ -1,5 +1,7 @@
 #pragma once
 
+namespace zelko {
+
 // What the files of Form1 share: the transport toolbar's button indexes and the height of the
 // normal window, in twips, which is also where the video area begins.
 namespace form1 {
@@ -13,3 +15,5 @@ inline constexpr int kFullscreenButton = 5;
 inline constexpr int kNormalHeightTwips = 3570;
 
 }  // namespace form1
+
+}  // namespace zelko

@@ -7,6 +7,8 @@
 
 #include "player/form1.h"
 
+namespace zelko {
+
 void Form1::TimerAtEndFile_Timer()
 {
     // A fresh length every tick: the file may have changed since the last one. Nothing open,
@@ -49,3 +51,5 @@ void Form1::PlayEntryInCurrentMode()
     else
         PlaySelected();
 }
+
+}  // namespace zelko

@@ -4,9 +4,13 @@
 
 #include "player/form1.h"
 
+namespace zelko {
+
 bool Form1::AppendToPlaylist(const QString& title, const QString& path)
 {
     // A closing window has written its playlist already; an entry the files cannot hold as one
     // line is refused, as Add refuses it. The path goes in as the file system's bytes.
     return !m_unloaded && AppendEntry(title.toUtf8(), QFile::encodeName(path));
 }
+
+}  // namespace zelko

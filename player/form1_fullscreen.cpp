@@ -13,6 +13,8 @@
 #include "player/form1_constants.h"
 #include "player/video_host.h"
 
+namespace zelko {
+
 namespace {
 
 // Windows virtual-key codes, which is how the key handler receives its keys.
@@ -130,3 +132,5 @@ void Form1::StopAndLeaveFullscreen()
         emit PlaybackChanged();
     }
 }
+
+}  // namespace zelko

@@ -18,6 +18,8 @@
 #include "player/form1.h"
 #include "player/video_host.h"
 
+namespace zelko {
+
 namespace {
 
 const QColor kGreen(0, 255, 0);
@@ -282,3 +284,5 @@ void Form1::CreateControls()
     CommonDialog1->setObjectName(QStringLiteral("CommonDialog1"));
     CommonDialog1->SetFilter(QString::fromLatin1(kMediaFilter));
 }
+
+}  // namespace zelko

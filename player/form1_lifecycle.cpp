@@ -11,6 +11,8 @@
 #include "player/playlist_entries.h"
 #include "player/playlist_file.h"
 
+namespace zelko {
+
 namespace {
 
 const QString kTitlesFile = QStringLiteral("pl1.txt");
@@ -84,3 +86,5 @@ void Form1::asxToolbar3_ButtonClick(int index, const QString&)
     if (index == 1)
         close();
 }
+
+}  // namespace zelko

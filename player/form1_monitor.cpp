@@ -9,6 +9,8 @@
 #include "player/elapsed_time.h"
 #include "player/form1.h"
 
+namespace zelko {
+
 void Form1::TimerMisc_Timer()
 {
     const int32_t percent = Media.GetPercentPlayed(mAlias);
@@ -54,3 +56,5 @@ void Form1::SendSeek()
     }
     emit Seeked();
 }
+
+}  // namespace zelko

@@ -13,6 +13,8 @@
 #include "player/playlist_entries.h"
 #include "player/video_host.h"
 
+namespace zelko {
+
 namespace {
 
 // The video area starts at the normal form's bottom edge, keeps a 315-twip margin below the
@@ -159,3 +161,5 @@ void Form1::PlaySelectedFullscreen()
     txtfull->setFocus();
     EnableTimer(Timerscroll);
 }
+
+}  // namespace zelko

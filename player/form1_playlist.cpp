@@ -9,6 +9,8 @@
 #include "player/playlist_entries.h"
 #include "player/playlist_file.h"
 
+namespace zelko {
+
 const char* const Form1::kMediaFilter =
     "All media |*.mp3;*.mp2;*.wav;*.midi;*.mid;*.au;*.aiff;*.rmi;*.mpg;*.mpeg;*.avi;*.vob"
     "|All audio |*.mp3;*.mp2;*.wav;*.midi;*.mid"
@@ -76,3 +78,5 @@ void Form1::PlaylistClearAll()
     List1->clear();
     List2->clear();
 }
+
+}  // namespace zelko

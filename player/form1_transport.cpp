@@ -9,6 +9,8 @@
 #include "player/form1.h"
 #include "player/form1_constants.h"
 
+namespace zelko {
+
 namespace {
 
 constexpr int32_t kSlowMotionPercent = 40;
@@ -86,3 +88,5 @@ void Form1::SetVolume(int32_t volume)
     }
     emit PlaybackChanged();
 }
+
+}  // namespace zelko

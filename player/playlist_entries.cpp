@@ -5,6 +5,8 @@
 
 #include "player/playlist_file.h"
 
+namespace zelko {
+
 namespace playlist_entries {
 
 void Append(QListWidget* list, const QList<QByteArray>& lines)
@@ -38,3 +40,5 @@ QList<QByteArray> AllBytes(const QListWidget* list)
 }
 
 }  // namespace playlist_entries
+
+}  // namespace zelko

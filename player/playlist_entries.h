@@ -7,6 +7,8 @@
 class QListWidget;
 class QListWidgetItem;
 
+namespace zelko {
+
 // The playlist as List1 and List2 hold it: each item shows its entry's text and keeps, beside
 // it, the bytes the entry was read with or will be written with, so an entry is never
 // re-encoded on its way from the file to the engine or back to the file.
@@ -25,3 +27,5 @@ QByteArray Bytes(const QListWidgetItem* item);
 QList<QByteArray> AllBytes(const QListWidget* list);
 
 }  // namespace playlist_entries
+
+}  // namespace zelko

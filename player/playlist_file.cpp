@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace zelko {
+
 namespace {
 
 constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
@@ -121,3 +123,5 @@ QString WritePlaylistFile(const QString& path, const PlaylistLines& file)
     }
     return out.commit() ? QString() : Reason(out);
 }
+
+}  // namespace zelko

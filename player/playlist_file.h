@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace zelko {
+
 // The playlist files (pl1.txt, pl2.txt): one entry per line, each entry followed by CR LF when
 // written. The whole line is the entry: blanks, commas and quotes included. Entries are kept as
 // the bytes they were read with, so a file comes back byte for byte whatever its code page: a
@@ -45,3 +47,5 @@ bool IsPlaylistEntryStorable(QByteArrayView entry);
 // file was written, otherwise why not, adding that the file is left as it was when the failure
 // came before anything was written.
 QString WritePlaylistFile(const QString& path, const PlaylistLines& file);
+
+}  // namespace zelko

@@ -4,6 +4,8 @@
 
 #include "platform/video_parent.h"
 
+namespace zelko {
+
 VideoHost::VideoHost(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_NativeWindow);
@@ -54,3 +56,5 @@ void VideoHost::prepareNativeWindow()
     if (testAttribute(Qt::WA_WState_Created))
         zelko::platform::prepareVideoParent(static_cast<std::uintptr_t>(internalWinId()), devicePixelRatioF());
 }
+
+}  // namespace zelko

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <cstdint>
 
+namespace zelko {
+
 // Picture1: the picture box that hosts the video. It is a native window of its own, because
 // the video sink draws straight into it through the window handle; Qt never paints it, so
 // nothing of ours covers the picture. Where the window system has one (X11), the window's own
@@ -29,3 +31,5 @@ protected:
 private:
     void prepareNativeWindow();
 };
+
+}  // namespace zelko

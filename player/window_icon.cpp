@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+namespace zelko {
+
 namespace {
 
 // The design on its 32-unit grid. Colours are the palette's green, dark green and black.
@@ -66,3 +68,5 @@ QIcon ZelkoWindowIcon()
 {
     return QIcon(QPixmap::fromImage(ZelkoIconImage(static_cast<int>(kGrid))));
 }
+
+}  // namespace zelko

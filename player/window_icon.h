@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QImage>
 
+namespace zelko {
+
 // The player's icon: a green play triangle inside a dark green ring on a black rounded square,
 // the player's own colours. One design, drawn on a 32-unit grid, gives the window icon, the
 // installed PNG sizes and the installed SVG, so they cannot drift apart.
@@ -16,3 +18,5 @@ QImage ZelkoIconImage(int side);
 
 // The same design as an SVG document.
 QByteArray ZelkoIconSvg();
+
+}  // namespace zelko

@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+namespace zelko {
+
 namespace {
 
 std::string mediaFile()
@@ -65,5 +67,7 @@ BENCHMARK(BM_OpenToPlaying)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
     ->ReportAggregatesOnly(true);
 
 }  // namespace
+
+}  // namespace zelko
 
 BENCHMARK_MAIN();

@@ -7,6 +7,8 @@
 
 #include "player/controls/toolbar_button.h"
 
+namespace zelko {
+
 AsxToolbar::AsxToolbar(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void AsxToolbar::AddButton(const QString& caption, const QString& key, const QString& toolTip) {
@@ -89,3 +91,5 @@ void AsxToolbar::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) layoutButtons();
     QWidget::changeEvent(event);
 }
+
+}  // namespace zelko

@@ -8,6 +8,9 @@
 #include <vector>
 
 class QAbstractButton;
+
+namespace zelko {
+
 class ToolbarButton;
 
 // A row of text buttons. A click raises ButtonClick with the 1-based index and the key.
@@ -56,3 +59,5 @@ private:
     QColor m_back = Qt::black;
     std::optional<QFont> m_toolTipFont;
 };
+
+}  // namespace zelko

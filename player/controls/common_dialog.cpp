@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+namespace zelko {
+
 namespace {
 
 CommonDialog::Answer& answerForTests() {
@@ -60,3 +62,5 @@ QString CommonDialog::FileName() const { return m_fileName; }
 QString CommonDialog::FileTitle() const { return m_fileTitle; }
 
 void CommonDialog::SetAnswerForTests(Answer answer) { answerForTests() = std::move(answer); }
+
+}  // namespace zelko

@@ -7,6 +7,8 @@
 
 class QFileDialog;
 
+namespace zelko {
+
 // The file-open dialog. The filter is held as the "description|patterns|..." text and turned
 // into the dialog's name filters in the same order, the first selected when it opens.
 class CommonDialog : public QObject {
@@ -38,3 +40,5 @@ private:
     QString m_fileName;
     QString m_fileTitle;
 };
+
+}  // namespace zelko

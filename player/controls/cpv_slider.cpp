@@ -7,6 +7,8 @@
 
 #include "player/controls/slider_images.h"
 
+namespace zelko {
+
 using zelko::controls::RailImage;
 using zelko::controls::ThumbImage;
 
@@ -132,3 +134,5 @@ void CpvSlider::hideEvent(QHideEvent* event) {
     m_raisePending = false;
     QWidget::hideEvent(event);
 }
+
+}  // namespace zelko

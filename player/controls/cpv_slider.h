@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QWidget>
 
+namespace zelko {
+
 // The position slider: a rail and a thumb drawn from images of our own. A put of the value
 // never raises ThumbMoved; the user's thumb does, as it moves (a drag, or a click on the rail).
 // ThumbMoved is raised from the event loop once the pending input has been read, with the
@@ -51,3 +53,5 @@ private:
     bool m_raisePending = false;
     bool m_raisedInGesture = false;
 };
+
+}  // namespace zelko

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace zelko {
+
 namespace {
 
 constexpr int kPaddingX = 4;
@@ -76,3 +78,5 @@ void ToolbarButton::leaveEvent(QEvent* event) {
     update();
     QAbstractButton::leaveEvent(event);
 }
+
+}  // namespace zelko

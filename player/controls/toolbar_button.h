@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QColor>
 
+namespace zelko {
+
 // One button of an AsxToolbar: its caption drawn as written (trailing blanks widen it), a sunk
 // and lit look while latched or held down, a raised edge under the pointer.
 class ToolbarButton : public QAbstractButton {
@@ -29,3 +31,5 @@ private:
     QColor m_text = Qt::green;
     QColor m_back = Qt::black;
 };
+
+}  // namespace zelko

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QToolTip>
 
+namespace zelko {
+
 TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone) {
     const QStringList keys = {"play", "pause", "stop", "forward", "fullscreen"};
     AsxToolbar toolbar;
@@ -58,3 +60,5 @@ TEST(AsxToolbar, ItsButtonsTipsShowInTheToolbarsOwnTooltipFont) {
         EXPECT_EQ(QToolTip::font(), toolbar->ToolTipFont()) << button->toolTip().toStdString();
     }
 }
+
+}  // namespace zelko

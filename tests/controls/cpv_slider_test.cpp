@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 
+namespace zelko {
+
 namespace {
 
 class CpvSliderTest : public testing::Test {
@@ -95,3 +97,5 @@ TEST_F(CpvSliderTest, HidingMidDragDropsTheGesture) {
     EXPECT_EQ(slider.Value(), 15);
     EXPECT_EQ(Raised(moved), QList<int>{}) << "what the gesture had not raised yet is dropped";
 }
+
+}  // namespace zelko

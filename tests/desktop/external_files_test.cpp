@@ -7,6 +7,8 @@
 
 #include "desktop/external_files.h"
 
+namespace zelko {
+
 namespace {
 
 struct Case {
@@ -76,3 +78,5 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ExternalFilesTest, ::testing::ValuesIn(kCase
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+}  // namespace zelko

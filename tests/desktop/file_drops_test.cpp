@@ -5,6 +5,8 @@
 #include "desktop/file_drops.h"
 #include "tests/player/form_fixture.h"
 
+namespace zelko {
+
 class FileDropsTest : public FormTest<FakeDevice> {
 protected:
     void Start() override { FormTest<FakeDevice>::Start(); new FileDrops(*form); }
@@ -72,3 +74,5 @@ TEST_F(FileDropsTest, InFullscreenModeTheFirstPlaysOverTheWholeScreen)
     EXPECT_TRUE(std::any_of(channel.log.begin(), channel.log.end(),
                             [](const std::string& c) { return c.rfind("put movie window at", 0) == 0; }));
 }
+
+}  // namespace zelko

@@ -8,6 +8,8 @@
 #include "desktop/hand_over.h"
 #include "tests/player/form_fixture.h"
 
+namespace zelko {
+
 using namespace std::chrono_literals;
 
 class HandOverTest : public FormTest<FakeDevice> {
@@ -69,3 +71,5 @@ TEST_F(HandOverTest, ForeignMessagesAreCutOff)
     EXPECT_TRUE(QTest::qWaitFor([&] { return foreign.state() == QLocalSocket::UnconnectedState; }, 5000));
     EXPECT_EQ(LaterStart({Clip("a.mp3")}), HandOverResult::Delivered);
 }
+
+}  // namespace zelko

@@ -10,6 +10,8 @@
 #include "platform/mci/command_parser.h"
 #include "platform/mci/command_table.h"
 
+namespace zelko {
+
 namespace {
 
 void require(bool condition)
@@ -54,3 +56,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)toLower(command);
     return 0;
 }
+
+}  // namespace zelko

@@ -11,6 +11,8 @@
 
 #include "player/playlist_file.h"
 
+namespace zelko {
+
 namespace {
 
 void check(bool condition)
@@ -55,3 +57,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(written == bytes);
     return 0;
 }
+
+}  // namespace zelko

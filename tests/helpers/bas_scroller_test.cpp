@@ -10,6 +10,8 @@
 
 #include "helpers/picture_box.h"
 
+namespace zelko {
+
 namespace {
 
 constexpr uint32_t kBlue = 0xFF0000;  // 0x00BBGGRR
@@ -141,3 +143,5 @@ TEST(ScrollText, BadInputDoesNotCrash) {
     basScroller::ScrollText(&strip, "title", 12, -5, NAN, kBlue);
     finishPass(strip);
 }
+
+}  // namespace zelko

@@ -9,6 +9,8 @@
 #include "media/engine_channel.h"
 #include "media/module_multimedia.h"
 
+namespace zelko {
+
 namespace fs = std::filesystem;
 using zelko::media::EngineChannel;
 using zelko::media::ModuleMultimedia;
@@ -46,3 +48,5 @@ TEST(EngineMedia, ClipsOpenThroughTheirShortPathsAndReportSizesRateAndSpeed)
     EXPECT_EQ(media.CloseAllMedia(), "Success");
     fs::remove_all(dir);
 }
+
+}  // namespace zelko

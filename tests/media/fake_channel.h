@@ -9,6 +9,8 @@
 
 #include "media/mci_channel.h"
 
+namespace zelko {
+
 // A scripted MCI channel: records every command exactly as sent with the reply length offered
 // (0 without a buffer), and answers from a script keyed by the command without its padding.
 // A command with several scripted answers gets them in turn and the last one from then on; an
@@ -64,3 +66,5 @@ public:
 private:
     std::map<std::string, std::deque<Answer>> m_script;
 };
+
+}  // namespace zelko

@@ -6,6 +6,8 @@
 #include "media/module_multimedia.h"
 #include "tests/media/fake_channel.h"
 
+namespace zelko {
+
 namespace {
 
 using zelko::media::ModuleMultimedia;
@@ -184,3 +186,5 @@ TEST(ModuleMultimedia, ReturnsFromTheDevicesCodesAndReplies)
 }
 
 }  // namespace
+
+}  // namespace zelko

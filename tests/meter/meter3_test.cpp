@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+namespace zelko {
+
 namespace {
 
 // Segment k sits at 120 + 60k twips (8 + 4k pixels), 5 x 20 pixels, sharing its border lines
@@ -94,3 +96,5 @@ TEST(Meter3, SavesWhatDiffersFromTheDefaultsAndLoadsMissingKeysAsThem) {
         expectLit(meter, c.value);
     }
 }
+
+}  // namespace zelko

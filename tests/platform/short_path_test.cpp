@@ -11,6 +11,8 @@
 
 #include "platform/short_path.h"
 
+namespace zelko {
+
 namespace fs = std::filesystem;
 using zelko::platform::getShortPathName;
 
@@ -78,3 +80,5 @@ TEST_F(ShortPath, LinksAreRemovedWhenTheProcessExits)
 }
 
 }  // namespace
+
+}  // namespace zelko

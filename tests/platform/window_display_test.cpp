@@ -13,6 +13,8 @@
 #include "platform/window_move.h"
 #include "platform/window_rect.h"
 
+namespace zelko {
+
 namespace {
 
 auto edges(const zelko::platform::WindowRect& r) { return std::tuple(r.left, r.top, r.right, r.bottom); }
@@ -67,3 +69,5 @@ TEST(WindowsOnX, RectsAndTheDragOfTheWholeWindowWithTheRealPointer)
 }
 
 }  // namespace
+
+}  // namespace zelko

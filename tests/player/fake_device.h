@@ -13,6 +13,8 @@
 
 #include "media/mci_channel.h"
 
+namespace zelko {
+
 // Commands are read case-blind, so clip paths are given in lower case. The window always opens
 // its device as "movie".
 class FakeDevice final : public zelko::media::MciChannel {
@@ -106,3 +108,5 @@ private:
         return 0;
     }
 };
+
+}  // namespace zelko

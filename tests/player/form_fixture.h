@@ -23,6 +23,8 @@
 #include "player/form1.h"
 #include "player/video_host.h"
 
+namespace zelko {
+
 inline void WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -83,3 +85,5 @@ protected:
             AddEntry(QLatin1String(name), QStringLiteral("/clips/") + QLatin1String(name));
     }
 };
+
+}  // namespace zelko

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <array>
 
+namespace zelko {
+
 // Each bar as the on/off state of red, green, blue, left to right.
 inline constexpr std::array<std::array<int, 3>, 7> kBars{
     {{1, 1, 1}, {1, 1, 0}, {0, 1, 1}, {0, 1, 0}, {1, 0, 1}, {1, 0, 0}, {0, 0, 1}}};
@@ -33,3 +35,5 @@ inline bool BarsFill(const QImage& shot)
     }
     return true;
 }
+
+}  // namespace zelko

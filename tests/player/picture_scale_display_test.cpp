@@ -7,6 +7,8 @@
 #include "media/engine_channel.h"
 #include "picture_probe.h"
 
+namespace zelko {
+
 constexpr int kDeadlineMs = 15000;
 
 using PictureAtScale = FormTest<zelko::media::EngineChannel>;
@@ -39,3 +41,5 @@ TEST_F(PictureAtScale, FillsPicture1AtTheVideosLogicalSizeInTheWindowAndFullscre
     form->txtfull_KeyDown(27, 0);  // Esc
     EXPECT_TRUE(filled(device)) << "back from fullscreen at " << scale;
 }
+
+}  // namespace zelko

@@ -8,6 +8,8 @@
 #include "media/engine_channel.h"
 #include "picture_probe.h"
 
+namespace zelko {
+
 constexpr int kDeadlineMs = 15000;
 
 class DesktopTest : public FormTest<zelko::media::EngineChannel> {
@@ -106,3 +108,5 @@ TEST_F(DesktopTest, DraggingTheThumbWithThePointerSeeksAsItMovesTheLastAtTheFina
     EXPECT_GE(std::count(seeksHeld.begin(), seeksHeld.end(), true), 5) << "seeks while the thumb was held";
     EXPECT_GT(slider->Value(), 60);
 }
+
+}  // namespace zelko

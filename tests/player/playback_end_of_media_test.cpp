@@ -4,6 +4,8 @@
 
 #include "form_fixture.h"
 
+namespace zelko {
+
 struct EndCase {
     const char* name;
     int playRow;
@@ -64,3 +66,5 @@ TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
         }
     }
 }
+
+}  // namespace zelko

@@ -1,6 +1,8 @@
 // The monitor's figures (slider, LED bar, time label) and the slider seek's frame targets.
 #include "form_fixture.h"
 
+namespace zelko {
+
 // The 100-frame video, so the frame position is the percentage, taken for a 207-second file.
 class MonitorTest : public FakeFormTest {
 protected:
@@ -69,3 +71,5 @@ TEST_F(MonitorTest, ALengthThatCannotBeReadShowsNoNegativeMinutes)
     form->TimerMisc_Timer();
     EXPECT_EQ(form->lbcurrentime->text(), "-:-- / -:--");
 }
+
+}  // namespace zelko

@@ -6,6 +6,8 @@
 
 #include "form_fixture.h"
 
+namespace zelko {
+
 using TransportTest = FakeFormTest;
 
 TEST_F(TransportTest, ButtonsRunTheirCommandAndFocusThePlaylistOtherIndexesDoNothing)
@@ -136,3 +138,4 @@ TEST_F(TransportTest, F1PlaysFullscreenWhateverTheShiftOtherKeysDoNothing)
     EXPECT_EQ(form->geometry(), geometry);
 }
 
+}  // namespace zelko

@@ -8,6 +8,8 @@
 
 #include "player/playlist_file.h"
 
+namespace zelko {
+
 namespace {
 
 QByteArray bytesOf(const QString& path)
@@ -97,3 +99,5 @@ TEST(DecodePlaylistLine, Utf8ShowsAsUtf8AndAnythingElseAsWindows1252)
 }
 
 }  // namespace
+
+}  // namespace zelko

@@ -8,6 +8,8 @@
 #include "helpers/bas_scroller.h"
 #include "helpers/picture_box.h"
 
+namespace zelko {
+
 using WindowChrome = FormTest<FakeDevice>;
 
 TEST_F(WindowChrome, OnlyTheLeftButtonOnTheBackgroundDragsTheWindow)
@@ -55,3 +57,5 @@ TEST_F(WindowChrome, ClosingTheWindowEndsThePass)
     form->Timerscroll_Timer();  // a late tick after the close does nothing
     EXPECT_FALSE(basScroller::IsScrolling(form->Picture2));
 }
+
+}  // namespace zelko

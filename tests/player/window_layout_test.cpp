@@ -3,6 +3,8 @@
 // the fullscreen key box waiting below it until a video grows the window.
 #include "form_fixture.h"
 
+namespace zelko {
+
 using WindowLayout = FormTest<FakeDevice>;
 
 TEST_F(WindowLayout, ShownControlsLieInsideTheWindowClearOfEachOtherRowAfterRow)
@@ -26,3 +28,5 @@ TEST_F(WindowLayout, ShownControlsLieInsideTheWindowClearOfEachOtherRowAfterRow)
     EXPECT_GE(form->Picture1->y(), form->height());
     EXPECT_GE(form->txtfull->y(), form->height());
 }
+
+}  // namespace zelko

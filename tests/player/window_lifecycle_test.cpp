@@ -3,6 +3,8 @@
 // timers stop and the devices close.
 #include "form_fixture.h"
 
+namespace zelko {
+
 struct RoundTrip {
     const char* name;
     QByteArray pl1, pl2;       // on disk before start, and the same bytes after close
@@ -114,3 +116,5 @@ TEST_F(WindowLifecycle, ATitleFileThatCannotBeWrittenStillLetsThePathFileBeWritt
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), "/new\r\n");
 }
+
+}  // namespace zelko

@@ -9,6 +9,8 @@
 #include "form_fixture.h"
 #include "player/controls/common_dialog.h"
 
+namespace zelko {
+
 class PlaylistEditing : public FormTest<FakeDevice> {
 protected:
     void TearDown() override { CommonDialog::SetAnswerForTests({}); }
@@ -86,3 +88,5 @@ TEST_F(PlaylistEditing, TheDialogFirstListsTheClipsOfEveryKindThePlayerPlaysAndN
     Click(1);
     EXPECT_EQ(form->List1->count(), 0);
 }
+
+}  // namespace zelko

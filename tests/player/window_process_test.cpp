@@ -12,6 +12,8 @@
 
 #include "form_fixture.h"
 
+namespace zelko {
+
 // True once the process catches `signal` (its handler is installed after the window has read
 // the playlist): the SigCgt mask of /proc/<pid>/status.
 static bool Catches(qint64 pid, int signal)
@@ -142,3 +144,5 @@ TEST_F(LockedFolder, WritableFilesAreRewrittenInPlaceAndOthersAreKeptAndNamedOnS
         }
     }
 }
+
+}  // namespace zelko

@@ -7,6 +7,8 @@
 #include "form_fixture.h"
 #include "helpers/picture_box.h"
 
+namespace zelko {
+
 // How many of the area's pixels, in thousandths, are exactly `rgb` (or, for 0, green text).
 static int Share(const QImage& shot, const QRect& area, QRgb rgb)
 {
@@ -38,3 +40,5 @@ TEST_F(WindowOnScreen, TheControlsShowWhereTheyAreDesigned)
     const QRect between(form->Label2->geometry().right() + 10, 0, 200, 20);
     EXPECT_EQ(Share(shot, between, qRgb(0, 0, 0)), 1000) << "between the title and Close";
 }
+
+}  // namespace zelko

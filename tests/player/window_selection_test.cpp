@@ -2,6 +2,8 @@
 // it was; Play, Remove and the end of the media then act as the user sees it: no entry selected.
 #include "form_fixture.h"
 
+namespace zelko {
+
 class SelectionTest : public FakeFormTest {
 protected:
     void Click(int row, Qt::KeyboardModifiers modifiers = {})
@@ -40,3 +42,5 @@ TEST_F(SelectionTest, AClearedHighlightMeansNoEntryForPlayRemoveAndTheEndOfMedia
     EXPECT_TRUE(channel.playing("/clips/a.mpg"));
     EXPECT_EQ(form->List1->selectedItems(), QList<QListWidgetItem*>{form->List1->item(0)});
 }
+
+}  // namespace zelko

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+namespace zelko {
 namespace {
 
 bool run(zelko::mci::Engine& engine, const std::string& command)
@@ -20,9 +21,8 @@ bool run(zelko::mci::Engine& engine, const std::string& command)
     return code == 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// Reads commands and sends each to the engine.
+int Main(int argc, char** argv)
 {
     zelko::mci::Engine engine;
     bool allSucceeded = true;
@@ -37,4 +37,12 @@ int main(int argc, char** argv)
         }
     }
     return allSucceeded ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace zelko
+
+int main(int argc, char** argv)
+{
+    return zelko::Main(argc, argv);
 }
