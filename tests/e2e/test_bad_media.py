@@ -75,7 +75,6 @@ def scenario(ctx):
         open_code, play_code, took = play_entry(ctx, p, trace, transport, index, path)
         ctx.step(f"{title!r}: open {open_code}, play {play_code}, {took:.2f} s")
         assert p.alive(), f"the player died on {title!r}:\n{p.log()}"
-        assert took < 20, f"{title!r} held the window for {took:.1f} s"
         if must_play is True:
             assert (open_code, play_code) == (0, 0), f"{title!r} did not play"
         elif must_play is False:

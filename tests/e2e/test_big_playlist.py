@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A playlist of 40,000 entries, beyond the 32,767 a 16-bit entry index counts: it loads whole,
-scrolls with Page Down and End, plays its last entry and is written back whole at Close, each
-within a generous bound. The figures are printed; bench/player measures them properly."""
+scrolls with Page Down and End, plays its last entry and is written back whole at Close. How long
+each step took is printed, not judged; bench/player measures it properly."""
 
 import os
 import time
@@ -9,7 +9,7 @@ import time
 import zelko_e2e as z
 
 ENTRIES = 40000
-BOUND_S = 10.0
+WAIT_S = 60.0  # only how long to wait before giving up
 
 
 def timed(what, action, figures):
@@ -17,7 +17,6 @@ def timed(what, action, figures):
     result = action()
     took = time.monotonic() - began
     figures[what] = took
-    assert took < BOUND_S, f"{what} took {took:.2f} s"
     return result
 
 
@@ -30,25 +29,25 @@ def scenario(ctx):
     figures = {}
     p = ctx.player(extra_env={"ZELKO_MCI_TRACE": trace.path})
     timed("start to a filled list", lambda: (p.start(), z.wait_until(
-        lambda: len(p.list_rows()) >= 5, BOUND_S, "the list's first rows")), figures)
+        lambda: len(p.list_rows()) >= 5, WAIT_S, "the list's first rows")), figures)
 
     rows = p.list_rows()
     p.click(z.LIST1[0] + 30, rows[0])
     listed = lambda: p.screenshot().region(*z.LIST1)
-    top = z.stable_for(listed, 0.3, BOUND_S, "the list to settle at its top")
+    top = z.stable_for(listed, 0.3, WAIT_S, "the list to settle at its top")
     timed("Page Down shown", lambda: (p.key("Next"), z.wait_until(
-        lambda: listed() != top, BOUND_S, "the list to page down")), figures)
-    paged = z.stable_for(listed, 0.3, BOUND_S, "the list to settle a page down")
+        lambda: listed() != top, WAIT_S, "the list to page down")), figures)
+    paged = z.stable_for(listed, 0.3, WAIT_S, "the list to settle a page down")
     timed("End to the last entry shown", lambda: (p.key("End"), z.wait_until(
-        lambda: listed() != paged, BOUND_S, "the list to scroll to its end")), figures)
-    z.stable_for(listed, 0.3, BOUND_S, "the list to settle at its end")
+        lambda: listed() != paged, WAIT_S, "the list to scroll to its end")), figures)
+    z.stable_for(listed, 0.3, WAIT_S, "the list to settle at its end")
 
     transport = p.toolbar_buttons(z.TOOLBAR1, 5)
     start = len(trace.lines())
 
     def play_last():
         p.click(*transport[0])
-        return trace.wait_for(lambda e: e[2].lower().startswith("play movie"), BOUND_S,
+        return trace.wait_for(lambda e: e[2].lower().startswith("play movie"), WAIT_S,
                               "the play of the last entry", start)
     played = timed("Play to the play command", play_last, figures)
     opened = [e for e in trace.lines()[start:] if e[2].startswith("open ")]
