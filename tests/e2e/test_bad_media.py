@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Bad entries in the playlist: a missing file, a 0-byte file, a truncated MPEG, a text file
 named .avi, a name with blanks, quotes and a non-ASCII letter, and a path longer than 255
-characters. Each either plays or fails with an error code, within a bounded time; the window
+characters. Each either plays or fails with an error code (how long each took is printed); the window
 keeps answering, a good entry still plays afterwards, and Close writes both playlist files
 back intact."""
 
