@@ -87,18 +87,6 @@ TEST(ScrollText, DelayZeroStillProcessesEventsBeforeEachStep) {
     EXPECT_GE(ticks, steps);
 }
 
-// A second call while the pass runs is dropped; the pass runs on to its own end.
-TEST(ScrollText, ACallDuringAPassIsDropped) {
-    Strip strip;
-    int steps = 0;
-    QObject::connect(&strip, &PictureBox::Clearing, [&] {
-        if (++steps == 5) basScroller::ScrollText(&strip, "another title", 12, 0, 0.1, kBlue);
-    });
-    basScroller::ScrollText(&strip, "abc", 12, 0, 0.1, kBlue);
-    finishPass(strip);
-    EXPECT_EQ(steps, basScroller::StepCount(strip.ScaleWidth(), strip.FontSize(), 3));
-}
-
 TEST(ScrollText, PassEndsWithItsTargetOrWhenEnded) {
     auto* window = new QWidget;
     window->setAttribute(Qt::WA_DeleteOnClose);
