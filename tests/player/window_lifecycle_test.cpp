@@ -17,15 +17,11 @@ TEST_F(WindowLifecycle, PlaylistFilesOfTheCurrentFolderRoundTripByteForByte)
 {
     const RoundTrip cases[] = {
         {"ZeroByteFiles", "", "", {}, {}},
-        {"BlanksQuotesAndAnEmptyEntry", "\r\n  lead, \"quoted\", trail  \r\n", "\r\n/m/  lead, \"q\".mp3\r\n",
-         {"", "  lead, \"quoted\", trail  "}, {"", "/m/  lead, \"q\".mp3"}},
         // A mark on one file only, which stays there and is not added to the other.
         {"ThreeLinesAgainstTwo", "\xEF\xBB\xBF" "a\r\nb\r\nc\r\n", "/a\r\n/b\r\n", {"a", "b", "c"}, {"/a", "/b"}},
-        // UTF-8 lines show as UTF-8, any other line as Windows-1252; all keep their bytes.
-        {"Utf8Windows1252AndInvalidBytes",
-         "caf\xE9.mp3\r\n\x93q\x94 \x80.wav\r\nna\xC3\xAFve.mid\r\n\xC3(\xFF\x81\r\n",
-         "/m/caf\xE9.mp3\r\n/m/\x93q\x94 \x80.wav\r\n/m/na\xC3\xAFve.mid\r\n/m/\xC3(\xFF\x81\r\n",
-         {"café.mp3", "“q” €.wav", "naïve.mid", "Ã(ÿ\u0081"}, {"/m/café.mp3", "/m/“q” €.wav", "/m/naïve.mid", "/m/Ã(ÿ\u0081"}},
+        // The lists show each line decoded (the decoding has its own cases in playlist_file_test).
+        {"Windows1252AndUtf8", "caf\xE9.mp3\r\nna\xC3\xAFve.mid\r\n", "/m/caf\xE9.mp3\r\n",
+         {"café.mp3", "naïve.mid"}, {"/m/café.mp3"}},
     };
     for (const RoundTrip& c : cases) {
         SCOPED_TRACE(c.name);
@@ -58,8 +54,9 @@ TEST_F(WindowLifecycle, EditsKeepTheBytesOfEveryOtherEntryAndNewEntriesAreUtf8)
     EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), "/m/caf\xE9.wav\r\n/m/\xC3\xA9t\xC3\xA9.wav\r\n");
 }
 
-// Beyond the 32,767 entries a 16-bit index counts, entries show, play and save like the others.
-TEST_F(WindowLifecycle, FortyThousandEntriesLoadPlayAndSaveWhole)
+// Beyond the 32,767 entries a 16-bit index counts, the end of an entry still moves on to the
+// next. (That such a playlist loads, plays and is saved whole, e2e_big_playlist shows.)
+TEST_F(WindowLifecycle, FortyThousandEntriesPlayOnAtTheEnd)
 {
     constexpr int kEntries = 40000;
     QByteArray titles, paths;
@@ -72,15 +69,11 @@ TEST_F(WindowLifecycle, FortyThousandEntriesLoadPlayAndSaveWhole)
     channel.clips = {{"/m/39998.wav", {}}, {"/m/39999.wav", {}}};
     Start();
     ASSERT_EQ(form->List1->count(), kEntries);
-    ASSERT_EQ(form->List2->count(), kEntries);
     PlayRow(kEntries - 2);
     channel.device->positionMs = channel.device->lengthMs;  // it ends: the next entry plays
     form->TimerAtEndFile_Timer();
     EXPECT_TRUE(channel.playing("/m/39999.wav"));
     EXPECT_EQ(form->Lbname->text(), "entry 39999 café");
-    EXPECT_TRUE(form->close());
-    EXPECT_EQ(ReadBytes(cwd.filePath("pl1.txt")), titles);
-    EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), paths);
 }
 
 TEST_F(WindowLifecycle, CloseStopsTheTimersThenClosesAllDevicesThenWritesOnce)
