@@ -1,15 +1,10 @@
-// Codes and replies of the command language on open devices, reply buffers, error descriptions
-// and the trace.
+// Codes and replies of the command language on open devices, reply buffers and error
+// descriptions. (The trace every e2e test reads, code, length and padded text, is checked there.)
 #include "tests/mci/engine_fixture.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <tuple>
-#include <unistd.h>
 
 namespace zelko::mci::test {
 namespace {
@@ -123,22 +118,6 @@ TEST_F(EngineTest, ReplyBuffersAndErrorStrings)
     EXPECT_FALSE(m_engine.getErrorString(0, untouched, sizeof untouched));
     EXPECT_FALSE(m_engine.getErrorString(12345, untouched, sizeof untouched));
     EXPECT_STREQ(untouched, "keep");
-}
-
-TEST(EngineTrace, RecordsEachCommandWithCodeAndLength)
-{
-    const std::string path = ::testing::TempDir() + "/mci-trace-" + std::to_string(::getpid());
-    std::remove(path.c_str());
-    ::setenv("ZELKO_MCI_TRACE", path.c_str(), 1);
-    {
-        Engine engine;
-        engine.sendString("status nothing length   ", nullptr, 0, 0);
-        engine.sendString("close all", nullptr, 0, 0);
-    }
-    ::unsetenv("ZELKO_MCI_TRACE");
-    std::stringstream trace;
-    trace << std::ifstream(path).rdbuf();
-    EXPECT_EQ(trace.str(), "263\t24\tstatus nothing length   \n0\t9\tclose all\n");
 }
 
 }  // namespace
