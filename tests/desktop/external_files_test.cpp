@@ -19,11 +19,10 @@ struct Case {
 };
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-// Every pattern the dialog offers, in any letter case, and some it does not.
+// Patterns the dialog offers in other letter cases, one offered only in a later filter field
+// (*.mpge), and near misses.
 const char* const kFiles[] = {"a.mp3", "B.WAV", "blank name.avi", "notes.txt", "box/b.mid", "box/A.rmi",
-                              "box/c.txt", "box/sub/d.mp3", "kinds/1.mp3", "kinds/2.MP2", "kinds/3.wav",
-                              "kinds/4.midi", "kinds/5.mid", "kinds/6.au", "kinds/7.aiff", "kinds/8.rmi",
-                              "kinds/9.mpg", "kinds/a.mpeg", "kinds/b.avi", "kinds/c.Vob", "kinds/d.mpge",
+                              "box/c.txt", "box/sub/d.mp3", "kinds/2.MP2", "kinds/4.midi", "kinds/c.Vob", "kinds/d.mpge",
                               "kinds/e.aif", "kinds/f.ogg", "kinds/g.mp4", "kinds/h.mp3.txt", "empty/.keep"};
 
 const Case kCases[] = {
@@ -35,9 +34,7 @@ const Case kCases[] = {
     {"NotARegularFile", {"pipe.mp3"}, {}, {"pipe.mp3: not a regular file"}},
     {"NonLocalUri", {"https://example.com/a.mp3"}, {}, {"https://example.com/a.mp3: not a local file"}},
     {"FolderGivesItsOfferedKindsByNameWithoutSubfolders", {"box"}, {"box/A.rmi", "box/b.mid"}, {}},
-    {"EveryOfferedKindInAnyCase", {"kinds"},
-     {"kinds/1.mp3", "kinds/2.MP2", "kinds/3.wav", "kinds/4.midi", "kinds/5.mid", "kinds/6.au", "kinds/7.aiff",
-      "kinds/8.rmi", "kinds/9.mpg", "kinds/a.mpeg", "kinds/b.avi", "kinds/c.Vob", "kinds/d.mpge"}, {}},
+    {"OfferedKindsInAnyCase", {"kinds"}, {"kinds/2.MP2", "kinds/4.midi", "kinds/c.Vob", "kinds/d.mpge"}, {}},
     {"FolderWithoutMedia", {"empty"}, {}, {"empty: no files of the offered kinds in this folder"}},
     {"RefusalsDoNotStopTheRest", {"notes.txt", "a.mp3", "gone.mp3", "B.WAV"}, {"a.mp3", "B.WAV"},
      {"notes.txt: not one of", "gone.mp3: no such file"}},

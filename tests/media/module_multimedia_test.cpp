@@ -50,7 +50,6 @@ const TextCase kTexts[] = {
      {{padded("set movie speed 1000", 128), 0}}},
     {"SpeedBeyond32BitsSendsNothing", [](M& m, F&) { m.SetPlaybackSpeed("movie", 214748365); }, {}},
     {"SpeedQuery", [](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded("status movie speed", 128), 128}}},
-    {"TotalFrames", [](M& m, F&) { m.GetTotalFrames("movie"); }, {kFormat, kLength}},
     {"VolumeSetAndRead", [](M& m, F&) { m.SetVolume("movie", 250); m.GetVolume("movie"); },
      {{"setaudio movie volume to 250", 0}, {"status movie volume", 128}}},
     // The device is left counting frames even when the length query failed.
