@@ -79,12 +79,14 @@ TEST(Meter3, SavesWhatDiffersFromTheDefaultsAndLoadsMissingKeysAsThem) {
     PropertyBag saved;
     fresh.WriteProperties(saved);
     EXPECT_EQ(saved.Keys(), QStringList{"border"});  // a fresh meter has no border; the default is one
-    struct Case {
+    const struct {
+        const char* name;
         QList<QPair<QString, int>> saved;
         int16_t value, border;
-    };
-    for (const Case& c : {Case{{}, 0, 1}, Case{{{"Border", 0}}, 0, 0}, Case{{{"value", 20}}, 20, 1},
-                          Case{{{"VALUE", 50}, {"BoRdEr", 0}}, 50, 0}, Case{{{"Value", 99}}, 0, 1}}) {
+    } cases[] = {{"NothingSaved", {}, 0, 1}, {"NoBorder", {{"Border", 0}}, 0, 0}, {"AValue", {{"value", 20}}, 20, 1},
+                 {"KeysInAnyCase", {{"VALUE", 50}, {"BoRdEr", 0}}, 50, 0}, {"ValueOutOfRange", {{"Value", 99}}, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         PropertyBag bag;
         for (const auto& [key, v] : c.saved) bag.WriteProperty(key, v, -12345);
         Meter3 meter;

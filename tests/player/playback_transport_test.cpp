@@ -13,10 +13,14 @@ using TransportTest = FakeFormTest;
 TEST_F(TransportTest, ButtonsRunTheirCommandAndFocusThePlaylistOtherIndexesDoNothing)
 {
     form->List1->setCurrentRow(0);
-    const std::pair<int, const char*> cases[] = {{1, "play movie from 0 to 50"}, {2, "Pause movie"}, {3, "Stop movie"},
-                                                 {4, "set movie speed 400"}, {0, nullptr}, {6, nullptr}};
-    for (const auto& [index, command] : cases) {
-        SCOPED_TRACE(index);
+    const struct {
+        const char* name;
+        int index;
+        const char* command;  // null: the index names no transport button
+    } cases[] = {{"Play", 1, "play movie from 0 to 50"}, {"Pause", 2, "Pause movie"}, {"Stop", 3, "Stop movie"},
+                 {"SlowMotion", 4, "set movie speed 400"}, {"BeforeTheFirst", 0, nullptr}, {"PastTheLast", 6, nullptr}};
+    for (const auto& [name, index, command] : cases) {
+        SCOPED_TRACE(name);
         form->txtfull->setFocus();
         channel.log.clear();
         emit form->asxToolbar1->ButtonClick(index, QString());
@@ -89,6 +93,7 @@ TEST_F(TransportTest, PauseAndSlowMotionToggleThemselvesAndStopReleasesPause)
 }
 
 struct LeaveCase {
+    const char* name;
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
     int row;             // 0: the 320x240 video, 2: audio only
@@ -99,13 +104,13 @@ struct LeaveCase {
 TEST_F(TransportTest, EscAndF3RestoreTheExactNormalGeometry)
 {
     const LeaveCase cases[] = {
-        {Qt::Key_Escape, {}, 0, {1050, 3570, 4800, 3600}, true},
-        {Qt::Key_Escape, {}, 2, {0, 3570, 0, 0}, true},
-        {Qt::Key_F3, Qt::ShiftModifier, 0, {1365, 4095, 4800, 3600}, false},
-        {Qt::Key_F3, {}, 2, {1365, 4095, 0, 0}, false},
+        {"EscOnVideo", Qt::Key_Escape, {}, 0, {1050, 3570, 4800, 3600}, true},
+        {"EscOnAudio", Qt::Key_Escape, {}, 2, {0, 3570, 0, 0}, true},
+        {"ShiftF3OnVideo", Qt::Key_F3, Qt::ShiftModifier, 0, {1365, 4095, 4800, 3600}, false},
+        {"F3OnAudio", Qt::Key_F3, {}, 2, {1365, 4095, 0, 0}, false},
     };
     for (const LeaveCase& c : cases) {
-        SCOPED_TRACE(std::to_string(c.key) + " on row " + std::to_string(c.row));
+        SCOPED_TRACE(c.name);
         Start();
         PlayRow(c.row);
         const QRect normal = form->geometry();
