@@ -60,8 +60,7 @@ CloseOnSignal::~CloseOnSignal()
 void CloseOnSignal::onSignalled()
 {
     char bytes[64];
-    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
-    }
+    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {}
     m_window->close();
     // The window may have been hidden already (a second signal); the program ends either way.
     QCoreApplication::quit();

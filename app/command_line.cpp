@@ -67,8 +67,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     if (parser.isSet(playlistDir))
         commandLine.playlistDir = parser.value(playlistDir);
     else if (parser.isSet(userPlaylist))
-        commandLine.playlistDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                                  QStringLiteral("/zelko-player");
+        commandLine.playlistDir =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zelko-player");
     return commandLine;
 }
 

@@ -109,9 +109,8 @@ int RunPlayer(char* programName, const QStringList& files, const FolderClaim* cl
 
     // The end of the session closes the window like the Close button, so the playlist is saved.
 #if QT_CONFIG(sessionmanager)
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
-        window.close();
-    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.close(); });
 #endif
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.close(); });
 

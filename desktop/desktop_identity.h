@@ -20,12 +20,31 @@ inline constexpr std::string_view kRiffMidiType = "audio/x-riff-midi";
 // The kinds the file dialog offers, under the names the MIME database gives them (a *.vob is
 // video/mpeg there), then the aliases desktops still send for them.
 inline constexpr std::array<std::string_view, 24> kMimeTypes = {
-    "audio/mpeg", "audio/mp2", "audio/x-wav", "audio/midi", kRiffMidiType, "audio/basic",
-    "audio/x-aiff", "video/mpeg", "video/x-msvideo",
+    "audio/mpeg",
+    "audio/mp2",
+    "audio/x-wav",
+    "audio/midi",
+    kRiffMidiType,
+    "audio/basic",
+    "audio/x-aiff",
+    "video/mpeg",
+    "video/x-msvideo",
     // aliases
-    "audio/mp3", "audio/x-mp3", "audio/x-mpeg", "audio/x-mp2", "audio/wav", "audio/vnd.wave",
-    "audio/x-midi", "audio/aiff", "video/x-mpeg", "video/mpeg-system", "video/x-mpeg-system",
-    "video/avi", "video/msvideo", "video/x-avi", "video/vnd.avi",
+    "audio/mp3",
+    "audio/x-mp3",
+    "audio/x-mpeg",
+    "audio/x-mp2",
+    "audio/wav",
+    "audio/vnd.wave",
+    "audio/x-midi",
+    "audio/aiff",
+    "video/x-mpeg",
+    "video/mpeg-system",
+    "video/x-mpeg-system",
+    "video/avi",
+    "video/msvideo",
+    "video/x-avi",
+    "video/vnd.avi",
 };
 
 }  // namespace desktop

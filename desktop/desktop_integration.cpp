@@ -76,8 +76,7 @@ void DesktopIntegration::Sync()
         m_mpris->SendChanges();
     // Only a video keeps the screen awake, and only while it plays.
     const Form1::Playback& playback = m_form.CurrentPlayback();
-    m_inhibit->SetWanted(playback.status == Form1::PlaybackStatus::Playing && playback.open &&
-                         m_form.mVideoCx != -1);
+    m_inhibit->SetWanted(playback.status == Form1::PlaybackStatus::Playing && playback.open && m_form.mVideoCx != -1);
 }
 
 }  // namespace zelko

@@ -22,8 +22,7 @@ QString Refusal(const QString& argument, const QString& reason)
 
 void CollectFolder(const QDir& folder, const QString& shownAs, ExternalFiles& out)
 {
-    const QFileInfoList files =
-        folder.entryInfoList(OfferedPatterns(), QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList files = folder.entryInfoList(OfferedPatterns(), QDir::Files, QDir::Name | QDir::IgnoreCase);
     if (files.isEmpty())
         out.refusals << Refusal(shownAs, QStringLiteral("no files of the offered kinds in this folder"));
     for (const QFileInfo& file : files)
@@ -40,8 +39,8 @@ void CollectPath(const QString& path, const QString& shownAs, ExternalFiles& out
     else if (!info.isFile())
         out.refusals << Refusal(shownAs, QStringLiteral("not a regular file"));
     else if (!QDir::match(OfferedPatterns(), info.fileName()))
-        out.refusals << Refusal(shownAs, QStringLiteral("not one of the offered kinds (%1)")
-                                             .arg(OfferedPatterns().join(QLatin1Char(' '))));
+        out.refusals << Refusal(
+            shownAs, QStringLiteral("not one of the offered kinds (%1)").arg(OfferedPatterns().join(QLatin1Char(' '))));
     else
         out.paths << QDir::cleanPath(info.absoluteFilePath());
 }

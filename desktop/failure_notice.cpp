@@ -44,9 +44,8 @@ void FailureNotice::Show(const QByteArray& path, const QString& result)
     const QVariantMap hints{{QStringLiteral("desktop-entry"), entryId},
                             {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
     // Summaries are plain text; bodies may be read as markup, so the reason is escaped there.
-    notify << QStringLiteral("Zelko Player") << 0u << entryId
-           << QStringLiteral("Cannot play %1").arg(FileName(path)) << Reason(path, result).toHtmlEscaped()
-           << QStringList() << hints << -1;
+    notify << QStringLiteral("Zelko Player") << 0u << entryId << QStringLiteral("Cannot play %1").arg(FileName(path))
+           << Reason(path, result).toHtmlEscaped() << QStringList() << hints << -1;
     // Nobody waits for the id: a missing notification server costs nothing but the message.
     m_bus.asyncCall(notify);
 }

@@ -60,8 +60,7 @@ bool FileDrops::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, this, [this, paths = files.paths] { AppendAndPlay(m_form, paths); });
         return true;
     }
-    default:
-        return QObject::eventFilter(watched, event);
+    default: return QObject::eventFilter(watched, event);
     }
 }
 

@@ -82,8 +82,8 @@ HandOverResult HandOverFiles(const QString& folder, const QStringList& paths, st
         case Attempt::NotReached:
         case Attempt::Closing: break;
         }
-        std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(kRetryInterval,
-                                                                        std::chrono::milliseconds(MsLeft(deadline))));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::milliseconds>(kRetryInterval, std::chrono::milliseconds(MsLeft(deadline))));
     }
 }
 

@@ -34,8 +34,7 @@ constexpr int32_t kFullVolume = 1000;
 
 }  // namespace
 
-Mpris::Mpris(Form1& form, const QDBusConnection& bus)
-    : m_form(form), m_bus(bus), m_player(new MprisPlayerAdaptor(this))
+Mpris::Mpris(Form1& form, const QDBusConnection& bus) : m_form(form), m_bus(bus), m_player(new MprisPlayerAdaptor(this))
 {
     new MprisRootAdaptor(this);
 }
@@ -89,10 +88,14 @@ void Mpris::SendSeeked()
 
 QVariantMap Mpris::ChangingProperties() const
 {
-    return {{QStringLiteral("PlaybackStatus"), PlaybackStatus()}, {QStringLiteral("Metadata"), Metadata()},
-            {QStringLiteral("Rate"), Rate()},                     {QStringLiteral("Volume"), Volume()},
-            {QStringLiteral("CanGoNext"), CanGoNext()},           {QStringLiteral("CanGoPrevious"), CanGoPrevious()},
-            {QStringLiteral("CanPlay"), CanPlay()},               {QStringLiteral("CanPause"), CanPause()},
+    return {{QStringLiteral("PlaybackStatus"), PlaybackStatus()},
+            {QStringLiteral("Metadata"), Metadata()},
+            {QStringLiteral("Rate"), Rate()},
+            {QStringLiteral("Volume"), Volume()},
+            {QStringLiteral("CanGoNext"), CanGoNext()},
+            {QStringLiteral("CanGoPrevious"), CanGoPrevious()},
+            {QStringLiteral("CanPlay"), CanPlay()},
+            {QStringLiteral("CanPause"), CanPause()},
             {QStringLiteral("CanSeek"), CanSeek()}};
 }
 

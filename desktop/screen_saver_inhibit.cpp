@@ -49,8 +49,8 @@ void ScreenSaverInhibit::SetWanted(bool wanted)
 void ScreenSaverInhibit::RequestFromScreenSaver()
 {
     m_hold = Hold::Requesting;
-    QDBusMessage call = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver, QStringLiteral("Inhibit"));
     call << kApplication << kReason;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &ScreenSaverInhibit::OnScreenSaverAnswer);
@@ -58,9 +58,8 @@ void ScreenSaverInhibit::RequestFromScreenSaver()
 
 void ScreenSaverInhibit::RequestFromPortal()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(kPortal, kPortalPath,
-                                                       QStringLiteral("org.freedesktop.portal.Inhibit"),
-                                                       QStringLiteral("Inhibit"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kPortal, kPortalPath, QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
     call << m_windowId << kInhibitIdle << QVariantMap{{QStringLiteral("reason"), kReason}};
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &ScreenSaverInhibit::OnPortalAnswer);
@@ -98,13 +97,12 @@ void ScreenSaverInhibit::Release(bool wait)
 {
     QDBusMessage call;
     if (m_hold == Hold::ScreenSaver) {
-        call = QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver,
-                                              QStringLiteral("UnInhibit"));
+        call =
+            QDBusMessage::createMethodCall(kScreenSaver, kScreenSaverPath, kScreenSaver, QStringLiteral("UnInhibit"));
         call << m_cookie;
     } else if (m_hold == Hold::Portal) {
-        call = QDBusMessage::createMethodCall(kPortal, m_request.path(),
-                                              QStringLiteral("org.freedesktop.portal.Request"),
-                                              QStringLiteral("Close"));
+        call = QDBusMessage::createMethodCall(
+            kPortal, m_request.path(), QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close"));
     } else {
         return;
     }

@@ -35,8 +35,8 @@ private:
     QString m_windowId;
     bool m_wanted = false;
     Hold m_hold = Hold::None;
-    uint m_cookie = 0;                // the screen saver's
-    QDBusObjectPath m_request;        // the portal's
+    uint m_cookie = 0;          // the screen saver's
+    QDBusObjectPath m_request;  // the portal's
 };
 
 }  // namespace zelko

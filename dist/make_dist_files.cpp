@@ -91,9 +91,9 @@ int Main(int argc, char** argv)
         mediaTypes += "\n    <mediatype>" + Latin1(type) + "</mediatype>";
     }
     const QList<QPair<QByteArray, QByteArray>> values = {
-        {"DESKTOP_ENTRY_ID", Id().toLatin1()},   {"MIME_TYPES", mimeTypes},
-        {"MEDIA_TYPES", mediaTypes},             {"RIFF_MIDI_TYPE", Latin1(desktop::kRiffMidiType)},
-        {"VERSION", QByteArray(argv[3])},        {"HOMEPAGE", QByteArray(argv[4])},
+        {"DESKTOP_ENTRY_ID", Id().toLatin1()}, {"MIME_TYPES", mimeTypes},
+        {"MEDIA_TYPES", mediaTypes},           {"RIFF_MIDI_TYPE", Latin1(desktop::kRiffMidiType)},
+        {"VERSION", QByteArray(argv[3])},      {"HOMEPAGE", QByteArray(argv[4])},
     };
     const QString id = Id();
     const bool ok = Fill(templates + QStringLiteral("/zelko-player.desktop.in"),

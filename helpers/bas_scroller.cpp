@@ -19,10 +19,15 @@ constexpr double kPauseUnitSeconds = 0.01;
 constexpr double kLongestPauseSeconds = 3600;
 const QString kPassName = QStringLiteral("basScroller pass");
 
-double endXFor(double fontSize, int characters) { return std::floor((fontSize / kCellDivisor) * (-1.0 * characters)); }
+double endXFor(double fontSize, int characters)
+{
+    return std::floor((fontSize / kCellDivisor) * (-1.0 * characters));
+}
 
-qint64 pauseNs(double delayCs) {
-    if (!std::isfinite(delayCs) || delayCs <= 0) return 0;
+qint64 pauseNs(double delayCs)
+{
+    if (!std::isfinite(delayCs) || delayCs <= 0)
+        return 0;
     return static_cast<qint64>(std::min(delayCs * kPauseUnitSeconds, kLongestPauseSeconds) * 1e9);
 }
 
@@ -31,10 +36,10 @@ qint64 pauseNs(double delayCs) {
 // inside another. A child of the target, so it goes when the target does.
 class ScrollPass final : public QTimer {
 public:
-    ScrollPass(PictureBox* target, const QString& text, qint64 delayNs, double amplitude, double startX,
-               double endX)
-        : QTimer(target), m_target(target), m_text(text), m_delayNs(delayNs), m_amplitude(amplitude),
-          m_x(startX), m_endX(endX) {
+    ScrollPass(PictureBox* target, const QString& text, qint64 delayNs, double amplitude, double startX, double endX)
+        : QTimer(target), m_target(target), m_text(text), m_delayNs(delayNs), m_amplitude(amplitude), m_x(startX),
+          m_endX(endX)
+    {
         setObjectName(kPassName);
         setSingleShot(true);
         setTimerType(Qt::PreciseTimer);
@@ -42,7 +47,8 @@ public:
         pause();
     }
 
-    void end() {
+    void end()
+    {
         stop();
         setObjectName(QString());  // no longer found as the target's pass
         deleteLater();
@@ -51,31 +57,36 @@ public:
 private:
     // The pause is measured on the monotonic clock (no wrap at midnight or on a clock change)
     // from the end of the previous step; a delay of 0 still lets pending events run first.
-    void pause() {
+    void pause()
+    {
         m_clock.start();
         wait();
     }
 
-    void wait() {
+    void wait()
+    {
         const qint64 remainingNs = m_delayNs - m_clock.nsecsElapsed();
         start(remainingNs > 0 ? static_cast<int>((remainingNs + 999'999) / 1'000'000) : 0);
     }
 
-    void afterPause() {
+    void afterPause()
+    {
         if (m_clock.nsecsElapsed() < m_delayNs) {
             wait();
             return;
         }
         drawStep();
         m_x -= kStep;
-        if (objectName().isEmpty()) return;  // ended from an event the step raised
+        if (objectName().isEmpty())
+            return;  // ended from an event the step raised
         if (m_x >= m_endX)
             pause();
         else
             end();
     }
 
-    void drawStep() {
+    void drawStep()
+    {
         m_target->Cls();
         for (int i = 0; i < m_text.size(); ++i) {
             const double fs = m_target->FontSize();
@@ -95,33 +106,42 @@ private:
     QElapsedTimer m_clock;
 };
 
-ScrollPass* passOf(const PictureBox* target) {
+ScrollPass* passOf(const PictureBox* target)
+{
     return target ? static_cast<ScrollPass*>(target->findChild<QTimer*>(kPassName, Qt::FindDirectChildrenOnly))
                   : nullptr;
 }
 
 }  // namespace
 
-bool IsScrolling(const PictureBox* Target) { return passOf(Target) != nullptr; }
-
-void EndPass(PictureBox* Target) {
-    if (ScrollPass* pass = passOf(Target)) pass->end();
+bool IsScrolling(const PictureBox* Target)
+{
+    return passOf(Target) != nullptr;
 }
 
-int StepCount(double scaleWidth, double fontSize, int characters) {
+void EndPass(PictureBox* Target)
+{
+    if (ScrollPass* pass = passOf(Target))
+        pass->end();
+}
+
+int StepCount(double scaleWidth, double fontSize, int characters)
+{
     const double steps = std::floor((std::floor(scaleWidth) - endXFor(fontSize, characters)) / kStep) + 1;
     return steps < 0 ? 0 : static_cast<int>(steps);
 }
 
-void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double Delay, double Amplitude,
-                uint32_t Color) {
-    if (!Target || IsScrolling(Target)) return;
+void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double Delay, double Amplitude, uint32_t Color)
+{
+    if (!Target || IsScrolling(Target))
+        return;
     Target->ScaleToCharacters();
     Target->SetFont(QStringLiteral("Courier New"), Size, false, false, false);
     Target->SetForeColor(Color);
     const double endX = endXFor(Target->FontSize(), static_cast<int>(Text.size()));
     const double startX = std::floor(Target->ScaleWidth());
-    if (startX < endX) return;
+    if (startX < endX)
+        return;
     new ScrollPass(Target, Text, pauseNs(Delay), std::isfinite(Amplitude) ? Amplitude : 0.0, startX, endX);
 }
 

@@ -15,8 +15,7 @@ namespace basScroller {
 // events as at any other time. Amplitude is in character rows; Color in the 0x00BBGGRR form.
 // A call for a target whose pass still runs is dropped, so passes never pile up; a pass ends
 // with its target.
-void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double Delay, double Amplitude,
-                uint32_t Color);
+void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double Delay, double Amplitude, uint32_t Color);
 
 // True while a pass runs on Target.
 bool IsScrolling(const PictureBox* Target);

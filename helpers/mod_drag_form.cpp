@@ -8,8 +8,10 @@ namespace zelko {
 
 namespace ModDragForm {
 
-void DragForm(QWidget* frm) {
-    if (frm == nullptr) return;
+void DragForm(QWidget* frm)
+{
+    if (frm == nullptr)
+        return;
     // The move belongs to the form's own window, even when the press landed on a child control.
     zelko::platform::startWindowMove(frm->window());
 }

@@ -22,7 +22,8 @@ constexpr qsizetype kMostShapes = 512;
 // Antialiasing reaches a pixel beyond a glyph's outline.
 constexpr qreal kInkMarginPx = 2;
 
-QImage blankCanvas(const QSize& size, const QColor& back) {
+QImage blankCanvas(const QSize& size, const QColor& back)
+{
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     image.setDotsPerMeterX(kDotsPerMetre);
     image.setDotsPerMeterY(kDotsPerMetre);
@@ -31,7 +32,8 @@ QImage blankCanvas(const QSize& size, const QColor& back) {
 }
 
 // Texts that a one-line layout would break or space otherwise than the painter's own drawText.
-bool layoutDiffers(const QString& text) {
+bool layoutDiffers(const QString& text)
+{
     for (const QChar c : text)
         if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
             return true;
@@ -40,45 +42,62 @@ bool layoutDiffers(const QString& text) {
 
 }  // namespace
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
+{
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_canvas = blankCanvas(size(), m_back);
     adoptFont(font());
 }
 
-void PictureBox::SetBackColor(const QColor& color) {
+void PictureBox::SetBackColor(const QColor& color)
+{
     m_back = color;
     canvasPainter().fillRect(m_canvas.rect(), m_back);
     m_drawn = QRect();
     update();
 }
 
-void PictureBox::ScaleToCharacters() { m_characterUnits = true; }
+void PictureBox::ScaleToCharacters()
+{
+    m_characterUnits = true;
+}
 
-double PictureBox::unitWidthPx() const {
+double PictureBox::unitWidthPx() const
+{
     return (m_characterUnits ? kCharWidthTwips : 1.0) / kTwipsPerPixel;
 }
 
-double PictureBox::unitHeightPx() const {
+double PictureBox::unitHeightPx() const
+{
     return (m_characterUnits ? kCharHeightTwips : 1.0) / kTwipsPerPixel;
 }
 
-double PictureBox::ScaleWidth() const { return width() / unitWidthPx(); }
+double PictureBox::ScaleWidth() const
+{
+    return width() / unitWidthPx();
+}
 
-double PictureBox::ScaleHeight() const { return height() / unitHeightPx(); }
+double PictureBox::ScaleHeight() const
+{
+    return height() / unitHeightPx();
+}
 
-void PictureBox::SetFont(const QString& face, double sizePt, bool bold, bool italic, bool underline) {
+void PictureBox::SetFont(const QString& face, double sizePt, bool bold, bool italic, bool underline)
+{
     QFont f(face);
-    if (sizePt > 0) f.setPointSizeF(sizePt);
+    if (sizePt > 0)
+        f.setPointSizeF(sizePt);
     f.setBold(bold);
     f.setItalic(italic);
     f.setUnderline(underline);
     // The scroller sets the same font on every pass; its laid-out texts stay good.
-    if (f == m_font && f.resolveMask() == m_font.resolveMask()) return;
+    if (f == m_font && f.resolveMask() == m_font.resolveMask())
+        return;
     adoptFont(f);
 }
 
-void PictureBox::adoptFont(const QFont& font) {
+void PictureBox::adoptFont(const QFont& font)
+{
     m_font = font;
     m_shapes.clear();
     // The canvas fixes the resolution, so the size reported is the one the text is drawn at.
@@ -90,11 +109,18 @@ void PictureBox::adoptFont(const QFont& font) {
     m_lineHeight = metrics.height();
 }
 
-double PictureBox::FontSize() const { return m_fontSize; }
+double PictureBox::FontSize() const
+{
+    return m_fontSize;
+}
 
-void PictureBox::SetForeColor(uint32_t bgr) { m_fore = QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff); }
+void PictureBox::SetForeColor(uint32_t bgr)
+{
+    m_fore = QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff);
+}
 
-void PictureBox::Cls() {
+void PictureBox::Cls()
+{
     emit Clearing();
     QPainter& painter = canvasPainter();
     // Outside what was drawn the canvas holds the back colour already.
@@ -106,7 +132,8 @@ void PictureBox::Cls() {
     CurrentY = 0;
 }
 
-void PictureBox::Print(const QString& text) {
+void PictureBox::Print(const QString& text)
+{
     const QPointF topLeft(CurrentX * unitWidthPx(), CurrentY * unitHeightPx());
     QPainter& painter = canvasPainter();
     painter.setPen(m_fore);
@@ -123,25 +150,32 @@ void PictureBox::Print(const QString& text) {
     CurrentY += m_lineHeight / unitHeightPx();
 }
 
-void PictureBox::Refresh() {
-    if (!m_unshown.isEmpty() && isVisible()) repaint(m_unshown);
+void PictureBox::Refresh()
+{
+    if (!m_unshown.isEmpty() && isVisible())
+        repaint(m_unshown);
 }
 
-void PictureBox::paintEvent(QPaintEvent* event) {
-    if (event->rect().contains(m_unshown)) m_unshown = QRect();
+void PictureBox::paintEvent(QPaintEvent* event)
+{
+    if (event->rect().contains(m_unshown))
+        m_unshown = QRect();
     syncCanvas();
     QPainter painter(this);
     painter.drawImage(event->rect(), m_canvas, event->rect());
 }
 
-void PictureBox::resizeEvent(QResizeEvent* event) {
+void PictureBox::resizeEvent(QResizeEvent* event)
+{
     syncCanvas();
     QWidget::resizeEvent(event);
 }
 
-void PictureBox::syncCanvas() {
+void PictureBox::syncCanvas()
+{
     // A hidden widget gets its resize event only when shown, so every use checks the size.
-    if (m_canvas.size() == size().expandedTo(QSize(1, 1))) return;
+    if (m_canvas.size() == size().expandedTo(QSize(1, 1)))
+        return;
     m_painter.reset();
     // The drawing is kept where it fits; new area shows the back colour.
     QImage grown = blankCanvas(size(), m_back);
@@ -152,7 +186,8 @@ void PictureBox::syncCanvas() {
     m_drawn &= m_canvas.rect();
 }
 
-QPainter& PictureBox::canvasPainter() {
+QPainter& PictureBox::canvasPainter()
+{
     syncCanvas();
     if (!m_painter) {
         m_painter.emplace(&m_canvas);
@@ -162,18 +197,23 @@ QPainter& PictureBox::canvasPainter() {
     return *m_painter;
 }
 
-void PictureBox::changed(const QRect& area) {
+void PictureBox::changed(const QRect& area)
+{
     const QRect shown = area & m_canvas.rect();
-    if (shown.isEmpty()) return;
+    if (shown.isEmpty())
+        return;
     m_drawn |= shown;
     m_unshown |= shown;
 }
 
 // Laid out once per text and font: drawing the glyphs again is what the painter's drawText
 // does after it has laid the text out, so the pixels are the same.
-const PictureBox::Shaped& PictureBox::shaped(const QString& text) {
-    if (const auto found = m_shapes.constFind(text); found != m_shapes.cend()) return *found;
-    if (m_shapes.size() >= kMostShapes) m_shapes.clear();
+const PictureBox::Shaped& PictureBox::shaped(const QString& text)
+{
+    if (const auto found = m_shapes.constFind(text); found != m_shapes.cend())
+        return *found;
+    if (m_shapes.size() >= kMostShapes)
+        m_shapes.clear();
     QTextLayout layout(text, m_font, &m_canvas);
     QTextOption option;
     option.setTextDirection(Qt::LeftToRight);

@@ -87,8 +87,8 @@ private:
     double m_ascent = 0;
     double m_lineHeight = 0;
     QHash<QString, Shaped> m_shapes;  // for m_font
-    QRect m_drawn;    // what was drawn since the canvas was last cleared
-    QRect m_unshown;  // what changed since the widget was last painted
+    QRect m_drawn;                    // what was drawn since the canvas was last cleared
+    QRect m_unshown;                  // what changed since the widget was last painted
     bool m_characterUnits = false;
 };
 

@@ -8,7 +8,13 @@ namespace zelko {
 // whatever the screen's real resolution.
 inline constexpr int kTwipsPerPixel = 15;
 
-inline int TwipsToPx(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-inline constexpr int PxToTwips(int px) { return px * kTwipsPerPixel; }
+inline int TwipsToPx(double twips)
+{
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+inline constexpr int PxToTwips(int px)
+{
+    return px * kTwipsPerPixel;
+}
 
 }  // namespace zelko

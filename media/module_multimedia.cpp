@@ -29,17 +29,15 @@ std::string shortPath(MciChannel& channel, const std::string& path)
 
 }  // namespace
 
-std::string ModuleMultimedia::OpenMedia(int32_t parentWindow, const std::string& alias,
-                                        const std::string& path, const std::string& deviceType)
+std::string ModuleMultimedia::OpenMedia(int32_t parentWindow, const std::string& alias, const std::string& path,
+                                        const std::string& deviceType)
 {
-    std::string command = "open " + shortPath(m_channel, path) + " type " + deviceType +
-                          " Alias " + alias + " parent " + std::to_string(parentWindow) +
-                          " Style " + kChildWindowStyle;
+    std::string command = "open " + shortPath(m_channel, path) + " type " + deviceType + " Alias " + alias +
+                          " parent " + std::to_string(parentWindow) + " Style " + kChildWindowStyle;
     return resultText(m_channel, sendCommand(m_channel, holdInBuffer(command, kOpenCommandLength)));
 }
 
-std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::string& start,
-                                        const std::string& end)
+std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::string& start, const std::string& end)
 {
     std::string from = start.empty() ? "0" : start;
     std::string to = end.empty() ? std::to_string(GetTotalFrames(alias)) : end;
@@ -92,8 +90,7 @@ std::string ModuleMultimedia::SetPlaybackSpeed(const std::string& alias, int32_t
 int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
 {
     std::string reply;
-    uint32_t code =
-        sendQuery(m_channel, holdInBuffer("status " + alias + " speed", kShortCommandLength), reply);
+    uint32_t code = sendQuery(m_channel, holdInBuffer("status " + alias + " speed", kShortCommandLength), reply);
     if (code != 0)
         return -1;
     double thousandths = leadingNumber(reply);

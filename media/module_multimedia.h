@@ -41,8 +41,8 @@ public:
     // which is "cx" or "cy" in any letter case; anything else gives -1 and sends nothing.
     int32_t GetVideoSize(const std::string& alias, const std::string& which);
     // width and height of 0 are replaced by the window's size and handed back.
-    std::string PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x, int32_t y,
-                                 int32_t& width, int32_t& height);
+    std::string PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x, int32_t y, int32_t& width,
+                                 int32_t& height);
 
 private:
     MciChannel& m_channel;

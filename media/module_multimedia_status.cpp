@@ -103,8 +103,8 @@ int32_t ModuleMultimedia::GetVideoSize(const std::string& alias, const std::stri
     return destinationSize(reply, width).value_or(-1);
 }
 
-std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x,
-                                               int32_t y, int32_t& width, int32_t& height)
+std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x, int32_t y,
+                                               int32_t& width, int32_t& height)
 {
     if (width == 0 || height == 0) {
         // A failed call leaves the rectangle at 0, so both sizes become 0.
@@ -113,9 +113,8 @@ std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string
         width = clampedDifference(rect.right, rect.left);
         height = clampedDifference(rect.bottom, rect.top);
     }
-    std::string command = "put " + alias + " window at " + std::to_string(x) + " " +
-                          std::to_string(y) + " " + std::to_string(width) + " " +
-                          std::to_string(height);
+    std::string command = "put " + alias + " window at " + std::to_string(x) + " " + std::to_string(y) + " " +
+                          std::to_string(width) + " " + std::to_string(height);
     return resultText(m_channel, sendCommand(m_channel, command));
 }
 

@@ -9,8 +9,14 @@
 namespace zelko::media {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Length of the number that starts `text` (sign, digits, optional fraction), 0 when none.
 std::size_t numberLength(std::string_view text)

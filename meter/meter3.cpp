@@ -21,60 +21,85 @@ constexpr int kSegmentHeightTwips = 300;
 constexpr int16_t kValueDefault = 0;
 constexpr int16_t kBorderDefault = 1;
 
-QSize fixedPixelSize() { return {TwipsToPx(Meter3::kWidthTwips), TwipsToPx(Meter3::kHeightTwips)}; }
+QSize fixedPixelSize()
+{
+    return {TwipsToPx(Meter3::kWidthTwips), TwipsToPx(Meter3::kHeightTwips)};
+}
 
 }  // namespace
 
-Meter3::Meter3(QWidget* parent) : QWidget(parent) {
+Meter3::Meter3(QWidget* parent) : QWidget(parent)
+{
     setFixedSize(fixedPixelSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QRect Meter3::SegmentRect(int k) {
+QRect Meter3::SegmentRect(int k)
+{
     return {TwipsToPx(kFirstLeftTwips + kPitchTwips * k), TwipsToPx(kTopTwips), TwipsToPx(kSegmentWidthTwips),
             TwipsToPx(kSegmentHeightTwips)};
 }
 
-int16_t Meter3::Value() const { return m_value; }
+int16_t Meter3::Value() const
+{
+    return m_value;
+}
 
-bool Meter3::SetValue(int16_t value) {
-    if (value < 0 || value > kSegments) return false;
-    if (value == m_value) return true;
+bool Meter3::SetValue(int16_t value)
+{
+    if (value < 0 || value > kSegments)
+        return false;
+    if (value == m_value)
+        return true;
     applyValue(value);
     emit PropertyChanged(QStringLiteral("Value"));
     return true;
 }
 
-int16_t Meter3::Border() const { return m_border; }
+int16_t Meter3::Border() const
+{
+    return m_border;
+}
 
-bool Meter3::SetBorder(int16_t border) {
-    if (border != 0 && border != 1) return false;
-    if (border == m_border) return true;
+bool Meter3::SetBorder(int16_t border)
+{
+    if (border != 0 && border != 1)
+        return false;
+    if (border == m_border)
+        return true;
     m_border = border;
     update();
     emit PropertyChanged(QStringLiteral("Border"));
     return true;
 }
 
-void Meter3::applyValue(int16_t value) {
+void Meter3::applyValue(int16_t value)
+{
     m_value = value;
     SetLevelValue();
     ShowLevel();
 }
 
-void Meter3::SetLevelValue() { mLevel = m_value; }
+void Meter3::SetLevelValue()
+{
+    mLevel = m_value;
+}
 
-void Meter3::ShowLevel() {
+void Meter3::ShowLevel()
+{
     // Only the segments that turn on or off are drawn again.
     const int from = std::min<int>(m_shownLevel, mLevel);
     const int to = std::max<int>(m_shownLevel, mLevel);
     m_shownLevel = mLevel;
-    if (from < to) update(SegmentRect(from).united(SegmentRect(to - 1)));
+    if (from < to)
+        update(SegmentRect(from).united(SegmentRect(to - 1)));
 }
 
-void Meter3::ReadProperties(const PropertyBag& bag) {
+void Meter3::ReadProperties(const PropertyBag& bag)
+{
     const int value = bag.ReadProperty(QStringLiteral("Value"), kValueDefault);
-    if (value >= 0 && value <= kSegments && value != m_value) applyValue(static_cast<int16_t>(value));
+    if (value >= 0 && value <= kSegments && value != m_value)
+        applyValue(static_cast<int16_t>(value));
     const int border = bag.ReadProperty(QStringLiteral("Border"), kBorderDefault);
     if ((border == 0 || border == 1) && border != m_border) {
         m_border = static_cast<int16_t>(border);
@@ -82,12 +107,14 @@ void Meter3::ReadProperties(const PropertyBag& bag) {
     }
 }
 
-void Meter3::WriteProperties(PropertyBag& bag) const {
+void Meter3::WriteProperties(PropertyBag& bag) const
+{
     bag.WriteProperty(QStringLiteral("Value"), m_value, kValueDefault);
     bag.WriteProperty(QStringLiteral("Border"), m_border, kBorderDefault);
 }
 
-void Meter3::paintEvent(QPaintEvent*) {
+void Meter3::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
     // Rising index order: each segment's left border line is drawn over its neighbour's right one.
@@ -103,9 +130,11 @@ void Meter3::paintEvent(QPaintEvent*) {
     }
 }
 
-void Meter3::resizeEvent(QResizeEvent* event) {
+void Meter3::resizeEvent(QResizeEvent* event)
+{
     // A container that bent the size limits still gets the meter back at its fixed size.
-    if (event->size() != fixedPixelSize()) setFixedSize(fixedPixelSize());
+    if (event->size() != fixedPixelSize())
+        setFixedSize(fixedPixelSize());
     QWidget::resizeEvent(event);
 }
 

@@ -2,11 +2,13 @@
 
 namespace zelko {
 
-int PropertyBag::ReadProperty(const QString& name, int defaultValue) const {
+int PropertyBag::ReadProperty(const QString& name, int defaultValue) const
+{
     return m_values.value(name.toLower(), defaultValue);
 }
 
-void PropertyBag::WriteProperty(const QString& name, int value, int defaultValue) {
+void PropertyBag::WriteProperty(const QString& name, int value, int defaultValue)
+{
     const QString key = name.toLower();
     if (value == defaultValue) {
         m_values.remove(key);
@@ -15,8 +17,14 @@ void PropertyBag::WriteProperty(const QString& name, int value, int defaultValue
     m_values.insert(key, value);
 }
 
-bool PropertyBag::Contains(const QString& name) const { return m_values.contains(name.toLower()); }
+bool PropertyBag::Contains(const QString& name) const
+{
+    return m_values.contains(name.toLower());
+}
 
-QStringList PropertyBag::Keys() const { return m_values.keys(); }
+QStringList PropertyBag::Keys() const
+{
+    return m_values.keys();
+}
 
 }  // namespace zelko

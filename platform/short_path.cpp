@@ -139,8 +139,7 @@ private:
 uint32_t getShortPathName(const std::string& longPath, char* buffer, uint32_t length)
 {
     struct stat info {};
-    if (longPath.empty() || longPath.find('\0') != std::string::npos ||
-        ::stat(longPath.c_str(), &info) != 0)
+    if (longPath.empty() || longPath.find('\0') != std::string::npos || ::stat(longPath.c_str(), &info) != 0)
         return 0;
     std::string shortPath = longPath;
     if (needsLink(longPath)) {

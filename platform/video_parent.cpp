@@ -49,8 +49,7 @@ void prepareVideoParent(std::uintptr_t window, double devicePixelRatio)
     static const xcb_atom_t ratioAtom = internAtom(connection, kPixelRatioProperty);
     const auto thousandths = static_cast<uint32_t>(std::lround(devicePixelRatio * kPixelRatioUnit));
     if (ratioAtom != XCB_ATOM_NONE && thousandths > 0)
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, ratioAtom, XCB_ATOM_CARDINAL, 32, 1,
-                            &thousandths);
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, ratioAtom, XCB_ATOM_CARDINAL, 32, 1, &thousandths);
     xcb_flush(connection);
 }
 

@@ -16,8 +16,7 @@ namespace {
 // Runs on the UI thread; one move at a time.
 class PointerMove final : public QObject {
 public:
-    PointerMove(QWidget* window, QPoint pointer)
-        : m_window(window), m_offset(pointer - window->pos())
+    PointerMove(QWidget* window, QPoint pointer) : m_window(window), m_offset(pointer - window->pos())
     {
         qApp->installEventFilter(this);
     }

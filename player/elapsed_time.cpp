@@ -37,15 +37,15 @@ ElapsedTime elapsedFromPercent(int32_t percent, double totalSeconds)
     return elapsed;
 }
 
-QString timeCaption(int32_t percent, const ElapsedTime& elapsed, int32_t totalMinutes,
-                    const QString& totalSecondsText)
+QString timeCaption(int32_t percent, const ElapsedTime& elapsed, int32_t totalMinutes, const QString& totalSecondsText)
 {
     // A part that cannot be known (no position, or a length that could not be read and was
     // broken down from -1 ms) shows "-:--" rather than a negative time.
     const QString unknown = QStringLiteral("-:--");
-    const QString played = percent == -1 || elapsed.minutes < 0
-        ? unknown
-        : QString::number(static_cast<long long>(elapsed.minutes)) + QLatin1Char(':') + elapsed.secondsText;
+    const QString played =
+        percent == -1 || elapsed.minutes < 0
+            ? unknown
+            : QString::number(static_cast<long long>(elapsed.minutes)) + QLatin1Char(':') + elapsed.secondsText;
     const QString length =
         totalMinutes < 0 ? unknown : QString::number(totalMinutes) + QLatin1Char(':') + totalSecondsText;
     return played + QStringLiteral(" / ") + length;

@@ -11,17 +11,17 @@ namespace zelko::player {
 QString twoDigitSeconds(int32_t seconds);
 
 struct LengthBreakdown {
-    double totalSeconds = 0;     // milliseconds / 1000.0
-    int32_t minutes = 0;         // floor(totalSeconds / 60)
-    int32_t secondsPart = 0;     // whole seconds left over, the fraction dropped
-    QString secondsText;         // secondsPart as shown
+    double totalSeconds = 0;  // milliseconds / 1000.0
+    int32_t minutes = 0;      // floor(totalSeconds / 60)
+    int32_t secondsPart = 0;  // whole seconds left over, the fraction dropped
+    QString secondsText;      // secondsPart as shown
 };
 LengthBreakdown breakDownLength(int32_t lengthMs);
 
 struct ElapsedTime {
-    double seconds = 0;          // percent x total / 100
-    double minutes = 0;          // floor(seconds / 60)
-    int32_t secondsPart = 0;     // floored above 59 seconds, rounded below
+    double seconds = 0;       // percent x total / 100
+    double minutes = 0;       // floor(seconds / 60)
+    int32_t secondsPart = 0;  // floored above 59 seconds, rounded below
     QString secondsText;
 };
 ElapsedTime elapsedFromPercent(int32_t percent, double totalSeconds);
@@ -29,7 +29,6 @@ ElapsedTime elapsedFromPercent(int32_t percent, double totalSeconds);
 // The caption of the time label: "1:43 / 3:27". Never a negative minute count: a percentage
 // of -1 (position unknown) shows "-:--" for the elapsed part, a length that could not be read
 // (negative minutes) "-:--" for the length part.
-QString timeCaption(int32_t percent, const ElapsedTime& elapsed, int32_t totalMinutes,
-                    const QString& totalSecondsText);
+QString timeCaption(int32_t percent, const ElapsedTime& elapsed, int32_t totalMinutes, const QString& totalSecondsText);
 
 }  // namespace zelko::player

@@ -40,11 +40,11 @@ public:
     enum class PlaybackStatus { Stopped, Playing, Paused };
     struct Playback {
         PlaybackStatus status = PlaybackStatus::Stopped;
-        bool open = false;       // the last play request opened its file, which is still open
-        uint64_t track = 0;      // counts the files opened, so that each has an id of its own
-        QString title;           // the entry's title and path as the last play request took them
+        bool open = false;   // the last play request opened its file, which is still open
+        uint64_t track = 0;  // counts the files opened, so that each has an id of its own
+        QString title;       // the entry's title and path as the last play request took them
         QByteArray path;
-        int32_t volume = 1000;   // 0 to 1000, given to every file opened from now on
+        int32_t volume = 1000;  // 0 to 1000, given to every file opened from now on
     };
 
     // The channel is the product's EngineChannel, or a test's; it must outlive the window.
@@ -108,14 +108,14 @@ public:
     void SlowMotion();
     void GoFullscreen();
     // The selected entry, played as the mode asks: fullscreen stays fullscreen.
-    void PlayEntryInCurrentMode();   // form1_end_of_media.cpp
+    void PlayEntryInCurrentMode();  // form1_end_of_media.cpp
     // The end-of-media advance: selects the next entry (the first when none is selected) and
     // plays it; false, doing nothing, when the last entry is selected.
     bool PlayNextEntry();
     // The slider seek's last step, to a frame named by a time rather than by the slider.
     void SeekToFrame(int32_t frame);  // form1_monitor.cpp
     // Sets the volume of the open file and of every file opened later; 1000 is full.
-    void SetVolume(int32_t volume);   // form1_transport.cpp
+    void SetVolume(int32_t volume);  // form1_transport.cpp
     const Playback& CurrentPlayback() const { return m_playback; }
 
     // ---- Handlers, named after control and event. Public so tests can raise them as the
@@ -170,32 +170,32 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();     // form1_layout.cpp
-    void ConnectHandlers();    // form1.cpp
+    void CreateControls();                             // form1_layout.cpp
+    void ConnectHandlers();                            // form1.cpp
     void ArrangeNormalWindow(int32_t cx, int32_t cy);  // form1_playback.cpp
-    void PlaylistAdd();        // form1_playlist.cpp
+    void PlaylistAdd();                                // form1_playlist.cpp
     void PlaylistRemove();
     void PlaylistClearAll();
-    bool m_unloaded = false;   // the close request and unload run once
+    bool m_unloaded = false;      // the close request and unload run once
     bool m_titlesMarked = false;  // pl1.txt began with a byte-order mark, and will again
     bool m_pathsMarked = false;   // likewise pl2.txt
 
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
-    enum class PauseRelease { AfterAlias, AfterName };  // when a play procedure releases Pause
-    static int SelectedIndex(const QListWidget* list);     // -1 when nothing is selected
-    static QString SelectedText(const QListWidget* list);  // empty when nothing is selected
+    enum class PauseRelease { AfterAlias, AfterName };         // when a play procedure releases Pause
+    static int SelectedIndex(const QListWidget* list);         // -1 when nothing is selected
+    static QString SelectedText(const QListWidget* list);      // empty when nothing is selected
     static QByteArray SelectedBytes(const QListWidget* list);  // the entry's bytes, likewise
     static void EnableTimer(QTimer* timer);
     std::string OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
     bool PlayStarted(const std::string& openResult);
-    void SendSeek();                 // form1_monitor.cpp
-    void MaximizeOverPicture1();     // form1_fullscreen.cpp
+    void SendSeek();              // form1_monitor.cpp
+    void MaximizeOverPicture1();  // form1_fullscreen.cpp
     void FollowMaximizedSize();
     void RestoreForm();
     void PlaceVideoInPicture1();
-    void LeaveFullscreen();          // Esc
-    void StopAndLeaveFullscreen();   // F3
-    QRect m_normalGeometry;          // the normal window's geometry, kept while maximized
+    void LeaveFullscreen();         // Esc
+    void StopAndLeaveFullscreen();  // F3
+    QRect m_normalGeometry;         // the normal window's geometry, kept while maximized
     Playback m_playback;
 };
 

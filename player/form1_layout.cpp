@@ -57,8 +57,14 @@ QFont DesignFont(const QString& family, double points, bool bold = false)
     return font;
 }
 
-QFont SansSerif() { return DesignFont(QStringLiteral("MS Sans Serif"), 8.25); }
-QFont Tahoma() { return DesignFont(QStringLiteral("Tahoma"), 8.25); }
+QFont SansSerif()
+{
+    return DesignFont(QStringLiteral("MS Sans Serif"), 8.25);
+}
+QFont Tahoma()
+{
+    return DesignFont(QStringLiteral("Tahoma"), 8.25);
+}
 
 void Colour(QWidget* control, const QColor& text, const QColor& back)
 {
@@ -221,26 +227,17 @@ void PlaceControls(Form1& f)
         int left, top, width, height;
         bool shown;
     } kPlaces[] = {
-        {f.Label2, 105, 0, 2325, 330, true},
-        {f.asxToolbar3, 5880, 0, 930, 330, true},
-        {f.asxToolbar1, 105, 380, 5790, 330, true},
-        {f.Meter31, 105, 735, 3255, 525, true},
-        {f.Picture2, 3360, 735, 3480, 525, true},
-        {f.cpvSlider1, 0, 1300, 3390, 240, true},
-        {f.Check, 3675, 1350, 1275, 225, true},
-        {f.lbcurrentime, 5145, 1350, 1170, 330, true},
-        {f.asxToolbar2, 105, 1575, 3315, 330, true},
-        {f.List1, 105, 1950, 3315, 1230, true},
+        {f.Label2, 105, 0, 2325, 330, true},           {f.asxToolbar3, 5880, 0, 930, 330, true},
+        {f.asxToolbar1, 105, 380, 5790, 330, true},    {f.Meter31, 105, 735, 3255, 525, true},
+        {f.Picture2, 3360, 735, 3480, 525, true},      {f.cpvSlider1, 0, 1300, 3390, 240, true},
+        {f.Check, 3675, 1350, 1275, 225, true},        {f.lbcurrentime, 5145, 1350, 1170, 330, true},
+        {f.asxToolbar2, 105, 1575, 3315, 330, true},   {f.List1, 105, 1950, 3315, 1230, true},
         {f.Picture1, 1155, 3570, 3165, 2955, true},  // just below the client area
         {f.txtfull, 3255, 4830, 960, 330, true},     // below it too: the fullscreen keys
-        {f.List2, 4515, 2520, 2640, 1425, false},
-        {f.Lbname, 3045, 3255, 1275, 330, false},
-        {f.LbResult, 3570, 1890, 3270, 330, false},
-        {f.LbActualCx, 525, 3570, 855, 330, false},
-        {f.LbActualCy, 630, 3990, 645, 330, false},
-        {f.LbFramesPerSecond, 525, 4410, 645, 330, false},
-        {f.LbTotalFrames, 525, 4830, 645, 330, false},
-        {f.LbCurrentRate, 525, 5565, 645, 330, false},
+        {f.List2, 4515, 2520, 2640, 1425, false},      {f.Lbname, 3045, 3255, 1275, 330, false},
+        {f.LbResult, 3570, 1890, 3270, 330, false},    {f.LbActualCx, 525, 3570, 855, 330, false},
+        {f.LbActualCy, 630, 3990, 645, 330, false},    {f.LbFramesPerSecond, 525, 4410, 645, 330, false},
+        {f.LbTotalFrames, 525, 4830, 645, 330, false}, {f.LbCurrentRate, 525, 5565, 645, 330, false},
     };
     for (const auto& place : kPlaces) {
         Form1::SetTwipsGeometry(place.control, place.left, place.top, place.width, place.height);
@@ -254,8 +251,8 @@ void SetTabOrder(Form1& f)
     // keep reaching txtfull; Tab still stops at them.
     for (QWidget* control : std::initializer_list<QWidget*>{f.Picture1, f.Picture2, f.Meter31})
         control->setFocusPolicy(Qt::TabFocus);
-    const std::initializer_list<QWidget*> order{f.Picture1, f.Check, f.Picture2, f.List1,
-                                                f.List2, f.txtfull, f.Meter31};
+    const std::initializer_list<QWidget*> order{f.Picture1, f.Check,   f.Picture2, f.List1,
+                                                f.List2,    f.txtfull, f.Meter31};
     for (auto it = order.begin(); it + 1 != order.end(); ++it)
         QWidget::setTabOrder(*it, *(it + 1));
 }

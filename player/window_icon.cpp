@@ -54,13 +54,20 @@ QByteArray ZelkoIconSvg()
     for (const QPointF& point : kTriangle)
         points += n(point.x()) + ',' + n(point.y()) + ' ';
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + n(kGrid) + "\" height=\"" + n(kGrid) +
-           "\" viewBox=\"0 0 " + n(kGrid) + ' ' + n(kGrid) + "\">\n"
-           "  <rect width=\"" + n(kGrid) + "\" height=\"" + n(kGrid) + "\" rx=\"" + n(kCornerRadius) +
-           "\" fill=\"" + kBlack.name().toLatin1() + "\"/>\n"
-           "  <circle cx=\"" + n(kGrid / 2) + "\" cy=\"" + n(kGrid / 2) + "\" r=\"" + n(radius) +
-           "\" fill=\"none\" stroke=\"" + kDarkGreen.name().toLatin1() + "\" stroke-width=\"" + n(kRingWidth) + "\"/>\n"
-           "  <polygon points=\"" + points.trimmed() + "\" fill=\"" + kGreen.name().toLatin1() + "\"/>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+           n(kGrid) + "\" height=\"" + n(kGrid) + "\" viewBox=\"0 0 " + n(kGrid) + ' ' + n(kGrid) +
+           "\">\n"
+           "  <rect width=\"" +
+           n(kGrid) + "\" height=\"" + n(kGrid) + "\" rx=\"" + n(kCornerRadius) + "\" fill=\"" +
+           kBlack.name().toLatin1() +
+           "\"/>\n"
+           "  <circle cx=\"" +
+           n(kGrid / 2) + "\" cy=\"" + n(kGrid / 2) + "\" r=\"" + n(radius) + "\" fill=\"none\" stroke=\"" +
+           kDarkGreen.name().toLatin1() + "\" stroke-width=\"" + n(kRingWidth) +
+           "\"/>\n"
+           "  <polygon points=\"" +
+           points.trimmed() + "\" fill=\"" + kGreen.name().toLatin1() +
+           "\"/>\n"
            "</svg>\n";
 }
 

@@ -63,7 +63,11 @@ void BM_OpenToPlaying(benchmark::State& state)
         send(engine, "close bench");
     }
 }
-BENCHMARK(BM_OpenToPlaying)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(3)
+BENCHMARK(BM_OpenToPlaying)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -14,8 +14,8 @@ int main(int argc, char** argv)
     }
     zelko::mci::Engine engine;
     const std::string file = argv[1];
-    for (const std::string& command : {"open \"" + file + "\" alias bench", std::string("play bench wait"),
-                                      std::string("close bench")}) {
+    for (const std::string& command :
+         {"open \"" + file + "\" alias bench", std::string("play bench wait"), std::string("close bench")}) {
         if (const uint32_t code = engine.sendString(command, nullptr, 0, 0); code != 0) {
             char text[128];
             engine.getErrorString(code, text, sizeof text);

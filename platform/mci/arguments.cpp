@@ -14,8 +14,7 @@ namespace zelko::mci {
 namespace {
 
 // Every device type the player may name opens the same GStreamer device.
-constexpr std::array<std::string_view, 4> kDeviceTypes{"mpegvideo", "waveaudio", "sequencer",
-                                                       "avivideo"};
+constexpr std::array<std::string_view, 4> kDeviceTypes{"mpegvideo", "waveaudio", "sequencer", "avivideo"};
 
 // A time in the device's current format, within 0..length, into nanoseconds.
 uint32_t readTime(const Device& device, std::string_view text, int64_t& ns)
@@ -29,9 +28,7 @@ uint32_t readTime(const Device& device, std::string_view text, int64_t& ns)
         return code::kOutOfRange;
     }
     // The length in units stands for the very end, not for the nearest whole unit.
-    ns = units == lengthUnits
-             ? device.lengthNs()
-             : unitsToNs(units, device.timeFormat(), device.framesPerSecond());
+    ns = units == lengthUnits ? device.lengthNs() : unitsToNs(units, device.timeFormat(), device.framesPerSecond());
     return code::kSuccess;
 }
 
@@ -62,8 +59,7 @@ uint32_t checkRoles(const ParsedCommand& command, const KeywordRule*& item)
     }
     const auto& keywords = command.verb->keywords;
     const auto takes = [&](Role role) {
-        return std::ranges::any_of(keywords,
-                                   [role](const KeywordRule& rule) { return rule.role == role; });
+        return std::ranges::any_of(keywords, [role](const KeywordRule& rule) { return rule.role == role; });
     };
     if ((takes(Role::Item) && items == 0) || (takes(Role::Setting) && settings == 0)) {
         return code::kMissingParameter;
@@ -94,32 +90,24 @@ uint32_t Arguments::read(const ParsedCommand& command, const Device* device)
     return code::kSuccess;
 }
 
-uint32_t Arguments::readValue(const std::vector<std::string>& words, const Device* device,
-                              Value& value) const
+uint32_t Arguments::readValue(const std::vector<std::string>& words, const Device* device, Value& value) const
 {
     switch (value.rule->kind) {
-    case ValueKind::Flag:
-        return code::kSuccess;
-    case ValueKind::Word:
-        value.word = words[0];
-        return code::kSuccess;
+    case ValueKind::Flag: return code::kSuccess;
+    case ValueKind::Word: value.word = words[0]; return code::kSuccess;
     case ValueKind::DeviceType:
         value.word = words[0];
-        return std::ranges::find(kDeviceTypes, toLower(words[0])) != kDeviceTypes.end()
-                   ? code::kSuccess
-                   : code::kInvalidDeviceName;
-    case ValueKind::Integer:
-        return parseInteger(words[0], value.number) ? code::kSuccess : code::kBadInteger;
+        return std::ranges::find(kDeviceTypes, toLower(words[0])) != kDeviceTypes.end() ? code::kSuccess
+                                                                                        : code::kInvalidDeviceName;
+    case ValueKind::Integer: return parseInteger(words[0], value.number) ? code::kSuccess : code::kBadInteger;
     case ValueKind::TimeOrEnd:
         if (const std::string lower = toLower(words[0]); lower == "start" || lower == "end") {
             value.number = lower == "start" ? 0 : device->lengthNs();
             return code::kSuccess;
         }
         [[fallthrough]];
-    case ValueKind::Time:
-        return readTime(*device, words[0], value.number);
-    case ValueKind::Rectangle:
-        return readRectangle(words, value.rect);
+    case ValueKind::Time: return readTime(*device, words[0], value.number);
+    case ValueKind::Rectangle: return readRectangle(words, value.rect);
     }
     return code::kSuccess;
 }

@@ -7,7 +7,10 @@ namespace zelko::mci {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Reads a quoted word starting at `pos` (on the opening quote); moves `pos` past the closing one.
 uint32_t readQuoted(std::string_view command, size_t& pos, std::string& text)
@@ -21,15 +24,13 @@ uint32_t readQuoted(std::string_view command, size_t& pos, std::string& text)
             pos += 2;
         } else {
             ++pos;
-            return (pos < command.size() && !isBlank(command[pos])) ? code::kExtraCharacters
-                                                                     : code::kSuccess;
+            return (pos < command.size() && !isBlank(command[pos])) ? code::kExtraCharacters : code::kSuccess;
         }
     }
     return code::kNoClosingQuote;
 }
 
-uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens, size_t& next,
-                      Argument& argument)
+uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens, size_t& next, Argument& argument)
 {
     if (!rule.follower.empty()) {
         if (next >= tokens.size()) {
@@ -41,8 +42,7 @@ uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens,
         ++next;
     }
     switch (rule.kind) {
-    case ValueKind::Flag:
-        return code::kSuccess;
+    case ValueKind::Flag: return code::kSuccess;
     case ValueKind::Word:
     case ValueKind::DeviceType:
     case ValueKind::Integer:
@@ -156,8 +156,7 @@ uint32_t parseCommand(std::string_view command, ParsedCommand& parsed)
     }
     // A keyword where the device belongs means the name is missing: the media layer sends
     // "open  type MPEGVideo ..." when a file has no short path (it does not exist).
-    if (tokens.size() < 2 ||
-        (!tokens[1].quoted && findKeyword(*parsed.verb, toLower(tokens[1].text)) != nullptr)) {
+    if (tokens.size() < 2 || (!tokens[1].quoted && findKeyword(*parsed.verb, toLower(tokens[1].text)) != nullptr)) {
         return code::kMissingDeviceName;
     }
     parsed.device = tokens[1].text;

@@ -19,8 +19,8 @@ constexpr KeywordRule setting(std::string_view name, ValueKind kind, std::string
     return {name, kind, Role::Setting, follower, nullptr};
 }
 
-constexpr KeywordRule item(std::string_view name, DeviceHandler handler,
-                           ValueKind kind = ValueKind::Flag, std::string_view follower = {})
+constexpr KeywordRule item(std::string_view name, DeviceHandler handler, ValueKind kind = ValueKind::Flag,
+                           std::string_view follower = {})
 {
     return {name, kind, Role::Item, follower, handler};
 }
@@ -31,31 +31,33 @@ constexpr KeywordRule kWait = modifier("wait");
 constexpr KeywordRule kNotify = modifier("notify");
 
 // The type comes first: a type the engine does not know is reported before a faulty number.
-constexpr std::array kOpenKeywords{
-    modifier("type", ValueKind::DeviceType), modifier("alias", ValueKind::Word),
-    modifier("parent", ValueKind::Integer),  modifier("style", ValueKind::Integer),
-    modifier("shareable"),                   kWait,
-    kNotify};
+constexpr std::array kOpenKeywords{modifier("type", ValueKind::DeviceType),
+                                   modifier("alias", ValueKind::Word),
+                                   modifier("parent", ValueKind::Integer),
+                                   modifier("style", ValueKind::Integer),
+                                   modifier("shareable"),
+                                   kWait,
+                                   kNotify};
 constexpr std::array kPlainKeywords{kWait, kNotify};
 // "from" is read before "to", so a command with two faulty times reports the first.
-constexpr std::array kPlayKeywords{modifier("from", ValueKind::Time), modifier("to", ValueKind::Time),
-                                   kWait, kNotify};
+constexpr std::array kPlayKeywords{modifier("from", ValueKind::Time), modifier("to", ValueKind::Time), kWait, kNotify};
 constexpr std::array kSeekKeywords{setting("to", ValueKind::TimeOrEnd), kWait, kNotify};
-constexpr std::array kSetKeywords{setting("time", ValueKind::Word, "format"),
-                                  setting("speed", ValueKind::Integer), kWait, kNotify};
-constexpr std::array kStatusKeywords{
-    item("length", statusLength),   item("position", statusPosition),
-    item("speed", statusSpeed),     item("mode", statusMode),
-    item("ready", statusReady),     item("time", statusTimeFormat, ValueKind::Flag, "format"),
-    item("volume", statusVolume),   kWait,
-    kNotify};
+constexpr std::array kSetKeywords{setting("time", ValueKind::Word, "format"), setting("speed", ValueKind::Integer),
+                                  kWait, kNotify};
+constexpr std::array kStatusKeywords{item("length", statusLength),
+                                     item("position", statusPosition),
+                                     item("speed", statusSpeed),
+                                     item("mode", statusMode),
+                                     item("ready", statusReady),
+                                     item("time", statusTimeFormat, ValueKind::Flag, "format"),
+                                     item("volume", statusVolume),
+                                     kWait,
+                                     kNotify};
 constexpr std::array kSetAudioKeywords{setting("volume", ValueKind::Integer, "to"), setting("on", ValueKind::Flag),
                                        setting("off", ValueKind::Flag), kWait, kNotify};
-constexpr std::array kWhereKeywords{item("destination", whereDestination), item("source", whereSource),
-                                    kWait, kNotify};
+constexpr std::array kWhereKeywords{item("destination", whereDestination), item("source", whereSource), kWait, kNotify};
 constexpr std::array kPutKeywords{item("window", putWindow, ValueKind::Rectangle, "at"),
-                                  item("destination", putWindow, ValueKind::Rectangle, "at"), kWait,
-                                  kNotify};
+                                  item("destination", putWindow, ValueKind::Rectangle, "at"), kWait, kNotify};
 
 // Every verb the engine knows: the keywords it allows and what runs it. A word found nowhere
 // here is an error, reported by the parser.

@@ -13,13 +13,13 @@ class Session;
 
 // What follows a keyword, and the type its value is read into before a handler runs.
 enum class ValueKind {
-    Flag,       // the word alone: "wait", "length"
-    Word,       // one word kept as text: "alias movie", "time format ms"
-    DeviceType, // a type the engine opens, else 263: "type MPEGVideo"
-    Integer,    // one decimal integer: "speed 2000", "parent 71303175"
-    Time,       // a position in the device's time format, within the media: "from 1500"
-    TimeOrEnd,  // a Time, or the word start or end: "seek movie to end"
-    Rectangle,  // four 32-bit integers: "window at 0 0 320 240"
+    Flag,        // the word alone: "wait", "length"
+    Word,        // one word kept as text: "alias movie", "time format ms"
+    DeviceType,  // a type the engine opens, else 263: "type MPEGVideo"
+    Integer,     // one decimal integer: "speed 2000", "parent 71303175"
+    Time,        // a position in the device's time format, within the media: "from 1500"
+    TimeOrEnd,   // a Time, or the word start or end: "seek movie to end"
+    Rectangle,   // four 32-bit integers: "window at 0 0 320 240"
 };
 
 // What a keyword stands for in its command.
@@ -33,8 +33,8 @@ enum class Role {
 // caller's thread. Returns the MCI code; `reply` is the text handed back on success.
 using DeviceHandler = uint32_t (*)(Device& device, const Arguments& arguments, std::string& reply);
 // Runs open or close, whose device word is a file name or "all" rather than an open alias.
-using SessionHandler = uint32_t (*)(Session& session, std::string_view name,
-                                    const Arguments& arguments, std::string& reply);
+using SessionHandler = uint32_t (*)(Session& session, std::string_view name, const Arguments& arguments,
+                                    std::string& reply);
 
 // A keyword a verb allows. `follower` is a second word that must come right after it
 // ("time" "format", "window" "at"); empty when there is none. An item runs its own handler.

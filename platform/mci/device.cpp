@@ -26,8 +26,7 @@ constexpr size_t kMaxDescription = 127;
 // fills with tags and state changes between two commands.
 GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer)
 {
-    constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
-                                                       GST_MESSAGE_ASYNC_DONE |
+    constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE |
                                                        GST_MESSAGE_DURATION_CHANGED);
     if ((GST_MESSAGE_TYPE(message) & kKept) != 0 || gst_is_missing_plugin_message(message)) {
         return GST_BUS_PASS;
@@ -59,8 +58,7 @@ bool mentionsMidi(const std::string& text)
 int64_t discoverLengthNs(const char* uri)
 {
     GError* rawError = nullptr;
-    std::unique_ptr<GstDiscoverer, GObjectUnref> discoverer(
-        gst_discoverer_new(kDiscoverTimeoutNs, &rawError));
+    std::unique_ptr<GstDiscoverer, GObjectUnref> discoverer(gst_discoverer_new(kDiscoverTimeoutNs, &rawError));
     GErrorPtr error(rawError);
     if (!discoverer) {
         return 0;
@@ -82,8 +80,8 @@ bool containsFactory(GstBin* bin, const char* factoryName)
     GValue item = G_VALUE_INIT;
     while (!found && gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
         GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
-        found = factory != nullptr &&
-                g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
+        found =
+            factory != nullptr && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
         g_value_reset(&item);
     }
     g_value_unset(&item);
@@ -93,8 +91,8 @@ bool containsFactory(GstBin* bin, const char* factoryName)
 
 }  // namespace
 
-uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
-                      std::unique_ptr<Device>& device, std::string& detail)
+uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std::unique_ptr<Device>& device,
+                      std::string& detail)
 {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
@@ -129,8 +127,8 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow,
     }
     ElementPtr audioSink = makeAudioSink();
     ElementPtr audioFilter = makeAudioFilter();
-    g_object_set(playbin, "uri", uri.get(), "video-sink", created->m_video.sink.get(),
-                 "audio-sink", audioSink.get(), nullptr);
+    g_object_set(playbin, "uri", uri.get(), "video-sink", created->m_video.sink.get(), "audio-sink", audioSink.get(),
+                 nullptr);
     if (audioFilter) {
         g_object_set(playbin, "audio-filter", audioFilter.get(), nullptr);
     }
@@ -193,8 +191,8 @@ uint32_t Device::preroll(std::string& detail)
     if (!m_missing.empty()) {
         // What is missing comes last, where the window finds it (platform/missing_decoder.h).
         const std::string hint = m_missingMidi ? "MIDI needs FluidSynth and a GM SoundFont; " : "";
-        detail = cut("The file cannot be played: " + hint + std::string(platform::kMissingDecoderMarker) +
-                     m_missing + ".");
+        detail =
+            cut("The file cannot be played: " + hint + std::string(platform::kMissingDecoderMarker) + m_missing + ".");
     } else if (!m_error.empty()) {
         detail = cut("The file cannot be played: " + m_error);
     } else if (!ready) {
@@ -239,9 +237,7 @@ void Device::readMediaInfo()
         m_framesPerSecond = 25.0;
         return;
     }
-    m_framesPerSecond = info.fps_n > 0 && info.fps_d > 0
-                            ? static_cast<double>(info.fps_n) / info.fps_d
-                            : 25.0;
+    m_framesPerSecond = info.fps_n > 0 && info.fps_d > 0 ? static_cast<double>(info.fps_n) / info.fps_d : 25.0;
     m_displayWidth = info.width;
     m_displayHeight = info.height;
     if (info.par_n > 0 && info.par_d > 0 && info.par_n != info.par_d) {

@@ -26,8 +26,8 @@ class Device {
 public:
     // Opens `path` and prerolls it, waiting a bounded time. Returns 0, 275 (no such file) or
     // 296 (not playable; `detail` then says why when the reason is known).
-    static uint32_t open(const std::string& path, std::uintptr_t parentWindow,
-                         std::unique_ptr<Device>& device, std::string& detail);
+    static uint32_t open(const std::string& path, std::uintptr_t parentWindow, std::unique_ptr<Device>& device,
+                         std::string& detail);
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
@@ -133,9 +133,9 @@ private:
     std::uintptr_t m_parentWindow = 0;
     // The parent's size, followed so the picture fits it when its owner resizes it later.
     std::unique_ptr<WindowWatch> m_parentWatch;
-    std::string m_missing;  // what a missing-plugin message said was missing
+    std::string m_missing;       // what a missing-plugin message said was missing
     bool m_missingMidi = false;  // and that it is a MIDI synthesizer
-    std::string m_error;    // the text of the last error message
+    std::string m_error;         // the text of the last error message
 };
 
 }  // namespace zelko::mci

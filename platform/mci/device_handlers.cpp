@@ -7,8 +7,7 @@
 
 namespace zelko::mci {
 
-uint32_t handleOpen(Session& session, std::string_view name, const Arguments& arguments,
-                    std::string& reply)
+uint32_t handleOpen(Session& session, std::string_view name, const Arguments& arguments, std::string& reply)
 {
     const int64_t parent = arguments.integer("parent").value_or(0);
     if (parent < 0) {
@@ -23,8 +22,7 @@ uint32_t handleOpen(Session& session, std::string_view name, const Arguments& ar
     }
     std::unique_ptr<Device> device;
     std::string detail;
-    const uint32_t result =
-        Device::open(std::string(name), static_cast<std::uintptr_t>(parent), device, detail);
+    const uint32_t result = Device::open(std::string(name), static_cast<std::uintptr_t>(parent), device, detail);
     if (result != 0) {
         session.setDetail(std::move(detail));
         return result;

@@ -53,8 +53,7 @@ uint32_t Device::waitForEnd()
     }
     const int64_t endNs = m_stopNs >= 0 ? m_stopNs : m_lengthNs;
     const double rate = m_speedPermille / 1000.0;
-    const auto remainingNs = static_cast<GstClockTime>(
-        std::max<int64_t>(0, endNs - positionNs()) / rate);
+    const auto remainingNs = static_cast<GstClockTime>(std::max<int64_t>(0, endNs - positionNs()) / rate);
     const auto types = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
     const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + remainingNs + kWaitSlackNs;
     while (m_wanted == Mode::Playing) {
@@ -82,12 +81,9 @@ uint32_t Device::pause()
 uint32_t Device::resume()
 {
     switch (m_wanted) {
-    case Mode::Playing:
-        return code::kSuccess;
-    case Mode::Paused:
-        return play(std::nullopt, m_stopNs >= 0 ? std::optional<int64_t>(m_stopNs) : std::nullopt);
-    default:
-        return code::kNonapplicableFunction;
+    case Mode::Playing: return code::kSuccess;
+    case Mode::Paused: return play(std::nullopt, m_stopNs >= 0 ? std::optional<int64_t>(m_stopNs) : std::nullopt);
+    default: return code::kNonapplicableFunction;
     }
 }
 
@@ -131,8 +127,8 @@ uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     m_range.setStop(stopNs >= 0 ? stopNs + m_originNs : -1);
     const gint64 stop = m_seekNeedsStop ? m_lengthNs + m_originNs : static_cast<gint64>(GST_CLOCK_TIME_NONE);
-    if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                          startNs + m_originNs, GST_SEEK_TYPE_SET, stop)) {
+    if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs + m_originNs,
+                          GST_SEEK_TYPE_SET, stop)) {
         return code::kInternal;
     }
     m_appliedRate = rate;
@@ -174,8 +170,12 @@ void Device::placeVideo()
             windowSize(m_parentWindow, windowWidth, windowHeight);
         }
         // Negative borders add black, positive ones crop what lies outside the window.
-        const FrameFitter::Fit fit{rect.width, rect.height, -rect.x, -rect.y,
-                                   rect.x + rect.width - windowWidth, rect.y + rect.height - windowHeight};
+        const FrameFitter::Fit fit{rect.width,
+                                   rect.height,
+                                   -rect.x,
+                                   -rect.y,
+                                   rect.x + rect.width - windowWidth,
+                                   rect.y + rect.height - windowHeight};
         m_video.fitter->fit(fit, m_wanted == Mode::Playing);
     }
     auto* overlay = GST_VIDEO_OVERLAY(m_video.overlay.get());

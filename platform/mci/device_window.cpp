@@ -69,8 +69,8 @@ bool Device::prerollAgain()
     const auto shownNs = std::clamp<int64_t>(
         static_cast<int64_t>(segment->time) + std::llround(offsetNs * std::abs(segment->applied_rate)), 0, m_lengthNs);
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek(m_playbin.get(), m_appliedRate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                          shownNs, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+    if (!gst_element_seek(m_playbin.get(), m_appliedRate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, shownNs,
+                          GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
         return false;
     }
     waitForMessage(GST_MESSAGE_ASYNC_DONE, kPrerollAgainTimeoutNs);

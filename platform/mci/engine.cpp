@@ -66,8 +66,7 @@ void Engine::warmUp()
     m_impl->warmUp.start();
 }
 
-uint32_t Engine::sendString(std::string_view command, char* reply, uint32_t replyLength,
-                            std::uintptr_t)
+uint32_t Engine::sendString(std::string_view command, char* reply, uint32_t replyLength, std::uintptr_t)
 {
     if (reply != nullptr && replyLength > 0) {
         reply[0] = '\0';

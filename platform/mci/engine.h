@@ -18,8 +18,7 @@ public:
 
     // Runs one command. `reply` may be null when replyLength is 0. Returns the MCI code,
     // 0 on success. callbackWindow is accepted and ignored: no notifications are sent.
-    uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
-                        std::uintptr_t callbackWindow);
+    uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength, std::uintptr_t callbackWindow);
 
     // Readies GStreamer on a thread of its own (its plugins for the offered kinds, the audio
     // and video outputs), so that the first open costs what a later one does. Returns at once;

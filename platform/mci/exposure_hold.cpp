@@ -71,8 +71,8 @@ void holdBuffersUntilExposed(GstElement* element)
     auto hold = std::make_shared<Hold>();
     hold->source = source.get();
     hold->probeId = gst_pad_add_probe(
-        source.get(), static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER),
-        onFirstBuffer, new HoldPtr(hold), [](gpointer data) { delete static_cast<HoldPtr*>(data); });
+        source.get(), static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER), onFirstBuffer,
+        new HoldPtr(hold), [](gpointer data) { delete static_cast<HoldPtr*>(data); });
 }
 
 }  // namespace zelko::mci

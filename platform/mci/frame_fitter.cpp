@@ -3,12 +3,10 @@
 namespace zelko::mci {
 
 FrameFitter::FrameFitter(GstElement* scaleCaps, GstElement* box, GstPad* streamPad)
-    : m_scaleCaps(GST_ELEMENT(gst_object_ref(scaleCaps))),
-      m_box(GST_ELEMENT(gst_object_ref(box))),
+    : m_scaleCaps(GST_ELEMENT(gst_object_ref(scaleCaps))), m_box(GST_ELEMENT(gst_object_ref(box))),
       m_streamPad(GST_PAD(gst_object_ref(streamPad)))
 {
-    m_probe = gst_pad_add_probe(m_streamPad.get(), GST_PAD_PROBE_TYPE_BUFFER, &FrameFitter::onBuffer, this,
-                                nullptr);
+    m_probe = gst_pad_add_probe(m_streamPad.get(), GST_PAD_PROBE_TYPE_BUFFER, &FrameFitter::onBuffer, this, nullptr);
 }
 
 FrameFitter::~FrameFitter()
@@ -55,12 +53,11 @@ void FrameFitter::apply(const Fit& fit)
     }
     m_applied = fit;
     m_appliedGeneration.fetch_add(1);
-    CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, fit.width, "height", G_TYPE_INT,
-                                     fit.height, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
+    CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, fit.width, "height", G_TYPE_INT, fit.height,
+                                     "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
     g_object_set(m_box.get(), "left", 0, "top", 0, "right", 0, "bottom", 0, nullptr);
     g_object_set(m_scaleCaps.get(), "caps", caps.get(), nullptr);
-    g_object_set(m_box.get(), "left", fit.left, "top", fit.top, "right", fit.right, "bottom", fit.bottom,
-                 nullptr);
+    g_object_set(m_box.get(), "left", fit.left, "top", fit.top, "right", fit.right, "bottom", fit.bottom, nullptr);
 }
 
 }  // namespace zelko::mci

@@ -15,10 +15,8 @@ class Session;
 // success.
 
 // open and close: the device word is a file name, an alias or "all".
-uint32_t handleOpen(Session& session, std::string_view name, const Arguments& arguments,
-                    std::string& reply);
-uint32_t handleClose(Session& session, std::string_view name, const Arguments& arguments,
-                     std::string& reply);
+uint32_t handleOpen(Session& session, std::string_view name, const Arguments& arguments, std::string& reply);
+uint32_t handleClose(Session& session, std::string_view name, const Arguments& arguments, std::string& reply);
 
 // The verbs that move the media.
 uint32_t handlePlay(Device& device, const Arguments& arguments, std::string& reply);

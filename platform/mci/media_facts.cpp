@@ -46,12 +46,9 @@ Container containerOf(std::string_view demuxer)
 AudioCoding codingOf(AVCodecID codec)
 {
     switch (codec) {
-    case AV_CODEC_ID_ADPCM_IMA_WAV:
-        return AudioCoding::ImaAdpcm;
-    case AV_CODEC_ID_ADPCM_MS:
-        return AudioCoding::MsAdpcm;
-    case AV_CODEC_ID_GSM_MS:
-        return AudioCoding::Gsm;
+    case AV_CODEC_ID_ADPCM_IMA_WAV: return AudioCoding::ImaAdpcm;
+    case AV_CODEC_ID_ADPCM_MS: return AudioCoding::MsAdpcm;
+    case AV_CODEC_ID_GSM_MS: return AudioCoding::Gsm;
     case AV_CODEC_ID_PCM_U8:
     case AV_CODEC_ID_PCM_S8:
     case AV_CODEC_ID_PCM_S16LE:
@@ -65,10 +62,8 @@ AudioCoding codingOf(AVCodecID codec)
     case AV_CODEC_ID_PCM_F64LE:
     case AV_CODEC_ID_PCM_F64BE:
     case AV_CODEC_ID_PCM_ALAW:
-    case AV_CODEC_ID_PCM_MULAW:
-        return AudioCoding::Pcm;
-    default:
-        return AudioCoding::Other;
+    case AV_CODEC_ID_PCM_MULAW: return AudioCoding::Pcm;
+    default: return AudioCoding::Other;
     }
 }
 
@@ -83,10 +78,8 @@ bool aiffparseReads(AVCodecID codec)
     case AV_CODEC_ID_PCM_S24BE:
     case AV_CODEC_ID_PCM_S32BE:
     case AV_CODEC_ID_PCM_F32BE:
-    case AV_CODEC_ID_PCM_F64BE:
-        return true;
-    default:
-        return false;
+    case AV_CODEC_ID_PCM_F64BE: return true;
+    default: return false;
     }
 }
 
@@ -130,8 +123,8 @@ void readAudioHeader(const AVFormatContext& context, MediaFacts& facts)
 void readProgramTimes(AVFormatContext& context, MediaFacts& facts)
 {
     if (avformat_find_stream_info(&context, nullptr) < 0 ||
-        context.duration_estimation_method != AVFMT_DURATION_FROM_PTS ||
-        context.duration == AV_NOPTS_VALUE || context.duration <= 0) {
+        context.duration_estimation_method != AVFMT_DURATION_FROM_PTS || context.duration == AV_NOPTS_VALUE ||
+        context.duration <= 0) {
         return;
     }
     constexpr AVRational kMicroseconds{1, AV_TIME_BASE};
@@ -187,8 +180,7 @@ int samplesPerBlock(AudioCoding coding, int blockAlign, int channels)
         // Microsoft's GSM packs two 160-sample frames into 65 bytes.
         samples = blockAlign % 65 == 0 ? blockAlign / 65 * 320 : 0;
         break;
-    default:
-        break;
+    default: break;
     }
     return samples <= kMaxSamplesPerBlock ? samples : 0;
 }
@@ -206,14 +198,9 @@ MediaFacts readMediaFacts(const std::string& path)
     switch (facts.container) {
     case Container::Wave:
     case Container::Aiff:
-    case Container::Au:
-        readAudioHeader(*context, facts);
-        break;
-    case Container::MpegProgram:
-        readProgramTimes(*context, facts);
-        break;
-    case Container::Other:
-        break;
+    case Container::Au: readAudioHeader(*context, facts); break;
+    case Container::MpegProgram: readProgramTimes(*context, facts); break;
+    case Container::Other: break;
     }
     return facts;
 }

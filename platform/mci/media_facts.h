@@ -33,8 +33,8 @@ struct MediaFacts {
     bool aiffNeedsLibav = false;
     int sampleRate = 0;
     int channels = 0;
-    int blockAlign = 0;        // bytes per coded block (WAV)
-    int samplesPerBlock = 0;   // samples per channel in one block, for the block codings
+    int blockAlign = 0;       // bytes per coded block (WAV)
+    int samplesPerBlock = 0;  // samples per channel in one block, for the block codings
 };
 
 // Reads the facts of the file at `path`; a file that libavformat cannot read, or of another

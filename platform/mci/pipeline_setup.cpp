@@ -13,8 +13,7 @@ enum AutoplugSelect : gint { kAutoplugTry = 0, kAutoplugExpose = 1, kAutoplugSki
 bool madeBy(GstElement* element, const char* factoryName)
 {
     GstElementFactory* factory = gst_element_get_factory(element);
-    return factory != nullptr &&
-           g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
+    return factory != nullptr && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
 }
 
 // Runs on the typefinder's thread: leaves aiffparse out where the file needs libav's demuxer.
@@ -34,10 +33,9 @@ void onElementSetup(GstElement*, GstElement* element, gpointer data)
     } else if (madeBy(element, "decodebin") && facts.aiffNeedsLibav) {
         // Handlers run in the order they were connected, and the ones before return "try".
         g_signal_connect(element, "autoplug-select", G_CALLBACK(skipAiffparse), nullptr);
-    } else if (madeBy(element, "wavparse") && facts.container == Container::Wave &&
-               facts.coding != AudioCoding::Pcm && facts.coding != AudioCoding::Other) {
-        correctWavTiming(element,
-                         {facts.sampleRate, facts.blockAlign, facts.samplesPerBlock, facts.lengthNs});
+    } else if (madeBy(element, "wavparse") && facts.container == Container::Wave && facts.coding != AudioCoding::Pcm &&
+               facts.coding != AudioCoding::Other) {
+        correctWavTiming(element, {facts.sampleRate, facts.blockAlign, facts.samplesPerBlock, facts.lengthNs});
     }
 }
 
@@ -45,9 +43,9 @@ void onElementSetup(GstElement*, GstElement* element, gpointer data)
 
 void setUpPipeline(GstElement* playbin, const MediaFacts& facts)
 {
-    g_signal_connect_data(playbin, "element-setup", G_CALLBACK(onElementSetup), new MediaFacts(facts),
-                          [](gpointer data, GClosure*) { delete static_cast<MediaFacts*>(data); },
-                          static_cast<GConnectFlags>(0));
+    g_signal_connect_data(
+        playbin, "element-setup", G_CALLBACK(onElementSetup), new MediaFacts(facts),
+        [](gpointer data, GClosure*) { delete static_cast<MediaFacts*>(data); }, static_cast<GConnectFlags>(0));
 }
 
 }  // namespace zelko::mci

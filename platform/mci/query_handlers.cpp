@@ -17,8 +17,8 @@ constexpr int64_t kFullVolume = 1000;
 
 std::string rectText(const Rect& rect)
 {
-    return std::to_string(rect.x) + " " + std::to_string(rect.y) + " " + std::to_string(rect.width) +
-           " " + std::to_string(rect.height);
+    return std::to_string(rect.x) + " " + std::to_string(rect.y) + " " + std::to_string(rect.width) + " " +
+           std::to_string(rect.height);
 }
 
 uint32_t setTimeFormat(Device& device, std::string_view value)
@@ -58,15 +58,9 @@ uint32_t statusSpeed(Device& device, const Arguments&, std::string& reply)
 uint32_t statusMode(Device& device, const Arguments&, std::string& reply)
 {
     switch (device.mode()) {
-    case Mode::Playing:
-        reply = "playing";
-        break;
-    case Mode::Paused:
-        reply = "paused";
-        break;
-    case Mode::Stopped:
-        reply = "stopped";
-        break;
+    case Mode::Playing: reply = "playing"; break;
+    case Mode::Paused: reply = "paused"; break;
+    case Mode::Stopped: reply = "stopped"; break;
     }
     return code::kSuccess;
 }

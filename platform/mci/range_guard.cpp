@@ -12,8 +12,7 @@ namespace {
 int64_t bufferEndNs(const GstSegment& segment, GstBuffer* buffer)
 {
     const GstClockTime start = GST_BUFFER_PTS(buffer);
-    const GstClockTime stop =
-        GST_BUFFER_DURATION_IS_VALID(buffer) ? start + GST_BUFFER_DURATION(buffer) : start;
+    const GstClockTime stop = GST_BUFFER_DURATION_IS_VALID(buffer) ? start + GST_BUFFER_DURATION(buffer) : start;
     guint64 clippedStart = 0;
     guint64 clippedStop = 0;
     if (!gst_segment_clip(&segment, GST_FORMAT_TIME, start, stop, &clippedStart, &clippedStop)) {
@@ -29,8 +28,7 @@ GstEvent* segmentEndingAt(const GstSegment& segment, int64_t stopNs, guint32 seq
     if (stopNs < 0 || segment.format != GST_FORMAT_TIME || segment.rate < 0) {
         return nullptr;
     }
-    const guint64 stop =
-        gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME, static_cast<guint64>(stopNs));
+    const guint64 stop = gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME, static_cast<guint64>(stopNs));
     if (!GST_CLOCK_TIME_IS_VALID(stop) || stop < segment.start ||
         (GST_CLOCK_TIME_IS_VALID(segment.stop) && segment.stop <= stop)) {
         return nullptr;
@@ -55,8 +53,7 @@ void RangeGuard::attach(GstElement* sink)
     state->guard = this;
     gst_segment_init(&state->segment, GST_FORMAT_UNDEFINED);
     gst_pad_add_probe(pad.get(),
-                      static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
-                                                   GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                      static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
                       onData, state.get(), nullptr);
     m_pads.push_back(std::move(state));
 }
@@ -126,10 +123,8 @@ GstPadProbeReturn RangeGuard::onData(GstPad* pad, GstPadProbeInfo* info, gpointe
     if (buffer == nullptr || !GST_BUFFER_PTS_IS_VALID(buffer) || state->segment.format != GST_FORMAT_TIME) {
         return GST_PAD_PROBE_OK;
     }
-    const guint64 streamTime =
-        gst_segment_to_stream_time(&state->segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
-    const std::optional<uint32_t> past =
-        state->guard->pastStop(streamTime, bufferEndNs(state->segment, buffer));
+    const guint64 streamTime = gst_segment_to_stream_time(&state->segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+    const std::optional<uint32_t> past = state->guard->pastStop(streamTime, bufferEndNs(state->segment, buffer));
     if (!past) {
         return GST_PAD_PROBE_OK;
     }

@@ -122,8 +122,7 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
         return output;
     }
     g_object_set(output.overlay.get(), "handle-events", FALSE, "force-aspect-ratio", FALSE, nullptr);
-    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(output.overlay.get()),
-                                        static_cast<guintptr>(parentWindow));
+    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(output.overlay.get()), static_cast<guintptr>(parentWindow));
     gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(output.overlay.get()), FALSE);
     if (g_str_has_prefix(GST_OBJECT_NAME(output.overlay.get()), "xvimagesink")) {
         output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
@@ -136,12 +135,10 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
     // it converted every picture itself, slowly, even with no border at all.
     GstElement* bin = gst_bin_new("video-output");
     output.sink = adoptElement(bin);
-    GstElement* parts[] = {gst_element_factory_make("videoconvert", nullptr),
-                           gst_element_factory_make("capsfilter", nullptr),
-                           gst_element_factory_make("videoscale", nullptr),
-                           gst_element_factory_make("capsfilter", nullptr),
-                           gst_element_factory_make("videobox", nullptr),
-                           gst_element_factory_make("videoconvert", nullptr)};
+    GstElement* parts[] = {
+        gst_element_factory_make("videoconvert", nullptr), gst_element_factory_make("capsfilter", nullptr),
+        gst_element_factory_make("videoscale", nullptr),   gst_element_factory_make("capsfilter", nullptr),
+        gst_element_factory_make("videobox", nullptr),     gst_element_factory_make("videoconvert", nullptr)};
     bool complete = true;
     for (GstElement* part : parts) {
         complete = complete && part != nullptr;
@@ -163,8 +160,7 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
         CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, format.c_str(), nullptr));
         g_object_set(parts[1], "caps", caps.get(), nullptr);
     }
-    gst_element_link_many(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], output.overlay.get(),
-                          nullptr);
+    gst_element_link_many(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], output.overlay.get(), nullptr);
     PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
     output.fitter = std::make_unique<FrameFitter>(parts[3], parts[4], target.get());

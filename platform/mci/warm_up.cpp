@@ -35,9 +35,9 @@ constexpr const char* kOfferedKinds[] = {
 // What every open builds around the decoders: playbin and its parts, the typefinders (their
 // plugin), the outputs and the converters in front of them, the tempo filter.
 constexpr const char* kPipelineParts[] = {
-    "playbin", "uridecodebin", "decodebin", "playsink", "filesrc", "typefind", "queue",
-    "multiqueue", "capsfilter", "fakesink", "audioconvert", "audioresample", "volume",
-    "scaletempo", "autoaudiosink", "videoconvert", "videoscale", "videobox", "deinterlace",
+    "playbin",       "uridecodebin", "decodebin",  "playsink",     "filesrc",       "typefind", "queue",
+    "multiqueue",    "capsfilter",   "fakesink",   "audioconvert", "audioresample", "volume",   "scaletempo",
+    "autoaudiosink", "videoconvert", "videoscale", "videobox",     "deinterlace",
 };
 
 std::atomic<bool> started{false};
@@ -70,8 +70,7 @@ void load(GstElementFactory* factory, std::vector<std::string>& pending, std::se
     if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory))) {
         gst_object_unref(loaded);
     }
-    for (const GList* pad = gst_element_factory_get_static_pad_templates(factory); pad != nullptr;
-         pad = pad->next) {
+    for (const GList* pad = gst_element_factory_get_static_pad_templates(factory); pad != nullptr; pad = pad->next) {
         auto* padTemplate = static_cast<GstStaticPadTemplate*>(pad->data);
         if (padTemplate->direction != GST_PAD_SRC) {
             continue;
@@ -94,8 +93,7 @@ void load(GstElementFactory* factory, std::vector<std::string>& pending, std::se
 // video. Lower-ranked alternatives stay unloaded; they cost memory and are seldom needed.
 void loadDecodingPlugins()
 {
-    GList* candidates = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE,
-                                                              GST_RANK_MARGINAL);
+    GList* candidates = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE, GST_RANK_MARGINAL);
     candidates = g_list_sort(candidates, gst_plugin_feature_rank_compare_func);
     std::vector<std::string> pending(std::begin(kOfferedKinds), std::end(kOfferedKinds));
     std::set<std::string> seen(pending.begin(), pending.end());

@@ -24,16 +24,14 @@ struct Timing {
     guint64 toTrue(guint64 parserTime) const
     {
         const guint64 parser = parserNs.load();
-        return GST_CLOCK_TIME_IS_VALID(parserTime) && parser != 0
-                   ? gst_util_uint64_scale(parserTime, trueNs, parser)
-                   : parserTime;
+        return GST_CLOCK_TIME_IS_VALID(parserTime) && parser != 0 ? gst_util_uint64_scale(parserTime, trueNs, parser)
+                                                                  : parserTime;
     }
     guint64 toParser(guint64 trueTime) const
     {
         const guint64 parser = parserNs.load();
-        return GST_CLOCK_TIME_IS_VALID(trueTime) && parser != 0
-                   ? gst_util_uint64_scale(trueTime, parser, trueNs)
-                   : trueTime;
+        return GST_CLOCK_TIME_IS_VALID(trueTime) && parser != 0 ? gst_util_uint64_scale(trueTime, parser, trueNs)
+                                                                : trueTime;
     }
     guint64 blocksToNs(guint64 count) const
     {
@@ -46,8 +44,8 @@ struct Timing {
     {
         gint64 parser = 0;
         const auto bytes = static_cast<gint64>(kMeasuredBlocks * static_cast<guint64>(blocks.blockAlign));
-        if (parserNs.load() == 0 &&
-            gst_pad_query_convert(pad, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &parser) && parser > 0) {
+        if (parserNs.load() == 0 && gst_pad_query_convert(pad, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &parser) &&
+            parser > 0) {
             parserNs.store(static_cast<guint64>(parser));
         }
     }
@@ -61,8 +59,7 @@ void restamp(const Timing& timing, GstPadProbeInfo* info)
     if (GST_BUFFER_OFFSET_IS_VALID(buffer) && GST_BUFFER_OFFSET_END_IS_VALID(buffer) &&
         GST_BUFFER_OFFSET_END(buffer) >= GST_BUFFER_OFFSET(buffer)) {
         GST_BUFFER_PTS(buffer) = timing.blocksToNs(GST_BUFFER_OFFSET(buffer));
-        GST_BUFFER_DURATION(buffer) =
-            timing.blocksToNs(GST_BUFFER_OFFSET_END(buffer) - GST_BUFFER_OFFSET(buffer));
+        GST_BUFFER_DURATION(buffer) = timing.blocksToNs(GST_BUFFER_OFFSET_END(buffer) - GST_BUFFER_OFFSET(buffer));
     } else {
         GST_BUFFER_PTS(buffer) = timing.toTrue(GST_BUFFER_PTS(buffer));
         GST_BUFFER_DURATION(buffer) = timing.toTrue(GST_BUFFER_DURATION(buffer));
@@ -79,13 +76,13 @@ GstEvent* trueSegment(const Timing& timing, GstEvent* event)
     }
     GstSegment segment;
     gst_segment_copy_into(parsed, &segment);
-    for (guint64* time : {&segment.start, &segment.stop, &segment.time, &segment.position,
-                          &segment.duration, &segment.base, &segment.offset}) {
+    for (guint64* time : {&segment.start, &segment.stop, &segment.time, &segment.position, &segment.duration,
+                          &segment.base, &segment.offset}) {
         *time = timing.toTrue(*time);
     }
     if (timing.blocks.declaredLengthNs > 0) {
-        const guint64 end = gst_segment_position_from_stream_time(
-            &segment, GST_FORMAT_TIME, static_cast<guint64>(timing.blocks.declaredLengthNs));
+        const guint64 end = gst_segment_position_from_stream_time(&segment, GST_FORMAT_TIME,
+                                                                  static_cast<guint64>(timing.blocks.declaredLengthNs));
         if (GST_CLOCK_TIME_IS_VALID(end) && end >= segment.start) {
             segment.stop = GST_CLOCK_TIME_IS_VALID(segment.stop) ? std::min(segment.stop, end) : end;
         }
@@ -108,9 +105,9 @@ GstEvent* parserSeek(const Timing& timing, GstEvent* event)
     if (format != GST_FORMAT_TIME || startType == GST_SEEK_TYPE_END || stopType == GST_SEEK_TYPE_END) {
         return nullptr;
     }
-    GstEvent* corrected = gst_event_new_seek(
-        rate, format, flags, startType, start >= 0 ? timing.toParser(start) : start, stopType,
-        stop >= 0 ? timing.toParser(stop) : stop);
+    GstEvent* corrected =
+        gst_event_new_seek(rate, format, flags, startType, start >= 0 ? timing.toParser(start) : start, stopType,
+                           stop >= 0 ? timing.toParser(stop) : stop);
     gst_event_set_seqnum(corrected, gst_event_get_seqnum(event));
     return corrected;
 }
@@ -139,8 +136,7 @@ GstPadProbeReturn onData(GstPad* pad, GstPadProbeInfo* info, gpointer data)
         if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_SEEK) {
             replaceEvent(info, parserSeek(timing, GST_PAD_PROBE_INFO_EVENT(info)));
         }
-    } else if ((info->type & GST_PAD_PROBE_TYPE_QUERY_UPSTREAM) != 0 &&
-               (info->type & GST_PAD_PROBE_TYPE_PULL) != 0) {
+    } else if ((info->type & GST_PAD_PROBE_TYPE_QUERY_UPSTREAM) != 0 && (info->type & GST_PAD_PROBE_TYPE_PULL) != 0) {
         // A duration answer on its way back downstream.
         GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
         GstFormat format = GST_FORMAT_UNDEFINED;
@@ -151,8 +147,7 @@ GstPadProbeReturn onData(GstPad* pad, GstPadProbeInfo* info, gpointer data)
                 const auto declared = static_cast<guint64>(timing.blocks.declaredLengthNs);
                 const guint64 corrected = timing.toTrue(static_cast<guint64>(duration));
                 gst_query_set_duration(query, format,
-                                       static_cast<gint64>(declared > 0 ? std::min(declared, corrected)
-                                                                        : corrected));
+                                       static_cast<gint64>(declared > 0 ? std::min(declared, corrected) : corrected));
             }
         }
     }
@@ -170,11 +165,10 @@ void correctWavTiming(GstElement* wavparse, const WavBlocks& blocks)
     auto* timing = new Timing{blocks};
     timing->trueNs = timing->blocksToNs(kMeasuredBlocks);
     // No scheduling type in the mask means both: data pushed, and queries once answered (pull).
-    const auto types = static_cast<GstPadProbeType>(
-        GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_EVENT_UPSTREAM |
-        GST_PAD_PROBE_TYPE_QUERY_UPSTREAM);
-    gst_pad_add_probe(pad.get(), types, onData, timing,
-                      [](gpointer data) { delete static_cast<Timing*>(data); });
+    const auto types =
+        static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
+                                     GST_PAD_PROBE_TYPE_EVENT_UPSTREAM | GST_PAD_PROBE_TYPE_QUERY_UPSTREAM);
+    gst_pad_add_probe(pad.get(), types, onData, timing, [](gpointer data) { delete static_cast<Timing*>(data); });
 }
 
 }  // namespace zelko::mci

@@ -20,8 +20,8 @@ namespace zelko::mci {
 // segment ends at the declared count, so the padding of the last block is not played.
 struct WavBlocks {
     int sampleRate = 0;
-    int blockAlign = 0;        // bytes per block
-    int samplesPerBlock = 0;   // samples per channel that a block decodes to
+    int blockAlign = 0;            // bytes per block
+    int samplesPerBlock = 0;       // samples per channel that a block decodes to
     int64_t declaredLengthNs = 0;  // the file's declared sample count as a time; 0: none
 };
 

@@ -13,8 +13,7 @@ namespace zelko::mci {
 
 namespace {
 
-template <class Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+template <class Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
 bool hasDisplay()
 {
@@ -37,15 +36,14 @@ bool windowSize(std::uintptr_t window, int& width, int& height)
         return false;
     }
     std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(xcb_connect(nullptr, nullptr),
-                                                                          xcb_disconnect);
+                                                                            xcb_disconnect);
     if (xcb_connection_has_error(connection.get()) != 0) {
         return false;
     }
     xcb_generic_error_t* error = nullptr;
     ReplyPtr<xcb_get_geometry_reply_t> reply(
         xcb_get_geometry_reply(connection.get(),
-                               xcb_get_geometry(connection.get(), static_cast<xcb_drawable_t>(window)),
-                               &error),
+                               xcb_get_geometry(connection.get(), static_cast<xcb_drawable_t>(window)), &error),
         std::free);
     std::free(error);
     if (!reply) {
@@ -79,8 +77,7 @@ std::unique_ptr<WindowWatch> WindowWatch::watch(std::uintptr_t window)
     }
     const auto drawable = static_cast<xcb_window_t>(window);
     // Each client has its own event mask on a window, so this takes nothing from the owner's.
-    const uint32_t mask =
-        XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_void_cookie_t selected =
         xcb_change_window_attributes_checked(connection->xcb, drawable, XCB_CW_EVENT_MASK, &mask);
     std::free(xcb_request_check(connection->xcb, selected));
@@ -118,8 +115,8 @@ double WindowWatch::readPixelRatio() const
     xcb_connection_t* xcb = m_connection->xcb;
     ReplyPtr<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(xcb,
-                               xcb_get_property(xcb, 0, static_cast<xcb_window_t>(m_window),
-                                                m_connection->pixelRatio, XCB_ATOM_CARDINAL, 0, 1),
+                               xcb_get_property(xcb, 0, static_cast<xcb_window_t>(m_window), m_connection->pixelRatio,
+                                                XCB_ATOM_CARDINAL, 0, 1),
                                nullptr),
         std::free);
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4) {
@@ -145,15 +142,12 @@ WindowChanges WindowWatch::poll()
             }
             break;
         }
-        case XCB_EXPOSE:
-            changes.exposed = true;
-            break;
+        case XCB_EXPOSE: changes.exposed = true; break;
         case XCB_PROPERTY_NOTIFY:
-            ratioChanged = ratioChanged ||
-                           reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom == m_connection->pixelRatio;
+            ratioChanged = ratioChanged || reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom ==
+                                               m_connection->pixelRatio;
             break;
-        default:
-            break;
+        default: break;
         }
         std::free(event);
     }

@@ -43,7 +43,7 @@ public:
 
     // Reads the events that came since the last call, on the caller's thread.
     WindowChanges poll();
-    int width() const { return m_width; }    // device pixels
+    int width() const { return m_width; }  // device pixels
     int height() const { return m_height; }
     // Device pixels per logical pixel, as the owner recorded it on the window (1 if it did not).
     double pixelRatio() const { return m_pixelRatio; }

@@ -9,9 +9,13 @@
 
 namespace zelko {
 
-AsxToolbar::AsxToolbar(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+AsxToolbar::AsxToolbar(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
-void AsxToolbar::AddButton(const QString& caption, const QString& key, const QString& toolTip) {
+void AsxToolbar::AddButton(const QString& caption, const QString& key, const QString& toolTip)
+{
     auto* button = new ToolbarButton(caption, key, this);
     button->setToolTip(toolTip);
     button->installEventFilter(this);
@@ -24,38 +28,60 @@ void AsxToolbar::AddButton(const QString& caption, const QString& key, const QSt
     button->show();
 }
 
-int AsxToolbar::ButtonCount() const { return static_cast<int>(m_buttons.size()); }
+int AsxToolbar::ButtonCount() const
+{
+    return static_cast<int>(m_buttons.size());
+}
 
-ToolbarButton* AsxToolbar::at(int index) const {
-    if (index < 1 || index > ButtonCount()) return nullptr;
+ToolbarButton* AsxToolbar::at(int index) const
+{
+    if (index < 1 || index > ButtonCount())
+        return nullptr;
     return m_buttons[static_cast<size_t>(index - 1)];
 }
 
-QAbstractButton* AsxToolbar::Button(int index) const { return at(index); }
-
-bool AsxToolbar::ButtonPressed(int index) const { return at(index) && at(index)->Latched(); }
-
-void AsxToolbar::SetButtonPressed(int index, bool pressed) {
-    if (ToolbarButton* button = at(index)) button->SetLatched(pressed);
+QAbstractButton* AsxToolbar::Button(int index) const
+{
+    return at(index);
 }
 
-void AsxToolbar::SetButtonGap(int pixels) {
+bool AsxToolbar::ButtonPressed(int index) const
+{
+    return at(index) && at(index)->Latched();
+}
+
+void AsxToolbar::SetButtonPressed(int index, bool pressed)
+{
+    if (ToolbarButton* button = at(index))
+        button->SetLatched(pressed);
+}
+
+void AsxToolbar::SetButtonGap(int pixels)
+{
     m_gap = std::max(0, pixels);
     layoutButtons();
 }
 
-void AsxToolbar::SetColors(const QColor& text, const QColor& back) {
+void AsxToolbar::SetColors(const QColor& text, const QColor& back)
+{
     m_text = text;
     m_back = back;
     restyle();
     update();
 }
 
-void AsxToolbar::SetToolTipFont(const QFont& font) { m_toolTipFont = font; }
+void AsxToolbar::SetToolTipFont(const QFont& font)
+{
+    m_toolTipFont = font;
+}
 
-QFont AsxToolbar::ToolTipFont() const { return m_toolTipFont.value_or(QToolTip::font()); }
+QFont AsxToolbar::ToolTipFont() const
+{
+    return m_toolTipFont.value_or(QToolTip::font());
+}
 
-bool AsxToolbar::eventFilter(QObject* watched, QEvent* event) {
+bool AsxToolbar::eventFilter(QObject* watched, QEvent* event)
+{
     // Tooltips have one font for the whole application; a toolbar with its own puts it in
     // place just before a button of its shows its tip.
     if (event->type() == QEvent::ToolTip && m_toolTipFont && QToolTip::font() != *m_toolTipFont)
@@ -63,11 +89,14 @@ bool AsxToolbar::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void AsxToolbar::restyle() {
-    for (ToolbarButton* button : m_buttons) button->SetColors(m_text, m_back);
+void AsxToolbar::restyle()
+{
+    for (ToolbarButton* button : m_buttons)
+        button->SetColors(m_text, m_back);
 }
 
-void AsxToolbar::layoutButtons() {
+void AsxToolbar::layoutButtons()
+{
     int x = 0;
     for (ToolbarButton* button : m_buttons) {
         const int w = button->sizeHint().width();
@@ -76,19 +105,23 @@ void AsxToolbar::layoutButtons() {
     }
 }
 
-void AsxToolbar::paintEvent(QPaintEvent*) {
+void AsxToolbar::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     p.fillRect(rect(), m_back);
 }
 
-void AsxToolbar::resizeEvent(QResizeEvent* event) {
+void AsxToolbar::resizeEvent(QResizeEvent* event)
+{
     layoutButtons();
     QWidget::resizeEvent(event);
 }
 
-void AsxToolbar::changeEvent(QEvent* event) {
+void AsxToolbar::changeEvent(QEvent* event)
+{
     // Captions measure differently in a new font.
-    if (event->type() == QEvent::FontChange) layoutButtons();
+    if (event->type() == QEvent::FontChange)
+        layoutButtons();
     QWidget::changeEvent(event);
 }
 

@@ -30,7 +30,7 @@ public:
     int ButtonCount() const;
     QAbstractButton* Button(int index) const;  // 1-based; null outside the range
 
-    bool ButtonPressed(int index) const;  // false outside the range
+    bool ButtonPressed(int index) const;             // false outside the range
     void SetButtonPressed(int index, bool pressed);  // ignored outside the range
 
     void SetButtonGap(int pixels);  // negative counts as 0

@@ -8,7 +8,8 @@ namespace zelko {
 
 namespace {
 
-CommonDialog::Answer& answerForTests() {
+CommonDialog::Answer& answerForTests()
+{
     static CommonDialog::Answer answer;
     return answer;
 }
@@ -17,9 +18,13 @@ CommonDialog::Answer& answerForTests() {
 
 CommonDialog::CommonDialog(QObject* parent) : QObject(parent) {}
 
-void CommonDialog::SetFilter(const QString& filter) { m_filter = filter; }
+void CommonDialog::SetFilter(const QString& filter)
+{
+    m_filter = filter;
+}
 
-QStringList CommonDialog::NameFilters() const {
+QStringList CommonDialog::NameFilters() const
+{
     QStringList filters;
     const QStringList parts = m_filter.split(QLatin1Char('|'));
     // A description without its patterns (odd count) is dropped, as the Windows dialog does.
@@ -27,13 +32,15 @@ QStringList CommonDialog::NameFilters() const {
         const QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
         QStringList trimmed;
         for (const QString& pattern : patterns)
-            if (!pattern.trimmed().isEmpty()) trimmed << pattern.trimmed();
+            if (!pattern.trimmed().isEmpty())
+                trimmed << pattern.trimmed();
         filters << parts.at(i) + QStringLiteral(" (") + trimmed.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
 }
 
-bool CommonDialog::ShowOpen() {
+bool CommonDialog::ShowOpen()
+{
     QFileDialog dialog(qobject_cast<QWidget*>(parent()), tr("Open"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The combo box shows the descriptions as written ("All media", "mp3 (*.mp3)").
@@ -45,22 +52,35 @@ bool CommonDialog::ShowOpen() {
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.first());
     }
-    if (!m_fileName.isEmpty()) dialog.setDirectory(QFileInfo(m_fileName).absolutePath());
+    if (!m_fileName.isEmpty())
+        dialog.setDirectory(QFileInfo(m_fileName).absolutePath());
 
-    if (const Answer answer = answerForTests()) QTimer::singleShot(0, &dialog, [&dialog, answer] { answer(dialog); });
+    if (const Answer answer = answerForTests())
+        QTimer::singleShot(0, &dialog, [&dialog, answer] { answer(dialog); });
 
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
     const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty()) return false;
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return false;
     m_fileName = chosen.first();
     m_fileTitle = QFileInfo(m_fileName).fileName();
     return true;
 }
 
-QString CommonDialog::FileName() const { return m_fileName; }
+QString CommonDialog::FileName() const
+{
+    return m_fileName;
+}
 
-QString CommonDialog::FileTitle() const { return m_fileTitle; }
+QString CommonDialog::FileTitle() const
+{
+    return m_fileTitle;
+}
 
-void CommonDialog::SetAnswerForTests(Answer answer) { answerForTests() = std::move(answer); }
+void CommonDialog::SetAnswerForTests(Answer answer)
+{
+    answerForTests() = std::move(answer);
+}
 
 }  // namespace zelko

@@ -12,78 +12,112 @@ namespace zelko {
 using zelko::controls::RailImage;
 using zelko::controls::ThumbImage;
 
-CpvSlider::CpvSlider(QWidget* parent) : QWidget(parent) {
+CpvSlider::CpvSlider(QWidget* parent) : QWidget(parent)
+{
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
 }
 
-int CpvSlider::Value() const { return m_value; }
+int CpvSlider::Value() const
+{
+    return m_value;
+}
 
-void CpvSlider::SetValue(int value) {
-    if (m_dragging || m_raisePending) return;
+void CpvSlider::SetValue(int value)
+{
+    if (m_dragging || m_raisePending)
+        return;
     value = std::clamp(value, m_min, m_max);
-    if (value == m_value) return;
+    if (value == m_value)
+        return;
     m_value = value;
     update();
 }
 
-int CpvSlider::Min() const { return m_min; }
+int CpvSlider::Min() const
+{
+    return m_min;
+}
 
-int CpvSlider::Max() const { return m_max; }
+int CpvSlider::Max() const
+{
+    return m_max;
+}
 
-void CpvSlider::SetRange(int min, int max) {
-    if (min > max) std::swap(min, max);
+void CpvSlider::SetRange(int min, int max)
+{
+    if (min > max)
+        std::swap(min, max);
     m_min = min;
     m_max = max;
     m_value = std::clamp(m_value, m_min, m_max);
     update();
 }
 
-QSize CpvSlider::sizeHint() const { return {226, 16}; }
+QSize CpvSlider::sizeHint() const
+{
+    return {226, 16};
+}
 
-int CpvSlider::travel() const { return std::max(0, width() - ThumbImage().width()); }
+int CpvSlider::travel() const
+{
+    return std::max(0, width() - ThumbImage().width());
+}
 
-QRect CpvSlider::ThumbRect() const {
+QRect CpvSlider::ThumbRect() const
+{
     const QSize thumb = ThumbImage().size();
     const int span = m_max - m_min;
     const int left = span == 0 ? 0 : static_cast<int>(std::lround(double(m_value - m_min) * travel() / span));
     return {QPoint(left, (height() - thumb.height()) / 2), thumb};
 }
 
-int CpvSlider::XForValue(int value) const {
+int CpvSlider::XForValue(int value) const
+{
     const int span = m_max - m_min;
     const int clamped = std::clamp(value, m_min, m_max);
     const int left = span == 0 ? 0 : static_cast<int>(std::lround(double(clamped - m_min) * travel() / span));
     return left + ThumbImage().width() / 2;
 }
 
-int CpvSlider::valueForThumbLeft(int left) const {
-    if (travel() == 0) return m_min;
+int CpvSlider::valueForThumbLeft(int left) const
+{
+    if (travel() == 0)
+        return m_min;
     const double fraction = std::clamp(double(left) / travel(), 0.0, 1.0);
     return m_min + static_cast<int>(std::lround(fraction * (m_max - m_min)));
 }
 
-void CpvSlider::moveThumbTo(int left) {
+void CpvSlider::moveThumbTo(int left)
+{
     const int value = valueForThumbLeft(left);
-    if (value == m_value) return;
+    if (value == m_value)
+        return;
     m_value = value;
     update();
     raiseThumbMoved();
 }
 
-void CpvSlider::raiseThumbMoved() {
+void CpvSlider::raiseThumbMoved()
+{
     m_raisedInGesture = true;
-    if (m_raisePending) return;
+    if (m_raisePending)
+        return;
     m_raisePending = true;
     // Queued behind the input already read, so a burst of moves gives one raise.
-    QMetaObject::invokeMethod(this, [this] {
-        if (!m_raisePending) return;  // the gesture was dropped meanwhile
-        m_raisePending = false;
-        emit ThumbMoved(m_value);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_raisePending)
+                return;  // the gesture was dropped meanwhile
+            m_raisePending = false;
+            emit ThumbMoved(m_value);
+        },
+        Qt::QueuedConnection);
 }
 
-void CpvSlider::paintEvent(QPaintEvent*) {
+void CpvSlider::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     // The window-text colour of the design, black in the standard scheme.
     p.fillRect(rect(), Qt::black);
@@ -95,7 +129,8 @@ void CpvSlider::paintEvent(QPaintEvent*) {
     p.drawImage(ThumbRect().topLeft(), ThumbImage());
 }
 
-void CpvSlider::mousePressEvent(QMouseEvent* event) {
+void CpvSlider::mousePressEvent(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton) {
         event->ignore();
         return;
@@ -114,20 +149,26 @@ void CpvSlider::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void CpvSlider::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_dragging) return;
+void CpvSlider::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging)
+        return;
     moveThumbTo(static_cast<int>(event->position().x()) - m_grabOffset);
 }
 
-void CpvSlider::mouseReleaseEvent(QMouseEvent* event) {
-    if (!m_dragging || event->button() != Qt::LeftButton) return;
+void CpvSlider::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_dragging || event->button() != Qt::LeftButton)
+        return;
     moveThumbTo(static_cast<int>(event->position().x()) - m_grabOffset);
     m_dragging = false;
     // A click on the rail where the thumb already stands still asks for that place.
-    if (m_pressedOnRail && !m_raisedInGesture) raiseThumbMoved();
+    if (m_pressedOnRail && !m_raisedInGesture)
+        raiseThumbMoved();
 }
 
-void CpvSlider::hideEvent(QHideEvent* event) {
+void CpvSlider::hideEvent(QHideEvent* event)
+{
     // A gesture cut short by hiding is dropped: what it has not raised yet is not raised, and
     // puts apply again.
     m_dragging = false;

@@ -23,7 +23,7 @@ public:
     int Max() const;
     void SetRange(int min, int max);  // swapped when min > max; the value is clamped, no event
 
-    QRect ThumbRect() const;        // where the thumb is drawn, in widget pixels
+    QRect ThumbRect() const;         // where the thumb is drawn, in widget pixels
     int XForValue(int value) const;  // the thumb's centre for that value
 
     QSize sizeHint() const override;

@@ -7,7 +7,8 @@
 namespace zelko::controls {
 namespace {
 
-QImage paintRail() {
+QImage paintRail()
+{
     QImage image(222, 8, QImage::Format_RGB32);
     QPainter p(&image);
     QLinearGradient groove(0, 0, 0, 8);
@@ -26,7 +27,8 @@ QImage paintRail() {
     return image;
 }
 
-QImage paintThumb() {
+QImage paintThumb()
+{
     QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -50,12 +52,14 @@ QImage paintThumb() {
 
 }  // namespace
 
-const QImage& RailImage() {
+const QImage& RailImage()
+{
     static const QImage image = paintRail();
     return image;
 }
 
-const QImage& ThumbImage() {
+const QImage& ThumbImage()
+{
     static const QImage image = paintThumb();
     return image;
 }

@@ -10,11 +10,13 @@ constexpr int kPaddingX = 4;
 constexpr int kPaddingY = 3;
 
 // A latched button shows on a lifted back colour so it reads as "on" at a glance.
-QColor latchedBack(const QColor& back) {
+QColor latchedBack(const QColor& back)
+{
     return back.lightness() < 64 ? QColor(0, 72, 0) : back.darker(130);
 }
 
-void drawEdge(QPainter& p, const QRect& r, bool sunk) {
+void drawEdge(QPainter& p, const QRect& r, bool sunk)
+{
     const QColor light(190, 190, 190);
     const QColor dark(70, 70, 70);
     p.setPen(sunk ? dark : light);
@@ -28,38 +30,51 @@ void drawEdge(QPainter& p, const QRect& r, bool sunk) {
 }  // namespace
 
 ToolbarButton::ToolbarButton(const QString& caption, const QString& key, QWidget* parent)
-    : QAbstractButton(parent), m_key(key) {
+    : QAbstractButton(parent), m_key(key)
+{
     setText(caption);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
 }
 
-QString ToolbarButton::Key() const { return m_key; }
+QString ToolbarButton::Key() const
+{
+    return m_key;
+}
 
-bool ToolbarButton::Latched() const { return m_latched; }
+bool ToolbarButton::Latched() const
+{
+    return m_latched;
+}
 
-void ToolbarButton::SetLatched(bool latched) {
-    if (latched == m_latched) return;
+void ToolbarButton::SetLatched(bool latched)
+{
+    if (latched == m_latched)
+        return;
     m_latched = latched;
     update();
 }
 
-void ToolbarButton::SetColors(const QColor& text, const QColor& back) {
+void ToolbarButton::SetColors(const QColor& text, const QColor& back)
+{
     m_text = text;
     m_back = back;
     update();
 }
 
-QSize ToolbarButton::sizeHint() const {
+QSize ToolbarButton::sizeHint() const
+{
     const QFontMetrics metrics(font());
     return {metrics.horizontalAdvance(text()) + 2 * kPaddingX, metrics.height() + 2 * kPaddingY};
 }
 
-void ToolbarButton::paintEvent(QPaintEvent*) {
+void ToolbarButton::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     const bool sunk = m_latched || isDown();
     p.fillRect(rect(), m_latched ? latchedBack(m_back) : m_back);
-    if (sunk || m_hover) drawEdge(p, rect(), sunk);
+    if (sunk || m_hover)
+        drawEdge(p, rect(), sunk);
     p.setPen(m_text);
     p.setFont(font());
     // Held or latched, the caption moves one pixel down and right as on a pushed key.
@@ -67,13 +82,15 @@ void ToolbarButton::paintEvent(QPaintEvent*) {
     p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
 }
 
-void ToolbarButton::enterEvent(QEnterEvent* event) {
+void ToolbarButton::enterEvent(QEnterEvent* event)
+{
     m_hover = true;
     update();
     QAbstractButton::enterEvent(event);
 }
 
-void ToolbarButton::leaveEvent(QEvent* event) {
+void ToolbarButton::leaveEvent(QEvent* event)
+{
     m_hover = false;
     update();
     QAbstractButton::leaveEvent(event);

@@ -11,15 +11,18 @@
 
 namespace zelko {
 
-TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone) {
+TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone)
+{
     const QStringList keys = {"play", "pause", "stop", "forward", "fullscreen"};
     AsxToolbar toolbar;
     toolbar.setGeometry(7, 25, 386, 22);  // 5790 x 330 twips
-    for (const QString& key : keys) toolbar.AddButton(key + "   ", key, key);
+    for (const QString& key : keys)
+        toolbar.AddButton(key + "   ", key, key);
     toolbar.show();
     QSignalSpy clicks(&toolbar, &AsxToolbar::ButtonClick);
     toolbar.SetButtonPressed(2, true);  // a put raises nothing
-    for (int i = 1; i <= 5; ++i) QTest::mouseClick(toolbar.Button(i), Qt::LeftButton);
+    for (int i = 1; i <= 5; ++i)
+        QTest::mouseClick(toolbar.Button(i), Qt::LeftButton);
     QTest::mouseClick(toolbar.Button(2), Qt::LeftButton);
     ASSERT_EQ(clicks.count(), 6);
     for (int i = 1; i <= 5; ++i) {
@@ -40,7 +43,8 @@ TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone) {
     }
 }
 
-TEST(AsxToolbar, ItsButtonsTipsShowInTheToolbarsOwnTooltipFont) {
+TEST(AsxToolbar, ItsButtonsTipsShowInTheToolbarsOwnTooltipFont)
+{
     QFont sansSerif(QStringLiteral("MS Sans Serif"));
     sansSerif.setPointSizeF(8.25);
     QFont other(QStringLiteral("Tahoma"));

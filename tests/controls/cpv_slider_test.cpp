@@ -12,16 +12,18 @@ namespace {
 
 class CpvSliderTest : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         slider.resize(226, 16);  // 3390 x 240 twips
         slider.show();
     }
     // The user's pointer at x: a real mouse event delivered through the application.
-    void mouse(QEvent::Type type, int x, Qt::MouseButton button = Qt::LeftButton) {
+    void mouse(QEvent::Type type, int x, Qt::MouseButton button = Qt::LeftButton)
+    {
         const QPointF pos(x, 8);
         const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-        QMouseEvent event(type, pos, slider.mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : button,
-                          held, Qt::NoModifier);
+        QMouseEvent event(type, pos, slider.mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : button, held,
+                          Qt::NoModifier);
         QApplication::sendEvent(&slider, &event);
     }
     int x(int value) const { return slider.XForValue(value); }
@@ -32,7 +34,8 @@ protected:
 
 }  // namespace
 
-TEST_F(CpvSliderTest, PutsNeverRaiseThumbMovedAndAreClamped) {
+TEST_F(CpvSliderTest, PutsNeverRaiseThumbMovedAndAreClamped)
+{
     EXPECT_EQ(slider.Value(), -1);
     for (const auto& [put, held] : {std::pair(50, 50), std::pair(50, 50), std::pair(250, 100), std::pair(-7, -1)}) {
         slider.SetValue(put);
@@ -45,14 +48,17 @@ TEST_F(CpvSliderTest, PutsNeverRaiseThumbMovedAndAreClamped) {
 }
 
 // What ThumbMoved carried so far, once the event loop has run the raises that are due.
-static QList<int> Raised(QSignalSpy& moved) {
+static QList<int> Raised(QSignalSpy& moved)
+{
     QCoreApplication::processEvents();
     QList<int> values;
-    for (const QList<QVariant>& raise : moved) values << raise.at(0).toInt();
+    for (const QList<QVariant>& raise : moved)
+        values << raise.at(0).toInt();
     return values;
 }
 
-TEST_F(CpvSliderTest, TheThumbRaisesThumbMovedAsItMovesAndABurstOfMovesRaisesOnce) {
+TEST_F(CpvSliderTest, TheThumbRaisesThumbMovedAsItMovesAndABurstOfMovesRaisesOnce)
+{
     slider.SetValue(20);
     mouse(QEvent::MouseButtonPress, x(20));
     for (int value : {40, 60}) {
@@ -68,7 +74,8 @@ TEST_F(CpvSliderTest, TheThumbRaisesThumbMovedAsItMovesAndABurstOfMovesRaisesOnc
     // thumb's last place; until it is raised, a tick does not move the thumb either.
     moved.clear();
     mouse(QEvent::MouseButtonPress, x(80));
-    for (int value : {70, 50, 30}) mouse(QEvent::MouseMove, x(value));
+    for (int value : {70, 50, 30})
+        mouse(QEvent::MouseMove, x(value));
     mouse(QEvent::MouseButtonRelease, x(10));
     slider.SetValue(77);
     EXPECT_EQ(Raised(moved), (QList<int>{10}));
@@ -89,7 +96,8 @@ TEST_F(CpvSliderTest, TheThumbRaisesThumbMovedAsItMovesAndABurstOfMovesRaisesOnc
     EXPECT_EQ(Raised(moved), (QList<int>{75, 100}));
 }
 
-TEST_F(CpvSliderTest, HidingMidDragDropsTheGesture) {
+TEST_F(CpvSliderTest, HidingMidDragDropsTheGesture)
+{
     slider.SetValue(10);
     mouse(QEvent::MouseButtonPress, x(60));  // a click on the rail, cut short
     slider.hide();

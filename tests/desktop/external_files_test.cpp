@@ -17,13 +17,17 @@ struct Case {
     QStringList added;      // relative to the test folder
     QStringList refusals;   // how each refusal line begins, after "not added: "
 };
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 // Patterns the dialog offers in other letter cases, one offered only in a later filter field
 // (*.mpge), and near misses.
-const char* const kFiles[] = {"a.mp3", "B.WAV", "blank name.avi", "notes.txt", "box/b.mid", "box/A.rmi",
-                              "box/c.txt", "box/sub/d.mp3", "kinds/2.MP2", "kinds/4.midi", "kinds/c.Vob", "kinds/d.mpge",
-                              "kinds/e.aif", "kinds/f.ogg", "kinds/g.mp4", "kinds/h.mp3.txt", "empty/.keep"};
+const char* const kFiles[] = {"a.mp3",           "B.WAV",        "blank name.avi", "notes.txt",   "box/b.mid",
+                              "box/A.rmi",       "box/c.txt",    "box/sub/d.mp3",  "kinds/2.MP2", "kinds/4.midi",
+                              "kinds/c.Vob",     "kinds/d.mpge", "kinds/e.aif",    "kinds/f.ogg", "kinds/g.mp4",
+                              "kinds/h.mp3.txt", "empty/.keep"};
 
 const Case kCases[] = {
     {"RelativeAndAbsolutePaths", {"a.mp3", "@/B.WAV", "./box/../a.mp3"}, {"a.mp3", "B.WAV", "a.mp3"}, {}},
@@ -36,7 +40,9 @@ const Case kCases[] = {
     {"FolderGivesItsOfferedKindsByNameWithoutSubfolders", {"box"}, {"box/A.rmi", "box/b.mid"}, {}},
     {"OfferedKindsInAnyCase", {"kinds"}, {"kinds/2.MP2", "kinds/4.midi", "kinds/c.Vob", "kinds/d.mpge"}, {}},
     {"FolderWithoutMedia", {"empty"}, {}, {"empty: no files of the offered kinds in this folder"}},
-    {"RefusalsDoNotStopTheRest", {"notes.txt", "a.mp3", "gone.mp3", "B.WAV"}, {"a.mp3", "B.WAV"},
+    {"RefusalsDoNotStopTheRest",
+     {"notes.txt", "a.mp3", "gone.mp3", "B.WAV"},
+     {"a.mp3", "B.WAV"},
      {"notes.txt: not one of", "gone.mp3: no such file"}},
 };
 

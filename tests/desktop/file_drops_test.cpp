@@ -9,7 +9,11 @@ namespace zelko {
 
 class FileDropsTest : public FormTest<FakeDevice> {
 protected:
-    void Start() override { FormTest<FakeDevice>::Start(); new FileDrops(*form); }
+    void Start() override
+    {
+        FormTest<FakeDevice>::Start();
+        new FileDrops(*form);
+    }
     // A file in the test folder that the scripted device can open (it reads commands case-blind
     // but looks files up as named).
     QString Clip(const QString& name)
@@ -41,8 +45,9 @@ TEST_F(FileDropsTest, FilesAndAFolderDroppedOnTheListAreAppendedAndTheFirstPlays
     AddEntry("z.wav", "/m/z.wav");
     const QString song = Clip("a.mp3"), rmi = Clip("box/A.rmi"), mid = Clip("box/b.mid");
     WriteBytes(cwd.filePath("notes.txt"), "text");
-    ASSERT_TRUE(Drop(form->List1->viewport(), {QUrl::fromLocalFile(song), QUrl::fromLocalFile(cwd.filePath("notes.txt")),
-                                               QUrl::fromLocalFile(cwd.filePath("box"))}));
+    ASSERT_TRUE(
+        Drop(form->List1->viewport(), {QUrl::fromLocalFile(song), QUrl::fromLocalFile(cwd.filePath("notes.txt")),
+                                       QUrl::fromLocalFile(cwd.filePath("box"))}));
     ASSERT_TRUE(PlaysSoon(song));
     EXPECT_EQ(Entries(form->List1), QStringList({"z.wav", "a.mp3", "A.rmi", "b.mid"}));
     EXPECT_EQ(Entries(form->List2), QStringList({"/m/z.wav", song, rmi, mid}));

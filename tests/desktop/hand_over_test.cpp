@@ -26,7 +26,8 @@ protected:
     HandOverResult LaterStart(const QStringList& paths, std::chrono::milliseconds timeout = 20s)
     {
         std::unique_ptr<FolderClaim> laterClaim;
-        auto result = std::async(std::launch::async, [&] { return HandOverFiles(cwd.path(), paths, laterClaim, timeout); });
+        auto result =
+            std::async(std::launch::async, [&] { return HandOverFiles(cwd.path(), paths, laterClaim, timeout); });
         EXPECT_TRUE(QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 30000));
         return result.get();
     }

@@ -18,26 +18,30 @@ constexpr uint32_t kBlue = 0xFF0000;  // 0x00BBGGRR
 
 // Picture2 of the main window: 3480 x 525 twips, green.
 struct Strip : PictureBox {
-    Strip() {
+    Strip()
+    {
         resize(232, 35);
         SetBackColor(Qt::green);
     }
 };
 
 // Whether `area` holds pixels other than the green back colour; `blue` is set if one is pure blue.
-bool hasInk(const QImage& image, const QRect& area, bool* blue = nullptr) {
+bool hasInk(const QImage& image, const QRect& area, bool* blue = nullptr)
+{
     bool ink = false;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
             const QRgb pixel = image.pixel(x, y) | 0xff000000;
             ink |= pixel != QColor(Qt::green).rgb();
-            if (blue && pixel == 0xff0000ffu) *blue = true;
+            if (blue && pixel == 0xff0000ffu)
+                *blue = true;
         }
     return ink;
 }
 
 // Waits for the target's pass to end (it runs on the event loop).
-void finishPass(const PictureBox& target) {
+void finishPass(const PictureBox& target)
+{
     ASSERT_TRUE(QTest::qWaitFor([&] { return !basScroller::IsScrolling(&target); }, 60000));
 }
 
@@ -45,10 +49,11 @@ void finishPass(const PictureBox& target) {
 
 // Every frame of a pass as the strip shows it: the frame of step k is still on the canvas when
 // step k + 1 clears it, and the last one stays after the pass.
-TEST(ScrollText, StepsFromTheRightEdgeUntilTheTextHasLeftAndLeavesNothingBehind) {
+TEST(ScrollText, StepsFromTheRightEdgeUntilTheTextHasLeftAndLeavesNothingBehind)
+{
     // 232 pixels are 29 units; 12 pt cells are 1.2 units, so the pass ends at X = floor(-1.2 n).
-    for (const auto& [text, steps] : {std::pair<QString, int>("", 29 * 2 + 1), {"Zelko clip.mpg", 93},
-                                       {QString(40, 'x'), 155}}) {
+    for (const auto& [text, steps] :
+         {std::pair<QString, int>("", 29 * 2 + 1), {"Zelko clip.mpg", 93}, {QString(40, 'x'), 155}}) {
         Strip strip;
         std::vector<QImage> frames;
         QObject::connect(&strip, &PictureBox::Clearing, [&] { frames.push_back(strip.grab().toImage()); });
@@ -59,7 +64,8 @@ TEST(ScrollText, StepsFromTheRightEdgeUntilTheTextHasLeftAndLeavesNothingBehind)
         frames.erase(frames.begin());  // the blank canvas before the first step
         ASSERT_EQ(frames.size(), static_cast<size_t>(steps)) << text.toStdString();
         EXPECT_EQ(basScroller::StepCount(strip.ScaleWidth(), strip.FontSize(), text.size()), steps);
-        if (text.isEmpty()) continue;
+        if (text.isEmpty())
+            continue;
         // Step 1 puts the first character at X 29, just outside; by step 3 (X 28) it shows in blue,
         // only in the last cell; at the end nothing is left.
         bool blue = false;
@@ -72,14 +78,16 @@ TEST(ScrollText, StepsFromTheRightEdgeUntilTheTextHasLeftAndLeavesNothingBehind)
     }
 }
 
-TEST(ScrollText, DelayZeroStillProcessesEventsBeforeEachStep) {
+TEST(ScrollText, DelayZeroStillProcessesEventsBeforeEachStep)
+{
     Strip strip;
     int ticks = 0, steps = 0, ticksAtFirstStep = -1;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
     ticker.start(0);
     QObject::connect(&strip, &PictureBox::Clearing, [&] {
-        if (steps++ == 0) ticksAtFirstStep = ticks;
+        if (steps++ == 0)
+            ticksAtFirstStep = ticks;
     });
     basScroller::ScrollText(&strip, "abc", 12, 0, 0.1, kBlue);
     finishPass(strip);
@@ -87,7 +95,8 @@ TEST(ScrollText, DelayZeroStillProcessesEventsBeforeEachStep) {
     EXPECT_GE(ticks, steps);
 }
 
-TEST(ScrollText, PassEndsWithItsTargetOrWhenEnded) {
+TEST(ScrollText, PassEndsWithItsTargetOrWhenEnded)
+{
     auto* window = new QWidget;
     window->setAttribute(Qt::WA_DeleteOnClose);
     auto* box = new PictureBox(window);
@@ -96,7 +105,8 @@ TEST(ScrollText, PassEndsWithItsTargetOrWhenEnded) {
     QPointer<QWidget> alive(window);
     int steps = 0;
     QObject::connect(box, &PictureBox::Clearing, [&] {
-        if (++steps == 3) QTimer::singleShot(0, window, [window] { window->close(); });
+        if (++steps == 3)
+            QTimer::singleShot(0, window, [window] { window->close(); });
     });
     basScroller::ScrollText(box, "a title", 12, 1, 0.1, kBlue);
     ASSERT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 60000));
@@ -112,7 +122,8 @@ TEST(ScrollText, PassEndsWithItsTargetOrWhenEnded) {
 }
 
 // Each step waits at least the delay (30 ms at the main window's settings).
-TEST(ScrollText, EachStepWaitsTheDelay) {
+TEST(ScrollText, EachStepWaitsTheDelay)
+{
     Strip strip;
     QElapsedTimer wall;
     wall.start();
@@ -121,7 +132,8 @@ TEST(ScrollText, EachStepWaitsTheDelay) {
     EXPECT_GE(wall.nsecsElapsed() / 1e9, basScroller::StepCount(29, 12, 4) * 0.030);
 }
 
-TEST(ScrollText, BadInputDoesNotCrash) {
+TEST(ScrollText, BadInputDoesNotCrash)
+{
     basScroller::ScrollText(nullptr, "x", 12, 0, 0.1, kBlue);
     EXPECT_FALSE(basScroller::IsScrolling(nullptr));
     Strip strip;

@@ -86,8 +86,8 @@ bool preroll(std::string& error, bool& held)
     GCharPtr uri(gst_filename_to_uri(ZELKO_CLIPS_DIR "/aiff-16.aiff", nullptr));
     ElementPtr audioSink = adoptElement(gst_element_factory_make("fakesink", nullptr));
     ElementPtr videoSink = adoptElement(gst_element_factory_make("fakesink", nullptr));
-    g_object_set(playbin.get(), "uri", uri.get(), "audio-sink", audioSink.get(), "video-sink",
-                 videoSink.get(), nullptr);
+    g_object_set(playbin.get(), "uri", uri.get(), "audio-sink", audioSink.get(), "video-sink", videoSink.get(),
+                 nullptr);
     g_signal_connect(playbin.get(), "element-setup", G_CALLBACK(onElementSetup), &race);
     BusPtr bus(gst_element_get_bus(playbin.get()));
     gst_bus_set_sync_handler(bus.get(), noteFailure, &race, nullptr);

@@ -33,7 +33,10 @@ unsigned long pixel(Display* display, Window window, int x, int y)
 }
 
 int g_xErrors = 0;
-int countXError(Display*, XErrorEvent*) { return ++g_xErrors, 0; }
+int countXError(Display*, XErrorEvent*)
+{
+    return ++g_xErrors, 0;
+}
 
 TEST_F(EngineTest, DrawsThePictureInTheParentWindowWherePut)
 {

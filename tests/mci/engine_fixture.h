@@ -12,7 +12,10 @@
 namespace zelko::mci::test {
 
 // The clips that scripts/make-clips made.
-inline std::string clip(const std::string& name) { return std::string(ZELKO_CLIPS_DIR) + "/" + name; }
+inline std::string clip(const std::string& name)
+{
+    return std::string(ZELKO_CLIPS_DIR) + "/" + name;
+}
 
 // One engine per test.
 class EngineTest : public ::testing::Test {

@@ -49,8 +49,8 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
     Judged judged;
     judged.guard = &guard;
     // Tiny buffers, as fast as the machine makes them.
-    ElementPtr pipeline = adoptElement(
-        gst_parse_launch("audiotestsrc name=source samplesperbuffer=1 ! fakesink sync=false", nullptr));
+    ElementPtr pipeline =
+        adoptElement(gst_parse_launch("audiotestsrc name=source samplesperbuffer=1 ! fakesink sync=false", nullptr));
     ASSERT_TRUE(pipeline);
     ElementPtr source(gst_bin_get_by_name(GST_BIN(pipeline.get()), "source"));
     PadPtr pad(gst_element_get_static_pad(source.get(), "src"));
@@ -58,8 +58,7 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
     ASSERT_NE(gst_element_set_state(pipeline.get(), GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
     {
         std::unique_lock lock(judged.mutex);
-        ASSERT_TRUE(
-            judged.flowing.wait_for(lock, std::chrono::seconds(10), [&] { return judged.buffers > 0; }));
+        ASSERT_TRUE(judged.flowing.wait_for(lock, std::chrono::seconds(10), [&] { return judged.buffers > 0; }));
     }
 
     // Ranges that end at once (stop 0) alternate with ranges that never end, while thousands

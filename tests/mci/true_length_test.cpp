@@ -16,7 +16,10 @@ struct RealClip {
 };
 
 // Audio within 15 ms, video within 1.5 frames.
-int64_t toleranceMs(const RealClip& clip) { return clip.video ? 60 : 15; }
+int64_t toleranceMs(const RealClip& clip)
+{
+    return clip.video ? 60 : 15;
+}
 
 milliseconds elapsedSince(std::chrono::steady_clock::time_point start)
 {
@@ -30,13 +33,13 @@ milliseconds elapsedSince(std::chrono::steady_clock::time_point start)
 const std::vector<RealClip> kRealClips{
     {"wav-ima-adpcm.wav", 1015, false}, {"wav-ms-adpcm.wav", 1000, false}, {"wav-gsm.wav", 1020, false},
     {"wav-alaw.wav", 1000, false},      {"wav-ulaw.wav", 1000, false},     {"wav-float.wav", 1000, false},
-    {"wav-pcm24.wav", 1000, false},
-    {"aiff-8.aiff", 1000, false},       {"aiff-16.aiff", 1000, false},     {"aiff-24.aiff", 1000, false},
-    {"aiff-32.aiff", 1000, false},      {"aifc-none.aifc", 1000, false},   {"aifc-fl32.aifc", 1000, false},
-    {"aifc-sowt.aifc", 1000, false},    {"aifc-alaw.aifc", 1000, false},   {"aifc-ulaw.aifc", 1000, false},
-    {"au-16.au", 1000, false},          {"au-ulaw.au", 1000, false},       {"au-float.au", 1000, false},
-    {"ps-mpegpsmux.mpg", 1019, true},   {"ps-avmux.mpg", 1019, true},      {"ps-ffmpeg.mpg", 1019, true},
-    {"avi-mpeg4-mp3.avi", 1045, true},  {"avi-msmpeg4-mp3.avi", 1045, true}, {"avi-dv.avi", 1000, true},
+    {"wav-pcm24.wav", 1000, false},     {"aiff-8.aiff", 1000, false},      {"aiff-16.aiff", 1000, false},
+    {"aiff-24.aiff", 1000, false},      {"aiff-32.aiff", 1000, false},     {"aifc-none.aifc", 1000, false},
+    {"aifc-fl32.aifc", 1000, false},    {"aifc-sowt.aifc", 1000, false},   {"aifc-alaw.aifc", 1000, false},
+    {"aifc-ulaw.aifc", 1000, false},    {"au-16.au", 1000, false},         {"au-ulaw.au", 1000, false},
+    {"au-float.au", 1000, false},       {"ps-mpegpsmux.mpg", 1019, true},  {"ps-avmux.mpg", 1019, true},
+    {"ps-ffmpeg.mpg", 1019, true},      {"avi-mpeg4-mp3.avi", 1045, true}, {"avi-msmpeg4-mp3.avi", 1045, true},
+    {"avi-dv.avi", 1000, true},
 };
 
 TEST_F(EngineTest, RealFilesOpenWithTheirTrueLengthAndPlayWhole)
@@ -64,8 +67,7 @@ TEST_F(EngineTest, RealFilesOpenWithTheirTrueLengthAndPlayWhole)
 // 8000 Hz files come in half-second buffers, and a short GSM file in a single one.
 TEST_F(EngineTest, ARangeEndsWhenItsLastSampleHasPlayed)
 {
-    for (const char* file :
-         {"aifc-alaw.aifc", "au-ulaw.au", "wav-gsm.wav", "wav-ima-adpcm.wav", "ps-ffmpeg.mpg"}) {
+    for (const char* file : {"aifc-alaw.aifc", "au-ulaw.au", "wav-gsm.wav", "wav-ima-adpcm.wav", "ps-ffmpeg.mpg"}) {
         SCOPED_TRACE(file);
         open(file);
         const auto start = std::chrono::steady_clock::now();

@@ -14,7 +14,11 @@ using zelko::media::ModuleMultimedia;
 using M = ModuleMultimedia;
 using F = FakeChannel;
 
-std::string padded(std::string text, std::size_t length) { text.resize(length, ' '); return text; }
+std::string padded(std::string text, std::size_t length)
+{
+    text.resize(length, ' ');
+    return text;
+}
 
 const std::string kOpenTail = "type MPEGVideo Alias movie parent 1234 Style 1073741824";
 const std::string kLongAlias(250, 'b');
@@ -27,38 +31,69 @@ struct TextCase {
 };
 
 const TextCase kTexts[] = {
-    {"OpenNamesTheShortPath", [](M& m, F&) { m.OpenMedia(1234, "movie", "/clips/Trailer one.mpg", "MPEGVideo"); },
+    {"OpenNamesTheShortPath",
+     [](M& m, F&) { m.OpenMedia(1234, "movie", "/clips/Trailer one.mpg", "MPEGVideo"); },
      {{padded("open /clips/TRAILE~1.MPG " + kOpenTail, 255), 0}}},
     // A short form that does not fit the 255-character buffer is no name at all.
     {"OpenWithAShortPathTooLong",
-     [](M& m, F& f) { f.shortPathResult = 300; m.OpenMedia(1234, "movie", "/deep.mpg", "MPEGVideo"); },
+     [](M& m, F& f) {
+         f.shortPathResult = 300;
+         m.OpenMedia(1234, "movie", "/deep.mpg", "MPEGVideo");
+     },
      {{padded("open  " + kOpenTail, 255), 0}}},
-    {"OpenCutTo255", [](M& m, F&) { m.OpenMedia(-5, kLongAlias, "/x.mpg", "waveaudio"); },
+    {"OpenCutTo255",
+     [](M& m, F&) { m.OpenMedia(-5, kLongAlias, "/x.mpg", "waveaudio"); },
      {{("open /clips/TRAILE~1.MPG type waveaudio Alias " + kLongAlias).substr(0, 255), 0}}},
     {"PlayARange", [](M& m, F&) { m.PlayMedia("movie", "10", "20"); }, {{padded("play movie from 10 to 20", 128), 0}}},
-    {"PlayToTheLength", [](M& m, F& f) { f.answer({"status movie length", 0, "4521"}); m.PlayMedia("movie", "", ""); },
+    {"PlayToTheLength",
+     [](M& m, F& f) {
+         f.answer({"status movie length", 0, "4521"});
+         m.PlayMedia("movie", "", "");
+     },
      {kFormat, kLength, {padded("play movie from 0 to 4521", 128), 0}}},
     {"PlayWithAFailedLength",
-     [](M& m, F& f) { f.answer({"status movie length", 263}); m.PlayMedia("movie", "250", ""); },
+     [](M& m, F& f) {
+         f.answer({"status movie length", 263});
+         m.PlayMedia("movie", "250", "");
+     },
      {kFormat, kLength, {padded("play movie from 250 to -1", 128), 0}}},
     {"PlayCutTo128", [](M& m, F&) { m.PlayMedia(kLongAlias, "1", "2"); }, {{("play " + kLongAlias).substr(0, 128), 0}}},
     {"PauseResumeStopCloseAll",
-     [](M& m, F&) { m.PauseMedia("movie"); m.ResumeMedia("movie"); m.StopMedia("movie"); m.CloseAllMedia(); },
+     [](M& m, F&) {
+         m.PauseMedia("movie");
+         m.ResumeMedia("movie");
+         m.StopMedia("movie");
+         m.CloseAllMedia();
+     },
      {{"Pause movie", 0}, {"Resume movie", 0}, {"Stop movie", 0}, {"Close All", 0}}},
     {"SeekPlaysOn", [](M& m, F&) { m.SeekMedia("movie", -7); }, {{"seek movie to -7", 0}, {"Play movie", 0}}},
-    {"SpeedInThousandths", [](M& m, F&) { m.SetPlaybackSpeed("movie", 100); },
+    {"SpeedInThousandths",
+     [](M& m, F&) { m.SetPlaybackSpeed("movie", 100); },
      {{padded("set movie speed 1000", 128), 0}}},
     {"SpeedBeyond32BitsSendsNothing", [](M& m, F&) { m.SetPlaybackSpeed("movie", 214748365); }, {}},
     {"SpeedQuery", [](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded("status movie speed", 128), 128}}},
-    {"VolumeSetAndRead", [](M& m, F&) { m.SetVolume("movie", 250); m.GetVolume("movie"); },
+    {"VolumeSetAndRead",
+     [](M& m, F&) {
+         m.SetVolume("movie", 250);
+         m.GetVolume("movie");
+     },
      {{"setaudio movie volume to 250", 0}, {"status movie volume", 128}}},
     // The device is left counting frames even when the length query failed.
-    {"LengthInMsBackToFrames", [](M& m, F& f) { f.answer({"status movie length", 263}); m.GetLengthMs("movie"); },
+    {"LengthInMsBackToFrames",
+     [](M& m, F& f) {
+         f.answer({"status movie length", 263});
+         m.GetLengthMs("movie");
+     },
      {{"set movie time format ms", 128}, kLength, {"set movie time format frames", 0}}},
-    {"PercentPlayed", [](M& m, F&) { m.GetPercentPlayed("movie"); },
+    {"PercentPlayed",
+     [](M& m, F&) { m.GetPercentPlayed("movie"); },
      {kFormat, kLength, {"status movie position", 128}}},
     {"VideoSize", [](M& m, F&) { m.GetVideoSize("movie", "cY"); }, {{"Where movie destination", 128}}},
-    {"PlaceVideoWindow", [](M& m, F&) { int32_t w = 10, h = 20; m.PlaceVideoWindow(9, "movie", -3, 4, w, h); },
+    {"PlaceVideoWindow",
+     [](M& m, F&) {
+         int32_t w = 10, h = 20;
+         m.PlaceVideoWindow(9, "movie", -3, 4, w, h);
+     },
      {{"put movie window at -3 4 10 20", 0}}},
     // Either size 0 takes both from the window's rectangle, and hands them back.
     {"PlaceVideoWindowSizedToTheWindow",
@@ -70,7 +105,10 @@ const TextCase kTexts[] = {
      },
      {{"put movie window at 0 0 640 480", 0}}},
     {"PlaceVideoWindowWithoutAWindow",
-     [](M& m, F&) { int32_t w = 300, h = 0; m.PlaceVideoWindow(9, "movie", 0, 0, w, h); },
+     [](M& m, F&) {
+         int32_t w = 300, h = 0;
+         m.PlaceVideoWindow(9, "movie", 0, 0, w, h);
+     },
      {{"put movie window at 0 0 0 0", 0}}},  // no such window: the rectangle stays 0
 };
 
@@ -86,8 +124,14 @@ TEST(ModuleMultimedia, EachOperationSendsExactlyItsTexts)
 }
 
 using Call = std::function<std::string(M&)>;
-Call size(const char* which) { return [which](M& m) { return std::to_string(m.GetVideoSize("movie", which)); }; }
-Call speed(int32_t percent) { return [percent](M& m) { return m.SetPlaybackSpeed("movie", percent); }; }
+Call size(const char* which)
+{
+    return [which](M& m) { return std::to_string(m.GetVideoSize("movie", which)); };
+}
+Call speed(int32_t percent)
+{
+    return [percent](M& m) { return m.SetPlaybackSpeed("movie", percent); };
+}
 Call atEnd(int32_t lengthIn)  // "<at end> <length handed back>"
 {
     return [lengthIn](M& m) {
@@ -119,19 +163,26 @@ const ResultCase kResults[] = {
     {"SeekFails", {{"seek movie to 5", 282}, {"Play movie", 263}}, seek, "error 282"},
     {"PlayAfterSeekIgnored", {{"Play movie", 263}}, seek, "Success"},
     {"FramesFormatIgnored", {{"set movie time format frames", 293}, {len, 0, "4521"}}, frames, "4521"},
-    {"SpeedOverflows", {}, speed(214748365), "error 282"}, {"SpeedUnderflows", {}, speed(-214748365), "error 282"},
+    {"SpeedOverflows", {}, speed(214748365), "error 282"},
+    {"SpeedUnderflows", {}, speed(-214748365), "error 282"},
     {"SpeedAtTheLimit", {}, speed(214748364), "Success"},
-    {"VolumeBeyondTheRange", {{"setaudio movie volume to 1001", 282}}, [](M& m) { return m.SetVolume("movie", 1001); },
+    {"VolumeBeyondTheRange",
+     {{"setaudio movie volume to 1001", 282}},
+     [](M& m) { return m.SetVolume("movie", 1001); },
      "error 282"},
     {"VolumeRead", {{"status movie volume", 0, "250"}}, volume, "250"},
     {"VolumeFails", {{"status movie volume", 263, "250"}}, volume, "-1"},
     // Speed in thousandths back to percent, ties to even; lengths likewise.
-    {"SpeedInPercent", {{spd, 0, "400"}}, speedNow, "40"}, {"SpeedTieDown", {{spd, 0, "125"}}, speedNow, "12"},
-    {"SpeedTieUp", {{spd, 0, "135"}}, speedNow, "14"}, {"SpeedEmpty", {{spd, 0, ""}}, speedNow, "0"},
+    {"SpeedInPercent", {{spd, 0, "400"}}, speedNow, "40"},
+    {"SpeedTieDown", {{spd, 0, "125"}}, speedNow, "12"},
+    {"SpeedTieUp", {{spd, 0, "135"}}, speedNow, "14"},
+    {"SpeedEmpty", {{spd, 0, ""}}, speedNow, "0"},
     {"SpeedFails", {{spd, 263, "1000"}}, speedNow, "-1"},
     {"SpeedReplyBeyond32Bits", {{spd, 0, "2147483648"}}, speedNow, "-1"},
-    {"FramesEmpty", {{len, 0, ""}}, frames, "0"}, {"FramesTie", {{len, 0, "12.5"}}, frames, "12"},
-    {"FramesFail", {{len, 263, "4521"}}, frames, "-1"}, {"FramesBeyond32Bits", {{len, 0, "2147483648"}}, frames, "-1"},
+    {"FramesEmpty", {{len, 0, ""}}, frames, "0"},
+    {"FramesTie", {{len, 0, "12.5"}}, frames, "12"},
+    {"FramesFail", {{len, 263, "4521"}}, frames, "-1"},
+    {"FramesBeyond32Bits", {{len, 0, "2147483648"}}, frames, "-1"},
     // Percent played: position * 100 / total, 0 where the arithmetic leaves 32 bits.
     {"PercentAtThe32BitEdge", {{len, 0, "21474836"}, {pos, 0, "21474836"}}, percent, "100"},
     {"PercentTieDown", {{len, 0, "8"}, {pos, 0, "1"}}, percent, "12"},

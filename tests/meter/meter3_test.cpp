@@ -10,7 +10,8 @@ namespace {
 
 // Segment k sits at 120 + 60k twips (8 + 4k pixels), 5 x 20 pixels, sharing its border lines
 // with its neighbours: the inside is one flat colour, lit for the first `lit`, the lines black.
-void expectLit(Meter3& meter, int lit) {
+void expectLit(Meter3& meter, int lit)
+{
     const QImage image = meter.grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (int k = 0; k < Meter3::kSegments; ++k) {
         const QRect r(8 + 4 * k, 8, 5, 20);
@@ -26,7 +27,8 @@ void expectLit(Meter3& meter, int lit) {
 
 }  // namespace
 
-TEST(Meter3, LightsTheFirstValueSegmentsAndUnlightsThemWhenLowered) {
+TEST(Meter3, LightsTheFirstValueSegmentsAndUnlightsThemWhenLowered)
+{
     for (int16_t value : {0, 1, 25, 50}) {
         SCOPED_TRACE(value);
         Meter3 meter;
@@ -41,7 +43,8 @@ TEST(Meter3, LightsTheFirstValueSegmentsAndUnlightsThemWhenLowered) {
     expectLit(meter, 10);
 }
 
-TEST(Meter3, OutOfRangeIsRefusedAndOnlyARealPutTellsTheContainer) {
+TEST(Meter3, OutOfRangeIsRefusedAndOnlyARealPutTellsTheContainer)
+{
     Meter3 meter;
     meter.SetValue(12);
     QSignalSpy changed(&meter, &Meter3::PropertyChanged);
@@ -60,7 +63,8 @@ TEST(Meter3, OutOfRangeIsRefusedAndOnlyARealPutTellsTheContainer) {
     EXPECT_EQ(changed.at(1).at(0).toString(), "Border");
 }
 
-TEST(Meter3, KeepsItsSizeWhateverTheContainerAsks) {
+TEST(Meter3, KeepsItsSizeWhateverTheContainerAsks)
+{
     QWidget container;
     Meter3 meter(&container);
     meter.setMinimumSize(0, 0);  // a container that lifts the size limits still gets it undone
@@ -74,7 +78,8 @@ TEST(Meter3, KeepsItsSizeWhateverTheContainerAsks) {
     expectLit(meter, 25);
 }
 
-TEST(Meter3, SavesWhatDiffersFromTheDefaultsAndLoadsMissingKeysAsThem) {
+TEST(Meter3, SavesWhatDiffersFromTheDefaultsAndLoadsMissingKeysAsThem)
+{
     Meter3 fresh;
     PropertyBag saved;
     fresh.WriteProperties(saved);
@@ -83,12 +88,16 @@ TEST(Meter3, SavesWhatDiffersFromTheDefaultsAndLoadsMissingKeysAsThem) {
         const char* name;
         QList<QPair<QString, int>> saved;
         int16_t value, border;
-    } cases[] = {{"NothingSaved", {}, 0, 1}, {"NoBorder", {{"Border", 0}}, 0, 0}, {"AValue", {{"value", 20}}, 20, 1},
-                 {"KeysInAnyCase", {{"VALUE", 50}, {"BoRdEr", 0}}, 50, 0}, {"ValueOutOfRange", {{"Value", 99}}, 0, 1}};
+    } cases[] = {{"NothingSaved", {}, 0, 1},
+                 {"NoBorder", {{"Border", 0}}, 0, 0},
+                 {"AValue", {{"value", 20}}, 20, 1},
+                 {"KeysInAnyCase", {{"VALUE", 50}, {"BoRdEr", 0}}, 50, 0},
+                 {"ValueOutOfRange", {{"Value", 99}}, 0, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PropertyBag bag;
-        for (const auto& [key, v] : c.saved) bag.WriteProperty(key, v, -12345);
+        for (const auto& [key, v] : c.saved)
+            bag.WriteProperty(key, v, -12345);
         Meter3 meter;
         QSignalSpy changed(&meter, &Meter3::PropertyChanged);
         meter.ReadProperties(bag);

@@ -36,8 +36,7 @@ TEST_F(ShortPath, SplittingPathsBecomeShortLinksToTheSameFileAndMissingFilesGive
 {
     const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e') + "/clip.mpg";
     for (std::string name : {"clip.mpg", "Ünïcödé-名前.mp3", "a,b;c'(d).wav", "my clip.mpg", "say \"hi\".mp3",
-                             "tab\there.wav", "nöt \"q\".MPG", "na\xEFve.wav", "caf\xE9 \x93q\x94.wav",
-                             deep.c_str()}) {
+                             "tab\there.wav", "nöt \"q\".MPG", "na\xEFve.wav", "caf\xE9 \x93q\x94.wav", deep.c_str()}) {
         std::string path = makeFile(name);
         char buffer[255] = {};
         uint32_t n = getShortPathName(path, buffer, sizeof buffer);

@@ -17,7 +17,10 @@ namespace zelko {
 
 namespace {
 
-auto edges(const zelko::platform::WindowRect& r) { return std::tuple(r.left, r.top, r.right, r.bottom); }
+auto edges(const zelko::platform::WindowRect& r)
+{
+    return std::tuple(r.left, r.top, r.right, r.bottom);
+}
 
 // A video area whose left-button press starts a move, as Form1's does.
 class DragSurface : public QWidget {

@@ -82,7 +82,7 @@ private:
         const auto units = [&](int32_t ms) { return ms * perSecond / 1000; };
         const std::string verb = at(0);
         if ((verb == "play" || verb == "seek") && w.size() > 3)  // "play from f to t", "seek to f"; a bare
-            d.positionMs = w[3].toInt() * 1000 / perSecond;     // "play" plays on from where it is
+            d.positionMs = w[3].toInt() * 1000 / perSecond;      // "play" plays on from where it is
         if (verb == "play" || verb == "seek" || verb == "pause" || verb == "stop" || verb == "resume")
             d.mode = verb == "pause" ? "paused" : verb == "play" || verb == "resume" ? "playing" : "stopped";
         else if (verb == "close")

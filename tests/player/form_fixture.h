@@ -48,20 +48,31 @@ inline QStringList Entries(const QListWidget* list)
 }
 
 // The window over `Channel`, in a fresh temporary current folder that gets its playlist files.
-template <class Channel>
-class FormTest : public ::testing::Test {
+template <class Channel> class FormTest : public ::testing::Test {
 protected:
     FormTest() { QDir::setCurrent(cwd.path()); }
-    ~FormTest() override { form.reset(); QDir::setCurrent(m_oldDir); }
+    ~FormTest() override
+    {
+        form.reset();
+        QDir::setCurrent(m_oldDir);
+    }
     void SetUp() override { Start(); }
     // A new window over the same channel, the old one gone.
-    virtual void Start() { form = std::make_unique<Form1>(channel); form->show(); }
+    virtual void Start()
+    {
+        form = std::make_unique<Form1>(channel);
+        form->show();
+    }
     void AddEntry(const QString& title, const QString& path)
     {
         form->List1->addItem(title);
         form->List2->addItem(path);
     }
-    void PlayRow(int row) { form->List1->setCurrentRow(row); form->PlaySelected(); }
+    void PlayRow(int row)
+    {
+        form->List1->setCurrentRow(row);
+        form->PlaySelected();
+    }
 
     const QString m_oldDir = QDir::currentPath();
     QTemporaryDir cwd;

@@ -26,10 +26,12 @@ TEST_F(PictureAtScale, FillsPicture1AtTheVideosLogicalSizeInTheWindowAndFullscre
     const QSize device(qRound(320 * scale), qRound(240 * scale));
     QImage shot;
     const auto filled = [&](QSize size) {
-        return QTest::qWaitFor([&] {
-            shot = PictureShot(form->Picture1);
-            return shot.size() == size && BarsFill(shot);
-        }, kDeadlineMs);
+        return QTest::qWaitFor(
+            [&] {
+                shot = PictureShot(form->Picture1);
+                return shot.size() == size && BarsFill(shot);
+            },
+            kDeadlineMs);
     };
     EXPECT_TRUE(filled(device)) << "at " << scale << ": " << shot.width() << "x" << shot.height();
     form->PausePlayback();

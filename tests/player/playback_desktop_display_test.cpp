@@ -52,12 +52,14 @@ TEST_F(DesktopTest, ACoveredPictureComesBackPausedStoppedAtTheEndAndAfterFullscr
     const std::pair<const char*, std::function<void()>> steps[] = {
         {"paused", [&] { form->PausePlayback(); }},
         {"stopped", [&] { form->StopPlayback(); }},
-        {"at the end", [&] {
+        {"at the end",
+         [&] {
              form->PlaySelected();
-             EXPECT_TRUE(QTest::qWaitFor([&] { return !form->TimerMisc->isActive() && Mode() == "stopped"; },
-                                         kDeadlineMs));
+             EXPECT_TRUE(
+                 QTest::qWaitFor([&] { return !form->TimerMisc->isActive() && Mode() == "stopped"; }, kDeadlineMs));
          }},
-        {"back from fullscreen", [&] {
+        {"back from fullscreen",
+         [&] {
              form->GoFullscreen();
              form->txtfull_KeyDown(27, 0);  // Esc
          }},
@@ -78,9 +80,8 @@ TEST_F(DesktopTest, DraggingTheThumbWithThePointerSeeksAsItMovesTheLastAtTheFina
     // Each raise seeks (the monitor test shows the frame it seeks to): noted with whether the
     // button was held then.
     std::vector<bool> seeksHeld;
-    QObject::connect(slider, &CpvSlider::ThumbMoved, form.get(), [&] {
-        seeksHeld.push_back(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton));
-    });
+    QObject::connect(slider, &CpvSlider::ThumbMoved, form.get(),
+                     [&] { seeksHeld.push_back(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton)); });
     form->PausePlayback();  // the thumb stands still under the pointer to begin with
     const auto xdotool = [](QStringList arguments) { return QProcess::execute("xdotool", arguments) == 0; };
     const auto at = [&](QPoint point) {

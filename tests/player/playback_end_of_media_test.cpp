@@ -37,13 +37,37 @@ TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
         {"LastEntryStops", 2, {}, "", 2},
         {"AutoReplayReplays", 2, [this] { AutoReplay(); }, "/clips/c.wav", 2},
         {"NothingSelectedStartsAtTheFirst", 1, [this] { form->List1->setCurrentRow(-1); }, "/clips/a.mpg", 0},
-        {"NewlySelectedWins", 0, [this] { AutoReplay(); form->List1->setCurrentRow(2); }, "/clips/c.wav", 2},
+        {"NewlySelectedWins", 0,
+         [this] {
+             AutoReplay();
+             form->List1->setCurrentRow(2);
+         },
+         "/clips/c.wav", 2},
         {"FullscreenStaysFullscreen", 0, [this] { form->GoFullscreen(); }, "/clips/b.mpg", 1, true},
-        {"EmptiedPlaylistPlaysNothing", 1, [this] { form->List1->clear(); form->List2->clear(); }, "", -1},
-        {"AutoReplayTickedAfterTheEnd", 2, [this] { EndAndTick(); AutoReplay(); }, "/clips/c.wav", 2},
-        {"AppendedAfterTheEnd", 2, [this] { EndAndTick(); AddEntry("d.mpg", "/clips/d.mpg"); }, "/clips/d.mpg", 3},
+        {"EmptiedPlaylistPlaysNothing", 1,
+         [this] {
+             form->List1->clear();
+             form->List2->clear();
+         },
+         "", -1},
+        {"AutoReplayTickedAfterTheEnd", 2,
+         [this] {
+             EndAndTick();
+             AutoReplay();
+         },
+         "/clips/c.wav", 2},
+        {"AppendedAfterTheEnd", 2,
+         [this] {
+             EndAndTick();
+             AddEntry("d.mpg", "/clips/d.mpg");
+         },
+         "/clips/d.mpg", 3},
         {"FailedMiddleEntryStopsTheAdvance", 0,
-         [this] { form->List1->insertItem(1, "gone.mpg"); form->List2->insertItem(1, "/clips/gone.mpg"); }, "", 1},
+         [this] {
+             form->List1->insertItem(1, "gone.mpg");
+             form->List2->insertItem(1, "/clips/gone.mpg");
+         },
+         "", 1},
     };
     channel.clips["/clips/d.mpg"] = {2000, 25};
     for (const EndCase& c : cases) {

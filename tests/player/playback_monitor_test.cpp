@@ -21,9 +21,9 @@ TEST_F(MonitorTest, TickMovesSliderMeterAndCaption)
     // Percent (-1: the device is gone, its position unknown), the LED bar (the percentage
     // halved, ties to even; kept when the position is unknown), the time label.
     const std::tuple<int32_t, int, const char*> cases[] = {
-        {50, 25, "1:43 / 3:27"}, {25, 12, "0:52 / 3:27"}, {28, 14, "0:58 / 3:27"}, {29, 14, "1:00 / 3:27"},
-        {2, 1, "0:04 / 3:27"},   {1, 0, "0:02 / 3:27"},   {3, 2, "0:06 / 3:27"},   {100, 50, "3:27 / 3:27"},
-        {-1, 50, "-:-- / 3:27"},
+        {50, 25, "1:43 / 3:27"}, {25, 12, "0:52 / 3:27"},  {28, 14, "0:58 / 3:27"},
+        {29, 14, "1:00 / 3:27"}, {2, 1, "0:04 / 3:27"},    {1, 0, "0:02 / 3:27"},
+        {3, 2, "0:06 / 3:27"},   {100, 50, "3:27 / 3:27"}, {-1, 50, "-:-- / 3:27"},
     };
     for (const auto& [percent, meter, caption] : cases) {
         SCOPED_TRACE(percent);
@@ -57,7 +57,6 @@ TEST_F(MonitorTest, SeekTargetsRoundTiesToEvenAndKeepTheLastOnNonNumbers)
         EXPECT_EQ(channel.device->mode, "playing");
     }
 }
-
 
 TEST_F(MonitorTest, ALengthThatCannotBeReadShowsNoNegativeMinutes)
 {

@@ -17,7 +17,7 @@ TEST_F(TransportTest, ButtonsRunTheirCommandAndFocusThePlaylistOtherIndexesDoNot
         const char* name;
         int index;
         const char* command;  // null: the index names no transport button
-    } cases[] = {{"Play", 1, "play movie from 0 to 50"}, {"Pause", 2, "Pause movie"}, {"Stop", 3, "Stop movie"},
+    } cases[] = {{"Play", 1, "play movie from 0 to 50"},   {"Pause", 2, "Pause movie"},    {"Stop", 3, "Stop movie"},
                  {"SlowMotion", 4, "set movie speed 400"}, {"BeforeTheFirst", 0, nullptr}, {"PastTheLast", 6, nullptr}};
     for (const auto& [name, index, command] : cases) {
         SCOPED_TRACE(name);
@@ -55,7 +55,8 @@ TEST_F(TransportTest, EachTipNamesTheKeyThatDoesWhatItsButtonDoes)
         SCOPED_TRACE(tip.toStdString());
         const QRegularExpressionMatch key = QRegularExpression("  (F[1-4])$").match(tip);
         ASSERT_TRUE(key.hasMatch());
-        const auto byKey = transportSent([&] { QTest::keyClick(form->txtfull, QKeySequence(key.captured(1))[0].key()); });
+        const auto byKey =
+            transportSent([&] { QTest::keyClick(form->txtfull, QKeySequence(key.captured(1))[0].key()); });
         EXPECT_FALSE(byKey.empty());
         EXPECT_EQ(byKey, transportSent([&] { form->asxToolbar1_ButtonClick(index, QString()); }));
     }

@@ -21,8 +21,8 @@ TEST_F(WindowLayout, ShownControlsLieInsideTheWindowClearOfEachOtherRowAfterRow)
         seen << control;
     }
     EXPECT_GE(seen.size(), 10);
-    const QWidget* rows[] = {form->Label2, form->asxToolbar1, form->Meter31, form->cpvSlider1, form->asxToolbar2,
-                             form->List1};
+    const QWidget* rows[] = {form->Label2,     form->asxToolbar1, form->Meter31,
+                             form->cpvSlider1, form->asxToolbar2, form->List1};
     for (size_t i = 1; i < std::size(rows); ++i)
         EXPECT_GT(rows[i]->y(), rows[i - 1]->y()) << rows[i]->objectName().toStdString();
     EXPECT_GE(form->Picture1->y(), form->height());

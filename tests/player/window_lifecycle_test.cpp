@@ -18,10 +18,18 @@ TEST_F(WindowLifecycle, PlaylistFilesOfTheCurrentFolderRoundTripByteForByte)
     const RoundTrip cases[] = {
         {"ZeroByteFiles", "", "", {}, {}},
         // A mark on one file only, which stays there and is not added to the other.
-        {"ThreeLinesAgainstTwo", "\xEF\xBB\xBF" "a\r\nb\r\nc\r\n", "/a\r\n/b\r\n", {"a", "b", "c"}, {"/a", "/b"}},
+        {"ThreeLinesAgainstTwo",
+         "\xEF\xBB\xBF"
+         "a\r\nb\r\nc\r\n",
+         "/a\r\n/b\r\n",
+         {"a", "b", "c"},
+         {"/a", "/b"}},
         // The lists show each line decoded (the decoding has its own cases in playlist_file_test).
-        {"Windows1252AndUtf8", "caf\xE9.mp3\r\nna\xC3\xAFve.mid\r\n", "/m/caf\xE9.mp3\r\n",
-         {"café.mp3", "naïve.mid"}, {"/m/café.mp3"}},
+        {"Windows1252AndUtf8",
+         "caf\xE9.mp3\r\nna\xC3\xAFve.mid\r\n",
+         "/m/caf\xE9.mp3\r\n",
+         {"café.mp3", "naïve.mid"},
+         {"/m/café.mp3"}},
     };
     for (const RoundTrip& c : cases) {
         SCOPED_TRACE(c.name);

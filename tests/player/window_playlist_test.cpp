@@ -74,12 +74,14 @@ TEST_F(PlaylistEditing, TheDialogFirstListsTheClipsOfEveryKindThePlayerPlaysAndN
         ASSERT_NE(model, nullptr);
         dialog.setDirectory(folder);
         const auto shows = [&](const QStringList& names) {  // the model reads in its own time
-            return QTest::qWaitFor([&] {
-                QSet<QString> shown;
-                for (int row = 0; row < model->rowCount(model->index(folder)); ++row)
-                    shown << model->index(row, 0, model->index(folder)).data().toString();
-                return shown == QSet<QString>(names.begin(), names.end());
-            }, 10000);
+            return QTest::qWaitFor(
+                [&] {
+                    QSet<QString> shown;
+                    for (int row = 0; row < model->rowCount(model->index(folder)); ++row)
+                        shown << model->index(row, 0, model->index(folder)).data().toString();
+                    return shown == QSet<QString>(names.begin(), names.end());
+                },
+                10000);
         };
         EXPECT_TRUE(shows(playable)) << dialog.selectedNameFilter().toStdString();
         dialog.selectNameFilter(dialog.nameFilters().last());

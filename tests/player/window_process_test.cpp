@@ -139,7 +139,9 @@ TEST_F(LockedFolder, WritableFilesAreRewrittenInPlaceAndOthersAreKeptAndNamedOnS
         EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files).size(), c.exists ? 2 : 0) << "no other file";
         for (const char* name : {"pl1.txt", "pl2.txt"}) {
             const QRegularExpression line(QStringLiteral("^zelko-player: %1 was not saved: .+; the file is left as "
-                                                         "it was$").arg(name), QRegularExpression::MultilineOption);
+                                                         "it was$")
+                                              .arg(name),
+                                          QRegularExpression::MultilineOption);
             EXPECT_EQ(line.match(QString::fromUtf8(said)).hasMatch(), c.notSaved) << said.toStdString();
         }
     }

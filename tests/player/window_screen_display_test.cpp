@@ -29,10 +29,12 @@ TEST_F(WindowOnScreen, TheControlsShowWhereTheyAreDesigned)
     form->move(40, 30);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QImage shot;  // painting is asynchronous: wait until the strip is all green
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        shot = form->screen()->grabWindow(0, form->x(), form->y(), form->width(), form->height()).toImage();
-        return Share(shot, form->Picture2->geometry(), qRgb(0, 255, 0)) == 1000;
-    }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            shot = form->screen()->grabWindow(0, form->x(), form->y(), form->width(), form->height()).toImage();
+            return Share(shot, form->Picture2->geometry(), qRgb(0, 255, 0)) == 1000;
+        },
+        10000));
     ASSERT_EQ(shot.size(), QSize(460, 238));
     const int title = Share(shot, form->Label2->geometry(), 0);  // green text on black
     EXPECT_GE(title, 10);
