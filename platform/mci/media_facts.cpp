@@ -1,9 +1,6 @@
 #include "platform/mci/media_facts.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/mathematics.h>
-}
+#include "platform/mci/avformat_library.h"
 
 #include <cstdio>
 #include <memory>
@@ -21,7 +18,7 @@ constexpr int kMaxSamplesPerBlock = 1 << 16;
 constexpr size_t kIdentifyBytes = 32 * 1024;
 
 struct InputCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+    void operator()(AVFormatContext* context) const { avformatLibrary()->closeInput(&context); }
 };
 using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
 
@@ -85,7 +82,7 @@ bool aiffparseReads(AVCodecID codec)
 
 int64_t toNs(int64_t value, AVRational timeBase)
 {
-    return av_rescale_q(value, timeBase, AVRational{1, static_cast<int>(kNsPerSecond)});
+    return avformatLibrary()->rescaleQ(value, timeBase, AVRational{1, static_cast<int>(kNsPerSecond)});
 }
 
 const AVStream* firstAudio(const AVFormatContext& context)
@@ -122,7 +119,7 @@ void readAudioHeader(const AVFormatContext& context, MediaFacts& facts)
 // the file; a length it could only estimate from the bit rate is not taken.
 void readProgramTimes(AVFormatContext& context, MediaFacts& facts)
 {
-    if (avformat_find_stream_info(&context, nullptr) < 0 ||
+    if (avformatLibrary()->findStreamInfo(&context, nullptr) < 0 ||
         context.duration_estimation_method != AVFMT_DURATION_FROM_PTS || context.duration == AV_NOPTS_VALUE ||
         context.duration <= 0) {
         return;
@@ -152,7 +149,7 @@ const AVInputFormat* identify(const std::string& path)
     const size_t size = std::fread(head.data(), 1, kIdentifyBytes, file.get());
     AVProbeData probe{path.c_str(), head.data(), static_cast<int>(size), nullptr};
     int score = 0;
-    const AVInputFormat* format = av_probe_input_format3(&probe, 1, &score);
+    const AVInputFormat* format = avformatLibrary()->probeInputFormat(&probe, 1, &score);
     if (format == nullptr || score < AVPROBE_SCORE_RETRY) {
         return nullptr;
     }
@@ -188,9 +185,12 @@ int samplesPerBlock(AudioCoding coding, int blockAlign, int channels)
 MediaFacts readMediaFacts(const std::string& path)
 {
     MediaFacts facts;
+    if (avformatLibrary() == nullptr) {
+        return facts;
+    }
     const AVInputFormat* format = identify(path);
     AVFormatContext* raw = nullptr;
-    if (format == nullptr || avformat_open_input(&raw, path.c_str(), format, nullptr) != 0) {
+    if (format == nullptr || avformatLibrary()->openInput(&raw, path.c_str(), format, nullptr) != 0) {
         return facts;
     }
     InputPtr context(raw);

@@ -1,5 +1,6 @@
 #include "platform/mci/warm_up.h"
 
+#include "platform/mci/avformat_library.h"
 #include "platform/mci/sinks.h"
 
 #include <gst/gst.h>
@@ -128,6 +129,7 @@ void warmUp()
         makeOne(part);
     }
     loadDecodingPlugins();
+    avformatLibrary();  // what reads the lengths of WAV, AIFF, AU and MPEG files
     // The probes open the outputs once (a connection to the sound server, to the X server);
     // the elements they leave are not needed.
     makeAudioSink();
