@@ -33,6 +33,17 @@ constexpr const char* kOfferedKinds[] = {
     "video/x-msvideo",
 };
 
+// The streams those kinds carry in the files people have: MPEG audio and video (MPEG-4 part 2
+// in AVI too), AC-3 and LPCM in VOB, the compressed WAV, AU and AIFF-C codings, MIDI events,
+// and the common AVI video codings. A demuxer's templates name many more (theora, siren, AMR,
+// subtitles, ...); their decoders are loaded when a file asks for them, not by every start, where
+// they cost memory for as long as the player runs.
+const std::set<std::string> kCarriedStreams = {
+    "audio/mpeg",     "video/mpeg",   "audio/x-ac3",   "audio/x-private1-ac3", "audio/x-lpcm", "audio/x-private1-lpcm",
+    "audio/x-adpcm",  "audio/x-alaw", "audio/x-mulaw", "audio/ms-gsm",         "audio/x-gsm",  "audio/x-midi-event",
+    "video/x-msmpeg", "video/x-divx", "video/x-xvid",  "image/jpeg",
+};
+
 // What every open builds around the decoders: playbin and its parts, the typefinders (their
 // plugin), the outputs and the converters in front of them, the tempo filter.
 constexpr const char* kPipelineParts[] = {
@@ -64,8 +75,8 @@ std::string kindOf(GstElementFactory* factory)
     return klass != nullptr ? klass : "";
 }
 
-// Loads the plugin of the factory and queues what it produces (raw audio and video end a chain;
-// a decoder takes a stream whatever the fields its producer sets, so by name).
+// Loads the plugin of the factory and queues the carried streams it produces (raw audio and
+// video end a chain; a decoder takes a stream whatever the fields its producer sets, so by name).
 void load(GstElementFactory* factory, std::vector<std::string>& pending, std::set<std::string>& seen)
 {
     if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory))) {
@@ -80,8 +91,7 @@ void load(GstElementFactory* factory, std::vector<std::string>& pending, std::se
         for (guint i = 0; i < gst_caps_get_size(produced); ++i) {
             const GstStructure* structure = gst_caps_get_structure(produced, i);
             std::string name = gst_structure_get_name(structure);
-            if (!gst_structure_has_name(structure, "audio/x-raw") &&
-                !gst_structure_has_name(structure, "video/x-raw") && seen.insert(name).second) {
+            if (kCarriedStreams.count(name) != 0 && seen.insert(name).second) {
                 pending.push_back(std::move(name));
             }
         }
