@@ -21,8 +21,7 @@ protected:
         const QString path = cwd.filePath(name);
         QDir().mkpath(QFileInfo(path).path());
         WriteBytes(path, "media");
-        channel.clips[path.toLower().toStdString()] = channel.clips[path.toStdString()] = {2000, 0};
-        return path;
+        return channel.addAudio(path);
     }
     // Drags the URIs over target and drops them there; true when the drag was taken.
     static bool Drop(QWidget* target, const QList<QUrl>& urls)
@@ -36,7 +35,7 @@ protected:
     }
     bool PlaysSoon(const QString& path)
     {
-        return QTest::qWaitFor([&] { return channel.playing(path.toLower().toStdString()); }, 5000);
+        return QTest::qWaitFor([&] { return channel.playingAnyCase(path); }, 5000);
     }
 };
 

@@ -31,12 +31,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 30000));
         return result.get();
     }
-    QString Clip(const QString& name)
-    {
-        const QString path = cwd.filePath(name);
-        channel.clips[path.toLower().toStdString()] = channel.clips[path.toStdString()] = {2000, 0};
-        return path;
-    }
+    QString Clip(const QString& name) { return channel.addAudio(cwd.filePath(name)); }
 
     QTemporaryDir runtime;
     std::unique_ptr<FolderClaim> claim;
@@ -50,7 +45,7 @@ TEST_F(HandOverTest, MoreFilesThanTheSocketBuffersHoldAllArrive)
     const QStringList many(20000, a);
     EXPECT_EQ(LaterStart(many), HandOverResult::Delivered);
     EXPECT_EQ(form->List1->count(), 1 + many.size());
-    EXPECT_TRUE(channel.playing(a.toLower().toStdString()));
+    EXPECT_TRUE(channel.playingAnyCase(a));
 }
 
 TEST_F(HandOverTest, AClosingPlayerTakesNothingAndTheLaterStartGetsTheFolderOnceItHasEnded)

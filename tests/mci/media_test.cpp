@@ -2,7 +2,6 @@
 #include "tests/mci/engine_fixture.h"
 
 #include <tuple>
-#include <vector>
 
 namespace zelko::mci::test {
 namespace {
@@ -10,17 +9,12 @@ namespace {
 TEST_F(EngineTest, EveryClipOpensWithItsLengthAndPlaysToIt)
 {
     // File, how far its length may be from 2000 ms, whether it has a picture.
-    for (const auto& [file, toleranceMs, video] :
-         std::vector<std::tuple<std::string, int64_t, bool>>{{"tone.wav", 1, false},
-                                                             {"tone.au", 1, false},
-                                                             {"tone.aiff", 1, false},
-                                                             {"tone.mp3", 120, false},
-                                                             {"tone.mp2", 60, false},
-                                                             {"tune.mid", 60, false},
-                                                             {"tune.rmi", 60, false},
-                                                             {"video.mpg", 60, true},
-                                                             {"video.avi", 60, true},
-                                                             {"video.vob", 60, true}}) {
+    const std::tuple<const char*, int64_t, bool> clips[] = {
+        {"tone.wav", 1, false},  {"tone.au", 1, false},   {"tone.aiff", 1, false}, {"tone.mp3", 120, false},
+        {"tone.mp2", 60, false}, {"tune.mid", 60, false}, {"tune.rmi", 60, false}, {"video.mpg", 60, true},
+        {"video.avi", 60, true}, {"video.vob", 60, true},
+    };
+    for (const auto& [file, toleranceMs, video] : clips) {
         SCOPED_TRACE(file);
         open(file);
         EXPECT_EQ(reply("status m mode"), "stopped");

@@ -4,8 +4,6 @@
 #include "platform/missing_decoder.h"
 #include "tests/mci/engine_fixture.h"
 
-#include <cstdlib>
-
 namespace zelko::mci::test {
 namespace {
 

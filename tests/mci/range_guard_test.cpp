@@ -29,9 +29,8 @@ GstPadProbeReturn judge(GstPad*, GstPadProbeInfo* info, gpointer data)
     const std::optional<uint32_t> past = judged.guard->pastStop(pts, static_cast<int64_t>(pts));
     const std::lock_guard lock(judged.mutex);
     ++judged.buffers;
-    if (past) {
+    if (past)
         judged.endedGenerations.push_back(*past);
-    }
     judged.flowing.notify_all();
     return GST_PAD_PROBE_OK;
 }
@@ -79,9 +78,8 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
 
     const std::lock_guard lock(judged.mutex);
     int endedEarly = 0;
-    for (const uint32_t generation : judged.endedGenerations) {
+    for (const uint32_t generation : judged.endedGenerations)
         endedEarly += generation < endsAtOnce.size() && !endsAtOnce[generation] ? 1 : 0;
-    }
     EXPECT_EQ(endedEarly, 0) << "of " << judged.endedGenerations.size() << " ranges ended";
 }
 

@@ -2,8 +2,6 @@
 // open with their true length and play whole: in real time, to the end, where the length is.
 #include "tests/mci/engine_fixture.h"
 
-#include <vector>
-
 namespace zelko::mci::test {
 namespace {
 
@@ -30,7 +28,7 @@ milliseconds elapsedSince(std::chrono::steady_clock::time_point start)
 // block decodes on to 1040 ms. libav's AIFF demuxer cannot carry 24 and 32 bits, and aiffparse
 // cannot read a-law and mu-law. GStreamer estimates the program streams at 470 ms (mpegpsmux) and
 // 993 ms (avmux); ffmpeg's reads 982 ms, and positions half a second ahead.
-const std::vector<RealClip> kRealClips{
+const RealClip kRealClips[] = {
     {"wav-ima-adpcm.wav", 1015, false}, {"wav-ms-adpcm.wav", 1000, false}, {"wav-gsm.wav", 1020, false},
     {"wav-alaw.wav", 1000, false},      {"wav-ulaw.wav", 1000, false},     {"wav-float.wav", 1000, false},
     {"wav-pcm24.wav", 1000, false},     {"aiff-8.aiff", 1000, false},      {"aiff-16.aiff", 1000, false},

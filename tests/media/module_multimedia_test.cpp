@@ -22,12 +22,31 @@ std::string padded(std::string text, std::size_t length)
 
 const std::string kOpenTail = "type MPEGVideo Alias movie parent 1234 Style 1073741824";
 const std::string kLongAlias(250, 'b');
-const F::Sent kFormat = {"set movie time format frames", 128}, kLength = {"status movie length", 128};
+const std::string len = "status movie length", pos = "status movie position";
+const std::string spd = "status movie speed", where = "Where movie destination";
+const F::Sent kFormat = {"set movie time format frames", 128}, kLength = {len, 128};
+
+// A command padded to the 128-character buffer, offered no reply buffer.
+F::Sent in128(const std::string& text)
+{
+    return {padded(text, 128), 0};
+}
+
+using Op = std::function<void(M&, F&)>;
+// PlaceVideoWindow on window 9 at x, y, with the size it is given.
+Op place(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    return [=](M& m, F&) {
+        int32_t w = width, h = height;
+        m.PlaceVideoWindow(9, "movie", x, y, w, h);
+    };
+}
 
 struct TextCase {
     const char* name;
-    std::function<void(M&, F&)> call;
+    Op call;
     std::vector<F::Sent> sent;
+    std::vector<F::Answer> answers = {};  // scripted before the call
 };
 
 const TextCase kTexts[] = {
@@ -44,19 +63,15 @@ const TextCase kTexts[] = {
     {"OpenCutTo255",
      [](M& m, F&) { m.OpenMedia(-5, kLongAlias, "/x.mpg", "waveaudio"); },
      {{("open /clips/TRAILE~1.MPG type waveaudio Alias " + kLongAlias).substr(0, 255), 0}}},
-    {"PlayARange", [](M& m, F&) { m.PlayMedia("movie", "10", "20"); }, {{padded("play movie from 10 to 20", 128), 0}}},
+    {"PlayARange", [](M& m, F&) { m.PlayMedia("movie", "10", "20"); }, {in128("play movie from 10 to 20")}},
     {"PlayToTheLength",
-     [](M& m, F& f) {
-         f.answer({"status movie length", 0, "4521"});
-         m.PlayMedia("movie", "", "");
-     },
-     {kFormat, kLength, {padded("play movie from 0 to 4521", 128), 0}}},
+     [](M& m, F&) { m.PlayMedia("movie", "", ""); },
+     {kFormat, kLength, in128("play movie from 0 to 4521")},
+     {{len, 0, "4521"}}},
     {"PlayWithAFailedLength",
-     [](M& m, F& f) {
-         f.answer({"status movie length", 263});
-         m.PlayMedia("movie", "250", "");
-     },
-     {kFormat, kLength, {padded("play movie from 250 to -1", 128), 0}}},
+     [](M& m, F&) { m.PlayMedia("movie", "250", ""); },
+     {kFormat, kLength, in128("play movie from 250 to -1")},
+     {{len, 263}}},
     {"PlayCutTo128", [](M& m, F&) { m.PlayMedia(kLongAlias, "1", "2"); }, {{("play " + kLongAlias).substr(0, 128), 0}}},
     {"PauseResumeStopCloseAll",
      [](M& m, F&) {
@@ -67,11 +82,9 @@ const TextCase kTexts[] = {
      },
      {{"Pause movie", 0}, {"Resume movie", 0}, {"Stop movie", 0}, {"Close All", 0}}},
     {"SeekPlaysOn", [](M& m, F&) { m.SeekMedia("movie", -7); }, {{"seek movie to -7", 0}, {"Play movie", 0}}},
-    {"SpeedInThousandths",
-     [](M& m, F&) { m.SetPlaybackSpeed("movie", 100); },
-     {{padded("set movie speed 1000", 128), 0}}},
+    {"SpeedInThousandths", [](M& m, F&) { m.SetPlaybackSpeed("movie", 100); }, {in128("set movie speed 1000")}},
     {"SpeedBeyond32BitsSendsNothing", [](M& m, F&) { m.SetPlaybackSpeed("movie", 214748365); }, {}},
-    {"SpeedQuery", [](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded("status movie speed", 128), 128}}},
+    {"SpeedQuery", [](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded(spd, 128), 128}}},
     {"VolumeSetAndRead",
      [](M& m, F&) {
          m.SetVolume("movie", 250);
@@ -80,21 +93,12 @@ const TextCase kTexts[] = {
      {{"setaudio movie volume to 250", 0}, {"status movie volume", 128}}},
     // The device is left counting frames even when the length query failed.
     {"LengthInMsBackToFrames",
-     [](M& m, F& f) {
-         f.answer({"status movie length", 263});
-         m.GetLengthMs("movie");
-     },
-     {{"set movie time format ms", 128}, kLength, {"set movie time format frames", 0}}},
-    {"PercentPlayed",
-     [](M& m, F&) { m.GetPercentPlayed("movie"); },
-     {kFormat, kLength, {"status movie position", 128}}},
-    {"VideoSize", [](M& m, F&) { m.GetVideoSize("movie", "cY"); }, {{"Where movie destination", 128}}},
-    {"PlaceVideoWindow",
-     [](M& m, F&) {
-         int32_t w = 10, h = 20;
-         m.PlaceVideoWindow(9, "movie", -3, 4, w, h);
-     },
-     {{"put movie window at -3 4 10 20", 0}}},
+     [](M& m, F&) { m.GetLengthMs("movie"); },
+     {{"set movie time format ms", 128}, kLength, {"set movie time format frames", 0}},
+     {{len, 263}}},
+    {"PercentPlayed", [](M& m, F&) { m.GetPercentPlayed("movie"); }, {kFormat, kLength, {pos, 128}}},
+    {"VideoSize", [](M& m, F&) { m.GetVideoSize("movie", "cY"); }, {{where, 128}}},
+    {"PlaceVideoWindow", place(-3, 4, 10, 20), {{"put movie window at -3 4 10 20", 0}}},
     // Either size 0 takes both from the window's rectangle, and hands them back.
     {"PlaceVideoWindowSizedToTheWindow",
      [](M& m, F& f) {
@@ -104,12 +108,8 @@ const TextCase kTexts[] = {
          EXPECT_EQ(std::pair(w, h), std::pair(640, 480));
      },
      {{"put movie window at 0 0 640 480", 0}}},
-    {"PlaceVideoWindowWithoutAWindow",
-     [](M& m, F&) {
-         int32_t w = 300, h = 0;
-         m.PlaceVideoWindow(9, "movie", 0, 0, w, h);
-     },
-     {{"put movie window at 0 0 0 0", 0}}},  // no such window: the rectangle stays 0
+    // No such window: the rectangle stays 0.
+    {"PlaceVideoWindowWithoutAWindow", place(0, 0, 300, 0), {{"put movie window at 0 0 0 0", 0}}},
 };
 
 TEST(ModuleMultimedia, EachOperationSendsExactlyItsTexts)
@@ -117,6 +117,8 @@ TEST(ModuleMultimedia, EachOperationSendsExactlyItsTexts)
     for (const TextCase& c : kTexts) {
         SCOPED_TRACE(c.name);
         FakeChannel fake;
+        for (const F::Answer& a : c.answers)
+            fake.answer(a);
         ModuleMultimedia media(fake);
         c.call(media, fake);
         EXPECT_EQ(fake.sent, c.sent);
@@ -146,9 +148,6 @@ const Call percent = [](M& m) { return std::to_string(m.GetPercentPlayed("movie"
 const Call fps = [](M& m) { return std::to_string(m.GetFramesPerSecond("movie")); };
 const Call seek = [](M& m) { return m.SeekMedia("movie", 5); };
 const Call volume = [](M& m) { return std::to_string(m.GetVolume("movie")); };
-const std::string len = "status movie length", pos = "status movie position";
-const std::string spd = "status movie speed", where = "Where movie destination";
-
 struct ResultCase {
     const char* name;
     std::vector<F::Answer> answers;

@@ -33,6 +33,13 @@ public:
 
     void setPositionFrames(int32_t frame) { device->positionMs = frame * 1000 / device->fps; }
     bool playing(const std::string& path) const { return device && device->path == path && device->mode == "playing"; }
+    // A 2-second audio file at `path`, which a command may name in any letter case; gives the path.
+    QString addAudio(const QString& path)
+    {
+        clips[path.toLower().toStdString()] = clips[path.toStdString()] = {2000, 0};
+        return path;
+    }
+    bool playingAnyCase(const QString& path) const { return playing(path.toLower().toStdString()); }
     int count(const std::string& text) const { return static_cast<int>(std::count(log.begin(), log.end(), text)); }
 
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength, std::uintptr_t) override

@@ -95,6 +95,16 @@ protected:
         for (const char* name : {"a.mpg", "b.mpg", "c.wav"})
             AddEntry(QLatin1String(name), QStringLiteral("/clips/") + QLatin1String(name));
     }
+    // The open file reaches its end, where the device stops, and the end timer ticks once.
+    void EndAndTick()
+    {
+        if (channel.device) {
+            channel.device->positionMs = channel.device->lengthMs;
+            channel.device->mode = "stopped";
+        }
+        channel.log.clear();
+        form->TimerAtEndFile_Timer();
+    }
 };
 
 }  // namespace zelko

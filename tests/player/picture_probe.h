@@ -2,10 +2,14 @@
 
 // Reads the video back from Picture1's own X window, in device pixels: the test clips show the
 // SMPTE colour bars in the top two thirds of their picture.
+#include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
 #include <QWidget>
 #include <array>
+
+#include "form_fixture.h"
+#include "media/engine_channel.h"
 
 namespace zelko {
 
@@ -35,5 +39,21 @@ inline bool BarsFill(const QImage& shot)
     }
     return true;
 }
+
+// The window over the real engine on a real X server, shown, with the test video playing.
+class VideoFormTest : public FormTest<zelko::media::EngineChannel> {
+protected:
+    static constexpr int kDeadlineMs = 15000;
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs a real X server";
+        form->move(20, 20);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        AddEntry("video.mpg", ZELKO_CLIPS_DIR "/video.mpg");
+        PlayRow(0);
+        ASSERT_EQ(form->mResult, "Success");
+    }
+};
 
 }  // namespace zelko

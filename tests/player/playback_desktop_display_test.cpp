@@ -1,28 +1,17 @@
 // The window among other windows, on the real engine: a picture that another window covered
 // comes back when it is uncovered (paused, stopped, at the end, after fullscreen), and a drag
 // of the slider's thumb with the real pointer seeks as the thumb moves.
-#include <QGuiApplication>
 #include <QProcess>
 
-#include "form_fixture.h"
-#include "media/engine_channel.h"
 #include "picture_probe.h"
 
 namespace zelko {
 
-constexpr int kDeadlineMs = 15000;
-
-class DesktopTest : public FormTest<zelko::media::EngineChannel> {
+class DesktopTest : public VideoFormTest {
 protected:
     void SetUp() override
     {
-        FormTest::SetUp();
-        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs a real X server";
-        form->move(20, 20);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        AddEntry("video.mpg", ZELKO_CLIPS_DIR "/video.mpg");
-        PlayRow(0);
-        ASSERT_EQ(form->mResult, "Success");
+        VideoFormTest::SetUp();
         ASSERT_TRUE(PictureShown());
     }
     bool PictureShown()

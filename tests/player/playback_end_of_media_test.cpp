@@ -1,7 +1,5 @@
 // End of media on the scripted device, driven tick by tick: what plays next once the open file
 // has reached its end.
-#include <functional>
-
 #include "form_fixture.h"
 
 namespace zelko {
@@ -17,16 +15,6 @@ struct EndCase {
 
 class EndOfMediaTest : public FakeFormTest {
 protected:
-    // The open file reaches its end, where the device stops, and the timer ticks once.
-    void EndAndTick()
-    {
-        if (channel.device) {
-            channel.device->positionMs = channel.device->lengthMs;
-            channel.device->mode = "stopped";
-        }
-        channel.log.clear();
-        form->TimerAtEndFile_Timer();
-    }
     void AutoReplay() { form->Check->setCheckState(Qt::Checked); }
 };
 

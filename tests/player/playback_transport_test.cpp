@@ -2,7 +2,6 @@
 // Slow Motion buttons (whose only record is the toolbar itself), and fullscreen mode with the
 // keys of txtfull, pressed as the toolkit delivers them.
 #include <QRegularExpression>
-#include <functional>
 
 #include "form_fixture.h"
 

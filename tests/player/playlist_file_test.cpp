@@ -12,6 +12,8 @@ namespace zelko {
 
 namespace {
 
+const QByteArray kMark = "\xEF\xBB\xBF";  // the UTF-8 byte order mark
+
 QByteArray bytesOf(const QString& path)
 {
     QFile file(path);
@@ -24,15 +26,12 @@ TEST(PlaylistFile, LinesRoundTripByteForByteAndAFailedWriteKeepsTheOldFile)
     const QString pl1 = dir.filePath("pl1.txt"), pl2 = dir.filePath("pl2.txt");
     const PlaylistLines paths{{"/m/caf\xE9 \x93q\x94.wav", "Trailer, the \"final\" cut.mpg", "  lead.mp3 ", "",
                                "/home/ann/\xC3\x9Cn\xC3\xAF \xE5\x90\x8D.mid", "\xC3\xA9 then \xE9",
-                               "\x81\x8D\xFF\xC0\xAF", QByteArray("nul\0inside", 10),
-                               "\xEF\xBB\xBF"
-                               "mark inside"},
+                               "\x81\x8D\xFF\xC0\xAF", QByteArray("nul\0inside", 10), kMark + "mark inside"},
                               false};
     ASSERT_EQ(WritePlaylistFile(pl2, paths), QString());
     EXPECT_EQ(ReadPlaylistFile(pl2), paths);
     ASSERT_EQ(WritePlaylistFile(pl1, {{"a b", "", "caf\xE9"}, true}), QString());
-    EXPECT_EQ(bytesOf(pl1), QByteArray("\xEF\xBB\xBF"
-                                       "a b\r\n\r\ncaf\xE9\r\n"));
+    EXPECT_EQ(bytesOf(pl1), kMark + "a b\r\n\r\ncaf\xE9\r\n");
     ASSERT_EQ(WritePlaylistFile(pl1, {}), QString());
     EXPECT_EQ(bytesOf(pl1), QByteArray());  // 0 bytes
     EXPECT_TRUE(ReadPlaylistFile(dir.filePath("missing.txt")).lines.isEmpty());
@@ -65,20 +64,10 @@ TEST(PlaylistBytes, EachLineEndEndsAnEntryAndAByteOrderMarkIsKeptApart)
         {"CrCrLf", "a\r\r\nb", {{"a", "", "b"}, false}, false},
         {"EmptyLines", "\r\n\r\n", {{"", ""}, false}, true},
         {"BlanksCommasQuotes", " , \"q\" \r\n", {{" , \"q\" "}, false}, true},
-        {"ByteOrderMark",
-         "\xEF\xBB\xBF"
-         "first\r\n",
-         {{"first"}, true},
-         true},
-        {"ByteOrderMarkAlone", "\xEF\xBB\xBF", {{}, true}, true},
-        {"MarkTwice",
-         "\xEF\xBB\xBF\xEF\xBB\xBF"
-         "x\r\n",
-         {{"\xEF\xBB\xBF"
-           "x"},
-          true},
-         true},
-        {"MarkLaterIsText", "a\xEF\xBB\xBF\r\n", {{"a\xEF\xBB\xBF"}, false}, true},
+        {"ByteOrderMark", kMark + "first\r\n", {{"first"}, true}, true},
+        {"ByteOrderMarkAlone", kMark, {{}, true}, true},
+        {"MarkTwice", kMark + kMark + "x\r\n", {{kMark + "x"}, true}, true},
+        {"MarkLaterIsText", "a" + kMark + "\r\n", {{"a" + kMark}, false}, true},
         {"Windows1252AndInvalid", "caf\xE9\r\n\xC3\r\n\xFF\xFE\r\n", {{"caf\xE9", "\xC3", "\xFF\xFE"}, false}, true},
     };
     for (const auto& c : cases) {
@@ -87,12 +76,7 @@ TEST(PlaylistBytes, EachLineEndEndsAnEntryAndAByteOrderMarkIsKeptApart)
         EXPECT_EQ(PlaylistBytes(c.file) == c.bytes, c.writtenBack);
     }
     // A first entry that begins with the mark's bytes goes out behind a mark, so it comes back.
-    EXPECT_EQ(ReadPlaylistBytes(PlaylistBytes({{"\xEF\xBB\xBF"
-                                                "x"},
-                                               false}))
-                  .lines,
-              QList<QByteArray>{"\xEF\xBB\xBF"
-                                "x"});
+    EXPECT_EQ(ReadPlaylistBytes(PlaylistBytes({{kMark + "x"}, false})).lines, QList<QByteArray>{kMark + "x"});
 }
 
 TEST(DecodePlaylistLine, Utf8ShowsAsUtf8AndAnythingElseAsWindows1252)

@@ -19,8 +19,7 @@ TEST_F(WindowLifecycle, PlaylistFilesOfTheCurrentFolderRoundTripByteForByte)
         {"ZeroByteFiles", "", "", {}, {}},
         // A mark on one file only, which stays there and is not added to the other.
         {"ThreeLinesAgainstTwo",
-         "\xEF\xBB\xBF"
-         "a\r\nb\r\nc\r\n",
+         "\xEF\xBB\xBF" + QByteArray("a\r\nb\r\nc\r\n"),
          "/a\r\n/b\r\n",
          {"a", "b", "c"},
          {"/a", "/b"}},

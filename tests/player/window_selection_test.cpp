@@ -36,9 +36,7 @@ TEST_F(SelectionTest, AClearedHighlightMeansNoEntryForPlayRemoveAndTheEndOfMedia
 
     PlayRow(1);  // b.mpg plays, its highlight is cleared, it ends: the first entry is next
     ClearHighlightOf(1);
-    channel.device->positionMs = channel.device->lengthMs;
-    channel.device->mode = "stopped";
-    form->TimerAtEndFile_Timer();
+    EndAndTick();
     EXPECT_TRUE(channel.playing("/clips/a.mpg"));
     EXPECT_EQ(form->List1->selectedItems(), QList<QListWidgetItem*>{form->List1->item(0)});
 }
