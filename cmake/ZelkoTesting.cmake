@@ -18,7 +18,7 @@ set(ZELKO_TEST_ENV "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
 function(zelko_add_gtest)
     cmake_parse_arguments(T "OFFSCREEN;CLIPS;DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zelko_test_support GTest::gtest GTest::gmock GTest::gtest_main)
     target_compile_definitions(${T_NAME} PRIVATE ZELKO_CLIPS_DIR="${ZELKO_CLIPS_DIR}"
                                ZELKO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

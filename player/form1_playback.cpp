@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "helpers/twips.h"
+#include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
 #include "player/form1.h"
