@@ -1,6 +1,7 @@
 #include "platform/mci/range_guard.h"
 
 #include "platform/mci/gst_holders.h"
+#include "platform/mci/log.h"
 
 #include <algorithm>
 
@@ -135,6 +136,10 @@ GstPadProbeReturn RangeGuard::onData(GstPad* pad, GstPadProbeInfo* info, gpointe
     }
     if (state->endedGeneration != past) {
         state->endedGeneration = past;
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, pad,
+                            "ending range %u at its stop: demuxers such as mpegpsdemux do not honour a seek's stop "
+                            "(found on GStreamer 1.22)",
+                            *past);
         // The sink plays out what it holds, then reports its end; the pad's stream lock, held
         // here, is recursive.
         gst_pad_send_event(pad, gst_event_new_eos());
