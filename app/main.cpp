@@ -14,6 +14,7 @@
 
 #include "app/close_on_signal.h"
 #include "app/command_line.h"
+#include "app/log.h"
 #include "desktop/desktop_identity.h"
 #include "desktop/desktop_integration.h"
 #include "desktop/external_files.h"
@@ -89,6 +90,7 @@ int RunPlayer(char* programName, const QStringList& files, const FolderClaim* cl
 {
     PreferX11();
     PaintWithoutSharedMemory();
+    qCDebug(lcApp) << "playlist folder" << QDir::currentPath() << "with" << files.size() << "files from outside";
     const QString noBus = FindSessionBus();
     // Qt sees only the program name: the command line is the player's own.
     int qtArgc = 1;

@@ -1,4 +1,6 @@
 # The layer rules, checked when the build is configured; a broken rule stops the configure step.
+#   - The project's own targets link downwards only, along the edges listed below once: a link
+#     upwards (meter -> desktop) or sideways (meter -> helpers) is refused.
 #   - GStreamer's headers reach the engine (platform/) and the engine's own tests (tests/mci)
 #     only: nothing above platform/ sees them.
 #   - Likewise X11's (xcb, Xlib): the window system is talked to in platform/ alone; above it a
@@ -81,6 +83,67 @@ function(_zelko_all_targets directory out)
     set(${out} "${targets}" PARENT_SCOPE)
 endfunction()
 
+# The layers from the top, each with the layers its targets may link besides their own; a folder
+# names its layer (player/controls is "controls", platform/mci is "platform"). Programs and
+# folders outside the stack (tools, tests, bench, dist) may link any layer, and no layer links
+# them.
+set(ZELKO_LAYER_EDGES
+    "app: desktop player meter helpers controls media platform"
+    "desktop: player meter helpers controls media platform"
+    "player: meter helpers controls media platform"
+    "meter: platform"
+    "helpers: platform"
+    "controls: platform"
+    "media: platform"
+    "platform:")
+
+function(_zelko_layer_of target out)
+    get_target_property(dir ${target} SOURCE_DIR)
+    file(RELATIVE_PATH dir ${CMAKE_SOURCE_DIR} ${dir})
+    if(dir MATCHES "^player/controls(/|$)")
+        set(${out} controls PARENT_SCOPE)
+    else()
+        string(REGEX REPLACE "/.*" "" top "${dir}")
+        set(${out} "${top}" PARENT_SCOPE)
+    endif()
+endfunction()
+
+# Stops the configure step when a target of a layer links a project target that its layer's
+# edges do not name.
+function(_zelko_check_edges target)
+    _zelko_layer_of(${target} layer)
+    set(allowed)
+    set(in_stack FALSE)
+    foreach(entry IN LISTS ZELKO_LAYER_EDGES)
+        if(entry MATCHES "^${layer}:(.*)$")
+            set(in_stack TRUE)
+            separate_arguments(allowed UNIX_COMMAND "${CMAKE_MATCH_1}")
+        endif()
+    endforeach()
+    if(NOT in_stack)
+        return()
+    endif()
+    get_target_property(links ${target} LINK_LIBRARIES)
+    get_target_property(interface_links ${target} INTERFACE_LINK_LIBRARIES)
+    foreach(item IN LISTS links interface_links)
+        if(item MATCHES "^\\$<LINK_ONLY:(.+)>$")
+            set(item ${CMAKE_MATCH_1})
+        endif()
+        if(NOT TARGET ${item})
+            continue()
+        endif()
+        get_target_property(imported ${item} IMPORTED)
+        if(imported)
+            continue()
+        endif()
+        _zelko_layer_of(${item} other)
+        if(NOT other STREQUAL layer AND NOT other IN_LIST allowed)
+            message(FATAL_ERROR "Layer rule broken: ${target} (${layer}) links ${item} (${other}); "
+                "${layer} may link only ${allowed}.")
+        endif()
+    endforeach()
+endfunction()
+
 function(zelko_check_layers)
     set(gst_names "^PkgConfig::GST$")
     set(gst_paths "/gstreamer-1\\.0|/glib-2\\.0")
@@ -94,6 +157,7 @@ function(zelko_check_layers)
         if(type STREQUAL "UTILITY")
             continue()
         endif()
+        _zelko_check_edges(${target})
         get_target_property(dir ${target} SOURCE_DIR)
         file(RELATIVE_PATH dir ${CMAKE_SOURCE_DIR} ${dir})
         if(NOT dir MATCHES "^(platform|tests/mci)(/|$)")

@@ -9,7 +9,8 @@ set(ZELKO_CLIPS_DIR ${CMAKE_BINARY_DIR}/tests/clips)
 # that GLib, fontconfig, D-Bus and X keep for the life of the process.
 set(ZELKO_TEST_ENV "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
-    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp")
 
 # zelko_add_gtest(NAME n SOURCES ... LIBS ... [OFFSCREEN] [CLIPS] [DISPLAY] [TIMEOUT s])
 #   OFFSCREEN: Qt's offscreen platform (widget logic, no X server needed)
@@ -18,7 +19,7 @@ set(ZELKO_TEST_ENV "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
 function(zelko_add_gtest)
     cmake_parse_arguments(T "OFFSCREEN;CLIPS;DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zelko_test_support GTest::gtest GTest::gmock GTest::gtest_main)
     target_compile_definitions(${T_NAME} PRIVATE ZELKO_CLIPS_DIR="${ZELKO_CLIPS_DIR}"
                                ZELKO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
@@ -32,13 +33,20 @@ function(zelko_add_gtest)
     # gtest_discover_tests flattens PROPERTIES, which would keep only the first variable of an
     # ENVIRONMENT list; the variables are set by running each test through `cmake -E env`.
     set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+    # Each test carries its folder's name as a label (mci, player, ...), so a run can pick areas.
+    get_filename_component(area ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    set(labels ${area})
     set(props TIMEOUT ${T_TIMEOUT})
     if(T_CLIPS)
         list(APPEND props FIXTURES_REQUIRED clips)
     endif()
     if(T_DISPLAY)
         # One X screen is shared: two tests' windows must not cover each other's pixels.
-        list(APPEND props LABELS display RESOURCE_LOCK x-screen)
+        list(APPEND labels display)
+        list(APPEND props RESOURCE_LOCK x-screen)
     endif()
+    # gtest_discover_tests flattens PROPERTIES too: the labels go as one escaped list.
+    string(REPLACE ";" "\\;" labels "${labels}")
+    list(APPEND props LABELS "${labels}")
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()

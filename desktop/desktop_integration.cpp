@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "desktop/failure_notice.h"
+#include "desktop/log.h"
 #include "desktop/mpris.h"
 #include "desktop/screen_saver_inhibit.h"
 #include "player/form1.h"
@@ -40,6 +41,8 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
         std::fprintf(stderr, "zelko-player: media keys and the sound menu cannot reach this player: %s\n",
                      failure.toLocal8Bit().constData());
         m_mpris.reset();
+    } else {
+        qCDebug(lcDesktop) << "media player on the session bus as" << bus.baseService();
     }
     m_inhibit = std::make_unique<ScreenSaverInhibit>(
         bus, QStringLiteral("x11:%1").arg(static_cast<qulonglong>(form.winId()), 0, 16));

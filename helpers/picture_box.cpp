@@ -7,7 +7,7 @@
 #include <QTextLayout>
 #include <utility>
 
-#include "helpers/twips.h"
+#include "platform/twips.h"
 
 namespace zelko {
 

@@ -4,7 +4,7 @@
 #include <QResizeEvent>
 #include <algorithm>
 
-#include "helpers/twips.h"
+#include "platform/twips.h"
 
 namespace zelko {
 

@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "helpers/twips.h"
+#include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/controls/cpv_slider.h"
 #include "player/video_host.h"

@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "helpers/twips.h"
+#include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"

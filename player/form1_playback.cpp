@@ -5,11 +5,12 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "helpers/twips.h"
+#include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
+#include "player/log.h"
 #include "player/playlist_entries.h"
 #include "player/video_host.h"
 
@@ -81,6 +82,7 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     const QByteArray path = SelectedBytes(List2);
     mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path.toStdString(), mDeviceType);
     const std::string opened = mResult;
+    qCDebug(lcPlayer) << "open" << path << "->" << opened.c_str();
     m_playback.open = opened == "Success";
     m_playback.title = SelectedText(List1);
     m_playback.path = path;

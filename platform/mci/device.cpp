@@ -1,6 +1,7 @@
 #include "platform/mci/device.h"
 
 #include "platform/mci/errors.h"
+#include "platform/mci/log.h"
 #include "platform/mci/pipeline_setup.h"
 #include "platform/missing_decoder.h"
 
@@ -180,6 +181,10 @@ uint32_t Device::preroll(std::string& detail)
         m_hasVideo = videoStreams > 0;
         m_hasAudio = audioStreams > 0;
         m_seekNeedsStop = containsFactory(GST_BIN(m_playbin.get()), "auparse");
+        if (m_seekNeedsStop)
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "seeks name the length: auparse takes a flushing seek without a stop as a stop at 0 "
+                                "(found on GStreamer 1.22)");
         readMediaInfo();
         if (m_lengthNs > 0) {
             alignWithFirstFrame();

@@ -4,6 +4,7 @@
 #include "platform/mci/command_parser.h"
 #include "platform/mci/command_table.h"
 #include "platform/mci/errors.h"
+#include "platform/mci/log.h"
 #include "platform/mci/session.h"
 #include "platform/mci/trace.h"
 #include "platform/mci/warm_up.h"
@@ -53,9 +54,7 @@ uint32_t runCommand(Session& session, const ParsedCommand& command, std::string&
 
 Engine::Engine() : m_impl(std::make_unique<Impl>())
 {
-    if (!gst_is_initialized()) {
-        gst_init(nullptr, nullptr);
-    }
+    initGStreamer();
     gst_pb_utils_init();
 }
 

@@ -1,6 +1,7 @@
 #include "platform/mci/exposure_hold.h"
 
 #include "platform/mci/gst_holders.h"
+#include "platform/mci/log.h"
 
 #include <atomic>
 #include <memory>
@@ -68,6 +69,9 @@ void holdBuffersUntilExposed(GstElement* element)
     if (!source) {
         return;
     }
+    GST_CAT_INFO_OBJECT(zelko_mci_debug, element,
+                        "holding the first buffer until decodebin2 exposes the pad: decodebin2 sets the element to "
+                        "PAUSED before it blocks the decode pad (found on GStreamer 1.22)");
     auto hold = std::make_shared<Hold>();
     hold->source = source.get();
     hold->probeId = gst_pad_add_probe(

@@ -1,6 +1,7 @@
 #include "platform/mci/range_guard.h"
 
 #include "platform/mci/gst_holders.h"
+#include "platform/mci/log.h"
 
 #include <algorithm>
 
@@ -53,7 +54,8 @@ void RangeGuard::attach(GstElement* sink)
     state->guard = this;
     gst_segment_init(&state->segment, GST_FORMAT_UNDEFINED);
     gst_pad_add_probe(pad.get(),
-                      static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                      static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
+                                                   GST_PAD_PROBE_TYPE_EVENT_FLUSH),
                       onData, state.get(), nullptr);
     m_pads.push_back(std::move(state));
 }
@@ -103,9 +105,13 @@ int64_t RangeGuard::noteSegment(const GstSegment& segment)
 GstPadProbeReturn RangeGuard::onData(GstPad* pad, GstPadProbeInfo* info, gpointer data)
 {
     auto* state = static_cast<PadState*>(data);
-    if ((info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) != 0) {
+    if ((info->type & (GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_EVENT_FLUSH)) != 0) {
         GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-        if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+        if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+            // A flush took the sink out of its end: the range, sought again, must be able to
+            // end it again, or the sink would wait on data the pad drops.
+            state->endedGeneration.reset();
+        } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
             const GstSegment* segment = nullptr;
             gst_event_parse_segment(event, &segment);
             // The pad judges buffers by the segment as it came; the sink gets it ending at the
@@ -130,6 +136,10 @@ GstPadProbeReturn RangeGuard::onData(GstPad* pad, GstPadProbeInfo* info, gpointe
     }
     if (state->endedGeneration != past) {
         state->endedGeneration = past;
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, pad,
+                            "ending range %u at its stop: demuxers such as mpegpsdemux do not honour a seek's stop "
+                            "(found on GStreamer 1.22)",
+                            *past);
         // The sink plays out what it holds, then reports its end; the pad's stream lock, held
         // here, is recursive.
         gst_pad_send_event(pad, gst_event_new_eos());

@@ -1,6 +1,7 @@
 #include "platform/mci/warm_up.h"
 
 #include "platform/mci/avformat_library.h"
+#include "platform/mci/log.h"
 #include "platform/mci/sinks.h"
 
 #include <gst/gst.h>
@@ -132,9 +133,7 @@ void loadDecodingPlugins()
 void warmUp()
 {
     pthread_setname_np(pthread_self(), "warm-up");
-    if (!gst_is_initialized()) {
-        gst_init(nullptr, nullptr);
-    }
+    initGStreamer();
     for (const char* part : kPipelineParts) {
         makeOne(part);
     }

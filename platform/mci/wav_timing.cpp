@@ -1,6 +1,7 @@
 #include "platform/mci/wav_timing.h"
 
 #include "platform/mci/gst_holders.h"
+#include "platform/mci/log.h"
 
 #include <algorithm>
 #include <atomic>
@@ -162,6 +163,10 @@ void correctWavTiming(GstElement* wavparse, const WavBlocks& blocks)
     if (!pad || blocks.sampleRate <= 0 || blocks.blockAlign <= 0 || blocks.samplesPerBlock <= 0) {
         return;
     }
+    GST_CAT_INFO_OBJECT(zelko_mci_debug, wavparse,
+                        "re-stamping %d-byte blocks of %d samples at %d Hz on their true time axis: the RIFF code's "
+                        "byte rate for ADPCM gives them half their length (found on GStreamer 1.22)",
+                        blocks.blockAlign, blocks.samplesPerBlock, blocks.sampleRate);
     auto* timing = new Timing{blocks};
     timing->trueNs = timing->blocksToNs(kMeasuredBlocks);
     // No scheduling type in the mask means both: data pushed, and queries once answered (pull).

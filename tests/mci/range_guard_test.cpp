@@ -83,5 +83,33 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
     EXPECT_EQ(endedEarly, 0) << "of " << judged.endedGenerations.size() << " ranges ended";
 }
 
+// Waits for the pipeline's end of stream; false when an error or the deadline comes first.
+bool ended(GstElement* pipeline)
+{
+    BusPtr bus(gst_element_get_bus(pipeline));
+    MessagePtr message(gst_bus_timed_pop_filtered(bus.get(), 10 * GST_SECOND,
+                                                  static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+    return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS;
+}
+
+TEST(RangeGuard, ARangeSoughtAfterItsEndEndsAgain)
+{
+    gst_init(nullptr, nullptr);
+    RangeGuard guard;
+    ElementPtr pipeline =
+        adoptElement(gst_parse_launch("audiotestsrc samplesperbuffer=441 ! fakesink name=sink sync=false", nullptr));
+    ASSERT_TRUE(pipeline);
+    ElementPtr sink(gst_bin_get_by_name(GST_BIN(pipeline.get()), "sink"));
+    guard.attach(sink.get());
+    guard.setStop(50 * GST_MSECOND);
+    ASSERT_NE(gst_element_set_state(pipeline.get(), GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
+    ASSERT_TRUE(ended(pipeline.get()));
+
+    // The same range again from its start: the flush clears the sink's end, so it needs a new one.
+    ASSERT_TRUE(gst_element_seek_simple(pipeline.get(), GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, 0));
+    EXPECT_TRUE(ended(pipeline.get()));
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+}
+
 }  // namespace
 }  // namespace zelko::mci::test

@@ -8,18 +8,23 @@ namespace zelko {
 
 namespace {
 
+// The LED colours: RGB(0, 255, 0) lit, RGB(0, 128, 0) unlit, black lines.
+constexpr QRgb kLitGreen = 0xff00ff00;
+constexpr QRgb kUnlitGreen = 0xff008000;
+constexpr QRgb kBlack = 0xff000000;
+
 // Segment k sits at 120 + 60k twips (8 + 4k pixels), 5 x 20 pixels, sharing its border lines
 // with its neighbours: the inside is one flat colour, lit for the first `lit`, the lines black.
 void expectLit(Meter3& meter, int lit)
 {
     const QImage image = meter.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    for (int k = 0; k < Meter3::kSegments; ++k) {
+    for (int k = 0; k < 50; ++k) {
         const QRect r(8 + 4 * k, 8, 5, 20);
         ASSERT_EQ(Meter3::SegmentRect(k), r);
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x) {
                 const bool line = x == r.left() || x == r.right() || y == r.top() || y == r.bottom();
-                const QRgb want = line ? 0xff000000u : k < lit ? Meter3::kLit : Meter3::kUnlit;
+                const QRgb want = line ? kBlack : k < lit ? kLitGreen : kUnlitGreen;
                 ASSERT_EQ(image.pixel(x, y), want) << "segment " << k << " at " << x << "," << y;
             }
     }

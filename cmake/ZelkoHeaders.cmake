@@ -1,0 +1,25 @@
+# Every include is written from the project root ("media/module_multimedia.h"), yet a target sees
+# only the headers of what it links. Each library shows its own headers through a folder of links
+# in the build tree (build/headers/<target>/media/module_multimedia.h -> the source), which goes
+# on the include path of the library and of whatever links it; the source root itself is on no
+# target's include path. A header added to a folder is seen at the next configure, which the
+# folders' CONFIGURE_DEPENDS globs start.
+function(zelko_headers target)
+    set(root ${CMAKE_BINARY_DIR}/headers/${target})
+    file(REMOVE_RECURSE ${root})
+    foreach(header IN LISTS ARGN)
+        if(NOT header MATCHES "\\.h$")
+            continue()
+        endif()
+        file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${header})
+        get_filename_component(folder ${root}/${relative} DIRECTORY)
+        file(MAKE_DIRECTORY ${folder})
+        file(CREATE_LINK ${header} ${root}/${relative} SYMBOLIC)
+    endforeach()
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        target_include_directories(${target} INTERFACE ${root})
+    else()
+        target_include_directories(${target} PUBLIC ${root})
+    endif()
+endfunction()

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The desktop layer's log category, "zelko.desktop" (QT_LOGGING_RULES="zelko.desktop.debug=true"
+// shows its debug lines); what the user must read goes to standard error as before.
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop)

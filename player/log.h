@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The player layer's log category, "zelko.player" (QT_LOGGING_RULES="zelko.player.debug=true"
+// shows its debug lines); what the user must read goes to standard error as before.
+Q_DECLARE_LOGGING_CATEGORY(lcPlayer)
