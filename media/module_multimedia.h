@@ -38,6 +38,8 @@ public:
     int32_t GetFramesPerSecond(const std::string& alias);
     // lengthFrames is a cache: 0 means "to be queried", and the queried value is handed back.
     bool IsAtEnd(const std::string& alias, int32_t& lengthFrames);
+    // True when the device says it is playing; false when it says otherwise or cannot say.
+    bool IsPlaying(const std::string& alias);
     // which is "cx" or "cy" in any letter case; anything else gives -1 and sends nothing.
     int32_t GetVideoSize(const std::string& alias, const std::string& which);
     // width and height of 0 are replaced by the window's size and handed back.

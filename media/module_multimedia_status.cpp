@@ -92,6 +92,12 @@ bool ModuleMultimedia::IsAtEnd(const std::string& alias, int32_t& lengthFrames)
     return position >= lengthFrames;
 }
 
+bool ModuleMultimedia::IsPlaying(const std::string& alias)
+{
+    std::string reply;
+    return sendQuery(m_channel, "status " + alias + " mode", reply) == 0 && reply == "playing";
+}
+
 int32_t ModuleMultimedia::GetVideoSize(const std::string& alias, const std::string& which)
 {
     bool width = equalsIgnoringCase(which, "cx");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "media/module_multimedia.h"
+#include "player/video_fit.h"
 
 class QCheckBox;
 class QLabel;
@@ -172,7 +173,7 @@ protected:
 private:
     void CreateControls();                             // form1_layout.cpp
     void ConnectHandlers();                            // form1.cpp
-    void ArrangeNormalWindow(int32_t cx, int32_t cy);  // form1_playback.cpp
+    bool ArrangeNormalWindow(int32_t cx, int32_t cy);  // form1_playback.cpp
     void PlaylistAdd();                                // form1_playlist.cpp
     void PlaylistRemove();
     void PlaylistClearAll();
@@ -188,6 +189,9 @@ private:
     static void EnableTimer(QTimer* timer);
     std::string OpenSelectedAndFillLabels(PauseRelease release);  // form1_playback.cpp
     bool PlayStarted(const std::string& openResult);
+    QRect WorkArea() const;  // of the screen the window is on
+    zelko::player::VideoFit FitToWorkArea(int32_t cx, int32_t cy) const;
+    void KeepInsideWorkArea();
     void SendSeek();              // form1_monitor.cpp
     void MaximizeOverPicture1();  // form1_fullscreen.cpp
     void FollowMaximizedSize();

@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
@@ -97,7 +96,8 @@ void Form1::txtfull_KeyDown(int keyCode, int /*shift*/)
     }
 }
 
-// Esc: back to the normal window sized for the video stored at the start; playback goes on.
+// Esc: back to the normal window sized for the video stored at the start, fitted to the work
+// area as when it started; playback goes on.
 void Form1::LeaveFullscreen()
 {
     SetTwipsGeometry(Picture1, LeftTwips(Picture1), form1::kNormalHeightTwips, WidthTwips(Picture1),
@@ -112,7 +112,8 @@ void Form1::LeaveFullscreen()
 }
 
 // F3: stop, and back to the normal window at the size it had before; the picture goes to a
-// fixed place below the visible area with the stored video size.
+// fixed place below the visible area with the stored video's size, fitted as the normal window
+// fits it.
 void Form1::StopAndLeaveFullscreen()
 {
     asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
@@ -120,9 +121,10 @@ void Form1::StopAndLeaveFullscreen()
     ShowResult();
     const bool stopped = mResult == "Success";
     const bool hasVideo = mVideoCx != -1 && mVideoCy != -1;
+    const zelko::player::VideoFit fit = FitToWorkArea(mVideoCx, mVideoCy);
     SetTwipsGeometry(Picture1, kStoppedPictureLeftTwips, kStoppedPictureTopTwips,
-                     hasVideo ? static_cast<double>(mVideoCx) * kTwipsPerPixel : WidthTwips(Picture1),
-                     hasVideo ? static_cast<double>(mVideoCy) * kTwipsPerPixel : HeightTwips(Picture1));
+                     hasVideo ? fit.widthTwips : WidthTwips(Picture1),
+                     hasVideo ? fit.heightTwips : HeightTwips(Picture1));
     PlaceVideoInPicture1();
     RestoreForm();
     List1->setFocus();

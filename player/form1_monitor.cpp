@@ -2,12 +2,15 @@
 // stands on the slider, the LED bar and the time label; moving the slider's thumb seeks there.
 #include <QLabel>
 #include <QLocale>
+#include <QTimer>
 
 #include "platform/rounding.h"
 #include "meter/meter3.h"
 #include "player/controls/cpv_slider.h"
+#include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
 #include "player/form1.h"
+#include "player/form1_constants.h"
 
 namespace zelko {
 
@@ -48,9 +51,14 @@ void Form1::SeekToFrame(int32_t frame)
 void Form1::SendSeek()
 {
     mResult = Media.SeekMedia(mAlias, mSeekFrame);
-    // The seek plays on from the new place. A latched Pause button still counts as paused, as
-    // the window shows it: the next Pause press resumes.
-    if (mResult == "Success" && m_playback.status == PlaybackStatus::Stopped) {
+    // The seek plays on from the new place, also from paused or stopped. Unless the window
+    // already shows playback, it asks the device, and when that plays it shows what a resume
+    // shows: Pause released, the monitor running.
+    const bool shownPlaying = m_playback.status == PlaybackStatus::Playing &&
+                              !asxToolbar1->ButtonPressed(form1::kPauseButton) && TimerMisc->isActive();
+    if (!shownPlaying && Media.IsPlaying(mAlias)) {
+        asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+        EnableTimer(TimerMisc);
         m_playback.status = PlaybackStatus::Playing;
         emit PlaybackChanged();
     }

@@ -1,9 +1,13 @@
 // Playback start: the selected playlist entry becomes the one open device, "movie", and plays,
 // in the normal window (which grows to the video) or over the whole screen.
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
+#include <climits>
 
 #include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
@@ -17,11 +21,6 @@
 namespace zelko {
 
 namespace {
-
-// The video area starts at the normal form's bottom edge, keeps a 315-twip margin below the
-// video and is centred on the form's mid-line.
-constexpr int kMarginBelowVideoTwips = 315;
-constexpr double kMidLineTwips = 3450;
 
 // The volume every open starts with; a window that keeps it sends no volume at all.
 constexpr int32_t kFullVolume = 1000;
@@ -55,16 +54,47 @@ void Form1::EnableTimer(QTimer* timer)
         timer->start();
 }
 
-void Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
+QRect Form1::WorkArea() const
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+zelko::player::VideoFit Form1::FitToWorkArea(int32_t cx, int32_t cy) const
+{
+    // Without a screen nothing limits the height but the picture area's width.
+    const QRect area = WorkArea();
+    return zelko::player::fitVideo(cx, cy, area.isValid() ? area.height() : INT_MAX / 2, devicePixelRatioF());
+}
+
+// The video area starts at the normal form's bottom edge, keeps a 315-twip margin below the
+// video and is centred on the form's mid-line; a video too large for the picture area or the
+// work area is shown smaller, its shape kept. Returns true when it is.
+bool Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
 {
     if (cx == -1) {
         SetHeightTwips(form1::kNormalHeightTwips);
-        return;
+        return false;
     }
-    SetHeightTwips(cy * kTwipsPerPixel + form1::kNormalHeightTwips + kMarginBelowVideoTwips);
-    const double width = static_cast<double>(cx) * kTwipsPerPixel;
-    SetTwipsGeometry(Picture1, kMidLineTwips - width / 2, TopTwips(Picture1), width,
-                     static_cast<double>(cy) * kTwipsPerPixel);
+    const zelko::player::VideoFit fit = FitToWorkArea(cx, cy);
+    SetHeightTwips(fit.formHeightTwips);
+    SetTwipsGeometry(Picture1, fit.leftTwips, TopTwips(Picture1), fit.widthTwips, fit.heightTwips);
+    KeepInsideWorkArea();
+    return fit.scaled;
+}
+
+// The grown window moves up or left only as far as it must to end inside the work area, as a
+// window manager places a window; it has no frame, so its geometry is its whole extent.
+void Form1::KeepInsideWorkArea()
+{
+    const QRect area = WorkArea();
+    if (!area.isValid() || IsMaximized())
+        return;
+    const QPoint at = pos();
+    const int x = std::max(std::min(at.x(), area.right() + 1 - width()), std::min(at.x(), area.left()));
+    const int y = std::max(std::min(at.y(), area.bottom() + 1 - height()), std::min(at.y(), area.top()));
+    if (QPoint(x, y) != at)
+        move(x, y);
 }
 
 // What both play procedures do before they play; they differ in
@@ -141,7 +171,13 @@ void Form1::PlaySelected()
     } else {
         const int32_t cx = Media.GetVideoSize(mAlias, "cx");
         const int32_t cy = Media.GetVideoSize(mAlias, "cy");
-        ArrangeNormalWindow(cx, cy);
+        // The engine draws at the video's own size until told another; a fitted picture is
+        // scaled by the sink. The play's result stays the one shown.
+        if (ArrangeNormalWindow(cx, cy)) {
+            int32_t width = Picture1->width();
+            int32_t height = Picture1->height();
+            Media.PlaceVideoWindow(Picture1->WindowHandle(), mAlias, 0, 0, width, height);
+        }
     }
     EnableTimer(TimerAtEndFile);
     EnableTimer(Timerscroll);

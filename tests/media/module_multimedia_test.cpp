@@ -148,6 +148,7 @@ const Call percent = [](M& m) { return std::to_string(m.GetPercentPlayed("movie"
 const Call fps = [](M& m) { return std::to_string(m.GetFramesPerSecond("movie")); };
 const Call seek = [](M& m) { return m.SeekMedia("movie", 5); };
 const Call volume = [](M& m) { return std::to_string(m.GetVolume("movie")); };
+const Call playing = [](M& m) { return std::to_string(m.IsPlaying("movie")); };
 struct ResultCase {
     const char* name;
     std::vector<F::Answer> answers;
@@ -206,6 +207,10 @@ const ResultCase kResults[] = {
     {"EndOfNothing", {{len, 0, "0"}, {pos, 0, "0"}}, atEnd(0), "1 0"},
     {"EndLengthFails", {{len, 263}, {pos, 0, "5"}}, atEnd(0), "0 -1"},
     {"EndLengthUnknown", {{len, 0, "7"}, {pos, 0, "5"}}, atEnd(-1), "0 -1"},
+    // Playing only when the device answers so.
+    {"Playing", {{"status movie mode", 0, "playing"}}, playing, "1"},
+    {"PausedIsNotPlaying", {{"status movie mode", 0, "paused"}}, playing, "0"},
+    {"ModeFails", {{"status movie mode", 263, "playing"}}, playing, "0"},
     // Video size: "cx" is the third number, "cy" everything after the third blank.
     {"Width", {{where, 0, "0 0 352 288"}}, size("cx"), "352"},
     {"HeightAnyCase", {{where, 0, "0 0 352 288"}}, size("CY"), "288"},

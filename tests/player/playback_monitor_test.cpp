@@ -58,6 +58,24 @@ TEST_F(MonitorTest, SeekTargetsRoundTiesToEvenAndKeepTheLastOnNonNumbers)
     }
 }
 
+TEST_F(MonitorTest, ASeekFromPausedOrStoppedShowsWhatAResumeShows)
+{
+    // The seek plays the device on; the window asks it (playing, it asks nothing: see above) and
+    // releases Pause and runs the monitor as a resume does.
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped" : "paused");
+        stop ? form->StopPlayback() : form->PausePlayback();
+        ASSERT_FALSE(form->TimerMisc->isActive());
+        form->cpvSlider1->SetValue(50);
+        channel.log.clear();
+        form->cpvSlider1_ThumbMoved(50);
+        EXPECT_EQ(channel.log, (std::vector<std::string>{"seek movie to 50", "Play movie", "status movie mode"}));
+        EXPECT_FALSE(form->asxToolbar1->ButtonPressed(2));
+        EXPECT_TRUE(form->TimerMisc->isActive());
+        EXPECT_EQ(form->CurrentPlayback().status, Form1::PlaybackStatus::Playing);
+    }
+}
+
 TEST_F(MonitorTest, ALengthThatCannotBeReadShowsNoNegativeMinutes)
 {
     // While b.mpg plays, a missing entry is played: its length reads -1 ms, broken down as
