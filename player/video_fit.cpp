@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "helpers/twips.h"
+#include "platform/twips.h"
 #include "player/form1_constants.h"
 
 namespace zelko::player {
