@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QTimer>
 
+#include "helpers/picture_box.h"
 #include "helpers/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
@@ -92,6 +93,7 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     }
     ShowResult();
     Lbname->setText(SelectedText(List1));
+    Picture2->setAccessibleName(Lbname->text());  // what a screen reader reads on the title strip
     if (release == PauseRelease::AfterName)
         asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     mVideoCx = Media.GetVideoSize(mAlias, "cx");
