@@ -1,5 +1,7 @@
 #include "player/form1_accessible.h"
 
+#include <algorithm>
+
 #include "helpers/picture_box.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
@@ -35,11 +37,25 @@ Form1Accessible::Form1Accessible(Form1* form) : QAccessibleWidget(form, QAccessi
 QList<QWidget*> Form1Accessible::shownChildren() const
 {
     const QWidget* form = widget();
-    QList<QWidget*> shown;
+    QList<QWidget*> inside;
     for (QObject* object : form->children()) {
         auto* control = qobject_cast<QWidget*>(object);
         if (control && !control->isWindow() && control->isVisibleTo(form) &&
             control->geometry().intersects(form->rect()))
+            inside.append(control);
+    }
+    // A control wholly under another one is not seen either (txtfull under the video area).
+    // Children are stacked in their order; a native window (the video area) lies above every
+    // control that Qt paints.
+    const auto above = [&](const QWidget* top, const QWidget* under) {
+        return top->testAttribute(Qt::WA_NativeWindow) || inside.indexOf(top) > inside.indexOf(under);
+    };
+    QList<QWidget*> shown;
+    for (QWidget* control : inside) {
+        const bool covered = std::any_of(inside.begin(), inside.end(), [&](const QWidget* other) {
+            return other != control && above(other, control) && other->geometry().contains(control->geometry());
+        });
+        if (!covered)
             shown.append(control);
     }
     return shown;

@@ -7,8 +7,9 @@ namespace zelko {
 class Form1;
 
 // What a screen reader sees of the window: its controls as they show, and only those. A control
-// that is hidden, or placed outside the window's client area (the video area below a window
-// without video, txtfull below the normal window), is not among the window's children.
+// that is hidden, placed outside the window's client area (the video area below a window
+// without video, txtfull below the normal window) or wholly covered by another (txtfull under
+// the video, everything under the fullscreen video) is not among the window's children.
 class Form1Accessible : public QAccessibleWidget {
 public:
     explicit Form1Accessible(Form1* form);

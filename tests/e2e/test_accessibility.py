@@ -93,6 +93,8 @@ def play_and_follow(ctx, window, playlist, trace, path):
         strip = os.path.basename(path) in labels
         times = any(re.fullmatch(r"\d+:\d\d / 0:1[12]", nm) for nm in labels)
         video = any(r == "image" and nm == "Video" for r, nm, _ in nodes)
+        # txtfull is inside the grown window now, but under the video.
+        assert "text" not in {r for r, _, _ in nodes}, [(r, nm) for r, nm, _ in nodes]
         return (slider, percent) if slider > 0 and percent > 0 and strip and times and video else None
     slider, percent = z.wait_until(moved, 15, "the slider, LED bar, labels and video area")
     ctx.step(f"  slider at {slider}, LED bar at {percent} %")
