@@ -1,9 +1,11 @@
 #include "meter/meter3.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
 
+#include "meter/meter3_accessible.h"
 #include "platform/twips.h"
 
 namespace zelko {
@@ -32,6 +34,7 @@ Meter3::Meter3(QWidget* parent) : QWidget(parent)
 {
     setFixedSize(fixedPixelSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallMeter3Accessibility();
 }
 
 QRect Meter3::SegmentRect(int k)
@@ -78,6 +81,10 @@ void Meter3::applyValue(int16_t value)
     m_value = value;
     SetLevelValue();
     ShowLevel();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, Meter3Accessible::PercentLit(value));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void Meter3::SetLevelValue()

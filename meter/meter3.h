@@ -10,7 +10,8 @@
 namespace zelko {
 
 // The LED bar: 50 segments on black, the first Value() of them lit. Always 3255 x 525 twips
-// (217 x 35 pixels): a container's resize is undone.
+// (217 x 35 pixels): a container's resize is undone. A screen reader sees a progress bar at the
+// share of segments lit, in percent.
 class Meter3 : public QWidget {
     Q_OBJECT
 public:

@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/controls/cpv_slider.h"
+#include "player/form1_accessible.h"
 #include "player/video_host.h"
 #include "player/window_icon.h"
 
@@ -64,6 +65,7 @@ Form1::Form1(zelko::media::MciChannel& channel, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Zelko Player 1.0"));
     setWindowIcon(ZelkoWindowIcon());
+    InstallForm1Accessibility();
     CreateControls();
     ConnectHandlers();
     Form_Load();

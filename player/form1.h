@@ -32,7 +32,8 @@ class VideoHost;
 // and selection), form1_playback.cpp (PlaySelected), form1_transport.cpp (the transport
 // toolbar), form1_end_of_media.cpp, form1_fullscreen.cpp (GoFullscreen and the keys),
 // form1_monitor.cpp (the monitor tick and the slider seek), form1_chrome.cpp (dragging and the
-// title scroller). The desktop (media keys, the sound menu) follows playback through the signals
+// title scroller), form1_keyboard.cpp (the keys outside txtfull), form1_accessible.cpp (what a
+// screen reader sees). The desktop (media keys, the sound menu) follows playback through the signals
 // below and drives the window only through its own procedures.
 class Form1 : public QWidget {
     Q_OBJECT
@@ -168,6 +169,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;  // form1_keyboard.cpp
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -177,6 +179,7 @@ private:
     void PlaylistAdd();                                // form1_playlist.cpp
     void PlaylistRemove();
     void PlaylistClearAll();
+    bool SliderKey(int key);      // form1_keyboard.cpp: true when the key moved the slider's thumb
     bool m_unloaded = false;      // the close request and unload run once
     bool m_titlesMarked = false;  // pl1.txt began with a byte-order mark, and will again
     bool m_pathsMarked = false;   // likewise pl2.txt

@@ -4,9 +4,11 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -28,7 +30,8 @@ const QColor kBlack(0, 0, 0);
 
 // A list box whose selection is empty keeps it empty when it gets the keyboard focus. The item
 // view would make its first row current, which draws like a choice the user did not make:
-// focus moves to List1 after every transport command.
+// focus moves to List1 after every transport command. While it has the focus, a dotted frame in
+// the text colour runs round its inside edge.
 class ListBox : public QListWidget {
 public:
     using QListWidget::QListWidget;
@@ -36,16 +39,48 @@ public:
 protected:
     void focusInEvent(QFocusEvent* event) override
     {
+        viewport()->update();
         if (currentRow() >= 0) {
             QListWidget::focusInEvent(event);
             return;
         }
-        {
-            const QSignalBlocker blocker(selectionModel());
-            QListWidget::focusInEvent(event);
-            selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-        }
+        const QSignalBlocker blocker(selectionModel());
+        QListWidget::focusInEvent(event);
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
         viewport()->update();
+        QListWidget::focusOutEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override
+    {
+        QListWidget::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter p(viewport());
+        p.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+        p.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
+    }
+    void scrollContentsBy(int dx, int dy) override
+    {
+        QListWidget::scrollContentsBy(dx, dy);
+        if (hasFocus())
+            viewport()->update();  // the frame must not scroll with the entries
+    }
+};
+
+// txtfull keeps every key it gets: its key handler has acted on the key already, and the
+// window, where the keys that controls leave unused go, must not act on it a second time.
+class KeyBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        QLineEdit::keyPressEvent(event);
+        event->accept();
     }
 };
 
@@ -94,13 +129,10 @@ struct ToolbarButton {
 
 void AddButtons(AsxToolbar* toolbar, std::initializer_list<ToolbarButton> buttons)
 {
+    // Each button is a stop of the tab order, but a click on one leaves the focus where it was
+    // (on txtfull in fullscreen mode).
     for (const ToolbarButton& b : buttons)
         toolbar->AddButton(QString::fromLatin1(b.caption), QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip));
-    // Toolbar buttons are not stops of the tab order, and a click on one leaves the focus where
-    // it was (on txtfull in fullscreen mode).
-    for (int i = 1; i <= toolbar->ButtonCount(); ++i)
-        if (QAbstractButton* button = toolbar->Button(i))
-            button->setFocusPolicy(Qt::NoFocus);
 }
 
 AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font)
@@ -164,7 +196,6 @@ void CreateMonitor(Form1& f)
     f.cpvSlider1->setObjectName(QStringLiteral("cpvSlider1"));
     f.cpvSlider1->SetRange(-1, 100);
     f.cpvSlider1->SetValue(-1);
-    f.cpvSlider1->setFocusPolicy(Qt::NoFocus);
 
     f.Check = new QCheckBox(QStringLiteral("Auto Replay"), &f);
     f.Check->setObjectName(QStringLiteral("Check"));
@@ -173,6 +204,7 @@ void CreateMonitor(Form1& f)
     QPalette box = f.Check->palette();  // the tick box itself keeps the standard white and black
     box.setColor(QPalette::Base, Qt::white);
     box.setColor(QPalette::Text, Qt::black);
+    box.setColor(QPalette::Highlight, kGreen);  // the focus mark around the caption
     f.Check->setPalette(box);
     f.Check->setChecked(false);
 
@@ -196,7 +228,7 @@ void CreatePlaylistAndVideo(Form1& f)
     f.Picture1 = new VideoHost(&f);
     f.Picture1->setObjectName(QStringLiteral("Picture1"));
 
-    f.txtfull = new QLineEdit(&f);
+    f.txtfull = new KeyBox(&f);
     f.txtfull->setObjectName(QStringLiteral("txtfull"));
     Colour(f.txtfull, kBlack, kBlack);
     // txtfull only takes the keys; the video area covers it once the window grows, so the
@@ -245,16 +277,39 @@ void PlaceControls(Form1& f)
     }
 }
 
+// Tab and Shift+Tab go through the controls a user sees, in reading order. The picture boxes,
+// the LED bar and txtfull are no stops, and a click does not focus them either, so the
+// fullscreen keys keep reaching txtfull; GoFullscreen gives it the focus itself. The playlist
+// has the focus at start, where Enter plays the entry chosen with the arrows.
 void SetTabOrder(Form1& f)
 {
-    // A click on a picture box or the meter does not take the focus, so the fullscreen keys
-    // keep reaching txtfull; Tab still stops at them.
-    for (QWidget* control : std::initializer_list<QWidget*>{f.Picture1, f.Picture2, f.Meter31})
-        control->setFocusPolicy(Qt::TabFocus);
-    const std::initializer_list<QWidget*> order{f.Picture1, f.Check,   f.Picture2, f.List1,
-                                                f.List2,    f.txtfull, f.Meter31};
-    for (auto it = order.begin(); it + 1 != order.end(); ++it)
-        QWidget::setTabOrder(*it, *(it + 1));
+    for (QWidget* control : std::initializer_list<QWidget*>{f.Picture1, f.Picture2, f.Meter31, f.txtfull, f.List2})
+        control->setFocusPolicy(Qt::NoFocus);
+    QList<QWidget*> order;
+    for (AsxToolbar* toolbar : {f.asxToolbar3, f.asxToolbar1})
+        for (int i = 1; i <= toolbar->ButtonCount(); ++i)
+            order << toolbar->Button(i);
+    order << f.cpvSlider1 << f.Check;
+    for (int i = 1; i <= f.asxToolbar2->ButtonCount(); ++i)
+        order << f.asxToolbar2->Button(i);
+    order << f.List1;
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    f.List1->setFocus();
+}
+
+// The names a screen reader gives the controls without a caption of their own. The title strip
+// is named after the entry it scrolls when that entry plays.
+void NameControls(Form1& f)
+{
+    f.Meter31->setAccessibleName(QStringLiteral("Played"));
+    f.cpvSlider1->setAccessibleName(QStringLiteral("Position"));
+    f.lbcurrentime->setAccessibleDescription(QStringLiteral("Time played / length"));
+    f.List1->setAccessibleName(QStringLiteral("Playlist"));
+    f.Picture1->setAccessibleName(QStringLiteral("Video"));
+    f.txtfull->setAccessibleName(QStringLiteral("Fullscreen keys"));
+    f.txtfull->setAccessibleDescription(
+        QStringLiteral("Esc: back to the window; F1 play, F2 pause, F3 stop, F4 slow motion"));
 }
 
 }  // namespace
@@ -271,6 +326,7 @@ void Form1::CreateControls()
     CreateHiddenLabels(*this);
     PlaceControls(*this);
     SetTabOrder(*this);
+    NameControls(*this);
 
     TimerAtEndFile = MakeTimer(this, "TimerAtEndFile", 100);
     TimerMisc = MakeTimer(this, "TimerMisc", 500);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "helpers/picture_box.h"
 #include "platform/twips.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
@@ -124,6 +125,7 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     }
     ShowResult();
     Lbname->setText(SelectedText(List1));
+    Picture2->setAccessibleName(Lbname->text());  // what a screen reader reads on the title strip
     if (release == PauseRelease::AfterName)
         asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
     mVideoCx = Media.GetVideoSize(mAlias, "cx");

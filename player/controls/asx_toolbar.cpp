@@ -18,6 +18,7 @@ void AsxToolbar::AddButton(const QString& caption, const QString& key, const QSt
 {
     auto* button = new ToolbarButton(caption, key, this);
     button->setToolTip(toolTip);
+    button->setAccessibleDescription(toolTip);
     button->installEventFilter(this);
     const int index = static_cast<int>(m_buttons.size()) + 1;
     // clicked() comes only from the user (or click()), never from SetButtonPressed.

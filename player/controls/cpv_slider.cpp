@@ -1,10 +1,12 @@
 #include "player/controls/cpv_slider.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 
+#include "player/controls/cpv_slider_accessible.h"
 #include "player/controls/slider_images.h"
 
 namespace zelko {
@@ -15,7 +17,8 @@ using zelko::controls::ThumbImage;
 CpvSlider::CpvSlider(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
+    InstallCpvSliderAccessibility();
 }
 
 int CpvSlider::Value() const
@@ -27,11 +30,25 @@ void CpvSlider::SetValue(int value)
 {
     if (m_dragging || m_raisePending)
         return;
-    value = std::clamp(value, m_min, m_max);
+    setShownValue(std::clamp(value, m_min, m_max));
+}
+
+void CpvSlider::MoveThumb(int value)
+{
+    setShownValue(std::clamp(value, m_min, m_max));
+    raiseThumbMoved();
+}
+
+void CpvSlider::setShownValue(int value)
+{
     if (value == m_value)
         return;
     m_value = value;
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, m_value);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 int CpvSlider::Min() const
@@ -93,8 +110,7 @@ void CpvSlider::moveThumbTo(int left)
     const int value = valueForThumbLeft(left);
     if (value == m_value)
         return;
-    m_value = value;
-    update();
+    setShownValue(value);
     raiseThumbMoved();
 }
 
@@ -127,6 +143,10 @@ void CpvSlider::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(railRect, rail);
     p.drawImage(ThumbRect().topLeft(), ThumbImage());
+    if (hasFocus()) {
+        p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void CpvSlider::mousePressEvent(QMouseEvent* event)

@@ -11,7 +11,9 @@ namespace zelko {
 // value the thumb has then: moves that come while a handler is still busy (a seek) make one
 // raise, so the handler never falls behind the thumb. While the user holds the thumb, and
 // until its last move is raised, puts from the program are ignored so the thumb does not jump
-// back under the pointer.
+// back under the pointer. Tab reaches the slider (a click does not give it the focus), and a
+// dotted frame marks it then; its keys are its container's to give meaning to. A screen reader
+// sees a slider whose value it can set, which moves the thumb as the user does.
 class CpvSlider : public QWidget {
     Q_OBJECT
 public:
@@ -22,6 +24,9 @@ public:
     int Min() const;
     int Max() const;
     void SetRange(int min, int max);  // swapped when min > max; the value is clamped, no event
+    // Moves the thumb to the value (clamped) as the user's pointer would: ThumbMoved follows,
+    // also when the thumb already stands there.
+    void MoveThumb(int value);
 
     QRect ThumbRect() const;         // where the thumb is drawn, in widget pixels
     int XForValue(int value) const;  // the thumb's centre for that value
@@ -42,7 +47,8 @@ private:
     int travel() const;
     int valueForThumbLeft(int left) const;
     void moveThumbTo(int left);
-    void raiseThumbMoved();  // soon, once, with the value the thumb has then
+    void setShownValue(int value);  // the value drawn and told to a screen reader
+    void raiseThumbMoved();         // soon, once, with the value the thumb has then
 
     int m_min = -1;
     int m_max = 100;

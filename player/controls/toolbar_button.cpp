@@ -1,5 +1,6 @@
 #include "player/controls/toolbar_button.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace zelko {
@@ -33,7 +34,8 @@ ToolbarButton::ToolbarButton(const QString& caption, const QString& key, QWidget
     : QAbstractButton(parent), m_key(key)
 {
     setText(caption);
-    setFocusPolicy(Qt::NoFocus);
+    setAccessibleName(caption.trimmed());
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
 }
 
@@ -80,6 +82,10 @@ void ToolbarButton::paintEvent(QPaintEvent*)
     // Held or latched, the caption moves one pixel down and right as on a pushed key.
     const QRect textRect = rect().adjusted(kPaddingX, 0, -kPaddingX, 0).translated(sunk ? 1 : 0, sunk ? 1 : 0);
     p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    if (hasFocus()) {
+        p.setPen(QPen(m_text, 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 void ToolbarButton::enterEvent(QEnterEvent* event)
@@ -94,6 +100,17 @@ void ToolbarButton::leaveEvent(QEvent* event)
     m_hover = false;
     update();
     QAbstractButton::leaveEvent(event);
+}
+
+void ToolbarButton::keyPressEvent(QKeyEvent* event)
+{
+    // Space is the button's own key already; Enter presses it as well, once per stroke.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (!event->isAutoRepeat())
+            animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 }  // namespace zelko

@@ -6,7 +6,9 @@
 namespace zelko {
 
 // One button of an AsxToolbar: its caption drawn as written (trailing blanks widen it), a sunk
-// and lit look while latched or held down, a raised edge under the pointer.
+// and lit look while latched or held down, a raised edge under the pointer. Tab reaches it (a
+// click does not move the focus to it) and a dotted frame in the caption's colour marks it
+// then; Space or Enter presses it. A screen reader knows it by its caption without the blanks.
 class ToolbarButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -23,6 +25,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString m_key;

@@ -420,7 +420,8 @@ class Player:
     def list_rows(self):
         """Vertical centres of the entries shown in List1."""
         x, y, w, h = LIST1
-        spans = text_rows(self.screenshot(), (x + 2, y + 1, w - 20, h - 2))
+        # Inside the dotted frame the list shows while it has the focus.
+        spans = text_rows(self.screenshot(), (x + 2, y + 2, w - 20, h - 4))
         return [(s + e) // 2 for s, e in spans]
 
     def close_with_button(self, timeout=30):

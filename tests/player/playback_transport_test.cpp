@@ -1,6 +1,6 @@
 // The transport on the scripted device: the toolbar's dispatch and focus, the latched Pause and
 // Slow Motion buttons (whose only record is the toolbar itself), and fullscreen mode with the
-// keys of txtfull, pressed as the toolkit delivers them.
+// keys of txtfull and the window's own, pressed as the toolkit delivers them.
 #include <QRegularExpression>
 
 #include "form_fixture.h"
@@ -33,31 +33,40 @@ TEST_F(TransportTest, ButtonsRunTheirCommandAndFocusThePlaylistOtherIndexesDoNot
     }
 }
 
-// The tip of each of the first four transport buttons names the key that stands in for it in
-// fullscreen mode, and that key sends the button's own transport command.
+// The tip of each of the first four transport buttons names the key that stands in for it, in
+// fullscreen mode (txtfull's keys) and in the normal window (the window's, from the playlist),
+// and that key sends the button's own transport command, once.
 TEST_F(TransportTest, EachTipNamesTheKeyThatDoesWhatItsButtonDoes)
 {
-    const auto transportSent = [&](const std::function<void()>& press) {
-        Start();
-        PlayRow(0);
-        form->GoFullscreen();
-        channel.log.clear();
-        press();
-        std::vector<std::string> sent;
-        for (const std::string& command : channel.log)
-            if (QRegularExpression("^(play|Pause|Resume|Stop|set movie speed) ").match(command.c_str()).hasMatch())
-                sent.push_back(command);
-        return sent;
-    };
-    for (int index = 1; index <= 4; ++index) {
-        const QString tip = form->asxToolbar1->Button(index)->toolTip();
-        SCOPED_TRACE(tip.toStdString());
-        const QRegularExpressionMatch key = QRegularExpression("  (F[1-4])$").match(tip);
-        ASSERT_TRUE(key.hasMatch());
-        const auto byKey =
-            transportSent([&] { QTest::keyClick(form->txtfull, QKeySequence(key.captured(1))[0].key()); });
-        EXPECT_FALSE(byKey.empty());
-        EXPECT_EQ(byKey, transportSent([&] { form->asxToolbar1_ButtonClick(index, QString()); }));
+    for (const bool fullscreen : {true, false}) {
+        const auto transportSent = [&](const std::function<void()>& press) {
+            Start();
+            PlayRow(0);
+            if (fullscreen)
+                form->GoFullscreen();
+            else
+                form->List1->setFocus();
+            channel.log.clear();
+            press();
+            std::vector<std::string> sent;
+            for (const std::string& command : channel.log)
+                if (QRegularExpression("^(play|Pause|Resume|Stop|set movie speed) ").match(command.c_str()).hasMatch())
+                    sent.push_back(command);
+            return sent;
+        };
+        for (int index = 1; index <= 4; ++index) {
+            const QString tip = form->asxToolbar1->Button(index)->toolTip();
+            SCOPED_TRACE(tip.toStdString() + (fullscreen ? " in fullscreen" : " in the window"));
+            const QRegularExpressionMatch key = QRegularExpression("  (F[1-4])$").match(tip);
+            ASSERT_TRUE(key.hasMatch());
+            const auto byKey = transportSent([&] {
+                // Start() makes the window anew: the focus is read from the one that is there.
+                QWidget* focus = fullscreen ? static_cast<QWidget*>(form->txtfull) : form->List1;
+                QTest::keyClick(focus, QKeySequence(key.captured(1))[0].key());
+            });
+            EXPECT_FALSE(byKey.empty());
+            EXPECT_EQ(byKey, transportSent([&] { form->asxToolbar1_ButtonClick(index, QString()); }));
+        }
     }
 }
 

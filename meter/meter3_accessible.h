@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
+#include <cstdint>
+
+namespace zelko {
+
+class Meter3;
+
+// What a screen reader sees of a Meter3: a progress bar from 0 to 100, at the percentage of its
+// segments that are lit, which it also reads as text ("42%"). Nothing can be set from there.
+class Meter3Accessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit Meter3Accessible(Meter3* meter);
+
+    static int PercentLit(int16_t value);
+
+    void* interface_cast(QAccessible::InterfaceType type) override;
+    QString text(QAccessible::Text type) const override;
+
+    QVariant currentValue() const override;
+    void setCurrentValue(const QVariant& value) override;
+    QVariant maximumValue() const override;
+    QVariant minimumValue() const override;
+    QVariant minimumStepSize() const override;
+
+private:
+    const Meter3* meter() const;
+};
+
+// Lets Qt's accessibility find Meter3Accessible for every Meter3; once is enough.
+void InstallMeter3Accessibility();
+
+}  // namespace zelko
