@@ -91,8 +91,10 @@ void Form1::ConnectHandlers()
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtfull && event->type() == QEvent::KeyPress) {
+        // A held key acts once: each repeat would queue another open or toggle behind the first.
         const auto* key = static_cast<QKeyEvent*>(event);
-        txtfull_KeyDown(VirtualKeyCode(key->key()), ShiftState(key->modifiers()));
+        if (!key->isAutoRepeat())
+            txtfull_KeyDown(VirtualKeyCode(key->key()), ShiftState(key->modifiers()));
         return false;  // the text box still gets the key
     }
     if (watched == List1->viewport() && event->type() == QEvent::MouseButtonDblClick &&
