@@ -149,6 +149,10 @@ Device::~Device()
     if (m_playbin) {
         gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
     }
+    if (m_audioSink) {
+        // Media without sound never took the output into the pipeline; it is still open.
+        gst_element_set_state(m_audioSink.get(), GST_STATE_NULL);
+    }
     if (m_bus) {
         // Queued messages hold references to the pipeline's elements; dropping them lets the
         // pipeline go.
@@ -187,6 +191,12 @@ uint32_t Device::preroll(std::string& detail)
         }
         detail = "The file cannot be played: it is damaged or holds no media time.";
         return code::kInvalidFile;
+    }
+    if (m_soundLost && !m_silent) {
+        // The output opened a moment ago and failed since: the file opens without sound.
+        m_soundLost = false;
+        useSilentSink();
+        return preroll(detail);
     }
     if (!m_missing.empty()) {
         // What is missing comes last, where the window finds it (platform/missing_decoder.h).
@@ -260,6 +270,9 @@ void Device::drainBus()
         MessagePtr message(raw);
         handleMessage(message.get());
     }
+    if (m_soundLost) {
+        continueWithoutSound();
+    }
 }
 
 bool Device::waitForMessage(GstMessageType types, GstClockTime timeoutNs)
@@ -293,6 +306,12 @@ void Device::handleMessage(GstMessage* message)
         }
         break;
     case GST_MESSAGE_ERROR: {
+        // A sound server that ends takes its sink with it; that is no fault of the media, which
+        // plays on without sound. Its further errors say the same.
+        if (!m_silent && isInside(GST_MESSAGE_SRC(message), m_audioSink.get())) {
+            m_soundLost = true;
+            break;
+        }
         GError* rawError = nullptr;
         gchar* rawDebug = nullptr;
         gst_message_parse_error(message, &rawError, &rawDebug);
