@@ -210,6 +210,8 @@ private:
     void LeaveFullscreen();         // Esc
     void StopAndLeaveFullscreen();  // F3
     QRect m_normalGeometry;         // the normal window's geometry, kept while maximized
+    int m_releasedKey = 0;          // txtfull's last key release, to know a repeat's press by
+    quint64 m_releasedAt = 0;
     Playback m_playback;
 };
 
