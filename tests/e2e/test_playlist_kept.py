@@ -35,11 +35,13 @@ def edit_then_lose_the_player(ctx, name, lose):
     data1, data2 = z.write_playlist(folder, ["tone.wav"], [tone])
     p, env = lose.start(ctx, folder)
     hand_over(ctx, folder, env, video)
+    handed = time.monotonic()
     want1, want2 = data1 + b"video.mpg\r\n", data2 + video.encode() + b"\r\n"
     pl1, pl2 = os.path.join(folder, "pl1.txt"), os.path.join(folder, "pl2.txt")
     z.wait_until(lambda: z.read_bytes(pl1) == want1 and z.read_bytes(pl2) == want2, 5,
                  "the handed-over entry in pl1.txt and pl2.txt while the player runs")
-    ctx.step(f"{name}: the edit is in the files; now {lose.__doc__}")
+    ctx.step(f"{name}: the edit is in the files {time.monotonic() - handed:.2f} s after the hand-over; "
+             f"now {lose.__doc__}")
     lose.end(p)
     assert z.read_bytes(pl1) == want1 and z.read_bytes(pl2) == want2, "the files changed"
 
