@@ -167,7 +167,7 @@ uint32_t Device::preroll(std::string& detail)
     bool ready = change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL;
     const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + kPrerollTimeoutNs;
     const auto types = static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR);
-    while (change == GST_STATE_CHANGE_ASYNC && !ready && !m_failed) {
+    while (change == GST_STATE_CHANGE_ASYNC && !ready && !m_failed && !m_soundLost) {
         const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
         if (now >= deadline) {
             break;
@@ -177,6 +177,12 @@ uint32_t Device::preroll(std::string& detail)
         ready = gst_element_get_state(m_playbin.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS;
     }
     drainBus();
+    if (m_soundLost && !m_silent) {
+        // The output opened a moment ago and failed since: the file opens without sound.
+        m_soundLost = false;
+        useSilentSink();
+        return preroll(detail);
+    }
     gint videoStreams = 0;
     gint audioStreams = 0;
     g_object_get(m_playbin.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
@@ -191,12 +197,6 @@ uint32_t Device::preroll(std::string& detail)
         }
         detail = "The file cannot be played: it is damaged or holds no media time.";
         return code::kInvalidFile;
-    }
-    if (m_soundLost && !m_silent) {
-        // The output opened a moment ago and failed since: the file opens without sound.
-        m_soundLost = false;
-        useSilentSink();
-        return preroll(detail);
     }
     if (!m_missing.empty()) {
         // What is missing comes last, where the window finds it (platform/missing_decoder.h).
@@ -270,7 +270,8 @@ void Device::drainBus()
         MessagePtr message(raw);
         handleMessage(message.get());
     }
-    if (m_soundLost) {
+    // While the file opens (no length yet), the open itself starts again without sound.
+    if (m_soundLost && m_lengthNs > 0) {
         continueWithoutSound();
     }
 }
