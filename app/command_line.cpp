@@ -28,7 +28,55 @@ namespace {
     parser.showHelp(0);
 }
 
+// The length of the UTF-8 sequence that begins at `at`, 0 when none valid does.
+qsizetype Utf8SequenceAt(QByteArrayView bytes, qsizetype at)
+{
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    const qsizetype length = lead < 0x80   ? 1
+                             : lead < 0xC2 ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+    if (length == 0 || at + length > bytes.size())
+        return 0;
+    return bytes.sliced(at, length).isValidUtf8() ? length : 0;
+}
+
 }  // namespace
+
+QString ArgumentText(const QByteArray& bytes)
+{
+    QString text;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        if (const qsizetype length = Utf8SequenceAt(bytes, at); length > 0) {
+            text += QString::fromUtf8(bytes.constData() + at, length);
+            at += length;
+        } else {
+            text += QChar(char16_t(0xDC00 + static_cast<unsigned char>(bytes[at])));
+            ++at;
+        }
+    }
+    return text;
+}
+
+QByteArray ArgumentBytes(const QString& text)
+{
+    QByteArray bytes;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool escaped = i < text.size() && text[i].unicode() >= 0xDC80 && text[i].unicode() <= 0xDCFF &&
+                             (i == 0 || !text[i - 1].isHighSurrogate());
+        if (i < text.size() && !escaped)
+            continue;
+        bytes += QStringView(text).sliced(runStart, i - runStart).toUtf8();
+        if (escaped)
+            bytes += static_cast<char>(text[i].unicode() - 0xDC00);
+        runStart = i + 1;
+    }
+    return bytes;
+}
 
 CommandLine ParseCommandLine(const QStringList& arguments)
 {
@@ -63,7 +111,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         Fail(QStringLiteral("--playlist-dir and --user-playlist name two places for one playlist."));
 
     CommandLine commandLine;
-    commandLine.files = parser.positionalArguments();
+    for (const QString& file : parser.positionalArguments())
+        commandLine.files << ArgumentBytes(file);
     if (parser.isSet(playlistDir))
         commandLine.playlistDir = parser.value(playlistDir);
     else if (parser.isSet(userPlaylist))

@@ -54,7 +54,7 @@ QStringList Arguments(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << ArgumentText(QByteArray(argv[i]));
     return arguments;
 }
 
@@ -86,7 +86,7 @@ private:
 };
 
 // The window over the engine, until it closes. claim is null when the folder could not be held.
-int RunPlayer(char* programName, const QStringList& files, const FolderClaim* claim)
+int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderClaim* claim)
 {
     PreferX11();
     PaintWithoutSharedMemory();
@@ -143,6 +143,10 @@ int Main(int argc, char** argv)
     case FolderClaim::Outcome::Unavailable:
         Warn(QStringLiteral("cannot tell whether another player uses this folder (%1)").arg(reason));
         break;
+    case FolderClaim::Outcome::HeldOutOfReach:
+        Warn(QStringLiteral("another player uses %1 and cannot be reached from here (no shared runtime folder)")
+                 .arg(folder));
+        return 1;
     case FolderClaim::Outcome::HeldByAnother:
         switch (HandOverFiles(folder, files.paths, claim, kHandOverTimeout)) {
         case HandOverResult::Delivered: return 0;

@@ -51,6 +51,7 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
     connect(&form, &Form1::PlaybackChanged, this, &DesktopIntegration::Schedule);
     connect(&form, &Form1::PlayFailed, this,
             [this](const QString&, const QByteArray& path, const QString& result) { m_notice->Show(path, result); });
+    connect(&form, &Form1::PlaylistNotSaved, this, [this](const QString& text) { m_notice->ShowNotSaved(text); });
     if (m_mpris) {
         connect(&form, &Form1::Seeked, this, [this] { m_mpris->SendSeeked(); });
         // What can come next and before follows the selection and the playlist's edits.

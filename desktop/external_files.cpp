@@ -1,10 +1,12 @@
 #include "desktop/external_files.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include "player/form1.h"
 
@@ -20,44 +22,111 @@ QString Refusal(const QString& argument, const QString& reason)
     return QStringLiteral("not added: %1: %2").arg(argument, reason);
 }
 
-void CollectFolder(const QDir& folder, const QString& shownAs, ExternalFiles& out)
+// The path without "." and ".." steps and doubled slashes, worked on the bytes, since a name
+// that is not UTF-8 would not come back from a QString whole.
+QByteArray CleanPath(const QByteArray& path)
 {
-    const QFileInfoList files = folder.entryInfoList(OfferedPatterns(), QDir::Files, QDir::Name | QDir::IgnoreCase);
-    if (files.isEmpty())
-        out.refusals << Refusal(shownAs, QStringLiteral("no files of the offered kinds in this folder"));
-    for (const QFileInfo& file : files)
-        out.paths << QDir::cleanPath(file.absoluteFilePath());
+    QList<QByteArray> steps;
+    for (const QByteArray& step : path.split('/')) {
+        if (step.isEmpty() || step == ".")
+            continue;
+        if (step == "..") {
+            if (!steps.isEmpty())
+                steps.removeLast();
+            continue;
+        }
+        steps << step;
+    }
+    return '/' + steps.join('/');
 }
 
-void CollectPath(const QString& path, const QString& shownAs, ExternalFiles& out)
+QByteArray NameOf(const QByteArray& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+bool IsOffered(const QByteArray& name)
+{
+    // Every pattern is "*.<kind>", so the name's ending decides, in any letter case.
+    for (const QString& pattern : OfferedPatterns()) {
+        const QByteArray ending = pattern.mid(1).toLatin1();
+        if (name.size() > ending.size() && name.right(ending.size()).compare(ending, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool IsStorable(const QByteArray& path)
+{
+    return !path.contains('\r') && !path.contains('\n');
+}
+
+// A path as one line of a refusal; its line breaks would split the line, so they show as \r, \n.
+QString Shown(const QByteArray& path)
+{
+    QByteArray text = path;
+    return QFile::decodeName(text.replace('\r', "\\r").replace('\n', "\\n"));
+}
+
+void CollectFolder(const QByteArray& folder, const QString& shownAs, ExternalFiles& out)
+{
+    QList<QByteArray> names;
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            struct stat info = {};
+            if (!name.startsWith('.') && IsOffered(name) && ::stat((folder + '/' + name).constData(), &info) == 0 &&
+                S_ISREG(info.st_mode))
+                names << name;
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
+        return QFile::decodeName(a).compare(QFile::decodeName(b), Qt::CaseInsensitive) < 0;
+    });
+    if (names.isEmpty())
+        out.refusals << Refusal(shownAs, QStringLiteral("no files of the offered kinds in this folder"));
+    for (const QByteArray& name : names) {
+        const QByteArray path = CleanPath(folder + '/' + name);
+        if (IsStorable(path))
+            out.paths << path;
+        else
+            out.refusals << Refusal(Shown(path), QStringLiteral("contains a line break"));
+    }
+}
+
+void CollectPath(const QByteArray& path, const QString& shownAs, ExternalFiles& out)
+{
+    struct stat info = {};
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0)
         out.refusals << Refusal(shownAs, QStringLiteral("no such file or folder"));
-    else if (info.isDir())
-        CollectFolder(QDir(info.absoluteFilePath()), shownAs, out);
-    else if (!info.isFile())
+    else if (S_ISDIR(info.st_mode))
+        CollectFolder(path, shownAs, out);
+    else if (!S_ISREG(info.st_mode))
         out.refusals << Refusal(shownAs, QStringLiteral("not a regular file"));
-    else if (!QDir::match(OfferedPatterns(), info.fileName()))
+    else if (!IsOffered(NameOf(path)))
         out.refusals << Refusal(
             shownAs, QStringLiteral("not one of the offered kinds (%1)").arg(OfferedPatterns().join(QLatin1Char(' '))));
+    else if (!IsStorable(path))
+        out.refusals << Refusal(shownAs, QStringLiteral("contains a line break"));
     else
-        out.paths << QDir::cleanPath(info.absoluteFilePath());
+        out.paths << CleanPath(path);
 }
 
 void CollectUrl(const QUrl& url, const QString& shownAs, ExternalFiles& out)
 {
+    // The path's bytes come from its percent-encoding, so a name that is not UTF-8 stays whole.
     if (url.isLocalFile())
-        CollectPath(url.toLocalFile(), shownAs, out);
+        CollectPath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()), shownAs, out);
     else
         out.refusals << Refusal(shownAs, QStringLiteral("not a local file"));
 }
 
 // "file:///music/a.mp3" is a URI; "a.mp3", "/music/a.mp3" and "a:b.mp3" are paths.
-bool IsUri(const QString& argument)
+bool IsUri(const QByteArray& argument)
 {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-    return scheme.match(argument).hasMatch();
+    return scheme.match(QString::fromLatin1(argument.left(64))).hasMatch();
 }
 
 }  // namespace
@@ -78,17 +147,28 @@ QStringList OfferedPatterns()
     return patterns;
 }
 
-ExternalFiles CollectExternalFiles(const QStringList& arguments, const QString& baseDir)
+ExternalFiles CollectExternalFiles(const QList<QByteArray>& arguments, const QString& baseDir)
 {
     ExternalFiles out;
-    const QDir base(baseDir);
-    for (const QString& argument : arguments) {
+    const QByteArray base = QFile::encodeName(baseDir);
+    for (const QByteArray& argument : arguments) {
+        const QString shownAs = Shown(argument);
         if (IsUri(argument))
-            CollectUrl(QUrl(argument), argument, out);
+            CollectUrl(QUrl(QString::fromUtf8(argument)), shownAs, out);
+        else if (argument.isEmpty() || argument.startsWith('/'))
+            CollectPath(argument, shownAs, out);
         else
-            CollectPath(argument.isEmpty() ? argument : base.absoluteFilePath(argument), argument, out);
+            CollectPath(base + '/' + argument, shownAs, out);
     }
     return out;
+}
+
+ExternalFiles CollectExternalFiles(const QStringList& arguments, const QString& baseDir)
+{
+    QList<QByteArray> bytes;
+    for (const QString& argument : arguments)
+        bytes << QFile::encodeName(argument);
+    return CollectExternalFiles(bytes, baseDir);
 }
 
 ExternalFiles CollectDroppedFiles(const QList<QUrl>& urls)
@@ -99,12 +179,12 @@ ExternalFiles CollectDroppedFiles(const QList<QUrl>& urls)
     return out;
 }
 
-int AppendAndPlay(Form1& form, const QStringList& paths)
+int AppendAndPlay(Form1& form, const QList<QByteArray>& paths)
 {
     int first = -1;
     int added = 0;
-    for (const QString& path : paths) {
-        if (!form.AppendToPlaylist(QFileInfo(path).fileName(), path))
+    for (const QByteArray& path : paths) {
+        if (!form.AppendToPlaylist(NameOf(path), path))
             continue;
         if (first < 0)
             first = form.List1->count() - 1;

@@ -37,15 +37,25 @@ QString FailureNotice::Reason(const QByteArray& path, const QString& result)
 
 void FailureNotice::Show(const QByteArray& path, const QString& result)
 {
+    Notify(QStringLiteral("Cannot play %1").arg(FileName(path)), Reason(path, result));
+}
+
+void FailureNotice::ShowNotSaved(const QString& text)
+{
+    Notify(QStringLiteral("The playlist was not saved"), text);
+}
+
+void FailureNotice::Notify(const QString& summary, const QString& body)
+{
     const QString entryId = QString::fromLatin1(desktop::kDesktopEntryId);
     QDBusMessage notify = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), entryId},
                             {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
-    // Summaries are plain text; bodies may be read as markup, so the reason is escaped there.
-    notify << QStringLiteral("Zelko Player") << 0u << entryId << QStringLiteral("Cannot play %1").arg(FileName(path))
-           << Reason(path, result).toHtmlEscaped() << QStringList() << hints << -1;
+    // Summaries are plain text; bodies may be read as markup, so the body is escaped.
+    notify << QStringLiteral("Zelko Player") << 0u << entryId << summary << body.toHtmlEscaped() << QStringList()
+           << hints << -1;
     // Nobody waits for the id: a missing notification server costs nothing but the message.
     m_bus.asyncCall(notify);
 }

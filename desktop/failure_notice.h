@@ -15,12 +15,16 @@ public:
     // path is the entry's path as the file system's bytes; result the failing step's result
     // text. The call does not wait for the notification server.
     void Show(const QByteArray& path, const QString& result);
+    // The playlist files could not be written: text says which and why.
+    void ShowNotSaved(const QString& text);
 
     // The reason in a user's words: "file not found", "not a media file", or the decoder the
     // file needs, by GStreamer's description of it.
     static QString Reason(const QByteArray& path, const QString& result);
 
 private:
+    void Notify(const QString& summary, const QString& body);
+
     QDBusConnection m_bus;
 };
 

@@ -36,31 +36,60 @@ QString BasePath(const QString& folder)
 
 }  // namespace
 
+namespace {
+
+enum class Lock { Taken, Held, Failed };
+
+// An exclusive flock() on fd, without waiting; fd is closed unless the lock was taken.
+Lock TakeLock(int fd, int& error)
+{
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return Lock::Taken;
+    error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK ? Lock::Held : Lock::Failed;
+}
+
+}  // namespace
+
 FolderClaim::Outcome FolderClaim::TryTake(const QString& folder, std::unique_ptr<FolderClaim>& claim, QString* reason)
 {
     const QByteArray lockPath = QFile::encodeName(BasePath(folder) + QStringLiteral(".lock"));
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        if (reason)
-            *reason = Failure(lockPath, errno);
-        return Outcome::Unavailable;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        if (error == EWOULDBLOCK)
-            return Outcome::HeldByAnother;
+    int error = 0;
+    int runtimeFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    Lock runtime = runtimeFd >= 0 ? TakeLock(runtimeFd, error) : (error = errno, Lock::Failed);
+    if (runtime == Lock::Held)
+        return Outcome::HeldByAnother;
+    if (runtime == Lock::Failed) {
+        runtimeFd = -1;
         if (reason)
             *reason = Failure(lockPath, error);
-        return Outcome::Unavailable;
     }
-    claim.reset(new FolderClaim(fd));
-    return Outcome::Taken;
+    const QByteArray folderPath = QFile::encodeName(folder);
+    const int folderFd = ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const Lock here = folderFd >= 0 ? TakeLock(folderFd, error) : (error = errno, Lock::Failed);
+    if (here == Lock::Held) {
+        if (runtimeFd >= 0)
+            ::close(runtimeFd);
+        return Outcome::HeldOutOfReach;
+    }
+    // Either lock alone still keeps out every other player that can take that one.
+    if (here == Lock::Taken || runtimeFd >= 0) {
+        claim.reset(new FolderClaim(runtimeFd, here == Lock::Taken ? folderFd : -1));
+        return Outcome::Taken;
+    }
+    if (reason)
+        *reason += QStringLiteral("; ") + Failure(folderPath, error);
+    return Outcome::Unavailable;
 }
 
 FolderClaim::~FolderClaim()
 {
-    ::close(m_fd);  // lets go of the lock; the file stays for the next start
+    // Lets go of the locks; the lock file stays for the next start.
+    for (int fd : {m_runtimeFd, m_folderFd}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 QString FolderClaim::SocketPath(const QString& folder)

@@ -23,11 +23,11 @@ constexpr qsizetype kMaxMessageBytes = 16 * 1024 * 1024;
 // How long a start waits between two tries while the running player starts up or ends.
 constexpr std::chrono::milliseconds kRetryInterval(50);
 
-QByteArray Message(const QStringList& paths)
+QByteArray Message(const QList<QByteArray>& paths)
 {
     QByteArray message = kMagic + '\0';
-    for (const QString& path : paths)
-        message += path.toUtf8() + '\0';
+    for (const QByteArray& path : paths)
+        message += path + '\0';
     return message + '\0';
 }
 
@@ -63,7 +63,7 @@ Attempt SendOnce(const QString& socketPath, const QByteArray& message, Clock::ti
 
 }  // namespace
 
-HandOverResult HandOverFiles(const QString& folder, const QStringList& paths, std::unique_ptr<FolderClaim>& claim,
+HandOverResult HandOverFiles(const QString& folder, const QList<QByteArray>& paths, std::unique_ptr<FolderClaim>& claim,
                              std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
@@ -151,9 +151,7 @@ void HandOverServer::onReadyRead(QLocalSocket* socket)
         socket->disconnectFromServer();
         return;
     }
-    QStringList paths;
-    for (qsizetype i = 1; i < fields.size(); ++i)
-        paths << QString::fromUtf8(fields.at(i));
+    const QList<QByteArray> paths = fields.mid(1);
     RaiseWindow(m_form);
     AppendAndPlay(m_form, paths);
     socket->putChar(kTaken);

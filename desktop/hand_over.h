@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -18,9 +19,10 @@ class FolderClaim;
 // A later start in a folder whose player runs hands its files to that player over a local
 // socket and ends; the running player raises its window, appends the files and plays the first.
 //
-// The message is "zelko-player 1", then each file's absolute path in UTF-8, each field ended by
-// a NUL byte, then one more NUL (paths are never empty and never hold a NUL). The player answers
-// one byte: 'A' when it took the files, 'C' when its window is closing and took nothing.
+// The message is "zelko-player 1", then each file's absolute path as the file system's bytes
+// (whatever their encoding), each field ended by a NUL byte, then one more NUL (paths are never
+// empty and never hold a NUL). The player answers one byte: 'A' when it took the files, 'C' when
+// its window is closing and took nothing.
 
 enum class HandOverResult {
     Delivered,   // the running player took the files
@@ -29,7 +31,7 @@ enum class HandOverResult {
 };
 
 // Runs without an application object and without a display.
-HandOverResult HandOverFiles(const QString& folder, const QStringList& paths, std::unique_ptr<FolderClaim>& claim,
+HandOverResult HandOverFiles(const QString& folder, const QList<QByteArray>& paths, std::unique_ptr<FolderClaim>& claim,
                              std::chrono::milliseconds timeout);
 
 // The running player's side, on the UI thread: listens at the folder's socket while the window

@@ -92,9 +92,18 @@ void Form1::ConnectHandlers()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtfull && event->type() == QEvent::KeyPress) {
+    if (watched == txtfull && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        // A held key acts once: each repeat would queue another open or toggle behind the first.
+        // X repeats a key as a release and a press with one timestamp; Qt flags the press only
+        // when it is already queued behind the release, so the pair is matched here as well.
         const auto* key = static_cast<QKeyEvent*>(event);
-        txtfull_KeyDown(VirtualKeyCode(key->key()), ShiftState(key->modifiers()));
+        const bool repeat = key->isAutoRepeat() || (key->key() == m_releasedKey && key->timestamp() == m_releasedAt);
+        if (event->type() == QEvent::KeyRelease) {
+            m_releasedKey = key->key();
+            m_releasedAt = key->timestamp();
+        } else if (!repeat) {
+            txtfull_KeyDown(VirtualKeyCode(key->key()), ShiftState(key->modifiers()));
+        }
         return false;  // the text box still gets the key
     }
     if (watched == List1->viewport() && event->type() == QEvent::MouseButtonDblClick &&

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -99,10 +100,11 @@ public:
     // the playlist files unchanged. Nothing is added, and false returned, when either holds a
     // line break, which a playlist file could not store.
     bool AppendEntry(const QByteArray& title, const QByteArray& path);
-    // The same for a file named from outside the window (title and full path as text), also
-    // refused while the window is closing. The caller selects afterwards: selecting after each
-    // of many appends would lay the whole list out each time. form1_external_files.cpp.
-    bool AppendToPlaylist(const QString& title, const QString& path);
+    // The same for a file named from outside the window (its name and full path as the file
+    // system's bytes), also refused while the window is closing. The caller selects afterwards:
+    // selecting after each of many appends would lay the whole list out each time.
+    // form1_external_files.cpp.
+    bool AppendToPlaylist(const QByteArray& title, const QByteArray& path);
     void PlaySelected();
     void PlaySelectedFullscreen();
     void PausePlayback();
@@ -114,6 +116,9 @@ public:
     // The end-of-media advance: selects the next entry (the first when none is selected) and
     // plays it; false, doing nothing, when the last entry is selected.
     bool PlayNextEntry();
+    // Writes pl1.txt and pl2.txt now, both or neither; what failed is named on standard error
+    // and by PlaylistNotSaved. Runs within a second of every change and at unload.
+    void SavePlaylist();  // form1_playlist_save.cpp
     // The slider seek's last step, to a frame named by a time rather than by the slider.
     void SeekToFrame(int32_t frame);  // form1_monitor.cpp
     // Sets the volume of the open file and of every file opened later; 1000 is full.
@@ -164,6 +169,8 @@ signals:
     // The file of a play request did not play: the entry's title and path, and the result text
     // of the step that failed (the open's when the open failed).
     void PlayFailed(const QString& title, const QByteArray& path, const QString& result);
+    // The playlist could not be saved: one line per file that was not, saying why.
+    void PlaylistNotSaved(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -183,6 +190,13 @@ private:
     bool m_unloaded = false;      // the close request and unload run once
     bool m_titlesMarked = false;  // pl1.txt began with a byte-order mark, and will again
     bool m_pathsMarked = false;   // likewise pl2.txt
+    void WatchPlaylist();         // form1_playlist_save.cpp
+    void PlaylistChanged();
+    void ReportSave(const QStringList& report);
+    QTimer* m_saveTimer = nullptr;
+    bool m_titlesLeftAlone = false;  // pl1.txt was there but not read, so it is never written
+    bool m_pathsLeftAlone = false;
+    QString m_lastSaveReport;
 
     // ---- Members added by the playback/transport/end-of-media/fullscreen/monitor files.
     enum class PauseRelease { AfterAlias, AfterName };         // when a play procedure releases Pause
@@ -203,6 +217,8 @@ private:
     void LeaveFullscreen();         // Esc
     void StopAndLeaveFullscreen();  // F3
     QRect m_normalGeometry;         // the normal window's geometry, kept while maximized
+    int m_releasedKey = 0;          // txtfull's last key release, to know a repeat's press by
+    quint64 m_releasedAt = 0;
     Playback m_playback;
 };
 

@@ -14,6 +14,10 @@ inline constexpr int kFullscreenButton = 5;
 
 inline constexpr int kNormalHeightTwips = 3570;
 
+// The playlist files, in the current folder: titles and full paths.
+inline constexpr char kTitlesFile[] = "pl1.txt";
+inline constexpr char kPathsFile[] = "pl2.txt";
+
 }  // namespace form1
 
 }  // namespace zelko

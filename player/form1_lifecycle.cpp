@@ -1,5 +1,6 @@
 // Start-up and shut-down: the playlist comes from pl1.txt and pl2.txt in the current folder
-// and goes back there when the window closes, whatever closes it.
+// and goes back there when the window closes, whatever closes it (and, form1_playlist_save.cpp,
+// within a second of every change).
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QListWidget>
@@ -8,6 +9,7 @@
 
 #include "helpers/bas_scroller.h"
 #include "player/form1.h"
+#include "player/form1_constants.h"
 #include "player/playlist_entries.h"
 #include "player/playlist_file.h"
 
@@ -15,16 +17,18 @@ namespace zelko {
 
 namespace {
 
-const QString kTitlesFile = QStringLiteral("pl1.txt");
-const QString kPathsFile = QStringLiteral("pl2.txt");
-
-// Writes one playlist file; a file that cannot be written is named on standard error with the
-// reason, since nothing on screen outlives the close.
-void Save(const QString& name, const QListWidget* list, bool byteOrderMark)
+// Reads one playlist file. One that is there but is no playlist to read (a FIFO, a device, a
+// file far too big) is named on standard error, shows as an empty list and is never written
+// over; `leftAlone` says so.
+PlaylistLines Load(const char* name, bool& leftAlone)
 {
-    const QString failure = WritePlaylistFile(name, {playlist_entries::AllBytes(list), byteOrderMark});
-    if (!failure.isEmpty())
-        std::fprintf(stderr, "zelko-player: %s was not saved: %s\n", qPrintable(name), qPrintable(failure));
+    QString refusal;
+    PlaylistLines file = ReadPlaylistFile(QString::fromLatin1(name), &refusal);
+    leftAlone = !refusal.isEmpty();
+    if (leftAlone)
+        std::fprintf(stderr, "zelko-player: %s was not read: %s; it is left as it is and not saved\n", name,
+                     refusal.toLocal8Bit().constData());
+    return file;
 }
 
 }  // namespace
@@ -35,12 +39,13 @@ void Form1::Form_Load()
     // file gives an empty list. Nothing is selected afterwards. Every entry keeps the bytes it
     // was read with, whatever code page they are in; a list longer than 32,767 entries loads
     // whole, and its later entries show, play and save like the others.
-    const PlaylistLines titles = ReadPlaylistFile(kTitlesFile);
-    const PlaylistLines paths = ReadPlaylistFile(kPathsFile);
+    const PlaylistLines titles = Load(form1::kTitlesFile, m_titlesLeftAlone);
+    const PlaylistLines paths = Load(form1::kPathsFile, m_pathsLeftAlone);
     playlist_entries::Append(List1, titles.lines);
     playlist_entries::Append(List2, paths.lines);
     m_titlesMarked = titles.byteOrderMark;
     m_pathsMarked = paths.byteOrderMark;
+    WatchPlaylist();
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -69,10 +74,8 @@ void Form1::Form_QueryUnload()
 
 void Form1::Form_Unload()
 {
-    // Each file is written on its own: one that cannot be written does not stop the other, nor
-    // the close. A failed write leaves the previous file whole.
-    Save(kTitlesFile, List1, m_titlesMarked);
-    Save(kPathsFile, List2, m_pathsMarked);
+    // A file that cannot be written does not stop the close; it is named, and left whole.
+    SavePlaylist();
 
     // The window is going away: nothing of it ticks or scrolls any more.
     TimerAtEndFile->stop();

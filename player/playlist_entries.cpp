@@ -16,7 +16,7 @@ void Append(QListWidget* list, const QList<QByteArray>& lines)
     QStringList texts;
     texts.reserve(lines.size());
     for (const QByteArray& line : lines)
-        texts.append(DecodePlaylistLine(line));
+        texts.append(ShownPlaylistLine(line));
     const int first = list->count();
     list->addItems(texts);
     const QSignalBlocker quiet(list->model());

@@ -17,7 +17,7 @@ namespace playlist_entries {
 // The item data role that holds an entry's bytes.
 inline constexpr int kBytesRole = Qt::UserRole;
 
-// Appends one entry per line, shown as DecodePlaylistLine shows it.
+// Appends one entry per line, shown as ShownPlaylistLine shows it.
 void Append(QListWidget* list, const QList<QByteArray>& lines);
 
 // The entry's bytes; for an item that holds none (put there as text), the UTF-8 of its text.

@@ -1,10 +1,15 @@
 #include "player/playlist_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zelko {
 
@@ -31,24 +36,102 @@ QString FromWindows1252(QByteArrayView line)
     return text;
 }
 
-// Why a file operation failed, never empty.
-QString Reason(const QFileDevice& file)
+// About a screen's width of characters: what a list shows of one entry.
+constexpr qsizetype kShownCharacters = 1000;
+
+QString ErrnoText(int error)
 {
-    const QString text = file.errorString();
-    return text.isEmpty() ? QStringLiteral("unknown error") : text;
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The file's bytes, read only when it is a regular file within the size bound. The file is
+// opened without waiting, so a FIFO put in its place between the check and the open cannot stop
+// the player, and the read stops at the bound even if the file grows meanwhile.
+QByteArray ReadRegularFile(const QByteArray& name, QString& why)
+{
+    struct stat info = {};
+    if (::stat(name.constData(), &info) != 0) {
+        if (errno != ENOENT)
+            why = ErrnoText(errno);
+        return {};
+    }
+    const int fd = S_ISREG(info.st_mode) ? ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (S_ISREG(info.st_mode) && fd < 0) {
+        why = ErrnoText(errno);
+        return {};
+    }
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        why = QStringLiteral("not a regular file");
+    } else if (info.st_size > kMaxPlaylistFileBytes) {
+        why = QStringLiteral("larger than %1 MiB").arg(kMaxPlaylistFileBytes / (1024 * 1024));
+    }
+    QByteArray bytes;
+    if (why.isEmpty()) {
+        bytes.resize(info.st_size + 1);
+        qsizetype filled = 0;
+        while (filled < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                why = ErrnoText(errno);
+            if (n <= 0)
+                break;
+            filled += n;
+            if (filled == bytes.size() && bytes.size() <= kMaxPlaylistFileBytes)
+                bytes.resize(std::min<qint64>(bytes.size() * 2, kMaxPlaylistFileBytes + 1));
+        }
+        bytes.truncate(filled);
+        if (filled > kMaxPlaylistFileBytes)
+            why = QStringLiteral("larger than %1 MiB").arg(kMaxPlaylistFileBytes / (1024 * 1024));
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return why.isEmpty() ? bytes : QByteArray();
+}
+
+// The line ends in the bytes, counted before any entry is made: a file of nothing but line
+// breaks would otherwise become hundreds of millions of entries.
+qsizetype LineEnds(const QByteArray& bytes)
+{
+    qsizetype ends = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')))
+            ++ends;
+    }
+    return ends;
+}
+
+PlaylistLines ReadBounded(const QByteArray& name, QString& why)
+{
+    const QByteArray bytes = ReadRegularFile(name, why);
+    if (LineEnds(bytes) >= kMaxPlaylistEntries + 1) {
+        why = QStringLiteral("more than %1 entries").arg(kMaxPlaylistEntries);
+        return {};
+    }
+    return ReadPlaylistBytes(bytes);
+}
+
+QString Decode(QByteArrayView line, bool utf8)
+{
+    if (!utf8)
+        return FromWindows1252(line);
+    // A U+FEFF that begins a line is part of the entry (only the file's first three bytes can be
+    // a byte-order mark), so it is shown, not dropped. A sequence cut at the end of a shown part
+    // is held back by the decoder, not shown as a wrong character.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(line);
 }
 
 }  // namespace
 
-PlaylistLines ReadPlaylistFile(const QString& path)
+PlaylistLines ReadPlaylistFile(const QString& path, QString* refusal)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {};
-    return ReadPlaylistBytes(bytes);
+    QString why;
+    PlaylistLines file = ReadBounded(QFile::encodeName(path), why);
+    if (refusal)
+        *refusal = why;
+    return file;
 }
 
 PlaylistLines ReadPlaylistBytes(const QByteArray& bytes)
@@ -88,39 +171,27 @@ QByteArray PlaylistBytes(const PlaylistLines& file)
 
 QString DecodePlaylistLine(QByteArrayView line)
 {
-    if (!line.isValidUtf8())
-        return FromWindows1252(line);
-    // A U+FEFF that begins a line is part of the entry (only the file's first three bytes can be
-    // a byte-order mark), so it is shown, not dropped.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder(line);
+    return Decode(line, line.isValidUtf8());
+}
+
+QString ShownPlaylistLine(QByteArrayView line)
+{
+    // No character takes more than four bytes, so this many bytes hold more than a screen.
+    const qsizetype enough = 4 * kShownCharacters;
+    if (line.size() <= kShownCharacters)
+        return DecodePlaylistLine(line);
+    QString text = Decode(line.first(std::min(line.size(), enough)), line.isValidUtf8());
+    if (text.size() <= kShownCharacters)
+        return text;
+    qsizetype cut = kShownCharacters;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.first(cut) + QChar(0x2026);
 }
 
 bool IsPlaylistEntryStorable(QByteArrayView entry)
 {
     return !entry.contains('\r') && !entry.contains('\n');
-}
-
-QString WritePlaylistFile(const QString& path, const PlaylistLines& file)
-{
-    const QString kept = QStringLiteral("; the file is left as it was");
-    for (const QByteArray& line : file.lines) {
-        if (!IsPlaylistEntryStorable(line))
-            return QStringLiteral("an entry holds a line break") + kept;
-    }
-    QSaveFile out(path);
-    // A folder where no temporary file may be made still gets its playlist, written over the
-    // old file in place, as long as the file itself may be written.
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        return Reason(out) + kept;
-    const QByteArray bytes = PlaylistBytes(file);
-    if (out.write(bytes) != bytes.size()) {
-        const QString why = Reason(out);
-        out.cancelWriting();
-        return why;
-    }
-    return out.commit() ? QString() : Reason(out);
 }
 
 }  // namespace zelko

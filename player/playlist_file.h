@@ -19,8 +19,16 @@ struct PlaylistLines {
     bool operator==(const PlaylistLines&) const = default;
 };
 
-// The lines of a playlist file; none when the file is missing or cannot be read.
-PlaylistLines ReadPlaylistFile(const QString& path);
+// The bounds a playlist file is read within: far above any real playlist, low enough that a
+// file that is not one (a disk image, a log) cannot take the machine's memory.
+inline constexpr qint64 kMaxPlaylistFileBytes = qint64{256} * 1024 * 1024;
+inline constexpr qsizetype kMaxPlaylistEntries = 1000000;
+
+// The lines of a playlist file; none when the file is missing. Only a regular file within the
+// bounds above is read: anything else (a FIFO, a device, a folder, a file too big or of too many
+// lines, one that cannot be read) gives no lines and, in `refusal`, why it was not read; such a
+// file is no playlist of ours to write over. Nothing here waits on a writer or reads without end.
+PlaylistLines ReadPlaylistFile(const QString& path, QString* refusal = nullptr);
 
 // The lines held in a playlist file's bytes. CR LF, a lone LF and a lone CR each end a line;
 // a last line without a line end is an entry too; no bytes give no entries. A UTF-8 byte-order
@@ -40,12 +48,8 @@ QString DecodePlaylistLine(QByteArrayView line);
 // back as two entries and throw the two parallel lists out of step.
 bool IsPlaylistEntryStorable(QByteArrayView entry);
 
-// Replaces the file with these lines (no lines give a 0-byte file). Written through a temporary
-// file and a rename where the folder lets one be made, so a crash or a full disk leaves the
-// previous file whole; where it does not but the file itself is writable, rewritten in place,
-// which loses no edits though a crash midway could cut the file. Returns an empty text when the
-// file was written, otherwise why not, adding that the file is left as it was when the failure
-// came before anything was written.
-QString WritePlaylistFile(const QString& path, const PlaylistLines& file);
+// How an entry is shown in a list: as DecodePlaylistLine shows it, cut after a screen's width of
+// characters with an ellipsis, so a line of megabytes costs no more to lay out than a path.
+QString ShownPlaylistLine(QByteArrayView line);
 
 }  // namespace zelko

@@ -150,6 +150,10 @@ Device::~Device()
     if (m_playbin) {
         gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
     }
+    if (m_audioSink) {
+        // Media without sound never took the output into the pipeline; it is still open.
+        gst_element_set_state(m_audioSink.get(), GST_STATE_NULL);
+    }
     if (m_bus) {
         // Queued messages hold references to the pipeline's elements; dropping them lets the
         // pipeline go.
@@ -164,7 +168,7 @@ uint32_t Device::preroll(std::string& detail)
     bool ready = change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL;
     const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + kPrerollTimeoutNs;
     const auto types = static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR);
-    while (change == GST_STATE_CHANGE_ASYNC && !ready && !m_failed) {
+    while (change == GST_STATE_CHANGE_ASYNC && !ready && !m_failed && !m_soundLost) {
         const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
         if (now >= deadline) {
             break;
@@ -174,6 +178,12 @@ uint32_t Device::preroll(std::string& detail)
         ready = gst_element_get_state(m_playbin.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS;
     }
     drainBus();
+    if (m_soundLost && !m_silent) {
+        // The output opened a moment ago and failed since: the file opens without sound.
+        m_soundLost = false;
+        useSilentSink();
+        return preroll(detail);
+    }
     gint videoStreams = 0;
     gint audioStreams = 0;
     g_object_get(m_playbin.get(), "n-video", &videoStreams, "n-audio", &audioStreams, nullptr);
@@ -265,6 +275,10 @@ void Device::drainBus()
         MessagePtr message(raw);
         handleMessage(message.get());
     }
+    // While the file opens (no length yet), the open itself starts again without sound.
+    if (m_soundLost && m_lengthNs > 0) {
+        continueWithoutSound();
+    }
 }
 
 bool Device::waitForMessage(GstMessageType types, GstClockTime timeoutNs)
@@ -298,6 +312,12 @@ void Device::handleMessage(GstMessage* message)
         }
         break;
     case GST_MESSAGE_ERROR: {
+        // A sound server that ends takes its sink with it; that is no fault of the media, which
+        // plays on without sound. Its further errors say the same.
+        if (!m_silent && isInside(GST_MESSAGE_SRC(message), m_audioSink.get())) {
+            m_soundLost = true;
+            break;
+        }
         GError* rawError = nullptr;
         gchar* rawDebug = nullptr;
         gst_message_parse_error(message, &rawError, &rawDebug);

@@ -92,6 +92,10 @@ private:
     void redraw();
     bool prerollAgain();
     bool queryPosition(gint64& position) const;
+    // device_audio.cpp: the sound output went away (its server ended); the media goes on from
+    // where it stood, in the mode the user asked for, on a silent sink that keeps real time.
+    void continueWithoutSound();
+    void useSilentSink();
 
     std::string m_uri;
     MediaFacts m_facts;
@@ -136,6 +140,8 @@ private:
     std::string m_missing;       // what a missing-plugin message said was missing
     bool m_missingMidi = false;  // and that it is a MIDI synthesizer
     std::string m_error;         // the text of the last error message
+    bool m_soundLost = false;    // the sound output posted an error; handled at the next drain
+    bool m_silent = false;       // the sound output is the silent stand-in
 };
 
 }  // namespace zelko::mci

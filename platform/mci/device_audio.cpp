@@ -1,8 +1,68 @@
 // The device's sound: volume and mute, applied to the pipeline at once and kept by it for every
-// later play and seek.
+// later play and seek; and the sound output going away mid-play.
 #include "platform/mci/device.h"
 
 namespace zelko::mci {
+
+namespace {
+
+constexpr GstClockTime kSilentPrerollTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kSilentPrerollSliceNs = 100 * GST_MSECOND;
+
+}  // namespace
+
+void Device::useSilentSink()
+{
+    // playbin takes a new sink only while it is stopped. What the old sink posted is about a
+    // sink that is gone; the bus drops it.
+    gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
+    gst_element_set_state(m_audioSink.get(), GST_STATE_NULL);
+    gst_bus_set_flushing(m_bus.get(), TRUE);
+    gst_bus_set_flushing(m_bus.get(), FALSE);
+    ElementPtr silent = makeSilentAudioSink();
+    g_object_set(m_playbin.get(), "audio-sink", silent.get(), nullptr);
+    m_range.attach(silent.get());
+    m_audioSink = std::move(silent);
+    m_silent = true;
+}
+
+void Device::continueWithoutSound()
+{
+    m_soundLost = false;
+    const Mode wanted = m_wanted;
+    const int64_t atNs = positionNs();
+    const std::optional<int64_t> held = m_heldPositionNs;
+    const bool ended = m_ended;
+    useSilentSink();
+    const GstStateChangeReturn change = gst_element_set_state(m_playbin.get(), GST_STATE_PAUSED);
+    const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + kSilentPrerollTimeoutNs;
+    bool ready = change != GST_STATE_CHANGE_FAILURE && change != GST_STATE_CHANGE_ASYNC;
+    while (change == GST_STATE_CHANGE_ASYNC && !ready && !m_failed) {
+        const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
+        if (now >= deadline) {
+            break;
+        }
+        waitForMessage(GST_MESSAGE_ASYNC_DONE, std::min<GstClockTime>(deadline - now, kSilentPrerollSliceNs));
+        ready = gst_element_get_state(m_playbin.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS;
+    }
+    if (!ready) {
+        m_failed = true;
+        m_error = "the sound output went away and the media could not go on without it";
+        m_heldPositionNs = atNs;
+        m_wanted = Mode::Stopped;
+        return;
+    }
+    m_wanted = Mode::Stopped;
+    seekRange(atNs, m_stopNs);
+    if (wanted == Mode::Playing) {
+        m_wanted = Mode::Playing;
+        setState(GST_STATE_PLAYING);
+        return;
+    }
+    m_wanted = wanted;
+    m_heldPositionNs = held;
+    m_ended = ended;
+}
 
 void Device::setVolume(uint32_t permille)
 {

@@ -87,17 +87,31 @@ const XSink& xSink()
 
 ElementPtr makeAudioSink()
 {
-    // autoaudiosink picks a working output itself, but when there is none it falls back to a
-    // sink that does not follow the clock; so it is used only when a real output opens.
-    static std::once_flag probed;
-    static bool haveOutput = false;
-    std::call_once(probed, [] { haveOutput = opens("pulsesink") || opens("alsasink"); });
-    if (haveOutput) {
-        if (ElementPtr sink = adoptElement(gst_element_factory_make("autoaudiosink", nullptr))) {
+    // The output that opens now: a sound server may have started, ended or come back since the
+    // last file. The element that opened is the one used, still open, so the probe costs no
+    // second connection (autoaudiosink, when there is no output, falls back to a sink that does
+    // not follow the clock).
+    for (const char* factory : {"pulsesink", "alsasink"}) {
+        ElementPtr sink = adoptElement(gst_element_factory_make(factory, nullptr));
+        if (sink && gst_element_set_state(sink.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
             return sink;
         }
+        if (sink) {
+            gst_element_set_state(sink.get(), GST_STATE_NULL);
+        }
     }
+    return makeSilentAudioSink();
+}
+
+ElementPtr makeSilentAudioSink()
+{
     return makeNullSink("null-audio-sink");
+}
+
+bool isInside(GstObject* source, GstElement* sink)
+{
+    return source != nullptr && sink != nullptr &&
+           (source == GST_OBJECT(sink) || gst_object_has_as_ancestor(source, GST_OBJECT(sink)));
 }
 
 const char* videoSinkFactory()

@@ -19,8 +19,18 @@ struct VideoOutput {
 };
 
 // The system's audio output when one can be opened, else a clock-synchronised null sink, so a
-// machine without a sound device still plays in real time. The probe runs once per process.
+// machine without a sound device still plays in real time. The output is looked for again at
+// each call, so a sound server that starts (or comes back) after the player is taken at the
+// next open. The output comes open (READY): whoever lets it go sets it to NULL first.
 ElementPtr makeAudioSink();
+
+// The clock-synchronised null sink that stands in for a sound output that went away mid-play:
+// the media plays on silently, in real time.
+ElementPtr makeSilentAudioSink();
+
+// True when `source` (a message's source) is `sink` or lies inside it: the message is about the
+// sound output.
+bool isInside(GstObject* source, GstElement* sink);
 
 // The X sink that opens on this display: "xvimagesink", "ximagesink", or null without one.
 // Probed once per process.

@@ -141,7 +141,7 @@ void warmUp()
     avformatLibrary();  // what reads the lengths of WAV, AIFF, AU and MPEG files
     // The probes open the outputs once (a connection to the sound server, to the X server);
     // the elements they leave are not needed.
-    makeAudioSink();
+    gst_element_set_state(makeAudioSink().get(), GST_STATE_NULL);
     if (const char* factory = videoSinkFactory(); factory != nullptr) {
         makeOne(factory);
     }

@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "desktop/external_files.h"
 
@@ -64,11 +66,12 @@ protected:
 TEST_P(ExternalFilesTest, AddsFilesOfTheOfferedKindsAndNamesTheRest)
 {
     const Case& c = GetParam();
-    QStringList arguments, added;
+    QStringList arguments;
+    QList<QByteArray> added;
     for (const QString& argument : c.arguments)
         arguments << QString(argument).replace('@', folder->path());
     for (const QString& path : c.added)
-        added << folder->filePath(path);
+        added << QFile::encodeName(folder->filePath(path));
 
     const ExternalFiles files = CollectExternalFiles(arguments, folder->path());
     EXPECT_EQ(files.paths, added);
@@ -79,6 +82,24 @@ TEST_P(ExternalFilesTest, AddsFilesOfTheOfferedKindsAndNamesTheRest)
 
 INSTANTIATE_TEST_SUITE_P(Arguments, ExternalFilesTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Names are bytes: one that is not UTF-8 is added as it is, given by name, in a folder or as a
+// URI's percent-encoding; one with a line break, which a playlist line cannot hold, is refused
+// with the reason, and the refusal stays one line.
+TEST(ExternalFileNames, AnyBytesAreAddedAndALineBreakIsRefused)
+{
+    QTemporaryDir dir;
+    const QByteArray base = QFile::encodeName(dir.path());
+    ASSERT_EQ(::mkdir((base + "/box").constData(), 0700), 0);
+    for (const char* name : {"/caf\xE9.mp3", "/box/\xFFb.wav", "/box/a\nb.mp3", "/two\r\nlines.mp3"})
+        ::close(::open((base + name).constData(), O_CREAT | O_WRONLY, 0600));
+    const ExternalFiles files = CollectExternalFiles(
+        QList<QByteArray>{"caf\xE9.mp3", base + "/box", "file://" + base + "/caf%E9.mp3", "two\r\nlines.mp3"},
+        dir.path());
+    EXPECT_EQ(files.paths, (QList<QByteArray>{base + "/caf\xE9.mp3", base + "/box/\xFFb.wav", base + "/caf\xE9.mp3"}));
+    EXPECT_EQ(files.refusals, (QStringList{"not added: " + dir.path() + "/box/a\\nb.mp3: contains a line break",
+                                           "not added: two\\r\\nlines.mp3: contains a line break"}));
+}
 
 }  // namespace
 

@@ -23,8 +23,11 @@ protected:
         auto* server = new HandOverServer(*form, FolderClaim::SocketPath(cwd.path()));
         ASSERT_TRUE(server->IsListening()) << server->ErrorString().toStdString();
     }
-    HandOverResult LaterStart(const QStringList& paths, std::chrono::milliseconds timeout = 20s)
+    HandOverResult LaterStart(const QStringList& names, std::chrono::milliseconds timeout = 20s)
     {
+        QList<QByteArray> paths;
+        for (const QString& name : names)
+            paths << QFile::encodeName(name);
         std::unique_ptr<FolderClaim> laterClaim;
         auto result =
             std::async(std::launch::async, [&] { return HandOverFiles(cwd.path(), paths, laterClaim, timeout); });

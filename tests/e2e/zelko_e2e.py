@@ -135,7 +135,13 @@ class PulseServer:
         # and home moved to the private folder instead, and --system=false said outright.
         self.env = dict(os.environ, PULSE_RUNTIME_PATH=runtime, HOME=self.dir,
                         PULSE_SERVER="unix:" + socket, PULSE_STATE_PATH=runtime)
-        with open(os.path.join(self.dir, "log"), "w") as log:  # the server keeps its own copy
+        self.start()
+        return self
+
+    def start(self):
+        """Starts the server (again, after kill, on the same socket)."""
+        config = os.path.join(self.dir, "default.pa")
+        with open(os.path.join(self.dir, "log"), "a") as log:  # the server keeps its own copy
             self.proc = subprocess.Popen(
                 ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
                  "--system=false", "--use-pid-file=no", "-F", config],
@@ -145,7 +151,16 @@ class PulseServer:
                    15, "PulseAudio to answer")
         if self.proc.poll() is not None:
             raise RuntimeError("PulseAudio did not start:\n" + self.log())
-        return self
+
+    def kill(self):
+        """Ends the server as a crash would (SIGKILL)."""
+        self.proc.kill()
+        self.proc.wait()
+
+    def streams(self):
+        """The streams playing into the server now (pactl's sink inputs)."""
+        out = run(["pactl", "list", "short", "sink-inputs"], self.env, check=False).stdout
+        return [line for line in out.splitlines() if line.strip()]
 
     def log(self):
         with open(os.path.join(self.dir, "log")) as f:

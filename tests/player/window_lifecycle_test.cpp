@@ -117,4 +117,36 @@ TEST_F(WindowLifecycle, ATitleFileThatCannotBeWrittenStillLetsThePathFileBeWritt
     EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), "/new\r\n");
 }
 
+// Every kind of edit reaches both files within a second, without a close, and the window does
+// not rewrite them while nothing changes.
+TEST_F(WindowLifecycle, EditsAreSavedWithinASecondWithoutAClose)
+{
+    const auto saved = [this](const QByteArray& pl1, const QByteArray& pl2) {
+        return QTest::qWaitFor(
+            [&] { return ReadBytes(cwd.filePath("pl1.txt")) == pl1 && ReadBytes(cwd.filePath("pl2.txt")) == pl2; },
+            5000);
+    };
+    EXPECT_TRUE(form->AppendEntry("a.wav", "/m/a.wav"));
+    EXPECT_TRUE(form->AppendToPlaylist("caf\xE9.wav", "/m/caf\xE9.wav"));
+    EXPECT_TRUE(saved("a.wav\r\ncaf\xE9.wav\r\n", "/m/a.wav\r\n/m/caf\xE9.wav\r\n"));
+    form->List1->setCurrentRow(0);
+    form->asxToolbar2_ButtonClick(2, "remove");
+    EXPECT_TRUE(saved("caf\xE9.wav\r\n", "/m/caf\xE9.wav\r\n"));
+    form->asxToolbar2_ButtonClick(3, "clear");
+    EXPECT_TRUE(saved("", ""));
+}
+
+// A playlist file that is no file (here a link to a device) shows as empty, is named, and is
+// never written over; the other file is saved as usual.
+TEST_F(WindowLifecycle, APlaylistFileThatIsNoFileIsLeftAlone)
+{
+    ASSERT_TRUE(QFile::link("/dev/null", cwd.filePath("pl1.txt")));
+    Start();
+    EXPECT_EQ(form->List1->count(), 0);
+    EXPECT_TRUE(form->AppendEntry("a.wav", "/m/a.wav"));
+    form->SavePlaylist();
+    EXPECT_EQ(QFile::symLinkTarget(cwd.filePath("pl1.txt")), "/dev/null");
+    EXPECT_EQ(ReadBytes(cwd.filePath("pl2.txt")), "/m/a.wav\r\n");
+}
+
 }  // namespace zelko
