@@ -2,8 +2,6 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QFile>
-#include <QFileInfo>
 #include <QVariantMap>
 #include <unistd.h>
 
@@ -11,16 +9,6 @@
 #include "platform/missing_decoder.h"
 
 namespace zelko {
-
-namespace {
-
-// The name of the file, as the file system's bytes decode.
-QString FileName(const QByteArray& path)
-{
-    return QFileInfo(QFile::decodeName(path)).fileName();
-}
-
-}  // namespace
 
 QString FailureNotice::Reason(const QByteArray& path, const QString& result)
 {
@@ -35,7 +23,7 @@ QString FailureNotice::Reason(const QByteArray& path, const QString& result)
     return QStringLiteral("not a media file");
 }
 
-void FailureNotice::Show(const QByteArray& path, const QString& result)
+void FailureNotice::Show(const QString& title, const QByteArray& path, const QString& result)
 {
     const QString entryId = QString::fromLatin1(desktop::kDesktopEntryId);
     QDBusMessage notify = QDBusMessage::createMethodCall(
@@ -44,7 +32,7 @@ void FailureNotice::Show(const QByteArray& path, const QString& result)
     const QVariantMap hints{{QStringLiteral("desktop-entry"), entryId},
                             {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
     // Summaries are plain text; bodies may be read as markup, so the reason is escaped there.
-    notify << QStringLiteral("Zelko Player") << 0u << entryId << QStringLiteral("Cannot play %1").arg(FileName(path))
+    notify << QStringLiteral("Zelko Player") << 0u << entryId << QStringLiteral("Cannot play %1").arg(title)
            << Reason(path, result).toHtmlEscaped() << QStringList() << hints << -1;
     // Nobody waits for the id: a missing notification server costs nothing but the message.
     m_bus.asyncCall(notify);
