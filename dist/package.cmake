@@ -4,8 +4,14 @@
 # every offered kind (MIDI through FluidSynth in plugins-bad, with a General MIDI sound font),
 # the video sinks, and an audio output.
 # The maintainer is the project itself, at the domain its desktop id names (io.github.zelko).
-set(ZELKO_PACKAGE_MAINTAINER "Zelko Player developers <zelko-player@zelko.github.io>" CACHE STRING
+set(zelko_maintainer "Zelko Player developers <zelko-player@zelko.github.io>")
+set(ZELKO_PACKAGE_MAINTAINER ${zelko_maintainer} CACHE STRING
     "The Maintainer field of the Debian package: a name and an e-mail address")
+# A build folder configured when the field was a bare name gets the address.
+if(NOT ZELKO_PACKAGE_MAINTAINER MATCHES "<[^>@]+@[^>]+>$")
+    set(ZELKO_PACKAGE_MAINTAINER ${zelko_maintainer} CACHE STRING
+        "The Maintainer field of the Debian package: a name and an e-mail address" FORCE)
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelko-player)
