@@ -33,7 +33,7 @@ def depends(deb):
 
 def lintian(deb):
     """lintian's errors and warnings on the package, as its tag lines."""
-    done = subprocess.run(["lintian", "--no-tag-display-limit", deb], capture_output=True, text=True, timeout=300)
+    done = subprocess.run(["lintian", "--tag-display-limit", "0", deb], capture_output=True, text=True, timeout=300)
     step(done.stdout + done.stderr)
     assert done.returncode in (0, 1, 2), f"lintian did not run:\n{done.stderr}"
     tags = [line for line in done.stdout.splitlines() if re.match(r"[EW]: ", line)]
