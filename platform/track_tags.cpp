@@ -81,6 +81,62 @@ TagListHolder allTags(GstDiscovererInfo* info)
     return merged;
 }
 
+struct ObjectUnref {
+    void operator()(gpointer object) const { gst_object_unref(object); }
+};
+struct MessageUnref {
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+
+// Runs on the streaming thread: each stream parsebin finds ends in a sink of its own.
+void sinkStream(GstElement* /*parsebin*/, GstPad* pad, gpointer pipeline)
+{
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    if (!sink || !gst_bin_add(GST_BIN(pipeline), sink))
+        return;
+    gst_element_sync_state_with_parent(sink);
+    const std::unique_ptr<GstPad, ObjectUnref> sinkPad(gst_element_get_static_pad(sink, "sink"));
+    gst_pad_link(pad, sinkPad.get());
+}
+
+// The tags of a file whose decoder is missing. The discoverer gives no streams, and so no tags,
+// for such a file, yet its tags are in the container: parsebin reaches them without decoding.
+TagListHolder tagsWithoutDecoding(const std::string& path)
+{
+    TagListHolder merged(gst_tag_list_new_empty());
+    const std::unique_ptr<GstElement, ObjectUnref> pipeline(gst_pipeline_new(nullptr));
+    GstElement* source = gst_element_factory_make("filesrc", nullptr);
+    GstElement* parser = gst_element_factory_make("parsebin", nullptr);
+    if (!source || !parser) {
+        if (source)
+            gst_object_unref(gst_object_ref_sink(source));
+        if (parser)
+            gst_object_unref(gst_object_ref_sink(parser));
+        return merged;
+    }
+    g_object_set(source, "location", path.c_str(), nullptr);
+    gst_bin_add_many(GST_BIN(pipeline.get()), source, parser, nullptr);
+    g_signal_connect(parser, "pad-added", G_CALLBACK(sinkStream), pipeline.get());
+    const std::unique_ptr<GstBus, ObjectUnref> bus(gst_element_get_bus(pipeline.get()));
+    if (gst_element_link(source, parser) &&
+        gst_element_set_state(pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE) {
+        const GstClockTime deadline = gst_util_get_timestamp() + kDiscoverTimeout;
+        for (GstClockTime now = gst_util_get_timestamp(); now < deadline; now = gst_util_get_timestamp()) {
+            const std::unique_ptr<GstMessage, MessageUnref> message(gst_bus_timed_pop_filtered(
+                bus.get(), deadline - now,
+                static_cast<GstMessageType>(GST_MESSAGE_TAG | GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
+            if (!message || GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_TAG)
+                break;
+            GstTagList* tags = nullptr;
+            gst_message_parse_tag(message.get(), &tags);
+            gst_tag_list_insert(merged.get(), tags, GST_TAG_MERGE_KEEP);
+            gst_tag_list_unref(tags);
+        }
+    }
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    return merged;
+}
+
 }  // namespace
 
 TrackTags readTrackTags(const std::string& path)
@@ -100,12 +156,11 @@ TrackTags readTrackTags(const std::string& path)
     const std::unique_ptr<GstDiscovererInfo, GObjectUnref> info(
         gst_discoverer_discover_uri(discoverer.get(), uri.get(), &error));
     std::unique_ptr<GError, ErrorFree> discoverError(error);
-    // A file whose decoder is missing still has its tags read; one that failed or took too
-    // long has none worth trusting.
-    if (!info || (gst_discoverer_info_get_result(info.get()) != GST_DISCOVERER_OK &&
-                  gst_discoverer_info_get_result(info.get()) != GST_DISCOVERER_MISSING_PLUGINS))
+    // A file that failed or took too long has no tags worth trusting.
+    const GstDiscovererResult result = info ? gst_discoverer_info_get_result(info.get()) : GST_DISCOVERER_ERROR;
+    if (result != GST_DISCOVERER_OK && result != GST_DISCOVERER_MISSING_PLUGINS)
         return out;
-    const TagListHolder tags = allTags(info.get());
+    const TagListHolder tags = result == GST_DISCOVERER_OK ? allTags(info.get()) : tagsWithoutDecoding(path);
     out.title = stringTag(tags.get(), GST_TAG_TITLE);
     out.artist = stringTag(tags.get(), GST_TAG_ARTIST);
     out.album = stringTag(tags.get(), GST_TAG_ALBUM);

@@ -2,7 +2,8 @@
 """What the desktop's media controls show and drive beyond the transport, on a private session
 bus (run under dbus-run-session): Auto Replay as the loop status (LoopStatus), fullscreen mode
 (Fullscreen), and what plays as the file's own tags say it, with its cover (xesam:*,
-mpris:artUrl), on MP3s tagged by ffmpeg; and playerctl, as a user's desktop would run it."""
+mpris:artUrl), on MP3s tagged by ffmpeg, also in the notification of one that cannot play; and
+playerctl, as a user's desktop would run it."""
 
 import os
 import subprocess
@@ -136,6 +137,20 @@ def untagged_and_cache(ctx, bus, stub, trace, paths, art, covers):
     assert "old000.png" not in files, "the oldest pictures were kept"
 
 
+def failure_named_by_tags(ctx, tagged, env):
+    ctx.step("a tagged MP3 without its decoder: the notification names it by its tags' title")
+    stub = DesktopStub(ctx.folder, "notifications")
+    folder = os.path.join(ctx.folder, "nodecoder")
+    os.mkdir(folder)
+    rank = {"GST_PLUGIN_FEATURE_RANK": "mpg123audiodec:NONE,avdec_mp3:NONE,avdec_mp3float:NONE"}
+    p = ctx.player(folder, extra_env=dict(env, **rank)).start(args=[tagged])
+    note = stub.wait_calls("Notify", 1, "the notification")[0]
+    assert note["args"][3] == "Cannot play Blue Tone", note
+    assert note["args"][4].startswith("this kind of file needs a decoder"), note
+    p.stop()
+    stub.stop()
+
+
 def scenario(ctx):
     bus = Bus()
     cover, (tagged, other) = make_tagged(ctx.folder)
@@ -156,6 +171,7 @@ def scenario(ctx):
     untagged_and_cache(ctx, bus, stub, trace, paths, art, covers)
     assert p.close_with_button() == 0
     stub.stop()
+    failure_named_by_tags(ctx, tagged, env)
 
 
 if __name__ == "__main__":
