@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "app/close_on_signal.h"
@@ -23,6 +24,7 @@
 #include "desktop/hand_over.h"
 #include "desktop/session_bus.h"
 #include "media/engine_channel.h"
+#include "platform/x_display.h"
 #include "player/form1.h"
 
 namespace zelko {
@@ -31,12 +33,16 @@ namespace {
 // How long a later start waits for the running player to take its files.
 constexpr std::chrono::seconds kHandOverTimeout(30);
 
-// The video overlay needs X11 windows, so where the session offers X11 (XWayland included)
-// Qt runs on it; an explicit QT_QPA_PLATFORM wins.
-void PreferX11()
+// The video is drawn into X11 windows: on Qt's Wayland platform the picture stays white, so Qt
+// runs on X11 (XWayland on a Wayland desktop) even where the session asks for Wayland. Only a
+// platform without a window system (offscreen, minimal) is left as asked; false then.
+bool UseX11()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    const QByteArray asked = qgetenv("QT_QPA_PLATFORM");
+    if (!asked.isEmpty() && !asked.contains("wayland") && !asked.contains("xcb"))
+        return false;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    return true;
 }
 
 // Qt's X11 backing store hands what it painted to the X server through shared memory, and
@@ -88,7 +94,13 @@ private:
 // The window over the engine, until it closes. claim is null when the folder could not be held.
 int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderClaim* claim)
 {
-    PreferX11();
+    // Qt aborts where its display does not open; the player says why, in its own words.
+    if (UseX11()) {
+        if (const std::string problem = platform::xDisplayProblem(); !problem.empty()) {
+            Warn(QString::fromStdString(problem));
+            return 1;
+        }
+    }
     PaintWithoutSharedMemory();
     qCDebug(lcApp) << "playlist folder" << QDir::currentPath() << "with" << files.size() << "files from outside";
     const QString noBus = FindSessionBus();

@@ -1,8 +1,10 @@
 #include "desktop/desktop_integration.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QEvent>
 #include <QListWidget>
 #include <QTimer>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "desktop/log.h"
 #include "desktop/mpris.h"
 #include "desktop/screen_saver_inhibit.h"
+#include "desktop/track_details.h"
 #include "player/form1.h"
 
 namespace zelko {
@@ -47,12 +50,20 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
     m_inhibit = std::make_unique<ScreenSaverInhibit>(
         bus, QStringLiteral("x11:%1").arg(static_cast<qulonglong>(form.winId()), 0, 16));
     m_notice = std::make_unique<FailureNotice>(bus);
+    m_details = std::make_unique<TrackDetails>();
+    connect(m_details.get(), &TrackDetails::Known, this, &DesktopIntegration::TagsKnown);
 
     connect(&form, &Form1::PlaybackChanged, this, &DesktopIntegration::Schedule);
     connect(&form, &Form1::PlayFailed, this,
-            [this](const QString&, const QByteArray& path, const QString& result) { m_notice->Show(path, result); });
+            [this](const QString& title, const QByteArray& path, const QString& result) {
+                m_failures.insert(++m_requests, {title, path, result});
+                m_details->Ask(m_requests, path);
+            });
     connect(&form, &Form1::PlaylistNotSaved, this, [this](const QString& text) { m_notice->ShowNotSaved(text); });
     if (m_mpris) {
+        // Auto Replay is the loop status, the window's state its fullscreen mode.
+        connect(form.Check, &QCheckBox::toggled, this, &DesktopIntegration::Schedule);
+        form.installEventFilter(this);
         connect(&form, &Form1::Seeked, this, [this] { m_mpris->SendSeeked(); });
         // What can come next and before follows the selection and the playlist's edits.
         QAbstractItemModel* entries = form.List1->model();
@@ -65,6 +76,41 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
 
 DesktopIntegration::~DesktopIntegration() = default;
 
+bool DesktopIntegration::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange)
+        Schedule();
+    return QObject::eventFilter(watched, event);
+}
+
+// Each file opened has its tags read once; the metadata shows them when they are known.
+void DesktopIntegration::AskTags()
+{
+    const Form1::Playback& playback = m_form.CurrentPlayback();
+    if (!m_mpris || !playback.open || playback.track == m_taggedTrack)
+        return;
+    m_taggedTrack = playback.track;
+    m_asked.insert(++m_requests, playback.track);
+    m_details->Ask(m_requests, playback.path);
+}
+
+void DesktopIntegration::TagsKnown(uint64_t request, const QVariantMap& metadata)
+{
+    if (const auto failure = m_failures.constFind(request); failure != m_failures.cend()) {
+        m_notice->Show(metadata.value(QStringLiteral("xesam:title"), failure->title).toString(), failure->path,
+                       failure->result);
+        m_failures.erase(failure);
+        return;
+    }
+    if (!m_asked.contains(request))
+        return;
+    const uint64_t track = m_asked.take(request);
+    if (m_mpris && track == m_form.CurrentPlayback().track) {
+        m_mpris->SetTags(track, metadata);
+        Schedule();
+    }
+}
+
 void DesktopIntegration::Schedule()
 {
     if (m_scheduled)
@@ -76,6 +122,7 @@ void DesktopIntegration::Schedule()
 void DesktopIntegration::Sync()
 {
     m_scheduled = false;
+    AskTags();
     if (m_mpris)
         m_mpris->SendChanges();
     // Only a video keeps the screen awake, and only while it plays.

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
+#include <cstdint>
 #include <memory>
 
 namespace zelko {
@@ -10,6 +14,7 @@ class FailureNotice;
 class Form1;
 class Mpris;
 class ScreenSaverInhibit;
+class TrackDetails;
 
 // What the desktop talks to over the session bus: the media player interface for media keys and
 // the sound menu, the screen kept awake while a video plays, and a notification when a file does
@@ -22,7 +27,21 @@ public:
     DesktopIntegration(Form1& form, const QString& noBus);
     ~DesktopIntegration() override;
 
+protected:
+    // The window's state is its fullscreen mode, however it changed.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // A file whose failure is told once its tags are known, by the title they give.
+    struct Failure {
+        QString title;
+        QByteArray path;
+        QString result;
+    };
+
+    void AskTags();
+    void TagsKnown(uint64_t request, const QVariantMap& metadata);
+
     // Changes are told once the handler that made them has finished: the end of one file and the
     // start of the next reach the desktop as one change.
     void Schedule();
@@ -32,6 +51,11 @@ private:
     std::unique_ptr<Mpris> m_mpris;
     std::unique_ptr<ScreenSaverInhibit> m_inhibit;
     std::unique_ptr<FailureNotice> m_notice;
+    std::unique_ptr<TrackDetails> m_details;
+    uint64_t m_requests = 0;
+    uint64_t m_taggedTrack = 0;           // the last file opened whose tags were asked for
+    QHash<uint64_t, uint64_t> m_asked;    // request -> track
+    QHash<uint64_t, Failure> m_failures;  // request -> failure to tell
     bool m_scheduled = false;
 };
 

@@ -2,8 +2,6 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QFile>
-#include <QFileInfo>
 #include <QVariantMap>
 #include <unistd.h>
 
@@ -11,16 +9,6 @@
 #include "platform/missing_decoder.h"
 
 namespace zelko {
-
-namespace {
-
-// The name of the file, as the file system's bytes decode.
-QString FileName(const QByteArray& path)
-{
-    return QFileInfo(QFile::decodeName(path)).fileName();
-}
-
-}  // namespace
 
 QString FailureNotice::Reason(const QByteArray& path, const QString& result)
 {
@@ -35,9 +23,9 @@ QString FailureNotice::Reason(const QByteArray& path, const QString& result)
     return QStringLiteral("not a media file");
 }
 
-void FailureNotice::Show(const QByteArray& path, const QString& result)
+void FailureNotice::Show(const QString& title, const QByteArray& path, const QString& result)
 {
-    Notify(QStringLiteral("Cannot play %1").arg(FileName(path)), Reason(path, result));
+    Notify(QStringLiteral("Cannot play %1").arg(title), Reason(path, result));
 }
 
 void FailureNotice::ShowNotSaved(const QString& text)

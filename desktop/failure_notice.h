@@ -12,9 +12,10 @@ class FailureNotice {
 public:
     explicit FailureNotice(const QDBusConnection& bus) : m_bus(bus) {}
 
+    // title names the file as the desktop shows it (its tags' title, else the entry's title);
     // path is the entry's path as the file system's bytes; result the failing step's result
     // text. The call does not wait for the notification server.
-    void Show(const QByteArray& path, const QString& result);
+    void Show(const QString& title, const QByteArray& path, const QString& result);
     // The playlist files could not be written: text says which and why.
     void ShowNotSaved(const QString& text);
 

@@ -1,5 +1,6 @@
 #include "desktop/mpris.h"
 
+#include <QCheckBox>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -26,11 +27,18 @@ namespace {
 
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.zelko_player");
+const QString kRootInterface = QStringLiteral("org.mpris.MediaPlayer2");
+const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kTrackPrefix = QStringLiteral("/io/github/zelko/ZelkoPlayer/Track/");
 // Slow Motion is the only other speed: 40 % of normal.
 constexpr double kSlowRate = 0.4;
 constexpr double kNormalRate = 1.0;
 constexpr int32_t kFullVolume = 1000;
+// Auto Replay repeats the file playing; nothing repeats the playlist.
+const QString kLoopTrack = QStringLiteral("Track");
+const QString kLoopNone = QStringLiteral("None");
+// The keys' code for Esc, as the fullscreen keys arrive.
+constexpr int kKeyEscape = 27;
 
 }  // namespace
 
@@ -57,6 +65,7 @@ bool Mpris::Register(QString* failure)
         if (m_bus.registerService(name)) {
             m_busName = name;
             m_sent = ChangingProperties();
+            m_sentRoot = ChangingRootProperties();
             return true;
         }
     }
@@ -66,18 +75,23 @@ bool Mpris::Register(QString* failure)
 
 void Mpris::SendChanges()
 {
-    const QVariantMap now = ChangingProperties();
+    SendChanges(kRootInterface, ChangingRootProperties(), m_sentRoot);
+    SendChanges(kPlayerInterface, ChangingProperties(), m_sent);
+}
+
+void Mpris::SendChanges(const QString& interface, const QVariantMap& now, QVariantMap& sent)
+{
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
-        if (m_sent.value(it.key()) != it.value())
+        if (sent.value(it.key()) != it.value())
             changed.insert(it.key(), it.value());
     }
-    m_sent = now;
+    sent = now;
     if (changed.isEmpty())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
-    signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
+    signal << interface << changed << QStringList();
     m_bus.send(signal);
 }
 
@@ -89,6 +103,7 @@ void Mpris::SendSeeked()
 QVariantMap Mpris::ChangingProperties() const
 {
     return {{QStringLiteral("PlaybackStatus"), PlaybackStatus()},
+            {QStringLiteral("LoopStatus"), LoopStatus()},
             {QStringLiteral("Metadata"), Metadata()},
             {QStringLiteral("Rate"), Rate()},
             {QStringLiteral("Volume"), Volume()},
@@ -97,6 +112,17 @@ QVariantMap Mpris::ChangingProperties() const
             {QStringLiteral("CanPlay"), CanPlay()},
             {QStringLiteral("CanPause"), CanPause()},
             {QStringLiteral("CanSeek"), CanSeek()}};
+}
+
+QVariantMap Mpris::ChangingRootProperties() const
+{
+    return {{QStringLiteral("Fullscreen"), Fullscreen()}};
+}
+
+void Mpris::SetTags(uint64_t track, const QVariantMap& tags)
+{
+    m_tagsTrack = track;
+    m_tags = tags;
 }
 
 // ---- org.mpris.MediaPlayer2
@@ -110,6 +136,22 @@ void Mpris::Quit()
 {
     // The normal close, so the playlist is saved; after the call's answer has gone out.
     QTimer::singleShot(0, &m_form, [this] { m_form.close(); });
+}
+
+bool Mpris::Fullscreen() const
+{
+    return m_form.IsMaximized();
+}
+
+// In as the Fullscreen button goes, out as Esc leaves: playback goes on either way.
+void Mpris::SetFullscreen(bool fullscreen)
+{
+    if (fullscreen == Fullscreen())
+        return;
+    if (fullscreen)
+        m_form.asxToolbar1_ButtonClick(form1::kFullscreenButton, {});
+    else
+        m_form.txtfull_KeyDown(kKeyEscape, 0);
 }
 
 // ---- Commands: each is what a click, a key or the end of a file does.
@@ -214,6 +256,23 @@ QString Mpris::PlaybackStatus() const
     return QStringLiteral("Stopped");
 }
 
+QString Mpris::LoopStatus() const
+{
+    return m_form.Check->isChecked() ? kLoopTrack : kLoopNone;
+}
+
+// As a click on Auto Replay. The playlist is not repeated, so "Playlist" is refused; Qt answers
+// a property's Set with success whatever the setter does, so the refusal is the value told again.
+void Mpris::SetLoopStatus(const QString& status)
+{
+    if (status == kLoopTrack || status == kLoopNone) {
+        m_form.Check->setChecked(status == kLoopTrack);
+        return;
+    }
+    m_sent.remove(QStringLiteral("LoopStatus"));
+    SendChanges();
+}
+
 QVariantMap Mpris::Metadata() const
 {
     const Form1::Playback& playback = m_form.CurrentPlayback();
@@ -226,6 +285,8 @@ QVariantMap Mpris::Metadata() const
         {QStringLiteral("xesam:url"), QString::fromLatin1("file://" + playback.path.toPercentEncoding("/"))}};
     if (LengthUs() > 0)
         metadata.insert(QStringLiteral("mpris:length"), LengthUs());
+    if (m_tagsTrack == playback.track)
+        metadata.insert(m_tags);
     return metadata;
 }
 

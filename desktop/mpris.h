@@ -28,9 +28,15 @@ public:
     // Tells the bus about a seek (Seeked), with the position it led to.
     void SendSeeked();
 
+    // What the file's own tags say of the file opened as `track` (xesam: and mpris:artUrl
+    // entries), shown beside its path and length while that file is the one open.
+    void SetTags(uint64_t track, const QVariantMap& tags);
+
     // org.mpris.MediaPlayer2
     void Raise();
     void Quit();
+    bool Fullscreen() const;
+    void SetFullscreen(bool fullscreen);
 
     // org.mpris.MediaPlayer2.Player
     void Play();
@@ -44,6 +50,8 @@ public:
     QString OpenUri(const QString& uri);  // empty when taken, else why not
 
     QString PlaybackStatus() const;
+    QString LoopStatus() const;
+    void SetLoopStatus(const QString& status);
     QVariantMap Metadata() const;
     double Rate() const;
     void SetRate(double rate);
@@ -57,8 +65,10 @@ public:
     bool CanSeek() const;
 
 private:
-    // The player's properties that PropertiesChanged reports.
+    // The properties of each interface that PropertiesChanged reports.
     QVariantMap ChangingProperties() const;
+    QVariantMap ChangingRootProperties() const;
+    void SendChanges(const QString& interface, const QVariantMap& now, QVariantMap& sent);
     QString TrackId() const;
     qint64 LengthUs() const;
     double TotalFrames() const;
@@ -69,6 +79,9 @@ private:
     MprisPlayerAdaptor* m_player;
     QString m_busName;
     QVariantMap m_sent;  // as the bus last heard them
+    QVariantMap m_sentRoot;
+    uint64_t m_tagsTrack = 0;
+    QVariantMap m_tags;
 };
 
 }  // namespace zelko

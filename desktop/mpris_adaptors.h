@@ -23,6 +23,8 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
     Q_PROPERTY(QStringList SupportedUriSchemes READ SupportedUriSchemes)
     Q_PROPERTY(QStringList SupportedMimeTypes READ SupportedMimeTypes)
+    Q_PROPERTY(bool Fullscreen READ Fullscreen WRITE SetFullscreen)
+    Q_PROPERTY(bool CanSetFullscreen READ CanSetFullscreen)
 public:
     explicit MprisRootAdaptor(Mpris* mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mpris) {}
 
@@ -33,6 +35,9 @@ public:
     QString DesktopEntry() const;
     QStringList SupportedUriSchemes() const { return {QStringLiteral("file")}; }
     QStringList SupportedMimeTypes() const;
+    bool Fullscreen() const { return m_mpris->Fullscreen(); }
+    void SetFullscreen(bool fullscreen) { m_mpris->SetFullscreen(fullscreen); }
+    bool CanSetFullscreen() const { return true; }
 
 public slots:
     void Raise() { m_mpris->Raise(); }
@@ -46,6 +51,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
+    Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
     Q_PROPERTY(double Rate READ Rate WRITE SetRate)
     Q_PROPERTY(double MinimumRate READ MinimumRate)
@@ -62,6 +68,8 @@ public:
     explicit MprisPlayerAdaptor(Mpris* mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mpris) {}
 
     QString PlaybackStatus() const { return m_mpris->PlaybackStatus(); }
+    QString LoopStatus() const { return m_mpris->LoopStatus(); }
+    void SetLoopStatus(const QString& status) { m_mpris->SetLoopStatus(status); }
     QVariantMap Metadata() const { return m_mpris->Metadata(); }
     double Rate() const { return m_mpris->Rate(); }
     void SetRate(double rate) { m_mpris->SetRate(rate); }

@@ -3,22 +3,34 @@
 # dpkg-shlibdeps; what it loads at run time is named here: the GStreamer plugins that decode
 # every offered kind (MIDI through FluidSynth in plugins-bad, with a General MIDI sound font),
 # the video sinks, and an audio output.
-set(ZELKO_PACKAGE_MAINTAINER "Zelko Player developers" CACHE STRING
-    "The Maintainer field of the Debian package")
+# The maintainer is the project itself, at the domain its desktop id names (io.github.zelko).
+set(zelko_maintainer "Zelko Player developers <zelko-player@zelko.github.io>")
+set(ZELKO_PACKAGE_MAINTAINER ${zelko_maintainer} CACHE STRING
+    "The Maintainer field of the Debian package: a name and an e-mail address")
+# A build folder configured when the field was a bare name gets the address.
+if(NOT ZELKO_PACKAGE_MAINTAINER MATCHES "<[^>@]+@[^>]+>$")
+    set(ZELKO_PACKAGE_MAINTAINER ${zelko_maintainer} CACHE STRING
+        "The Maintainer field of the Debian package: a name and an e-mail address" FORCE)
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelko-player)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${ZELKO_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Plays audio and video files from a playlist")
+# Debian's tools read the description's lines as they stand: each within 80 columns.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Zelko Player is a small media player in one borderless window: a playlist that survives\n"
-    "restarts, transport buttons, an LED bar, a scrolling title, a position slider, Auto Replay\n"
-    "and a fullscreen mode. It plays MP3, MP2, WAV, MIDI, RMI, AU, AIFF, MPEG, AVI and VOB files.")
+    "Zelko Player is a small media player in one borderless window: a playlist\n"
+    "that survives restarts, transport buttons, an LED bar, a scrolling title,\n"
+    "a position slider, Auto Replay and a fullscreen mode. It plays MP3, MP2,\n"
+    "WAV, MIDI, RMI, AU, AIFF, MPEG, AVI and VOB files.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Packaged by the project itself, yet not a native Debian package: its changelog is
+# changelog.Debian.gz, so the version carries a Debian revision.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ZELKO_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """`cpack -G DEB` makes zelko-player_<version>_<arch>.deb: its Depends name the libraries the
 program links and what playback loads at run time on Debian 12, it holds the files that
-`cmake --install` installs, under /usr, and the program in it runs."""
+`cmake --install` installs, under /usr, with the licence, changelog and manual page where Debian
+keeps them, the program in it runs, and lintian finds no error and at most one warning."""
 
 import argparse
 import glob
 import os
 import re
+import gzip
 import shutil
+import subprocess
 import tempfile
 
 from dist_common import ID, SHARE_FILES, run, step
@@ -28,6 +31,15 @@ def depends(deb):
             for group in field.strip().split(",")]
 
 
+def lintian(deb):
+    """lintian's errors and warnings on the package, as its tag lines."""
+    done = subprocess.run(["lintian", "--tag-display-limit", "0", deb], capture_output=True, text=True, timeout=300)
+    step(done.stdout + done.stderr)
+    assert done.returncode in (0, 1, 2), f"lintian did not run:\n{done.stderr}"
+    tags = [line for line in done.stdout.splitlines() if re.match(r"[EW]: ", line)]
+    return [t for t in tags if t.startswith("E: ")], [t for t in tags if t.startswith("W: ")]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
@@ -37,7 +49,7 @@ def main():
         run(["cpack", "-G", "DEB", "-B", scratch, "--config", os.path.join(args.build, "CPackConfig.cmake")])
         arch = run(["dpkg", "--print-architecture"]).strip()
         debs = glob.glob(os.path.join(scratch, "*.deb"))
-        assert [os.path.basename(d) for d in debs] == [f"zelko-player_1.0_{arch}.deb"], debs
+        assert [os.path.basename(d) for d in debs] == [f"zelko-player_1.0-1_{arch}.deb"], debs
         deb = debs[0]
         step(run(["dpkg-deb", "-I", deb]))
 
@@ -47,7 +59,8 @@ def main():
 
         listing = run(["dpkg-deb", "-c", deb])
         paths = {line.split()[-1] for line in listing.splitlines()}
-        wanted = {"./usr/bin/zelko-player"} | {"./usr/share/" + f for f in SHARE_FILES}
+        docs = ["doc/zelko-player/copyright", "doc/zelko-player/changelog.Debian.gz", "man/man1/zelko-player.1.gz"]
+        wanted = {"./usr/bin/zelko-player"} | {"./usr/share/" + f for f in SHARE_FILES + docs}
         assert wanted <= paths, f"missing from the package: {sorted(wanted - paths)}"
         assert not [p for p in paths if "/usr/local/" in p or "/tests/" in p], "stray files in the package"
 
@@ -56,6 +69,17 @@ def main():
         version = run([os.path.join(root, "usr/bin/zelko-player"), "--version"]).strip()
         assert version == "zelko-player 1.0", version
         run(["desktop-file-validate", os.path.join(root, f"usr/share/applications/{ID}.desktop")])
+        maintainer = run(["dpkg-deb", "-f", deb, "Maintainer"]).strip()
+        assert re.fullmatch(r"[^<>]+ <[^@<>\s]+@[^@<>\s]+\.[a-z]+>", maintainer), maintainer
+        with open(os.path.join(root, "usr/share/doc/zelko-player/copyright")) as f:
+            assert "License: GPL-3.0-or-later" in f.read()
+        with gzip.open(os.path.join(root, "usr/share/man/man1/zelko-player.1.gz"), "rt") as f:
+            manual = f.read().replace("\\-", "-")
+        for said in ("--playlist-dir", "--user-playlist", "pl1.txt", "pl2.txt", "F1", "F4", "Esc"):
+            assert said in manual, f"the manual page does not name {said}"
+
+        errors, warnings = lintian(deb)
+        assert not errors and len(warnings) <= 1, f"lintian: {errors + warnings}"
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
     print("PASS")

@@ -45,6 +45,9 @@ class Bus:
     def set(self, name, value):
         self.call("Set", "(ssv)", (PLAYER, name, value), "org.freedesktop.DBus.Properties")
 
+    def set_root(self, name, value):
+        self.call("Set", "(ssv)", (ROOT, name, GLib.Variant("b", value)), "org.freedesktop.DBus.Properties")
+
     def owned(self, name=MPRIS):
         return self.conn.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus",
                                    "org.freedesktop.DBus", "NameHasOwner", GLib.Variant("(s)", (name,)),
@@ -128,7 +131,7 @@ def look_at_start(ctx, bus):
                "audio/x-aiff", "video/mpeg", "video/x-msvideo"}
     assert offered <= set(root["SupportedMimeTypes"]), root["SupportedMimeTypes"]
     player = bus.get_all()
-    assert player == {"PlaybackStatus": "Stopped", "Metadata": {}, "Rate": 1.0, "MinimumRate": 0.4,
+    assert player == {"PlaybackStatus": "Stopped", "LoopStatus": "None", "Metadata": {}, "Rate": 1.0, "MinimumRate": 0.4,
                       "MaximumRate": 1.0, "Volume": 1.0, "Position": 0, "CanGoNext": True,
                       "CanGoPrevious": False, "CanPlay": True, "CanPause": False, "CanSeek": False,
                       "CanControl": True}, player
