@@ -123,15 +123,4 @@ TEST_F(HostChannelTest, AMidiFileThatHangsItsParserFailsByTheOpenDeadline)
     fs::remove(midi);
 }
 
-TEST(HostChannelDeadlines, OpensWaitForTheirPrerollQueriesAnswerAtOnce)
-{
-    using std::chrono::milliseconds;
-    EXPECT_EQ(HostChannel::deadlineFor("open a.mid alias movie"), milliseconds(7000));
-    EXPECT_EQ(HostChannel::deadlineFor("  Status movie position   "), milliseconds(1000));
-    EXPECT_EQ(HostChannel::deadlineFor("where movie destination"), milliseconds(1000));
-    EXPECT_EQ(HostChannel::deadlineFor("seek movie to 10"), milliseconds(3500));
-    EXPECT_EQ(HostChannel::deadlineFor("close all"), milliseconds(2000));
-    EXPECT_GT(HostChannel::deadlineFor("play movie wait"), milliseconds(3500));
-}
-
 }  // namespace zelko
