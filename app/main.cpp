@@ -1,4 +1,4 @@
-// Zelko Player: the window on the in-process MCI engine. Its persistent data are the playlist
+// Zelko Player: the window on the MCI engine of zelko-mci-host. Its persistent data are the playlist
 // files of its playlist folder: the current folder, unless the command line names another.
 // One player runs per playlist folder; a later start there hands its files to it and ends.
 #include <QApplication>
@@ -23,7 +23,7 @@
 #include "desktop/folder_claim.h"
 #include "desktop/hand_over.h"
 #include "desktop/session_bus.h"
-#include "media/engine_channel.h"
+#include "media/host_channel.h"
 #include "platform/x_display.h"
 #include "player/form1.h"
 
@@ -110,7 +110,7 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     QApplication app(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(desktop::kDesktopEntryId));
 
-    zelko::media::EngineChannel channel;
+    zelko::media::HostChannel channel;
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
     FileDrops drops(window);
@@ -128,7 +128,8 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
 #endif
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.close(); });
 
-    // GStreamer's plugins load while the user looks at the list, not on the first double-click.
+    // The engine's host starts, and loads GStreamer's plugins, while the user looks at the list,
+    // not on the first double-click.
     new AfterFirstPaint(window, [&channel] { channel.warmUp(); });
     window.show();
     if (!files.isEmpty())

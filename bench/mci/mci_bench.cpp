@@ -1,5 +1,7 @@
-// In-process engine figures on the bench media (ZELKO_BENCH_MEDIA names the file; bench/run
-// sets it): the `status position` round trip through sendString, and open-to-playing latency.
+// Engine figures on the bench media (ZELKO_BENCH_MEDIA names the file; bench/run sets it): the
+// `status position` round trip through sendString, in process and through the engine host the
+// window uses, and open-to-playing latency.
+#include "media/host_channel.h"
 #include "platform/mci/engine.h"
 
 #include <benchmark/benchmark.h>
@@ -38,6 +40,22 @@ void BM_StatusPositionWhilePlaying(benchmark::State& state)
     send(engine, "close bench");
 }
 BENCHMARK(BM_StatusPositionWhilePlaying)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The same question as the window asks it: over the socket to zelko-mci-host and back.
+void BM_StatusPositionThroughTheHost(benchmark::State& state)
+{
+    zelko::media::HostChannel channel(ZELKO_MCI_HOST);
+    const std::string open = "open \"" + mediaFile() + "\" alias bench";
+    if (channel.sendString(open, nullptr, 0, 0) != 0 || channel.sendString("play bench", nullptr, 0, 0) != 0) {
+        state.SkipWithError("cannot open the bench media (set ZELKO_BENCH_MEDIA)");
+        return;
+    }
+    char reply[128];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(channel.sendString("status bench position", reply, sizeof reply, 0));
+    channel.sendString("close bench", nullptr, 0, 0);
+}
+BENCHMARK(BM_StatusPositionThroughTheHost)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // From sending open to the position moving: preroll, play and the first frames.
 void BM_OpenToPlaying(benchmark::State& state)

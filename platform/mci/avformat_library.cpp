@@ -30,7 +30,8 @@ const AvFormatLibrary* load()
     if (avformat == nullptr || avutil == nullptr) {
         return nullptr;
     }
-    const bool found = find(avformat, "avformat_open_input", library.openInput) &&
+    const bool found = find(avformat, "avformat_alloc_context", library.allocContext) &&
+                       find(avformat, "avformat_open_input", library.openInput) &&
                        find(avformat, "avformat_find_stream_info", library.findStreamInfo) &&
                        find(avformat, "avformat_close_input", library.closeInput) &&
                        find(avformat, "av_probe_input_format3", library.probeInputFormat) &&

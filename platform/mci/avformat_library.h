@@ -12,6 +12,7 @@ namespace zelko::mci {
 // (every codec libavcodec knows), and the dynamic loader made the window's start wait for all
 // of them. The warm-up asks first, off the UI thread.
 struct AvFormatLibrary {
+    decltype(&avformat_alloc_context) allocContext;
     decltype(&avformat_open_input) openInput;
     decltype(&avformat_find_stream_info) findStreamInfo;
     decltype(&avformat_close_input) closeInput;

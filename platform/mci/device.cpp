@@ -233,6 +233,8 @@ void Device::readLength()
     // (one cut short before its first picture) is not taken on its header's word.
     if (duration > 0 && m_facts.lengthNs > 0) {
         duration = m_facts.lengthNs;
+    } else if (duration > 0) {
+        duration = boundedEstimateNs(duration, m_facts);
     }
     m_lengthNs = m_knownLengthNs = duration > 0 ? duration : 0;
 }

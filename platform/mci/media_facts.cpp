@@ -2,8 +2,12 @@
 
 #include "platform/mci/avformat_library.h"
 
+#include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +20,30 @@ constexpr int64_t kNsPerSecond = 1'000'000'000;
 constexpr int kMaxSamplesPerBlock = 1 << 16;
 // How much of the file's start libavformat looks at to name its container.
 constexpr size_t kIdentifyBytes = 32 * 1024;
+// The bounds of a header read: a file whose facts take more (a WAV padded with gigabytes of
+// zeros after its data, an MPEG stream that is zeros after its first packets) is measured by
+// GStreamer instead. The probe and analysis bounds are libavformat's defaults, said here.
+constexpr int64_t kMaxReadBytes = 32 * 1024 * 1024;
+constexpr int64_t kProbeBytes = 5'000'000;
+constexpr int64_t kAnalyseMicroseconds = 5'000'000;
+constexpr std::chrono::milliseconds kReadDeadline(1000);
+// A file whose storage holds less than a quarter of its size is mostly holes.
+constexpr int64_t kMostlyHoles = 4;
+// How many stretches of data a sparse file is followed through before it is taken as whole.
+constexpr int kMaxExtents = 256;
+
+// What a header read may still spend; libavformat asks between its reads.
+struct ReadBudget {
+    std::chrono::steady_clock::time_point deadline;
+    const AVFormatContext* context = nullptr;
+};
+
+int budgetSpent(void* opaque)
+{
+    const auto* budget = static_cast<const ReadBudget*>(opaque);
+    const AVIOContext* io = budget->context->pb;
+    return std::chrono::steady_clock::now() > budget->deadline || (io != nullptr && io->bytes_read > kMaxReadBytes);
+}
 
 struct InputCloser {
     void operator()(AVFormatContext* context) const { avformatLibrary()->closeInput(&context); }
@@ -182,19 +210,56 @@ int samplesPerBlock(AudioCoding coding, int blockAlign, int channels)
     return samples <= kMaxSamplesPerBlock ? samples : 0;
 }
 
+// The bytes the file's storage holds: less than its size when it has holes (a sparse file,
+// as `truncate` leaves), all of it where the file system cannot tell.
+int64_t storedBytes(const std::string& path, int64_t size)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return size;
+    }
+    int64_t stored = 0;
+    off_t data = ::lseek(fd, 0, SEEK_DATA);
+    for (int extent = 0; data >= 0 && data < size; ++extent) {
+        const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+        if (hole < 0 || extent == kMaxExtents) {
+            stored = size;
+            break;
+        }
+        stored += hole - data;
+        data = ::lseek(fd, hole, SEEK_DATA);
+    }
+    ::close(fd);
+    return stored;
+}
+
 MediaFacts readMediaFacts(const std::string& path)
 {
     MediaFacts facts;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) {
+        facts.fileBytes = info.st_size;
+        facts.storedBytes = storedBytes(path, info.st_size);
+    }
     if (avformatLibrary() == nullptr) {
         return facts;
     }
     const AVInputFormat* format = identify(path);
-    AVFormatContext* raw = nullptr;
-    if (format == nullptr || avformatLibrary()->openInput(&raw, path.c_str(), format, nullptr) != 0) {
+    AVFormatContext* raw = format != nullptr ? avformatLibrary()->allocContext() : nullptr;
+    if (raw == nullptr) {
+        return facts;
+    }
+    // Named before the read, so a WAV whose read runs out of budget keeps its header's length.
+    facts.container = containerOf(format->name);
+    ReadBudget budget{std::chrono::steady_clock::now() + kReadDeadline, raw};
+    raw->interrupt_callback = {budgetSpent, &budget};
+    raw->probesize = kProbeBytes;
+    raw->max_analyze_duration = kAnalyseMicroseconds;
+    // On failure libavformat frees the context itself.
+    if (avformatLibrary()->openInput(&raw, path.c_str(), format, nullptr) != 0) {
         return facts;
     }
     InputPtr context(raw);
-    facts.container = containerOf(context->iformat->name);
     switch (facts.container) {
     case Container::Wave:
     case Container::Aiff:
@@ -203,6 +268,18 @@ MediaFacts readMediaFacts(const std::string& path)
     case Container::Other: break;
     }
     return facts;
+}
+
+int64_t boundedEstimateNs(int64_t estimateNs, const MediaFacts& facts)
+{
+    // A header's length is the header's, whatever follows it; only a length reckoned from the
+    // file's size at a byte rate grows with holes.
+    const bool declared =
+        facts.container == Container::Wave || facts.container == Container::Aiff || facts.container == Container::Au;
+    if (declared || facts.fileBytes <= 0 || facts.storedBytes * kMostlyHoles >= facts.fileBytes) {
+        return estimateNs;
+    }
+    return static_cast<int64_t>(static_cast<double>(estimateNs) * facts.storedBytes / facts.fileBytes);
 }
 
 }  // namespace zelko::mci

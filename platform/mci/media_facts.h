@@ -35,11 +35,20 @@ struct MediaFacts {
     int channels = 0;
     int blockAlign = 0;       // bytes per coded block (WAV)
     int samplesPerBlock = 0;  // samples per channel in one block, for the block codings
+
+    int64_t fileBytes = 0;    // the file's size
+    int64_t storedBytes = 0;  // what its storage holds: less for a sparse file
 };
 
-// Reads the facts of the file at `path`; a file that libavformat cannot read, or of another
-// container, gives Container::Other and nothing else.
+// Reads the facts of the file at `path`, in at most a second and 32 MB of reads. A file of
+// another container gives Container::Other and its sizes only; one that libavformat cannot
+// read within those bounds, its container and sizes only.
 MediaFacts readMediaFacts(const std::string& path);
+
+// A length GStreamer reckoned (from the file's size at a byte rate, for the containers whose
+// header says none), cut to what the bytes the file really stores can hold: a sparse file of
+// gigabytes whose first kilobytes are media is not hours of nothing.
+int64_t boundedEstimateNs(int64_t estimateNs, const MediaFacts& facts);
 
 // Samples per channel that one WAV block of `coding` decodes to, from the block size as the
 // decoders count them; 0 when the block cannot hold one.

@@ -84,6 +84,8 @@ def main():
         run(["cmake", "--install", args.build, "--prefix", prefix])
         share = os.path.join(prefix, "share")
         assert os.access(os.path.join(prefix, "bin", "zelko-player"), os.X_OK), "no bin/zelko-player"
+        assert os.access(os.path.join(prefix, "libexec", "zelko-player", "zelko-mci-host"), os.X_OK), \
+            "no libexec/zelko-player/zelko-mci-host"
         missing = [f for f in SHARE_FILES if not os.path.isfile(os.path.join(share, f))]
         assert not missing, f"not installed: {missing}"
 

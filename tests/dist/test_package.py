@@ -60,7 +60,7 @@ def main():
         listing = run(["dpkg-deb", "-c", deb])
         paths = {line.split()[-1] for line in listing.splitlines()}
         docs = ["doc/zelko-player/copyright", "doc/zelko-player/changelog.Debian.gz", "man/man1/zelko-player.1.gz"]
-        wanted = {"./usr/bin/zelko-player"} | {"./usr/share/" + f for f in SHARE_FILES + docs}
+        wanted = {"./usr/bin/zelko-player", "./usr/libexec/zelko-player/zelko-mci-host"} | {"./usr/share/" + f for f in SHARE_FILES + docs}
         assert wanted <= paths, f"missing from the package: {sorted(wanted - paths)}"
         assert not [p for p in paths if "/usr/local/" in p or "/tests/" in p], "stray files in the package"
 

@@ -1,0 +1,126 @@
+// The product's channel on the real zelko-mci-host and real clips: commands and their errors
+// cross the socket unchanged, and a host that hangs, dies or chokes on a hostile file costs the
+// command that met it, its aliases, and nothing else.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "media/host_channel.h"
+
+namespace zelko {
+
+namespace fs = std::filesystem;
+using zelko::media::HostChannel;
+using Clock = std::chrono::steady_clock;
+
+constexpr uint32_t kInvalidFile = 296;
+constexpr uint32_t kUnknownAlias = 263;
+
+class HostChannelTest : public testing::Test {
+protected:
+    uint32_t send(const std::string& command)
+    {
+        m_reply[0] = '\0';
+        return m_channel.sendString(command, m_reply, sizeof m_reply, 0);
+    }
+    std::string reply() const { return m_reply; }
+    std::string description(uint32_t code)
+    {
+        char text[256] = {};
+        return m_channel.getErrorString(code, text, sizeof text) ? text : "";
+    }
+    std::string clip(const char* name) const { return (fs::path(ZELKO_CLIPS_DIR) / name).string(); }
+    // Opens the tone as `alias` and starts it.
+    void play(const std::string& alias)
+    {
+        ASSERT_EQ(send("open " + clip("tone.wav") + " alias " + alias), 0u);
+        ASSERT_EQ(send("play " + alias), 0u);
+    }
+    // The next command after the host was lost answers 296, and the host that replaced it knows
+    // none of the old aliases; a file opens and plays on it at once.
+    void expectReplaced(int lostPid, const std::string& command)
+    {
+        EXPECT_EQ(send(command), kInvalidFile);
+        EXPECT_NE(description(kInvalidFile).find("The file cannot be played: the media engine"), std::string::npos);
+        EXPECT_NE(m_channel.hostPid(), lostPid);
+        EXPECT_EQ(send("status movie mode"), kUnknownAlias);
+        play("next");
+        EXPECT_EQ(send("status next mode"), 0u);
+        EXPECT_EQ(reply(), "playing");
+    }
+
+    HostChannel m_channel{ZELKO_MCI_HOST};
+    char m_reply[256] = {};
+};
+
+TEST_F(HostChannelTest, CommandsRepliesAndErrorsCrossUnchanged)
+{
+    play("movie");
+    EXPECT_EQ(send("status movie length"), 0u);
+    EXPECT_EQ(reply(), "2000");
+    EXPECT_EQ(send("status movie mode"), 0u);
+    EXPECT_EQ(reply(), "playing");
+    // A reply longer than the buffer is the engine's 268, as in the window's own process.
+    char small[3] = {};
+    EXPECT_EQ(m_channel.sendString("status movie length", small, sizeof small, 0), 268u);
+    EXPECT_EQ(send("status nothing mode"), kUnknownAlias);
+    EXPECT_EQ(description(kUnknownAlias), "No device is open under that name, or the device type is not known.");
+    EXPECT_EQ(send("open " + clip("truncated.mpg") + " alias bad"), kInvalidFile);
+    EXPECT_NE(description(kInvalidFile).find("The file cannot be played"), std::string::npos);
+    EXPECT_FALSE(m_channel.getErrorString(0, m_reply, sizeof m_reply));
+    EXPECT_EQ(send("close all"), 0u);
+}
+
+TEST_F(HostChannelTest, TheHostRunsFencedIn)
+{
+    play("movie");
+    std::ifstream status("/proc/" + std::to_string(m_channel.hostPid()) + "/status");
+    const std::string text((std::istreambuf_iterator<char>(status)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("NoNewPrivs:\t1"), std::string::npos);
+    EXPECT_NE(text.find("Seccomp:\t2"), std::string::npos);
+}
+
+TEST_F(HostChannelTest, AHungHostIsReplacedAtTheCommandsDeadline)
+{
+    play("movie");
+    const int pid = m_channel.hostPid();
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    const auto start = Clock::now();
+    expectReplaced(pid, "status movie position");
+    // The query's deadline, not the open's or an endless wait (a generous bound for a busy machine).
+    EXPECT_LT(Clock::now() - start, HostChannel::deadlineFor("open") + std::chrono::seconds(5));
+}
+
+TEST_F(HostChannelTest, AHostKilledDuringPlaybackCostsOneCommand)
+{
+    play("movie");
+    const int pid = m_channel.hostPid();
+    ASSERT_EQ(::kill(pid, SIGKILL), 0);
+    expectReplaced(pid, "status movie position");
+}
+
+TEST_F(HostChannelTest, AMidiFileThatHangsItsParserFailsByTheOpenDeadline)
+{
+    // A track whose length runs past the file: GStreamer's midiparse spins on it for good (or,
+    // with the warm-up still loading plugins beside it, fails it at once or crashes the host).
+    const fs::path midi = fs::temp_directory_path() / "zelko-hostile.mid";
+    {
+        std::ofstream file(midi, std::ios::binary);
+        file.write("MThd\0\0\0\6\0\0\0\1\0\140MTrk\377\377\377\370\0\220\74\100\140\200\74\100\0\377\57\0", 34);
+    }
+    const auto start = Clock::now();
+    EXPECT_EQ(send("open " + midi.string() + " alias hostile"), kInvalidFile);
+    EXPECT_LT(Clock::now() - start, HostChannel::deadlineFor("open") + std::chrono::seconds(5));
+    EXPECT_NE(description(kInvalidFile).find("The file cannot be played"), std::string::npos);
+    play("next");
+    EXPECT_EQ(send("status next mode"), 0u);
+    EXPECT_EQ(reply(), "playing");
+    fs::remove(midi);
+}
+
+}  // namespace zelko
