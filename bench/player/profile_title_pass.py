@@ -26,9 +26,10 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 import zelko_e2e as z  # noqa: E402
 
 PARTS = [
-    ("title step", r"ScrollPass::afterPause"),
-    ("  drawing the step", r"ScrollPass::drawStep"),
-    ("  repaint and flush", r"QWidget::repaint\(const QRegion"),
+    ("title step", r"QFunctorSlotObject<zelko::basScroller::\(anonymous namespace\)::ScrollPass"),
+    ("  printing", r"PictureBox::Print\("),
+    ("  glyphs to the canvas", r"PictureBox::drawPrinted\("),
+    ("  repaint and flush", r"PictureBox::Refresh\(\) \["),
     ("end poll", r"Form1::TimerAtEndFile_Timer"),
     ("monitor", r"Form1::TimerMisc_Timer"),
     ("timer events", r"QTimerInfoList::activateTimers"),
@@ -82,7 +83,7 @@ def main():
                    input="namespace hwy::platform { double TimerResolution() { return 1e-9; } "
                    "double InvariantTicksPerSecond() { return 1e9; } }", text=True)
     with open(wrapper, "w") as f:
-        f.write(f"#!/bin/sh\nLD_PRELOAD={shim} exec valgrind --tool=callgrind --instr-atstart=no --separate-threads=yes "
+        f.write(f"#!/bin/sh\nLD_PRELOAD={shim} exec valgrind --tool=callgrind --instr-atstart=no --separate-threads=yes --compress-strings=no "
                 f"--callgrind-out-file={out_dir}/callgrind.out.%p {binary} \"$@\"\n")
     os.chmod(wrapper, 0o755)
     with z.XServer() as x, z.PulseServer() as pulse:
