@@ -52,7 +52,6 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 void PictureBox::SetBackColor(const QColor& color)
 {
     m_back = color;
-    m_printed.clear();
     canvasPainter().fillRect(m_canvas.rect(), m_back);
     m_drawn = QRect();
     update();
@@ -123,8 +122,6 @@ void PictureBox::SetForeColor(uint32_t bgr)
 void PictureBox::Cls()
 {
     emit Clearing();
-    // Texts still pending would be wiped at once: they are never drawn.
-    m_printed.clear();
     QPainter& painter = canvasPainter();
     // Outside what was drawn the canvas holds the back colour already.
     if (!m_drawn.isEmpty()) {
@@ -138,66 +135,23 @@ void PictureBox::Cls()
 void PictureBox::Print(const QString& text)
 {
     const QPointF topLeft(CurrentX * unitWidthPx(), CurrentY * unitHeightPx());
+    QPainter& painter = canvasPainter();
+    painter.setPen(m_fore);
     if (layoutDiffers(text)) {
-        drawPrinted();
-        QPainter& painter = canvasPainter();
-        painter.setPen(m_fore);
         painter.drawText(topLeft + QPointF(0, m_ascent), text);
         changed(rect());
     } else {
-        syncCanvas();
         const Shaped& laidOut = shaped(text);
-        m_printed.append({laidOut.runs, topLeft + laidOut.offset, m_fore});
+        for (const QGlyphRun& run : laidOut.runs)
+            painter.drawGlyphRun(topLeft + laidOut.offset, run);
         changed(laidOut.inked.translated(topLeft).toAlignedRect());
     }
     CurrentX = 0;
     CurrentY += m_lineHeight / unitHeightPx();
 }
 
-void PictureBox::drawPrinted()
-{
-    if (m_printed.isEmpty())
-        return;
-    QPainter& painter = canvasPainter();
-    // Glyphs join a run while face, pen and decoration stay the same; each keeps its own
-    // position (the run's plus where its text went), so every glyph is drawn where and in the
-    // order that printing it alone would draw it.
-    QGlyphRun joined;
-    QList<quint32> glyphs;
-    QList<QPointF> positions;
-    QColor pen;
-    const auto draw = [&] {
-        if (glyphs.isEmpty())
-            return;
-        joined.setGlyphIndexes(glyphs);
-        joined.setPositions(positions);
-        painter.setPen(pen);
-        painter.drawGlyphRun(QPointF(), joined);
-        glyphs.clear();
-        positions.clear();
-    };
-    for (const Printed& printed : std::as_const(m_printed)) {
-        for (const QGlyphRun& run : printed.runs) {
-            const QRawFont face = run.rawFont();
-            if (!glyphs.isEmpty() && (printed.pen != pen || run.flags() != joined.flags() || face != joined.rawFont()))
-                draw();
-            if (glyphs.isEmpty()) {
-                joined.setRawFont(face);
-                joined.setFlags(run.flags());
-                pen = printed.pen;
-            }
-            glyphs += run.glyphIndexes();
-            for (const QPointF& position : run.positions())
-                positions.append(position + printed.at);
-        }
-    }
-    draw();
-    m_printed.clear();
-}
-
 void PictureBox::Refresh()
 {
-    drawPrinted();
     if (!m_unshown.isEmpty() && isVisible())
         repaint(m_unshown);
 }
@@ -207,7 +161,6 @@ void PictureBox::paintEvent(QPaintEvent* event)
     if (event->rect().contains(m_unshown))
         m_unshown = QRect();
     syncCanvas();
-    drawPrinted();
     QPainter painter(this);
     painter.drawImage(event->rect(), m_canvas, event->rect());
 }

@@ -20,9 +20,7 @@ namespace zelko {
 // character units (120 x 240 twips, 8 x 16 pixels). Fonts are sized for the fixed 96 dots per
 // inch that the twips conversion assumes (15 twips per pixel), whatever the screen reports.
 // Drawing is cheap enough to animate: a text is laid out once per font, all drawing goes
-// through one painter that stays open, printed texts reach the canvas together when it is next
-// read (so a clear before then costs them nothing), and only the pixels that changed are
-// repainted.
+// through one painter that stays open, and only the pixels that changed are repainted.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -69,17 +67,7 @@ private:
         QRectF inked;    // every pixel the text may touch
     };
 
-    // A text printed but not yet on the canvas: its glyphs at the place they go, in their pen.
-    struct Printed {
-        QList<QGlyphRun> runs;
-        QPointF at;
-        QColor pen;
-    };
-
     void adoptFont(const QFont& font);
-    // Draws what Print left pending, in order, as few glyph runs as possible: the scroller
-    // prints one character at a time, and the painter's cost is mostly per run, not per glyph.
-    void drawPrinted();
     void syncCanvas();
     // Stays open on the canvas until the canvas is replaced: the raster painter draws at once,
     // so the canvas can be read (painted from) meanwhile, and a step of an animation does not
@@ -99,7 +87,6 @@ private:
     double m_ascent = 0;
     double m_lineHeight = 0;
     QHash<QString, Shaped> m_shapes;  // for m_font
-    QList<Printed> m_printed;         // not yet drawn on the canvas
     QRect m_drawn;                    // what was drawn since the canvas was last cleared
     QRect m_unshown;                  // what changed since the widget was last painted
     bool m_characterUnits = false;

@@ -28,7 +28,6 @@ import zelko_e2e as z  # noqa: E402
 PARTS = [
     ("title step", r"QFunctorSlotObject<zelko::basScroller::\(anonymous namespace\)::ScrollPass"),
     ("  printing", r"PictureBox::Print\("),
-    ("  glyphs to the canvas", r"PictureBox::drawPrinted\("),
     ("  repaint and flush", r"PictureBox::Refresh\(\) \["),
     ("end poll", r"Form1::TimerAtEndFile_Timer"),
     ("monitor", r"Form1::TimerMisc_Timer"),
