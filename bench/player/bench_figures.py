@@ -50,3 +50,32 @@ def cpu_between(before, after):
     """CPU seconds run between two thread_cpu_ns samples: each thread alive at the second
     counts from the first (or from its start); a thread that ended in between is left out."""
     return sum(ns - before.get(task, 0) for task, ns in after.items()) / 1e9
+
+
+def descendants(pid):
+    """pid and every process below it, from the parent links in /proc."""
+    parents = {}
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                parents[int(entry)] = int(read_text(f"/proc/{entry}/stat").rsplit(")", 1)[1].split()[1])
+            except (OSError, ValueError, IndexError):
+                pass
+    family, grew = {pid}, True
+    while grew:
+        below = {p for p, parent in parents.items() if parent in family} - family
+        family |= below
+        grew = bool(below)
+    return family
+
+
+def tree_cpu_ns(pid):
+    """thread_cpu_ns of pid and of its children, keyed by process and thread, so a player that
+    decodes in a helper process is counted whole."""
+    out = {}
+    for member in descendants(pid):
+        try:
+            out.update({f"{member}/{t}": ns for t, ns in thread_cpu_ns(member).items()})
+        except OSError:
+            pass
+    return out
