@@ -8,6 +8,7 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "platform/ascii.h"
 #include "platform/short_path.h"
 #include "platform/window_rect.h"
 
@@ -31,14 +32,6 @@ constexpr std::chrono::milliseconds kQueryDeadline = 1s;
 constexpr std::chrono::milliseconds kWaitDeadline = 1h;
 // A new host loads GStreamer's registry before it answers (all plugins, the first time).
 constexpr std::chrono::milliseconds kStartDeadline = 10s;
-
-std::string lower(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return result;
-}
 
 // Folder for the host's own files: the user's runtime folder where there is one.
 std::string makeRuntimeFolder()
@@ -81,7 +74,7 @@ std::chrono::milliseconds HostChannel::deadlineFor(std::string_view command)
     if (start == std::string_view::npos) {
         return kQueryDeadline;
     }
-    const std::string text = lower(command.substr(start));
+    const std::string text = platform::asciiLower(command.substr(start));
     const std::string verb = text.substr(0, text.find_first_of(" \t"));
     if (verb == "open") {
         return kOpenDeadline;

@@ -7,6 +7,7 @@
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
 #include "media/reply_parse.h"
+#include "platform/ascii.h"
 #include "platform/rounding.h"
 
 namespace zelko::media {
@@ -27,15 +28,7 @@ std::optional<int32_t> destinationSize(std::string_view reply, bool width)
 
 bool equalsIgnoringCase(const std::string& text, const char* lower)
 {
-    std::size_t i = 0;
-    for (; i < text.size() && lower[i] != '\0'; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[i])
-            return false;
-    }
-    return i == text.size() && lower[i] == '\0';
+    return platform::asciiLower(text) == lower;
 }
 
 int32_t clampedDifference(int32_t high, int32_t low)

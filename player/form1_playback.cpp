@@ -11,6 +11,7 @@
 
 #include "helpers/picture_box.h"
 #include "platform/twips.h"
+#include "platform/volume.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
 #include "player/form1.h"
@@ -20,13 +21,6 @@
 #include "player/video_host.h"
 
 namespace zelko {
-
-namespace {
-
-// The volume every open starts with; a window that keeps it sends no volume at all.
-constexpr int32_t kFullVolume = 1000;
-
-}  // namespace
 
 int Form1::SelectedIndex(const QListWidget* list)
 {
@@ -120,7 +114,8 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     if (m_playback.open) {
         ++m_playback.track;
         // A volume the desktop set carries over to this file; the open's result stays shown.
-        if (m_playback.volume != kFullVolume)
+        // A window that keeps the volume every open starts with sends none at all.
+        if (m_playback.volume != platform::kFullVolume)
             Media.SetVolume(mAlias, m_playback.volume);
     }
     ShowResult();

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "player/controls/asx_toolbar.h"
+#include "platform/volume.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int32_t kSlowMotionPercent = 40;
 constexpr int32_t kNormalSpeedPercent = 100;
-constexpr int32_t kFullVolume = 1000;
 
 }  // namespace
 
@@ -81,7 +81,7 @@ void Form1::SlowMotion()
 
 void Form1::SetVolume(int32_t volume)
 {
-    m_playback.volume = std::clamp(volume, 0, kFullVolume);
+    m_playback.volume = std::clamp(volume, 0, platform::kFullVolume);
     if (m_playback.open) {
         mResult = Media.SetVolume(mAlias, m_playback.volume);
         ShowResult();

@@ -1,5 +1,6 @@
 #include "platform/mci/arguments.h"
 
+#include "platform/ascii.h"
 #include "platform/mci/command_parser.h"
 #include "platform/mci/command_table.h"
 #include "platform/mci/device.h"
@@ -97,11 +98,12 @@ uint32_t Arguments::readValue(const std::vector<std::string>& words, const Devic
     case ValueKind::Word: value.word = words[0]; return code::kSuccess;
     case ValueKind::DeviceType:
         value.word = words[0];
-        return std::ranges::find(kDeviceTypes, toLower(words[0])) != kDeviceTypes.end() ? code::kSuccess
-                                                                                        : code::kInvalidDeviceName;
+        return std::ranges::find(kDeviceTypes, platform::asciiLower(words[0])) != kDeviceTypes.end()
+                   ? code::kSuccess
+                   : code::kInvalidDeviceName;
     case ValueKind::Integer: return parseInteger(words[0], value.number) ? code::kSuccess : code::kBadInteger;
     case ValueKind::TimeOrEnd:
-        if (const std::string lower = toLower(words[0]); lower == "start" || lower == "end") {
+        if (const std::string lower = platform::asciiLower(words[0]); lower == "start" || lower == "end") {
             value.number = lower == "start" ? 0 : device->lengthNs();
             return code::kSuccess;
         }

@@ -1,5 +1,6 @@
 #include "platform/mci/command_parser.h"
 
+#include "platform/ascii.h"
 #include "platform/mci/command_table.h"
 #include "platform/mci/errors.h"
 
@@ -36,7 +37,7 @@ uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens,
         if (next >= tokens.size()) {
             return code::kMissingParameter;
         }
-        if (toLower(tokens[next].text) != rule.follower) {
+        if (platform::asciiLower(tokens[next].text) != rule.follower) {
             return code::kUnrecognizedKeyword;
         }
         ++next;
@@ -119,17 +120,6 @@ bool parseInteger(std::string_view text, int64_t& value)
     return true;
 }
 
-std::string toLower(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
-
 const Argument* ParsedCommand::find(std::string_view keyword) const
 {
     for (const Argument& argument : arguments) {
@@ -156,13 +146,14 @@ uint32_t parseCommand(std::string_view command, ParsedCommand& parsed)
     }
     // A keyword where the device belongs means the name is missing: the media layer sends
     // "open  type MPEGVideo ..." when a file has no short path (it does not exist).
-    if (tokens.size() < 2 || (!tokens[1].quoted && findKeyword(*parsed.verb, toLower(tokens[1].text)) != nullptr)) {
+    if (tokens.size() < 2 ||
+        (!tokens[1].quoted && findKeyword(*parsed.verb, platform::asciiLower(tokens[1].text)) != nullptr)) {
         return code::kMissingDeviceName;
     }
     parsed.device = tokens[1].text;
     size_t next = 2;
     while (next < tokens.size()) {
-        const KeywordRule* rule = findKeyword(*parsed.verb, toLower(tokens[next].text));
+        const KeywordRule* rule = findKeyword(*parsed.verb, platform::asciiLower(tokens[next].text));
         if (rule == nullptr || tokens[next].quoted) {
             return code::kUnrecognizedKeyword;
         }

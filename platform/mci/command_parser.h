@@ -24,9 +24,6 @@ uint32_t tokenize(std::string_view command, std::vector<Token>& tokens);
 // (also when it has more than 18 digits).
 bool parseInteger(std::string_view text, int64_t& value);
 
-// ASCII lower case, for comparing keywords and aliases.
-std::string toLower(std::string_view text);
-
 // A keyword found in a command, with the words that came with it (none for a flag, one for a
 // value, four for a rectangle), as written; the handlers get them read into their types.
 struct Argument {

@@ -1,5 +1,6 @@
 #include "platform/mci/command_table.h"
 
+#include "platform/ascii.h"
 #include "platform/mci/command_parser.h"
 #include "platform/mci/handlers.h"
 
@@ -85,7 +86,7 @@ std::span<const VerbEntry> allVerbs()
 
 const VerbEntry* findVerb(std::string_view name)
 {
-    const std::string lower = toLower(name);
+    const std::string lower = platform::asciiLower(name);
     for (const VerbEntry& verb : kVerbs) {
         if (verb.name == lower) {
             return &verb;

@@ -1,5 +1,6 @@
 #include "platform/mci/device.h"
 
+#include "platform/ascii.h"
 #include "platform/mci/errors.h"
 #include "platform/mci/log.h"
 #include "platform/mci/pipeline_setup.h"
@@ -47,11 +48,7 @@ std::string cut(std::string text)
 
 bool mentionsMidi(const std::string& text)
 {
-    std::string lower;
-    for (const char c : text) {
-        lower += static_cast<char>(g_ascii_tolower(c));
-    }
-    return lower.find("midi") != std::string::npos;
+    return platform::asciiLower(text).find("midi") != std::string::npos;
 }
 
 // The length of a file whose parser gives none while prerolled (MP3 and MP2 without a header

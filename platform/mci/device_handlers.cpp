@@ -1,5 +1,6 @@
 // The verbs that open and close devices.
 #include "platform/mci/arguments.h"
+#include "platform/ascii.h"
 #include "platform/mci/command_parser.h"
 #include "platform/mci/errors.h"
 #include "platform/mci/handlers.h"
@@ -14,7 +15,7 @@ uint32_t handleOpen(Session& session, std::string_view name, const Arguments& ar
         return code::kBadInteger;
     }
     const std::string alias(arguments.word("alias").value_or(name));
-    if (toLower(alias) == "all") {
+    if (platform::asciiLower(alias) == "all") {
         return code::kCannotUseAll;
     }
     if (session.contains(alias)) {
@@ -33,7 +34,7 @@ uint32_t handleOpen(Session& session, std::string_view name, const Arguments& ar
 
 uint32_t handleClose(Session& session, std::string_view name, const Arguments&, std::string&)
 {
-    if (toLower(name) == "all") {
+    if (platform::asciiLower(name) == "all") {
         session.closeAll();
         return code::kSuccess;
     }

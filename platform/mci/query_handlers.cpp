@@ -1,10 +1,12 @@
 // The verbs that read and set the device's settings: status, set, setaudio, where, put.
 #include "platform/mci/arguments.h"
+#include "platform/ascii.h"
 #include "platform/mci/command_parser.h"
 #include "platform/mci/command_table.h"
 #include "platform/mci/device.h"
 #include "platform/mci/errors.h"
 #include "platform/mci/handlers.h"
+#include "platform/volume.h"
 
 namespace zelko::mci {
 
@@ -12,8 +14,6 @@ namespace {
 
 // The largest speed taken: a thousand times normal.
 constexpr int64_t kMaxSpeedPermille = 1'000'000;
-// Full volume, the default after open.
-constexpr int64_t kFullVolume = 1000;
 
 std::string rectText(const Rect& rect)
 {
@@ -23,7 +23,7 @@ std::string rectText(const Rect& rect)
 
 uint32_t setTimeFormat(Device& device, std::string_view value)
 {
-    const std::string format = toLower(value);
+    const std::string format = platform::asciiLower(value);
     if (format == "ms" || format == "milliseconds") {
         device.setTimeFormat(TimeFormat::Milliseconds);
         return code::kSuccess;
@@ -88,7 +88,7 @@ uint32_t statusVolume(Device& device, const Arguments&, std::string& reply)
 uint32_t handleSetAudio(Device& device, const Arguments& arguments, std::string&)
 {
     const std::optional<int64_t> volume = arguments.integer("volume");
-    if (volume && (*volume < 0 || *volume > kFullVolume)) {
+    if (volume && (*volume < 0 || *volume > platform::kFullVolume)) {
         return code::kOutOfRange;
     }
     if (arguments.has("on") && arguments.has("off")) {

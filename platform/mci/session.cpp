@@ -1,5 +1,6 @@
 #include "platform/mci/session.h"
 
+#include "platform/ascii.h"
 #include "platform/mci/command_parser.h"
 #include "platform/mci/errors.h"
 
@@ -9,7 +10,7 @@ namespace zelko::mci {
 
 Device* Session::find(std::string_view alias)
 {
-    const std::string lower = toLower(alias);
+    const std::string lower = platform::asciiLower(alias);
     for (Entry& entry : m_devices) {
         if (entry.alias == lower) {
             return entry.device.get();
@@ -20,7 +21,7 @@ Device* Session::find(std::string_view alias)
 
 uint32_t Session::lookup(std::string_view alias, Device*& device)
 {
-    if (toLower(alias) == "all") {
+    if (platform::asciiLower(alias) == "all") {
         return code::kCannotUseAll;
     }
     device = find(alias);
@@ -30,13 +31,13 @@ uint32_t Session::lookup(std::string_view alias, Device*& device)
 uint32_t Session::add(std::string_view alias, std::unique_ptr<Device> device)
 {
     const uint32_t id = m_nextId++;
-    m_devices.push_back({toLower(alias), id, std::move(device)});
+    m_devices.push_back({platform::asciiLower(alias), id, std::move(device)});
     return id;
 }
 
 void Session::close(std::string_view alias)
 {
-    const std::string lower = toLower(alias);
+    const std::string lower = platform::asciiLower(alias);
     std::erase_if(m_devices, [&](const Entry& entry) { return entry.alias == lower; });
 }
 

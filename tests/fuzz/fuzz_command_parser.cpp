@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/mci/command_parser.h"
+#include "platform/ascii.h"
 #include "platform/mci/command_table.h"
 
 namespace zelko {
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int64_t value = 0;
     if (parseInteger(command, value) && size > 0)
         require(command.find_first_not_of("-0123456789") == std::string_view::npos);
-    (void)toLower(command);
+    (void)platform::asciiLower(command);
     return 0;
 }
 
