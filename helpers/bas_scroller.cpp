@@ -131,7 +131,8 @@ int StepCount(double scaleWidth, double fontSize, int characters)
     return steps < 0 ? 0 : static_cast<int>(steps);
 }
 
-void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double Delay, double Amplitude, uint32_t Color)
+void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double DelayHundredths, double Amplitude,
+                uint32_t Color)
 {
     if (!Target || IsScrolling(Target))
         return;
@@ -142,7 +143,7 @@ void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double De
     const double startX = std::floor(Target->ScaleWidth());
     if (startX < endX)
         return;
-    new ScrollPass(Target, Text, pauseNs(Delay), std::isfinite(Amplitude) ? Amplitude : 0.0, startX, endX);
+    new ScrollPass(Target, Text, pauseNs(DelayHundredths), std::isfinite(Amplitude) ? Amplitude : 0.0, startX, endX);
 }
 
 }  // namespace basScroller

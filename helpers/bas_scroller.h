@@ -11,11 +11,12 @@ namespace basScroller {
 
 // Starts one pass of `Text` from the right edge of Target to beyond its left edge, each
 // character on a sine wave, in a monospaced face, and returns. The pass runs on the event loop:
-// before each step it pauses Delay hundredths of a second, during which the window handles its
-// events as at any other time. Amplitude is in character rows; Color in the 0x00BBGGRR form.
+// before each step it pauses DelayHundredths (hundredths of a second), during which the window
+// handles its events as at any other time. Amplitude is in character rows; Color in the 0x00BBGGRR form.
 // A call for a target whose pass still runs is dropped, so passes never pile up; a pass ends
 // with its target.
-void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double Delay, double Amplitude, uint32_t Color);
+void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double DelayHundredths, double Amplitude,
+                uint32_t Color);
 
 // True while a pass runs on Target.
 bool IsScrolling(const PictureBox* Target);

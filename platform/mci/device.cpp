@@ -74,16 +74,15 @@ int64_t discoverLengthNs(const char* uri)
 bool containsFactory(GstBin* bin, const char* factoryName)
 {
     bool found = false;
-    GstIterator* iterator = gst_bin_iterate_recurse(bin);
+    const IteratorPtr iterator(gst_bin_iterate_recurse(bin));
     GValue item = G_VALUE_INIT;
-    while (!found && gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
+    while (!found && gst_iterator_next(iterator.get(), &item) == GST_ITERATOR_OK) {
         GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
         found =
             factory != nullptr && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), factoryName) == 0;
         g_value_reset(&item);
     }
     g_value_unset(&item);
-    gst_iterator_free(iterator);
     return found;
 }
 

@@ -26,6 +26,12 @@ struct GFreeDeleter {
 struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
+struct GstIteratorFree {
+    void operator()(GstIterator* iterator) const { gst_iterator_free(iterator); }
+};
+struct FeatureListFree {
+    void operator()(GList* features) const { gst_plugin_feature_list_free(features); }
+};
 
 using ElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
 using BusPtr = std::unique_ptr<GstBus, GstObjectUnref>;
@@ -34,6 +40,9 @@ using MessagePtr = std::unique_ptr<GstMessage, GstMessageUnref>;
 using CapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
 using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+using IteratorPtr = std::unique_ptr<GstIterator, GstIteratorFree>;
+using FeatureListPtr = std::unique_ptr<GList, FeatureListFree>;  // a list of plugin features
+using FeaturePtr = std::unique_ptr<GstPluginFeature, GstObjectUnref>;
 
 // Takes a floating element (as made by gst_element_factory_make) into an owning holder.
 inline ElementPtr adoptElement(GstElement* element)

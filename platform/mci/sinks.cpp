@@ -4,7 +4,9 @@
 
 #include <gst/video/videooverlay.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <mutex>
 #include <string>
 
@@ -149,25 +151,21 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
     // it converted every picture itself, slowly, even with no border at all.
     GstElement* bin = gst_bin_new("video-output");
     output.sink = adoptElement(bin);
-    GstElement* parts[] = {
-        gst_element_factory_make("videoconvert", nullptr), gst_element_factory_make("capsfilter", nullptr),
-        gst_element_factory_make("videoscale", nullptr),   gst_element_factory_make("capsfilter", nullptr),
-        gst_element_factory_make("videobox", nullptr),     gst_element_factory_make("videoconvert", nullptr)};
-    bool complete = true;
-    for (GstElement* part : parts) {
-        complete = complete && part != nullptr;
-    }
-    if (!complete) {
-        for (GstElement* part : parts) {
-            if (part != nullptr) {
-                gst_object_unref(gst_object_ref_sink(part));
-            }
-        }
+    const ElementPtr owned[] = {adoptElement(gst_element_factory_make("videoconvert", nullptr)),
+                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
+                                adoptElement(gst_element_factory_make("videoscale", nullptr)),
+                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
+                                adoptElement(gst_element_factory_make("videobox", nullptr)),
+                                adoptElement(gst_element_factory_make("videoconvert", nullptr))};
+    if (std::ranges::any_of(owned, [](const ElementPtr& part) { return !part; })) {
         output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
         return output;
     }
-    for (GstElement* part : parts) {
-        gst_bin_add(GST_BIN(bin), part);
+    // The bin takes its own reference to each part; ours go with `owned`.
+    GstElement* parts[std::size(owned)];
+    for (std::size_t i = 0; i < std::size(owned); ++i) {
+        parts[i] = owned[i].get();
+        gst_bin_add(GST_BIN(bin), parts[i]);
     }
     gst_bin_add(GST_BIN(bin), output.overlay.get());
     if (const std::string& format = xSink().format; !format.empty()) {

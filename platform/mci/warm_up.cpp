@@ -58,9 +58,7 @@ std::atomic<bool> started{false};
 // Makes one element of the factory and lets it go: loads its plugin and readies its class.
 void makeOne(const char* factoryName)
 {
-    if (GstElement* element = gst_element_factory_make(factoryName, nullptr)) {
-        gst_object_unref(gst_object_ref_sink(element));
-    }
+    adoptElement(gst_element_factory_make(factoryName, nullptr));
 }
 
 // The kind of element a factory makes, as decodebin chains them: demuxers, parsers and
@@ -80,23 +78,20 @@ std::string kindOf(GstElementFactory* factory)
 // video end a chain; a decoder takes a stream whatever the fields its producer sets, so by name).
 void load(GstElementFactory* factory, std::vector<std::string>& pending, std::set<std::string>& seen)
 {
-    if (GstPluginFeature* loaded = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory))) {
-        gst_object_unref(loaded);
-    }
+    const FeaturePtr loaded(gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory)));
     for (const GList* pad = gst_element_factory_get_static_pad_templates(factory); pad != nullptr; pad = pad->next) {
         auto* padTemplate = static_cast<GstStaticPadTemplate*>(pad->data);
         if (padTemplate->direction != GST_PAD_SRC) {
             continue;
         }
-        GstCaps* produced = gst_static_pad_template_get_caps(padTemplate);
-        for (guint i = 0; i < gst_caps_get_size(produced); ++i) {
-            const GstStructure* structure = gst_caps_get_structure(produced, i);
+        const CapsPtr produced(gst_static_pad_template_get_caps(padTemplate));
+        for (guint i = 0; i < gst_caps_get_size(produced.get()); ++i) {
+            const GstStructure* structure = gst_caps_get_structure(produced.get(), i);
             std::string name = gst_structure_get_name(structure);
             if (kCarriedStreams.count(name) != 0 && seen.insert(name).second) {
                 pending.push_back(std::move(name));
             }
         }
-        gst_caps_unref(produced);
     }
 }
 
@@ -105,29 +100,27 @@ void load(GstElementFactory* factory, std::vector<std::string>& pending, std::se
 // video. Lower-ranked alternatives stay unloaded; they cost memory and are seldom needed.
 void loadDecodingPlugins()
 {
-    GList* candidates = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE, GST_RANK_MARGINAL);
-    candidates = g_list_sort(candidates, gst_plugin_feature_rank_compare_func);
+    const FeatureListPtr candidates(
+        g_list_sort(gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODABLE, GST_RANK_MARGINAL),
+                    gst_plugin_feature_rank_compare_func));
     std::vector<std::string> pending(std::begin(kOfferedKinds), std::end(kOfferedKinds));
     std::set<std::string> seen(pending.begin(), pending.end());
     std::set<GstElementFactory*> loaded;
     while (!pending.empty()) {
-        GstCaps* caps = gst_caps_from_string(pending.back().c_str());
+        const CapsPtr caps(gst_caps_from_string(pending.back().c_str()));
         pending.pop_back();
-        if (caps == nullptr) {
+        if (!caps) {
             continue;
         }
-        GList* takers = gst_element_factory_list_filter(candidates, caps, GST_PAD_SINK, FALSE);
-        gst_caps_unref(caps);
+        const FeatureListPtr takers(gst_element_factory_list_filter(candidates.get(), caps.get(), GST_PAD_SINK, FALSE));
         std::set<std::string> kindsTaken;
-        for (GList* item = takers; item != nullptr; item = item->next) {
+        for (GList* item = takers.get(); item != nullptr; item = item->next) {
             auto* factory = GST_ELEMENT_FACTORY(item->data);
             if (kindsTaken.insert(kindOf(factory)).second && loaded.insert(factory).second) {
                 load(factory, pending, seen);
             }
         }
-        gst_plugin_feature_list_free(takers);
     }
-    gst_plugin_feature_list_free(candidates);
 }
 
 void warmUp()
