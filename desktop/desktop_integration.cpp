@@ -69,7 +69,7 @@ DesktopIntegration::~DesktopIntegration() = default;
 // Each file opened has its tags read once; the metadata shows them when they are known.
 void DesktopIntegration::AskTags()
 {
-    const Form1::Playback& playback = m_form.CurrentPlayback();
+    const Form1::View playback = m_form.CurrentView();
     if (!m_mpris || !playback.open || playback.track == m_taggedTrack)
         return;
     m_taggedTrack = playback.track;
@@ -88,7 +88,7 @@ void DesktopIntegration::TagsKnown(uint64_t request, const QVariantMap& metadata
     if (!m_asked.contains(request))
         return;
     const uint64_t track = m_asked.take(request);
-    if (m_mpris && track == m_form.CurrentPlayback().track) {
+    if (m_mpris && track == m_form.CurrentView().track) {
         m_mpris->SetTags(track, metadata);
         Schedule();
     }

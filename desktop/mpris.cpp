@@ -176,7 +176,7 @@ void Mpris::Pause()
 
 void Mpris::PlayPause()
 {
-    if (m_form.CurrentPlayback().status == Form1::PlaybackStatus::Playing)
+    if (m_form.CurrentView().status == Form1::PlaybackStatus::Playing)
         Pause();
     else
         Play();
@@ -184,7 +184,7 @@ void Mpris::PlayPause()
 
 void Mpris::Stop()
 {
-    if (m_form.CurrentPlayback().status != Form1::PlaybackStatus::Stopped)
+    if (m_form.CurrentView().status != Form1::PlaybackStatus::Stopped)
         m_form.StopPlayback();
 }
 
@@ -243,7 +243,7 @@ QString Mpris::OpenUri(const QString& uri)
 
 QString Mpris::PlaybackStatus() const
 {
-    switch (m_form.CurrentPlayback().status) {
+    switch (m_form.CurrentView().status) {
     case Form1::PlaybackStatus::Playing: return QStringLiteral("Playing");
     case Form1::PlaybackStatus::Paused: return QStringLiteral("Paused");
     case Form1::PlaybackStatus::Stopped: break;
@@ -270,7 +270,7 @@ void Mpris::SetLoopStatus(const QString& status)
 
 QVariantMap Mpris::Metadata() const
 {
-    const Form1::Playback& playback = m_form.CurrentPlayback();
+    const Form1::View playback = m_form.CurrentView();
     if (!playback.open)
         return {};
     // The path's own bytes, percent-encoded: a name that is not UTF-8 still names its file.
@@ -306,7 +306,7 @@ void Mpris::SetRate(double rate)
 
 double Mpris::Volume() const
 {
-    return m_form.CurrentPlayback().volume / static_cast<double>(kFullVolume);
+    return m_form.CurrentView().volume / static_cast<double>(kFullVolume);
 }
 
 void Mpris::SetVolume(double volume)
@@ -319,7 +319,7 @@ void Mpris::SetVolume(double volume)
 qint64 Mpris::Position() const
 {
     const double frames = TotalFrames();
-    if (!m_form.CurrentPlayback().open || frames <= 0)
+    if (!m_form.CurrentView().open || frames <= 0)
         return 0;
     const int32_t frame = m_form.PositionFrame();
     return frame < 0 ? 0 : std::llround(frame / frames * static_cast<double>(LengthUs()));
@@ -343,17 +343,17 @@ bool Mpris::CanPlay() const
 
 bool Mpris::CanPause() const
 {
-    return m_form.CurrentPlayback().open;
+    return m_form.CurrentView().open;
 }
 
 bool Mpris::CanSeek() const
 {
-    return m_form.CurrentPlayback().open && LengthUs() > 0 && TotalFrames() > 0;
+    return m_form.CurrentView().open && LengthUs() > 0 && TotalFrames() > 0;
 }
 
 QString Mpris::TrackId() const
 {
-    return kTrackPrefix + QString::number(m_form.CurrentPlayback().track);
+    return kTrackPrefix + QString::number(m_form.CurrentView().track);
 }
 
 qint64 Mpris::LengthUs() const

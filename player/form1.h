@@ -140,8 +140,7 @@ public:
     void SeekToFrame(int32_t frame);  // form1_monitor.cpp
     // Sets the volume of the open file and of every file opened later; 1000 is full.
     void SetVolume(int32_t volume);  // form1_transport.cpp
-    const Playback& CurrentPlayback() const { return m_playback; }
-    View CurrentView() const;  // form1_view.cpp, with the desktop's commands below
+    View CurrentView() const;        // form1_view.cpp, with the desktop's commands below
     // The frame playback is at, asked of the open file; -1 when it cannot be told.
     int32_t PositionFrame();
     // Selects a playlist entry as a click would; a row outside the playlist selects none.
