@@ -117,8 +117,8 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     DesktopIntegration desktopIntegration(window, noBus);
     if (claim) {
         auto* server = new HandOverServer(window, FolderClaim::SocketPath(QDir::currentPath()));
-        if (!server->IsListening())
-            Warn(QStringLiteral("later starts in this folder cannot reach this player: ") + server->ErrorString());
+        if (!server->isListening())
+            Warn(QStringLiteral("later starts in this folder cannot reach this player: ") + server->errorString());
     }
 
     // The end of the session closes the window like the Close button, so the playlist is saved.

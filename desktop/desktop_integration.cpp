@@ -1,11 +1,7 @@
 #include "desktop/desktop_integration.h"
 
-#include <QAbstractItemModel>
-#include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusError>
-#include <QEvent>
-#include <QListWidget>
 #include <QTimer>
 #include <cstdio>
 
@@ -55,38 +51,25 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
 
     connect(&form, &Form1::PlaybackChanged, this, &DesktopIntegration::Schedule);
     connect(&form, &Form1::PlayFailed, this,
-            [this](const QString& title, const QByteArray& path, const QString& result) {
-                m_failures.insert(++m_requests, {title, path, result});
+            [this](const QString& title, const QByteArray& path, const Form1::PlayFailure& failure) {
+                m_failures.insert(++m_requests, {title, path, failure.missingDecoder});
                 m_details->Ask(m_requests, path);
             });
     connect(&form, &Form1::PlaylistNotSaved, this, [this](const QString& text) { m_notice->ShowNotSaved(text); });
     if (m_mpris) {
-        // Auto Replay is the loop status, the window's state its fullscreen mode.
-        connect(form.Check, &QCheckBox::toggled, this, &DesktopIntegration::Schedule);
-        form.installEventFilter(this);
+        // Auto Replay is the loop status, the window's state its fullscreen mode; what can come
+        // next and before follows the selection and the playlist's edits.
+        connect(&form, &Form1::ViewChanged, this, &DesktopIntegration::Schedule);
         connect(&form, &Form1::Seeked, this, [this] { m_mpris->SendSeeked(); });
-        // What can come next and before follows the selection and the playlist's edits.
-        QAbstractItemModel* entries = form.List1->model();
-        connect(form.List1, &QListWidget::currentRowChanged, this, &DesktopIntegration::Schedule);
-        connect(entries, &QAbstractItemModel::rowsInserted, this, &DesktopIntegration::Schedule);
-        connect(entries, &QAbstractItemModel::rowsRemoved, this, &DesktopIntegration::Schedule);
-        connect(entries, &QAbstractItemModel::modelReset, this, &DesktopIntegration::Schedule);
     }
 }
 
 DesktopIntegration::~DesktopIntegration() = default;
 
-bool DesktopIntegration::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::WindowStateChange)
-        Schedule();
-    return QObject::eventFilter(watched, event);
-}
-
 // Each file opened has its tags read once; the metadata shows them when they are known.
 void DesktopIntegration::AskTags()
 {
-    const Form1::Playback& playback = m_form.CurrentPlayback();
+    const Form1::View playback = m_form.CurrentView();
     if (!m_mpris || !playback.open || playback.track == m_taggedTrack)
         return;
     m_taggedTrack = playback.track;
@@ -98,14 +81,14 @@ void DesktopIntegration::TagsKnown(uint64_t request, const QVariantMap& metadata
 {
     if (const auto failure = m_failures.constFind(request); failure != m_failures.cend()) {
         m_notice->Show(metadata.value(QStringLiteral("xesam:title"), failure->title).toString(), failure->path,
-                       failure->result);
+                       failure->missingDecoder);
         m_failures.erase(failure);
         return;
     }
     if (!m_asked.contains(request))
         return;
     const uint64_t track = m_asked.take(request);
-    if (m_mpris && track == m_form.CurrentPlayback().track) {
+    if (m_mpris && track == m_form.CurrentView().track) {
         m_mpris->SetTags(track, metadata);
         Schedule();
     }
@@ -126,8 +109,8 @@ void DesktopIntegration::Sync()
     if (m_mpris)
         m_mpris->SendChanges();
     // Only a video keeps the screen awake, and only while it plays.
-    const Form1::Playback& playback = m_form.CurrentPlayback();
-    m_inhibit->SetWanted(playback.status == Form1::PlaybackStatus::Playing && playback.open && m_form.mVideoCx != -1);
+    const Form1::View view = m_form.CurrentView();
+    m_inhibit->SetWanted(view.status == Form1::PlaybackStatus::Playing && view.open && view.video);
 }
 
 }  // namespace zelko

@@ -27,16 +27,12 @@ public:
     DesktopIntegration(Form1& form, const QString& noBus);
     ~DesktopIntegration() override;
 
-protected:
-    // The window's state is its fullscreen mode, however it changed.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     // A file whose failure is told once its tags are known, by the title they give.
     struct Failure {
         QString title;
         QByteArray path;
-        QString result;
+        QString missingDecoder;
     };
 
     void AskTags();

@@ -1,7 +1,6 @@
 #include "desktop/external_files.h"
 
 #include <QFile>
-#include <QListWidget>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstdio>
@@ -187,14 +186,14 @@ int AppendAndPlay(Form1& form, const QList<QByteArray>& paths)
         if (!form.AppendToPlaylist(NameOf(path), path))
             continue;
         if (first < 0)
-            first = form.List1->count() - 1;
+            first = form.CurrentView().entries - 1;
         ++added;
     }
     if (first < 0)
         return 0;
     // The click before a double-click selects the entry; the play procedures take the selection.
-    form.List1->setCurrentRow(first);
-    if (form.IsMaximized())
+    form.SelectEntry(first);
+    if (form.CurrentView().fullscreen)
         form.txtfull_KeyDown(kKeyF1, 0);
     else
         form.List1_DblClick();

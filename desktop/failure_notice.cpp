@@ -6,26 +6,23 @@
 #include <unistd.h>
 
 #include "desktop/desktop_identity.h"
-#include "platform/missing_decoder.h"
 
 namespace zelko {
 
-QString FailureNotice::Reason(const QByteArray& path, const QString& result)
+QString FailureNotice::Reason(const QByteArray& path, const QString& missingDecoder)
 {
     // The bytes themselves are asked about: a name that is not UTF-8 still names its file.
     if (::access(path.constData(), F_OK) != 0)
         return QStringLiteral("file not found");
-    const std::string decoder = zelko::platform::missingDecoderIn(result.toStdString());
-    if (!decoder.empty()) {
+    if (!missingDecoder.isEmpty())
         return QStringLiteral("this kind of file needs a decoder that is not installed (GStreamer's %1)")
-            .arg(QString::fromStdString(decoder));
-    }
+            .arg(missingDecoder);
     return QStringLiteral("not a media file");
 }
 
-void FailureNotice::Show(const QString& title, const QByteArray& path, const QString& result)
+void FailureNotice::Show(const QString& title, const QByteArray& path, const QString& missingDecoder)
 {
-    Notify(QStringLiteral("Cannot play %1").arg(title), Reason(path, result));
+    Notify(QStringLiteral("Cannot play %1").arg(title), Reason(path, missingDecoder));
 }
 
 void FailureNotice::ShowNotSaved(const QString& text)

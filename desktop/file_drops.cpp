@@ -1,7 +1,6 @@
 #include "desktop/file_drops.h"
 
 #include <QDropEvent>
-#include <QListWidget>
 #include <QMimeData>
 #include <QTimer>
 
@@ -26,12 +25,7 @@ bool HasLocalFiles(const QMimeData* data)
 
 FileDrops::FileDrops(Form1& form) : QObject(&form), m_form(form)
 {
-    // List1 would take a drop for itself (its own entries moved around); the rest of the
-    // window's controls take none, so their drops reach the window.
-    for (QWidget* target : {static_cast<QWidget*>(&form), form.List1->viewport()}) {
-        target->setAcceptDrops(true);
-        target->installEventFilter(this);
-    }
+    form.AcceptDrops(this);
 }
 
 bool FileDrops::eventFilter(QObject* watched, QEvent* event)

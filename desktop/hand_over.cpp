@@ -99,12 +99,12 @@ HandOverServer::HandOverServer(Form1& form, const QString& socketPath)
     form.installEventFilter(this);
 }
 
-bool HandOverServer::IsListening() const
+bool HandOverServer::isListening() const
 {
     return m_server->isListening();
 }
 
-QString HandOverServer::ErrorString() const
+QString HandOverServer::errorString() const
 {
     return m_server->errorString();
 }

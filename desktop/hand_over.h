@@ -41,8 +41,8 @@ class HandOverServer : public QObject {
 public:
     HandOverServer(Form1& form, const QString& socketPath);
 
-    bool IsListening() const;
-    QString ErrorString() const;
+    bool isListening() const;
+    QString errorString() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

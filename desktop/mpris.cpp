@@ -1,13 +1,9 @@
 #include "desktop/mpris.h"
 
-#include <QCheckBox>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDir>
-#include <QLabel>
-#include <QListWidget>
-#include <QLocale>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -17,7 +13,7 @@
 #include "desktop/external_files.h"
 #include "desktop/mpris_adaptors.h"
 #include "desktop/raise_window.h"
-#include "player/controls/asx_toolbar.h"
+#include "platform/volume.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
 
@@ -33,7 +29,6 @@ const QString kTrackPrefix = QStringLiteral("/io/github/zelko/ZelkoPlayer/Track/
 // Slow Motion is the only other speed: 40 % of normal.
 constexpr double kSlowRate = 0.4;
 constexpr double kNormalRate = 1.0;
-constexpr int32_t kFullVolume = 1000;
 // Auto Replay repeats the file playing; nothing repeats the playlist.
 const QString kLoopTrack = QStringLiteral("Track");
 const QString kLoopNone = QStringLiteral("None");
@@ -140,7 +135,7 @@ void Mpris::Quit()
 
 bool Mpris::Fullscreen() const
 {
-    return m_form.IsMaximized();
+    return m_form.CurrentView().fullscreen;
 }
 
 // In as the Fullscreen button goes, out as Esc leaves: playback goes on either way.
@@ -158,30 +153,30 @@ void Mpris::SetFullscreen(bool fullscreen)
 
 void Mpris::Play()
 {
-    const Form1::PlaybackStatus status = m_form.CurrentPlayback().status;
-    if (status == Form1::PlaybackStatus::Playing)
+    const Form1::View view = m_form.CurrentView();
+    if (view.status == Form1::PlaybackStatus::Playing)
         return;
-    if (status == Form1::PlaybackStatus::Paused && m_form.asxToolbar1->ButtonPressed(form1::kPauseButton)) {
+    if (view.status == Form1::PlaybackStatus::Paused && view.paused) {
         m_form.PausePlayback();  // as a click on the latched Pause button: resume
         return;
     }
-    if (m_form.List1->count() == 0)
+    if (view.entries == 0)
         return;
-    if (m_form.List1->currentRow() < 0)
-        m_form.List1->setCurrentRow(0);
+    if (view.entry < 0)
+        m_form.SelectEntry(0);
     m_form.PlayEntryInCurrentMode();
 }
 
 void Mpris::Pause()
 {
-    if (m_form.CurrentPlayback().status == Form1::PlaybackStatus::Playing &&
-        !m_form.asxToolbar1->ButtonPressed(form1::kPauseButton))
+    const Form1::View view = m_form.CurrentView();
+    if (view.status == Form1::PlaybackStatus::Playing && !view.paused)
         m_form.PausePlayback();
 }
 
 void Mpris::PlayPause()
 {
-    if (m_form.CurrentPlayback().status == Form1::PlaybackStatus::Playing)
+    if (m_form.CurrentView().status == Form1::PlaybackStatus::Playing)
         Pause();
     else
         Play();
@@ -189,7 +184,7 @@ void Mpris::PlayPause()
 
 void Mpris::Stop()
 {
-    if (m_form.CurrentPlayback().status != Form1::PlaybackStatus::Stopped)
+    if (m_form.CurrentView().status != Form1::PlaybackStatus::Stopped)
         m_form.StopPlayback();
 }
 
@@ -200,10 +195,10 @@ void Mpris::Next()
 
 void Mpris::Previous()
 {
-    const int index = m_form.List1->currentRow();
+    const int index = m_form.CurrentView().entry;
     if (index <= 0)
         return;
-    m_form.List1->setCurrentRow(index - 1);
+    m_form.SelectEntry(index - 1);
     m_form.PlayEntryInCurrentMode();
 }
 
@@ -248,7 +243,7 @@ QString Mpris::OpenUri(const QString& uri)
 
 QString Mpris::PlaybackStatus() const
 {
-    switch (m_form.CurrentPlayback().status) {
+    switch (m_form.CurrentView().status) {
     case Form1::PlaybackStatus::Playing: return QStringLiteral("Playing");
     case Form1::PlaybackStatus::Paused: return QStringLiteral("Paused");
     case Form1::PlaybackStatus::Stopped: break;
@@ -258,7 +253,7 @@ QString Mpris::PlaybackStatus() const
 
 QString Mpris::LoopStatus() const
 {
-    return m_form.Check->isChecked() ? kLoopTrack : kLoopNone;
+    return m_form.CurrentView().autoReplay ? kLoopTrack : kLoopNone;
 }
 
 // As a click on Auto Replay. The playlist is not repeated, so "Playlist" is refused; Qt answers
@@ -266,7 +261,7 @@ QString Mpris::LoopStatus() const
 void Mpris::SetLoopStatus(const QString& status)
 {
     if (status == kLoopTrack || status == kLoopNone) {
-        m_form.Check->setChecked(status == kLoopTrack);
+        m_form.SetAutoReplay(status == kLoopTrack);
         return;
     }
     m_sent.remove(QStringLiteral("LoopStatus"));
@@ -275,7 +270,7 @@ void Mpris::SetLoopStatus(const QString& status)
 
 QVariantMap Mpris::Metadata() const
 {
-    const Form1::Playback& playback = m_form.CurrentPlayback();
+    const Form1::View playback = m_form.CurrentView();
     if (!playback.open)
         return {};
     // The path's own bytes, percent-encoded: a name that is not UTF-8 still names its file.
@@ -292,7 +287,7 @@ QVariantMap Mpris::Metadata() const
 
 double Mpris::Rate() const
 {
-    return m_form.asxToolbar1->ButtonPressed(form1::kSlowMotionButton) ? kSlowRate : kNormalRate;
+    return m_form.CurrentView().slowMotion ? kSlowRate : kNormalRate;
 }
 
 void Mpris::SetRate(double rate)
@@ -305,73 +300,73 @@ void Mpris::SetRate(double rate)
     if (rate < kSlowRate || rate > kNormalRate)
         return;
     const bool slow = rate < (kSlowRate + kNormalRate) / 2;
-    if (slow != m_form.asxToolbar1->ButtonPressed(form1::kSlowMotionButton))
+    if (slow != m_form.CurrentView().slowMotion)
         m_form.SlowMotion();
 }
 
 double Mpris::Volume() const
 {
-    return m_form.CurrentPlayback().volume / static_cast<double>(kFullVolume);
+    return m_form.CurrentView().volume / static_cast<double>(platform::kFullVolume);
 }
 
 void Mpris::SetVolume(double volume)
 {
     // Above full is full: the engine does not amplify.
     const double clamped = std::clamp(volume, 0.0, 1.0);
-    m_form.SetVolume(static_cast<int32_t>(std::lround(clamped * kFullVolume)));
+    m_form.SetVolume(static_cast<int32_t>(std::lround(clamped * platform::kFullVolume)));
 }
 
 qint64 Mpris::Position() const
 {
     const double frames = TotalFrames();
-    if (!m_form.CurrentPlayback().open || frames <= 0)
+    if (!m_form.CurrentView().open || frames <= 0)
         return 0;
-    const int32_t frame = m_form.Media.GetCurrentFrame(m_form.mAlias);
+    const int32_t frame = m_form.PositionFrame();
     return frame < 0 ? 0 : std::llround(frame / frames * static_cast<double>(LengthUs()));
 }
 
 bool Mpris::CanGoNext() const
 {
-    return m_form.List1->currentRow() < m_form.List1->count() - 1;
+    const Form1::View view = m_form.CurrentView();
+    return view.entry < view.entries - 1;
 }
 
 bool Mpris::CanGoPrevious() const
 {
-    return m_form.List1->currentRow() > 0;
+    return m_form.CurrentView().entry > 0;
 }
 
 bool Mpris::CanPlay() const
 {
-    return m_form.List1->count() > 0;
+    return m_form.CurrentView().entries > 0;
 }
 
 bool Mpris::CanPause() const
 {
-    return m_form.CurrentPlayback().open;
+    return m_form.CurrentView().open;
 }
 
 bool Mpris::CanSeek() const
 {
-    return m_form.CurrentPlayback().open && LengthUs() > 0 && TotalFrames() > 0;
+    return m_form.CurrentView().open && LengthUs() > 0 && TotalFrames() > 0;
 }
 
 QString Mpris::TrackId() const
 {
-    return kTrackPrefix + QString::number(m_form.CurrentPlayback().track);
+    return kTrackPrefix + QString::number(m_form.CurrentView().track);
 }
 
 qint64 Mpris::LengthUs() const
 {
     // The length the window read when the file started (-0.001 s when it could not be read).
-    return m_form.mTotalSeconds > 0 ? std::llround(m_form.mTotalSeconds * 1e6) : 0;
+    const double seconds = m_form.CurrentView().lengthSeconds;
+    return seconds > 0 ? std::llround(seconds * 1e6) : 0;
 }
 
 double Mpris::TotalFrames() const
 {
-    // Where the slider seek reads it too: frames, or milliseconds on media without video.
-    bool isNumber = false;
-    const double frames = QLocale().toDouble(m_form.LbTotalFrames->text(), &isNumber);
-    return isNumber ? frames : 0;
+    // What the slider seek reckons with too: frames, or milliseconds on media without video.
+    return m_form.CurrentView().totalFrames;
 }
 
 }  // namespace zelko

@@ -16,6 +16,11 @@ bool EngineChannel::getErrorString(uint32_t code, char* buffer, uint32_t length)
     return m_engine.getErrorString(code, buffer, length);
 }
 
+std::string EngineChannel::missingDecoder(uint32_t code)
+{
+    return m_engine.missingDecoder(code);
+}
+
 uint32_t EngineChannel::getShortPathName(const char* longPath, char* buffer, uint32_t length)
 {
     return longPath ? platform::getShortPathName(longPath, buffer, length) : 0;

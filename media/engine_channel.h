@@ -11,6 +11,7 @@ public:
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
                         std::uintptr_t callbackWindow) override;
     bool getErrorString(uint32_t code, char* buffer, uint32_t length) override;
+    std::string missingDecoder(uint32_t code) override;
     uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) override;
     bool getWindowRect(int64_t windowHandle, platform::WindowRect& rect) override;
 

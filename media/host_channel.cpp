@@ -115,7 +115,7 @@ bool HostChannel::startHost()
 
 void HostChannel::replaceHost(const std::string& why)
 {
-    m_details[kInvalidFile] = "The file cannot be played: the media engine " + why + ".";
+    m_details[kInvalidFile] = {"The file cannot be played: the media engine " + why + ".", {}};
     m_reader.reset();
     if (m_host) {
         m_host->kill();
@@ -127,7 +127,7 @@ void HostChannel::replaceHost(const std::string& why)
 HostChannel::Outcome HostChannel::exchange(const Frame& request, std::chrono::milliseconds limit, Frame& answer)
 {
     if (!m_host && !startHost()) {
-        m_details[kInvalidFile] = "The file cannot be played: the media engine cannot start.";
+        m_details[kInvalidFile] = {"The file cannot be played: the media engine cannot start.", {}};
         return Outcome::Lost;
     }
     // A starting host has its own allowance, so the command's deadline is the command's alone.
@@ -171,7 +171,7 @@ uint32_t HostChannel::sendString(std::string_view command, char* reply, uint32_t
         return kInvalidFile;
     }
     if (answer.first != 0) {
-        m_details[answer.first] = answer.payload;
+        m_details[answer.first] = {answer.payload, answer.missingDecoder};
     } else {
         copyOut(answer.payload, reply, replyLength);
     }
@@ -181,7 +181,7 @@ uint32_t HostChannel::sendString(std::string_view command, char* reply, uint32_t
 bool HostChannel::getErrorString(uint32_t code, char* buffer, uint32_t length)
 {
     if (const auto found = m_details.find(code); found != m_details.end()) {
-        copyOut(found->second, buffer, length);
+        copyOut(found->second.text, buffer, length);
         return true;
     }
     Frame answer;
@@ -191,6 +191,13 @@ bool HostChannel::getErrorString(uint32_t code, char* buffer, uint32_t length)
     }
     copyOut(answer.payload, buffer, length);
     return true;
+}
+
+std::string HostChannel::missingDecoder(uint32_t code)
+{
+    // Every failure the host told is kept with its detail; a code never told needed nothing.
+    const auto found = m_details.find(code);
+    return found != m_details.end() ? found->second.missingDecoder : std::string();
 }
 
 uint32_t HostChannel::getShortPathName(const char* longPath, char* buffer, uint32_t length)

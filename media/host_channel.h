@@ -28,6 +28,7 @@ public:
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
                         std::uintptr_t callbackWindow) override;
     bool getErrorString(uint32_t code, char* buffer, uint32_t length) override;
+    std::string missingDecoder(uint32_t code) override;
     uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) override;
     bool getWindowRect(int64_t windowHandle, platform::WindowRect& rect) override;
 
@@ -58,7 +59,11 @@ private:
     bool m_ready = false;
     int m_starts = 0;
     // The description of the latest failure of each code, as the host or the channel told it.
-    std::map<uint32_t, std::string> m_details;
+    struct Detail {
+        std::string text;
+        std::string missingDecoder;
+    };
+    std::map<uint32_t, Detail> m_details;
     mci::Trace m_trace;  // the commands this side answered for a host it gave up
 };
 

@@ -29,12 +29,20 @@ std::string shortPath(MciChannel& channel, const std::string& path)
 
 }  // namespace
 
+std::string ModuleMultimedia::Result(uint32_t code)
+{
+    std::string text = resultText(m_channel, code);
+    if (code != 0)
+        m_lastFailure = {code, text, m_channel.missingDecoder(code)};
+    return text;
+}
+
 std::string ModuleMultimedia::OpenMedia(int32_t parentWindow, const std::string& alias, const std::string& path,
                                         const std::string& deviceType)
 {
     std::string command = "open " + shortPath(m_channel, path) + " type " + deviceType + " Alias " + alias +
                           " parent " + std::to_string(parentWindow) + " Style " + kChildWindowStyle;
-    return resultText(m_channel, sendCommand(m_channel, holdInBuffer(command, kOpenCommandLength)));
+    return Result(sendCommand(m_channel, holdInBuffer(command, kOpenCommandLength)));
 }
 
 std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::string& start, const std::string& end)
@@ -42,32 +50,32 @@ std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::str
     std::string from = start.empty() ? "0" : start;
     std::string to = end.empty() ? std::to_string(GetTotalFrames(alias)) : end;
     std::string command = "play " + alias + " from " + from + " to " + to;
-    return resultText(m_channel, sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));
+    return Result(sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));
 }
 
 std::string ModuleMultimedia::PauseMedia(const std::string& alias)
 {
-    return resultText(m_channel, sendCommand(m_channel, "Pause " + alias));
+    return Result(sendCommand(m_channel, "Pause " + alias));
 }
 
 std::string ModuleMultimedia::ResumeMedia(const std::string& alias)
 {
-    return resultText(m_channel, sendCommand(m_channel, "Resume " + alias));
+    return Result(sendCommand(m_channel, "Resume " + alias));
 }
 
 std::string ModuleMultimedia::StopMedia(const std::string& alias)
 {
-    return resultText(m_channel, sendCommand(m_channel, "Stop " + alias));
+    return Result(sendCommand(m_channel, "Stop " + alias));
 }
 
 std::string ModuleMultimedia::CloseMedia(const std::string& alias)
 {
-    return resultText(m_channel, sendCommand(m_channel, "Close " + alias));
+    return Result(sendCommand(m_channel, "Close " + alias));
 }
 
 std::string ModuleMultimedia::CloseAllMedia()
 {
-    return resultText(m_channel, sendCommand(m_channel, "Close All"));
+    return Result(sendCommand(m_channel, "Close All"));
 }
 
 std::string ModuleMultimedia::SeekMedia(const std::string& alias, int32_t position)
@@ -75,16 +83,16 @@ std::string ModuleMultimedia::SeekMedia(const std::string& alias, int32_t positi
     uint32_t code = sendCommand(m_channel, "seek " + alias + " to " + std::to_string(position));
     // A seek always plays on from the new place; whether that play worked is not reported.
     sendCommand(m_channel, "Play " + alias);
-    return resultText(m_channel, code);
+    return Result(code);
 }
 
 std::string ModuleMultimedia::SetPlaybackSpeed(const std::string& alias, int32_t percent)
 {
     int64_t thousandths = int64_t{percent} * 10;
     if (thousandths < INT32_MIN || thousandths > INT32_MAX)
-        return resultText(m_channel, kOutOfRangeCode);
+        return Result(kOutOfRangeCode);
     std::string command = "set " + alias + " speed " + std::to_string(thousandths);
-    return resultText(m_channel, sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));
+    return Result(sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));
 }
 
 int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
@@ -101,7 +109,7 @@ int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
 
 std::string ModuleMultimedia::SetVolume(const std::string& alias, int32_t volume)
 {
-    return resultText(m_channel, sendCommand(m_channel, "setaudio " + alias + " volume to " + std::to_string(volume)));
+    return Result(sendCommand(m_channel, "setaudio " + alias + " volume to " + std::to_string(volume)));
 }
 
 int32_t ModuleMultimedia::GetVolume(const std::string& alias)

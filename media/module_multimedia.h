@@ -9,9 +9,19 @@ namespace zelko::media {
 
 // The media control layer: each operation builds one or more MCI command texts for a device
 // alias, sends them through the channel and returns a result text ("Success" or the code's
-// description) or a number (-1 when the device query failed). Keeps nothing between calls.
+// description) or a number (-1 when the device query failed). Failures are these strings; what
+// the window acts on beyond them (a missing decoder) is kept as data for the latest failed
+// command, the only thing kept between calls.
 class ModuleMultimedia {
 public:
+    // A command that failed: its MCI code, the result text it returned, and GStreamer's
+    // description of a decoder the file needs and that is not installed (empty otherwise).
+    struct Failure {
+        uint32_t code = 0;
+        std::string text;
+        std::string missingDecoder;
+    };
+
     explicit ModuleMultimedia(MciChannel& channel) : m_channel(channel) {}
 
     // Device commands.
@@ -46,8 +56,14 @@ public:
     std::string PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x, int32_t y, int32_t& width,
                                  int32_t& height);
 
+    // The latest command that returned a result text other than "Success".
+    const Failure& LastFailure() const { return m_lastFailure; }
+
 private:
+    std::string Result(uint32_t code);  // resultText, keeping a failure as LastFailure
+
     MciChannel& m_channel;
+    Failure m_lastFailure;
 };
 
 }  // namespace zelko::media

@@ -114,7 +114,7 @@ std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string
     }
     std::string command = "put " + alias + " window at " + std::to_string(x) + " " + std::to_string(y) + " " +
                           std::to_string(width) + " " + std::to_string(height);
-    return resultText(m_channel, sendCommand(m_channel, command));
+    return Result(sendCommand(m_channel, command));
 }
 
 }  // namespace zelko::media

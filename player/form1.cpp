@@ -88,6 +88,7 @@ void Form1::ConnectHandlers()
     connect(Timerscroll, &QTimer::timeout, this, &Form1::Timerscroll_Timer);
     connect(cpvSlider1, &CpvSlider::ThumbMoved, this, &Form1::cpvSlider1_ThumbMoved);
     connect(Picture1, &VideoHost::MouseDown, this, &Form1::Picture1_MouseDown);
+    ConnectView();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

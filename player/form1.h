@@ -36,6 +36,9 @@ class VideoHost;
 // title scroller), form1_keyboard.cpp (the keys outside txtfull), form1_accessible.cpp (what a
 // screen reader sees). The desktop (media keys, the sound menu) follows playback through the signals
 // below and drives the window only through its own procedures.
+//
+// The window tells the desktop what happens through signals with typed data (PlaybackChanged,
+// PlayFailed...) and shows it one read-only View; failures never travel as text to be parsed.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -49,17 +52,34 @@ public:
         QByteArray path;
         int32_t volume = 1000;  // 0 to 1000, given to every file opened from now on
     };
+    // Why the file of a play request did not play: the result text of the step that failed (the
+    // open's when the open failed) and GStreamer's description of a decoder the file needs and
+    // that is not installed (empty when that was not why).
+    struct PlayFailure {
+        QString result;
+        QString missingDecoder;
+    };
+    // What the desktop reads of the window: what plays and how, as the handlers left it, built
+    // from the window's own state. The position is not in it: that is asked of the device
+    // (PositionFrame), and the desktop reads the rest far more often.
+    struct View : Playback {
+        int entry = -1;            // the selected playlist entry, -1 when none is
+        int entries = 0;           // how many the playlist holds
+        double lengthSeconds = 0;  // as read when the file started: -0.001 when it could not be
+        double totalFrames = 0;    // frames, or milliseconds without video; 0 before any open
+        bool video = false;        // the open file has a picture
+        bool paused = false;       // Pause is latched
+        bool slowMotion = false;   // Slow Motion is latched
+        bool autoReplay = false;
+        bool fullscreen = false;
+    };
 
     // The channel is the product's EngineChannel, or a test's; it must outlive the window.
     explicit Form1(zelko::media::MciChannel& channel, QWidget* parent = nullptr);
     ~Form1() override;
 
     // ---- The window state record. Everything starts at zero or empty; nothing is saved.
-    std::string mAlias;
-    std::string mDeviceType;
     std::string mResult;
-    int32_t mVideoCx = 0;
-    int32_t mVideoCy = 0;
     double mTotalSeconds = 0;
     int32_t mTotalMinutes = 0;
     QString mTotalSecondsText;
@@ -91,9 +111,6 @@ public:
     QTimer* Timerscroll = nullptr;
     CommonDialog* CommonDialog1 = nullptr;
 
-    // The media control layer, over the window's channel.
-    zelko::media::ModuleMultimedia Media;
-
     // ---- Procedures.
     // Appends one entry as Add to Playlist does, without selecting it: `title` shown in List1,
     // `path` (the file system's bytes) in List2, each kept as these bytes and written back to
@@ -123,7 +140,14 @@ public:
     void SeekToFrame(int32_t frame);  // form1_monitor.cpp
     // Sets the volume of the open file and of every file opened later; 1000 is full.
     void SetVolume(int32_t volume);  // form1_transport.cpp
-    const Playback& CurrentPlayback() const { return m_playback; }
+    View CurrentView() const;        // form1_view.cpp, with the desktop's commands below
+    // The frame playback is at, asked of the open file; -1 when it cannot be told.
+    int32_t PositionFrame();
+    // Selects a playlist entry as a click would; a row outside the playlist selects none.
+    void SelectEntry(int row);
+    void SetAutoReplay(bool on);  // as a click on Auto Replay
+    // Lets `filter` see the drops on the window and on the playlist, which both accept them.
+    void AcceptDrops(QObject* filter);
 
     // ---- Handlers, named after control and event. Public so tests can raise them as the
     // toolkit would.
@@ -166,9 +190,10 @@ signals:
     void PlaybackChanged();
     // A seek was sent; playback goes on from there.
     void Seeked();
-    // The file of a play request did not play: the entry's title and path, and the result text
-    // of the step that failed (the open's when the open failed).
-    void PlayFailed(const QString& title, const QByteArray& path, const QString& result);
+    // The rest of the view changed: the selection, the playlist, Auto Replay or fullscreen.
+    void ViewChanged();
+    // The file of a play request did not play: the entry's title and path, and why.
+    void PlayFailed(const QString& title, const QByteArray& path, const Form1::PlayFailure& failure);
     // The playlist could not be saved: one line per file that was not, saying why.
     void PlaylistNotSaved(const QString& text);
 
@@ -178,8 +203,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;  // form1_keyboard.cpp
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;  // form1_view.cpp
 
 private:
+    void ConnectView();  // form1_view.cpp
+    // The window state record's parts that stay inside the window.
+    std::string mAlias;
+    std::string mDeviceType;
+    int32_t mVideoCx = 0;
+    int32_t mVideoCy = 0;
+    double mTotalFrames = 0;  // what LbTotalFrames shows, as the number it is (0 before any open)
+    // The media control layer, over the window's channel.
+    zelko::media::ModuleMultimedia Media;
+
     void CreateControls();                             // form1_layout.cpp
     void ConnectHandlers();                            // form1.cpp
     bool ArrangeNormalWindow(int32_t cx, int32_t cy);  // form1_playback.cpp
@@ -220,6 +256,7 @@ private:
     int m_releasedKey = 0;          // txtfull's last key release, to know a repeat's press by
     quint64 m_releasedAt = 0;
     Playback m_playback;
+    zelko::media::ModuleMultimedia::Failure m_openFailure;  // the latest open's, when it failed
 };
 
 }  // namespace zelko

@@ -107,6 +107,7 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     const QByteArray path = SelectedBytes(List2);
     mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path.toStdString(), mDeviceType);
     const std::string opened = mResult;
+    m_openFailure = opened == "Success" ? zelko::media::ModuleMultimedia::Failure{} : Media.LastFailure();
     qCDebug(lcPlayer) << "open" << path << "->" << opened.c_str();
     m_playback.open = opened == "Success";
     m_playback.title = SelectedText(List1);
@@ -128,7 +129,9 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     LbActualCx->setText(QString::number(Media.GetVideoSize(mAlias, "cx")));
     LbActualCy->setText(QString::number(Media.GetVideoSize(mAlias, "cy")));
     LbFramesPerSecond->setText(QString::number(Media.GetFramesPerSecond(mAlias)));
-    LbTotalFrames->setText(QString::number(Media.GetTotalFrames(mAlias)));
+    const int32_t totalFrames = Media.GetTotalFrames(mAlias);
+    mTotalFrames = totalFrames;
+    LbTotalFrames->setText(QString::number(totalFrames));
 
     const zelko::player::LengthBreakdown length = zelko::player::breakDownLength(Media.GetLengthMs(mAlias));
     mTotalSeconds = length.totalSeconds;
@@ -148,7 +151,10 @@ bool Form1::PlayStarted(const std::string& openResult)
     m_playback.status = playing ? PlaybackStatus::Playing : PlaybackStatus::Stopped;
     if (!playing && !m_playback.path.isEmpty()) {
         const std::string& failure = openResult != "Success" ? openResult : mResult;
-        emit PlayFailed(m_playback.title, m_playback.path, QString::fromStdString(failure));
+        const std::string& decoder =
+            openResult != "Success" ? m_openFailure.missingDecoder : Media.LastFailure().missingDecoder;
+        emit PlayFailed(m_playback.title, m_playback.path,
+                        {QString::fromStdString(failure), QString::fromStdString(decoder)});
     }
     emit PlaybackChanged();
     return playing;

@@ -4,7 +4,6 @@
 #include "platform/mci/errors.h"
 #include "platform/mci/log.h"
 #include "platform/mci/pipeline_setup.h"
-#include "platform/missing_decoder.h"
 
 #include <gst/pbutils/gstdiscoverer.h>
 #include <gst/pbutils/missing-plugins.h>
@@ -89,14 +88,14 @@ bool containsFactory(GstBin* bin, const char* factoryName)
 }  // namespace
 
 uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std::unique_ptr<Device>& device,
-                      std::string& detail)
+                      ErrorDetail& detail)
 {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
         return code::kFileNotFound;
     }
     if (!S_ISREG(info.st_mode)) {
-        detail = "The file cannot be played: it is not a regular file.";
+        detail.text = "The file cannot be played: it is not a regular file.";
         return code::kInvalidFile;
     }
     GErrorPtr error;
@@ -109,7 +108,7 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
     std::unique_ptr<Device> created(new Device);
     created->m_playbin = adoptElement(gst_element_factory_make("playbin", nullptr));
     if (!created->m_playbin) {
-        detail = "The media engine cannot start: GStreamer's playbin element is not installed.";
+        detail.text = "The media engine cannot start: GStreamer's playbin element is not installed.";
         return code::kInternal;
     }
     GstElement* playbin = created->m_playbin.get();
@@ -158,7 +157,7 @@ Device::~Device()
     }
 }
 
-uint32_t Device::preroll(std::string& detail)
+uint32_t Device::preroll(ErrorDetail& detail)
 {
     const GstStateChangeReturn change = gst_element_set_state(m_playbin.get(), GST_STATE_PAUSED);
     bool ready = change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL;
@@ -196,20 +195,19 @@ uint32_t Device::preroll(std::string& detail)
             alignWithFirstFrame();
             return code::kSuccess;
         }
-        detail = "The file cannot be played: it is damaged or holds no media time.";
+        detail.text = "The file cannot be played: it is damaged or holds no media time.";
         return code::kInvalidFile;
     }
     if (!m_missing.empty()) {
-        // What is missing comes last, where the window finds it (platform/missing_decoder.h).
         const std::string hint = m_missingMidi ? "MIDI needs FluidSynth and a GM SoundFont; " : "";
-        detail =
-            cut("The file cannot be played: " + hint + std::string(platform::kMissingDecoderMarker) + m_missing + ".");
+        detail = {cut("The file cannot be played: " + hint + "no decoder is installed for " + m_missing + "."),
+                  m_missing};
     } else if (!m_error.empty()) {
-        detail = cut("The file cannot be played: " + m_error);
+        detail.text = cut("The file cannot be played: " + m_error);
     } else if (!ready) {
-        detail = "The file cannot be played: it did not become ready within 5 seconds.";
+        detail.text = "The file cannot be played: it did not become ready within 5 seconds.";
     } else {
-        detail = "The file cannot be played: it holds no audio or video that can be decoded.";
+        detail.text = "The file cannot be played: it holds no audio or video that can be decoded.";
     }
     return code::kInvalidFile;
 }

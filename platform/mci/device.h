@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/mci/errors.h"
 #include "platform/mci/gst_holders.h"
 #include "platform/mci/media_facts.h"
 #include "platform/mci/range_guard.h"
@@ -27,7 +28,7 @@ public:
     // Opens `path` and prerolls it, waiting a bounded time. Returns 0, 275 (no such file) or
     // 296 (not playable; `detail` then says why when the reason is known).
     static uint32_t open(const std::string& path, std::uintptr_t parentWindow, std::unique_ptr<Device>& device,
-                         std::string& detail);
+                         ErrorDetail& detail);
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
@@ -68,7 +69,7 @@ public:
 
 private:
     Device() = default;
-    uint32_t preroll(std::string& detail);
+    uint32_t preroll(ErrorDetail& detail);
     void readMediaInfo();
     // Takes the length from the file's own header or timestamps where it says one.
     void readLength();

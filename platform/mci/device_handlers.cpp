@@ -22,7 +22,7 @@ uint32_t handleOpen(Session& session, std::string_view name, const Arguments& ar
         return code::kDuplicateAlias;
     }
     std::unique_ptr<Device> device;
-    std::string detail;
+    ErrorDetail detail;
     const uint32_t result = Device::open(std::string(name), static_cast<std::uintptr_t>(parent), device, detail);
     if (result != 0) {
         session.setDetail(std::move(detail));

@@ -22,7 +22,7 @@ struct Engine::Impl {
     Session session;
     Trace trace;
     // The reason behind the latest failure of each code, told by getErrorString for that code.
-    std::map<uint32_t, std::string> details;
+    std::map<uint32_t, ErrorDetail> details;
     WarmUp warmUp;  // declared last, so its thread has ended before the devices close
 };
 
@@ -85,8 +85,8 @@ uint32_t Engine::sendString(std::string_view command, char* reply, uint32_t repl
             reply[text.size()] = '\0';
         }
     }
-    std::string detail = m_impl->session.takeDetail();
-    if (result != 0 && detail.empty()) {
+    ErrorDetail detail = m_impl->session.takeDetail();
+    if (result != 0 && detail.text.empty()) {
         m_impl->details.erase(result);
     } else if (result != 0) {
         m_impl->details[result] = std::move(detail);
@@ -102,7 +102,7 @@ bool Engine::getErrorString(uint32_t errorCode, char* buffer, uint32_t length) c
         return false;
     }
     if (const auto found = m_impl->details.find(errorCode); found != m_impl->details.end()) {
-        text = found->second;
+        text = found->second.text;
     }
     if (buffer != nullptr && length > 0) {
         const size_t count = std::min<size_t>(text.size(), length - 1);
@@ -110,6 +110,12 @@ bool Engine::getErrorString(uint32_t errorCode, char* buffer, uint32_t length) c
         buffer[count] = '\0';
     }
     return true;
+}
+
+std::string Engine::missingDecoder(uint32_t errorCode) const
+{
+    const auto found = m_impl->details.find(errorCode);
+    return found != m_impl->details.end() ? found->second.missingDecoder : std::string();
 }
 
 }  // namespace zelko::mci

@@ -2,13 +2,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace zelko::mci {
 
 // The MCI command-string interpreter over GStreamer: the mciSendString and mciGetErrorString
-// of the player. One device (a playbin) per alias. Every call runs synchronously on the
-// caller's thread; GStreamer's own threads decode. Not thread-safe: use one engine per thread.
+// of the player. Failures are told as MCI codes, with a text for each code and, where a
+// caller acts on the reason, typed detail beside them (missingDecoder); never as text to parse. One device (a playbin)
+// per alias. Every call runs synchronously on the caller's thread; GStreamer's own threads decode. Not thread-safe: use
+// one engine per thread.
 class Engine {
 public:
     Engine();
@@ -29,6 +32,9 @@ public:
     // Writes the description of `code`, cut to length - 1 characters and terminated.
     // Returns false (buffer untouched) for a code that is not an error.
     bool getErrorString(uint32_t code, char* buffer, uint32_t length) const;
+    // GStreamer's description of the decoder that the latest failure with `code` needed and
+    // found not installed; empty when that was not why it failed.
+    std::string missingDecoder(uint32_t code) const;
 
 private:
     struct Impl;

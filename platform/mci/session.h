@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mci/device.h"
+#include "platform/mci/errors.h"
 
 #include <memory>
 #include <utility>
@@ -25,8 +26,8 @@ public:
     // Lets every device read what its pipeline posted since the last command.
     void drainAll();
 
-    void setDetail(std::string detail) { m_detail = std::move(detail); }
-    std::string takeDetail() { return std::exchange(m_detail, {}); }
+    void setDetail(ErrorDetail detail) { m_detail = std::move(detail); }
+    ErrorDetail takeDetail() { return std::exchange(m_detail, {}); }
 
 private:
     struct Entry {
@@ -36,7 +37,7 @@ private:
     };
     std::vector<Entry> m_devices;
     uint32_t m_nextId = 1;
-    std::string m_detail;
+    ErrorDetail m_detail;
 };
 
 }  // namespace zelko::mci

@@ -77,6 +77,7 @@ mci::wire::Frame answer(mci::Engine& engine, const mci::wire::Frame& request)
         char description[256] = {};
         reply.first = engine.getErrorString(request.first, description, sizeof description) ? 1 : 0;
         reply.payload = description;
+        reply.missingDecoder = engine.missingDecoder(request.first);
         return reply;
     }
     const uint32_t length = std::min<uint32_t>(request.first, mci::wire::kMaxPayload);
@@ -87,6 +88,7 @@ mci::wire::Frame answer(mci::Engine& engine, const mci::wire::Frame& request)
         char description[256] = {};
         engine.getErrorString(reply.first, description, sizeof description);
         reply.payload = description;
+        reply.missingDecoder = engine.missingDecoder(reply.first);
     } else {
         reply.payload = text.c_str();
     }

@@ -67,8 +67,11 @@ std::string encode(const Frame& frame)
     text += std::to_string(frame.second);
     text += ' ';
     text += std::to_string(frame.payload.size());
+    text += ' ';
+    text += std::to_string(frame.missingDecoder.size());
     text += '\n';
     text += frame.payload;
+    text += frame.missingDecoder;
     return text;
 }
 
@@ -83,25 +86,28 @@ bool FrameReader::take(Frame& frame, bool& malformed)
     uint64_t first = 0;
     uint64_t second = 0;
     uint64_t size = 0;
+    uint64_t decoderSize = 0;
     if (header.size() < 2 || !isKind(header[0]) || header[1] != ' ') {
         malformed = true;
         return false;
     }
     const char kind = header[0];
     header.remove_prefix(1);
-    if (!readNumber(header, first) || !readNumber(header, second) || !readNumber(header, size) || !header.empty() ||
-        first > UINT32_MAX || second > UINT32_MAX || size > kMaxPayload) {
+    if (!readNumber(header, first) || !readNumber(header, second) || !readNumber(header, size) ||
+        !readNumber(header, decoderSize) || !header.empty() || first > UINT32_MAX || second > UINT32_MAX ||
+        size > kMaxPayload || decoderSize > kMaxPayload) {
         malformed = true;
         return false;
     }
-    if (m_buffer.size() - lineEnd - 1 < size) {
+    if (m_buffer.size() - lineEnd - 1 < size + decoderSize) {
         return false;
     }
     frame.kind = static_cast<Kind>(kind);
     frame.first = static_cast<uint32_t>(first);
     frame.second = static_cast<uint32_t>(second);
     frame.payload.assign(m_buffer, lineEnd + 1, size);
-    m_buffer.erase(0, lineEnd + 1 + size);
+    frame.missingDecoder.assign(m_buffer, lineEnd + 1 + size, decoderSize);
+    m_buffer.erase(0, lineEnd + 1 + size + decoderSize);
     return true;
 }
 

@@ -9,12 +9,14 @@
 namespace zelko::mci::wire {
 
 // What travels between the window and zelko-mci-host over their socket pair: frames of a
-// header line "<kind> <first> <second> <size>\n" and then `size` bytes of payload.
+// header line "<kind> <first> <second> <size> <decoderSize>\n", then `size` bytes of payload
+// and `decoderSize` bytes naming a missing decoder.
 //   window -> host  Send:  first = reply buffer length, payload = the command text
 //                   Error: first = code, second = buffer length (the description of a code)
 //   host -> window  Hello: the host's engine is ready (sent once, first)
 //                   Reply: first = code; payload = the reply, or on a failure the description
-//                          the engine gives for that code
+//                          the engine gives for that code, and missingDecoder what the engine
+//                          says the file needed and found not installed
 enum class Kind : char { Send = 'S', Error = 'E', Hello = 'H', Reply = 'R' };
 
 struct Frame {
@@ -22,6 +24,7 @@ struct Frame {
     uint32_t first = 0;
     uint32_t second = 0;
     std::string payload;
+    std::string missingDecoder;
 };
 
 // No frame's payload is longer: the longest command or reply the media layer uses is 255.

@@ -21,7 +21,7 @@ protected:
         FormTest<FakeDevice>::Start();
         ASSERT_EQ(FolderClaim::TryTake(cwd.path(), claim), FolderClaim::Outcome::Taken);
         auto* server = new HandOverServer(*form, FolderClaim::SocketPath(cwd.path()));
-        ASSERT_TRUE(server->IsListening()) << server->ErrorString().toStdString();
+        ASSERT_TRUE(server->isListening()) << server->errorString().toStdString();
     }
     HandOverResult LaterStart(const QStringList& names, std::chrono::milliseconds timeout = 20s)
     {

@@ -1,7 +1,6 @@
 // A format whose decoder is missing fails with a description that names what is missing.
 // GStreamer reads GST_PLUGIN_FEATURE_RANK once, when the engine first starts it, so this test
 // has a process of its own where the FluidSynth decoder is never chosen.
-#include "platform/missing_decoder.h"
 #include "tests/mci/engine_fixture.h"
 
 namespace zelko::mci::test {
@@ -21,14 +20,14 @@ TEST_F(EngineTest, MidiWithoutItsDecoderNamesFluidSynth)
     };
     const std::string tune = description("tune.mid");
     EXPECT_NE(tune.find("FluidSynth"), std::string::npos);
-    // GStreamer's own name for what is missing, where the window reads it back.
-    EXPECT_NE(platform::missingDecoderIn(tune).find("midi"), std::string::npos) << tune;
+    // GStreamer's own name for what is missing, as data beside the text.
+    EXPECT_NE(m_engine.missingDecoder(296).find("midi"), std::string::npos) << tune;
     EXPECT_NE(description("tune.rmi").find("FluidSynth"), std::string::npos);
     // Other media still play, and the reason belongs to the failure it explained.
     open("tone.wav", "t");
     const std::string text = description("text.mp3");
     EXPECT_EQ(text.find("FluidSynth"), std::string::npos);
-    EXPECT_EQ(platform::missingDecoderIn(text), "") << text;
+    EXPECT_EQ(m_engine.missingDecoder(296), "") << text;
 }
 
 }  // namespace

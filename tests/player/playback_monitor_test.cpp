@@ -72,7 +72,7 @@ TEST_F(MonitorTest, ASeekFromPausedOrStoppedShowsWhatAResumeShows)
         EXPECT_EQ(channel.log, (std::vector<std::string>{"seek movie to 50", "Play movie", "status movie mode"}));
         EXPECT_FALSE(form->asxToolbar1->ButtonPressed(2));
         EXPECT_TRUE(form->TimerMisc->isActive());
-        EXPECT_EQ(form->CurrentPlayback().status, Form1::PlaybackStatus::Playing);
+        EXPECT_EQ(form->CurrentView().status, Form1::PlaybackStatus::Playing);
     }
 }
 
