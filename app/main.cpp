@@ -23,7 +23,7 @@
 #include "desktop/folder_claim.h"
 #include "desktop/hand_over.h"
 #include "desktop/session_bus.h"
-#include "media/host_channel.h"
+#include "channels/host_channel.h"
 #include "platform/x_display.h"
 #include "player/form1.h"
 
@@ -110,7 +110,7 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     QApplication app(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(desktop::kDesktopEntryId));
 
-    zelko::media::HostChannel channel;
+    zelko::channels::HostChannel channel;
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
     FileDrops drops(window);

@@ -88,7 +88,8 @@ endfunction()
 # folders outside the stack (tools, tests, bench, dist) may link any layer, and no layer links
 # them.
 set(ZELKO_LAYER_EDGES
-    "app: desktop player meter helpers controls media platform"
+    "app: channels desktop player meter helpers controls media platform"
+    "channels: media platform"
     "desktop: player meter helpers controls media platform"
     "player: meter helpers controls media platform"
     "meter: platform"

@@ -1,7 +1,7 @@
 // Engine figures on the bench media (ZELKO_BENCH_MEDIA names the file; bench/run sets it): the
 // `status position` round trip through sendString, in process and through the engine host the
 // window uses, and open-to-playing latency.
-#include "media/host_channel.h"
+#include "channels/host_channel.h"
 #include "platform/mci/engine.h"
 
 #include <benchmark/benchmark.h>
@@ -44,7 +44,7 @@ BENCHMARK(BM_StatusPositionWhilePlaying)->Repetitions(5)->ReportAggregatesOnly(t
 // The same question as the window asks it: over the socket to zelko-mci-host and back.
 void BM_StatusPositionThroughTheHost(benchmark::State& state)
 {
-    zelko::media::HostChannel channel(ZELKO_MCI_HOST);
+    zelko::channels::HostChannel channel(ZELKO_MCI_HOST);
     const std::string open = "open \"" + mediaFile() + "\" alias bench";
     if (channel.sendString(open, nullptr, 0, 0) != 0 || channel.sendString("play bench", nullptr, 0, 0) != 0) {
         state.SkipWithError("cannot open the bench media (set ZELKO_BENCH_MEDIA)");

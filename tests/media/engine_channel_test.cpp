@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
-#include "media/engine_channel.h"
+#include "channels/engine_channel.h"
 #include "media/module_multimedia.h"
 
 namespace zelko {
 
 namespace fs = std::filesystem;
-using zelko::media::EngineChannel;
+using zelko::channels::EngineChannel;
 using zelko::media::ModuleMultimedia;
 
 TEST(EngineMedia, ClipsOpenThroughTheirShortPathsAndReportSizesRateAndSpeed)

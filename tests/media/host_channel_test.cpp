@@ -10,12 +10,12 @@
 #include <fstream>
 #include <string>
 
-#include "media/host_channel.h"
+#include "channels/host_channel.h"
 
 namespace zelko {
 
 namespace fs = std::filesystem;
-using zelko::media::HostChannel;
+using zelko::channels::HostChannel;
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kInvalidFile = 296;

@@ -9,7 +9,7 @@
 #include <array>
 
 #include "form_fixture.h"
-#include "media/engine_channel.h"
+#include "channels/engine_channel.h"
 
 namespace zelko {
 
@@ -41,7 +41,7 @@ inline bool BarsFill(const QImage& shot)
 }
 
 // The window over the real engine on a real X server, shown, with the test video playing.
-class VideoFormTest : public FormTest<zelko::media::EngineChannel> {
+class VideoFormTest : public FormTest<zelko::channels::EngineChannel> {
 protected:
     static constexpr int kDeadlineMs = 15000;
     void SetUp() override

@@ -1,4 +1,4 @@
-#include "media/host_process.h"
+#include "channels/host_process.h"
 
 #include <cerrno>
 #include <csignal>
@@ -17,7 +17,7 @@
 
 extern char** environ;
 
-namespace zelko::media {
+namespace zelko::channels {
 
 namespace {
 
@@ -134,4 +134,4 @@ std::string defaultHostProgram()
     return self.parent_path().parent_path() / "libexec" / "zelko-player" / "zelko-mci-host";
 }
 
-}  // namespace zelko::media
+}  // namespace zelko::channels

@@ -1,4 +1,4 @@
-#include "media/host_channel.h"
+#include "channels/host_channel.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include "platform/short_path.h"
 #include "platform/window_rect.h"
 
-namespace zelko::media {
+namespace zelko::channels {
 
 namespace {
 
@@ -210,4 +210,4 @@ bool HostChannel::getWindowRect(int64_t windowHandle, platform::WindowRect& rect
     return platform::getWindowRect(windowHandle, rect);
 }
 
-}  // namespace zelko::media
+}  // namespace zelko::channels

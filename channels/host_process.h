@@ -4,7 +4,7 @@
 #include <string>
 #include <sys/types.h>
 
-namespace zelko::media {
+namespace zelko::channels {
 
 // One running zelko-mci-host and the window's end of the socket pair it answers on. The host
 // ends when the window closes its end (or dies: the host asks the kernel to kill it then).
@@ -36,4 +36,4 @@ private:
 // folder; ZELKO_MCI_HOST names another.
 std::string defaultHostProgram();
 
-}  // namespace zelko::media
+}  // namespace zelko::channels

@@ -1,9 +1,9 @@
-#include "media/engine_channel.h"
+#include "channels/engine_channel.h"
 
 #include "platform/short_path.h"
 #include "platform/window_rect.h"
 
-namespace zelko::media {
+namespace zelko::channels {
 
 uint32_t EngineChannel::sendString(std::string_view command, char* reply, uint32_t replyLength,
                                    std::uintptr_t callbackWindow)
@@ -31,4 +31,4 @@ bool EngineChannel::getWindowRect(int64_t windowHandle, platform::WindowRect& re
     return platform::getWindowRect(windowHandle, rect);
 }
 
-}  // namespace zelko::media
+}  // namespace zelko::channels

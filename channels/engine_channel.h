@@ -3,10 +3,10 @@
 #include "media/mci_channel.h"
 #include "platform/mci/engine.h"
 
-namespace zelko::media {
+namespace zelko::channels {
 
 // The product's channel: the in-process MCI engine and the platform stand-ins.
-class EngineChannel final : public MciChannel {
+class EngineChannel final : public media::MciChannel {
 public:
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
                         std::uintptr_t callbackWindow) override;
@@ -22,4 +22,4 @@ private:
     mci::Engine m_engine;
 };
 
-}  // namespace zelko::media
+}  // namespace zelko::channels

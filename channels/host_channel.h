@@ -6,19 +6,19 @@
 #include <string>
 #include <string_view>
 
-#include "media/host_process.h"
+#include "channels/host_process.h"
 #include "media/mci_channel.h"
 #include "platform/mci/trace.h"
 #include "platform/mci_host/wire.h"
 
-namespace zelko::media {
+namespace zelko::channels {
 
 // The product's channel: the MCI engine runs in zelko-mci-host, and every command reaches it
 // over a socket pair with a deadline. A host that misses the deadline, dies or talks nonsense
 // is killed and a fresh one started at once, to ready itself while the window goes on; the
 // command answers as an unplayable file does (296), and the old host's aliases are gone with
 // it. Short paths and window rectangles are the window's own, as in EngineChannel.
-class HostChannel final : public MciChannel {
+class HostChannel final : public media::MciChannel {
 public:
     explicit HostChannel(std::string hostProgram = defaultHostProgram());
     ~HostChannel() override;
@@ -67,4 +67,4 @@ private:
     mci::Trace m_trace;  // the commands this side answered for a host it gave up
 };
 
-}  // namespace zelko::media
+}  // namespace zelko::channels
