@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zelko Player: the window on the MCI engine of zelko-mci-host. Its persistent data are the playlist
 // files of its playlist folder: the current folder, unless the command line names another.
 // One player runs per playlist folder; a later start there hands its files to it and ends.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every include is written from the project root ("media/module_multimedia.h"), yet a target sees
 # only the headers of what it links. Each library shows its own headers through a folder of links
 # in the build tree (build/headers/<target>/media/module_multimedia.h -> the source), which goes

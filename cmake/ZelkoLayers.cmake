@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layer rules, checked when the build is configured; a broken rule stops the configure step.
 #   - The project's own targets link downwards only, along the edges listed below once: a link
 #     upwards (meter -> desktop) or sideways (meter -> helpers) is refused.

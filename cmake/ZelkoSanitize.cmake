@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # ZELKO_SANITIZE picks the sanitizers everything is built with:
 #   ON or address   AddressSanitizer and UBSan; the test command then runs with the suppressions
 #                   in tests/sanitizers/lsan.supp for leaks that belong to GLib, fontconfig and X

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zelko-dist-files TEMPLATES OUT VERSION HOMEPAGE: writes the files the player installs under
 // share/ into OUT (emptied first): the desktop entry, the AppStream metainfo and the MIME
 // package from their templates in TEMPLATES, with the id and MIME types of

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in the build folder makes zelko-player_<version>_<arch>.deb
 # with what `cmake --install` installs, under /usr. The libraries the program links come from
 # dpkg-shlibdeps; what it loads at run time is named here: the GStreamer plugins that decode

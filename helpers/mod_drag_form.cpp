@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "helpers/mod_drag_form.h"
 
 #include <QWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ModuleMultimedia's status and geometry operations: length, position, percent played, frame
 // rate, end of media, video size and the video window's place.
 #include "media/module_multimedia.h"

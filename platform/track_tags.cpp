@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/track_tags.h"
 
 #include <gst/gst.h>

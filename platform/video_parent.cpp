@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/video_parent.h"
 
 #include "platform/pixel_ratio_property.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What stands in for the missing caption bar: the window is dragged by its background or its
 // video area, and the playing file's name scrolls along a wave in Picture2.
 #include <QLabel>

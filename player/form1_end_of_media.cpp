@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End of media: every 100 ms TimerAtEndFile asks whether the open file has reached its end,
 // then replays the selected entry (Auto Replay), moves on to the next one, or stops after the
 // last. Fullscreen playback stays fullscreen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that come from outside the window (the command line, a drop, a second start) join the
 // playlist the way Add to Playlist adds the file chosen in its dialog.
 #include "player/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fullscreen mode and the keys of txtfull. The window state is the mode: maximized is
 // fullscreen, normal is the normal window; nothing else records it.
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window from the keyboard alone. Keys that the focused control leaves unused come up to
 // the window: F1 to F4 do what their transport buttons do (the tooltips name them), Enter on
 // the playlist plays the selected entry as a double-click does and Delete removes it as Remove

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as it is created: every control at its design place, with its captions, colours,
 // fonts, toolbar buttons, and the three timers.
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down: the playlist comes from pl1.txt and pl2.txt in the current folder
 // and goes back there when the window closes, whatever closes it (and, form1_playlist_save.cpp,
 // within a second of every change).

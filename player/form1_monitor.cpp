@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback monitor and the slider seek. Twice a second the monitor shows where playback
 // stands on the slider, the LED bar and the time label; moving the slider's thumb seeks there.
 #include <QLabel>

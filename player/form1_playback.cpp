@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback start: the selected playlist entry becomes the one open device, "movie", and plays,
 // in the normal window (which grows to the video) or over the whole screen.
 #include <QGuiApplication>

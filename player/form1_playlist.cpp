@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist toolbar and the selection: List1 (titles) and List2 (full paths) change
 // together, and List2's selection follows List1's.
 #include <QFile>

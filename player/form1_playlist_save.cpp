@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist goes to pl1.txt and pl2.txt within a second of every change, and again when the
 // window closes, so a killed player, a crash or a lost X server costs at most that second. Both
 // files are prepared before either is committed: a write that fails leaves both as they were,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport toolbar: Play, Pause, Stop, Slow Motion, Fullscreen. Pause and Slow Motion are
 // two-state buttons whose only record is the toolbar's latched ButtonPressed, which these
 // procedures toggle themselves; a command's result is shown but never tested.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the desktop reads of the window and the few commands it runs besides the handlers.
 #include <QCheckBox>
 #include <QEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Engine figures on the bench media (ZELKO_BENCH_MEDIA names the file; bench/run sets it): the
 // `status position` round trip through sendString, in process and through the engine host the
 // window uses, and open-to-playing latency.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mci_play_driver FILE: opens FILE through the engine and plays it to the end ("play ... wait"),
 // the engine's share of the CPU-per-second-of-playback comparison. With no DISPLAY and no
 // parent window the video goes to the engine's clock-synchronised null sink.

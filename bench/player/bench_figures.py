@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Small helpers the window benchmark shares: how a set of runs is told, and what the kernel
 says of a process."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Where the window's time goes while an MP3 plays and the title scrolls, counted in
 instructions (callgrind), which a busy machine does not move the way it moves CPU times.
 

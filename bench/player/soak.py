@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Soak run of the window: CYCLES rounds of Play, Stop and moving to the next entry (Down, or
 Home after the last) through a playlist of short clips, driven from outside with real clicks
 and keys, the way a user would. Prints the process's resident memory, threads and open file

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Whole-process figures for the player's window, each beside its reference, measured side by
 side in one run under a private Xvfb + openbox and a private PulseAudio (null sink):
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device's sound: volume and mute, applied to the pipeline at once and kept by it for every
 // later play and seek; and the sound output going away mid-play.
 #include "platform/mci/device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verbs that open and close devices.
 #include "platform/mci/arguments.h"
 #include "platform/ascii.h"

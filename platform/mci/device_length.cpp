@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the device stands and how long its media is: the origin of MPEG program streams, the
 // position, and a length that follows a stream running past it.
 #include "platform/mci/device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture in its parent window: the destination in the window's device pixels, and the
 // picture drawn again when the window is uncovered or resized while no buffer flows.
 #include "platform/mci/device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/exposure_hold.h"
 
 #include "platform/mci/gst_holders.h"

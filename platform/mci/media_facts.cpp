@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/media_facts.h"
 
 #include "platform/mci/avformat_library.h"

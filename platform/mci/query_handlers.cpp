@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verbs that read and set the device's settings: status, set, setaudio, where, put.
 #include "platform/mci/arguments.h"
 #include "platform/ascii.h"

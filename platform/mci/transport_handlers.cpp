@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verbs that move the media: play, pause, resume, stop, seek.
 #include "platform/mci/arguments.h"
 #include "platform/mci/device.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/warm_up.h"
 
 #include "platform/mci/avformat_library.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "player/controls/cpv_slider_accessible.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cover cache: a picture written once under $XDG_CACHE_HOME/zelko-player, the folder kept
 // within its bounds by dropping the pictures used longest ago.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which arguments become playlist entries, in which order, and the one line naming each other.
 #include <QDir>
 #include <QFile>

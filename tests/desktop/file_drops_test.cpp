@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files dropped on the window join the playlist as Add to Playlist adds a file and the first of
 // them plays; a drag is taken only when it carries local files.
 #include <QMimeData>

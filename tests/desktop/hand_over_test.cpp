@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A later start hands its files to the player that holds the folder over the real local socket;
 // it runs on a thread of its own, as it would in its own process, while the window's event loop
 // serves it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the install and package tests share: the desktop entry's id, the files that install
 under share/, and running a tool with its output kept for the failure message."""
 

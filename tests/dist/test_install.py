@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """`cmake --install` into a temporary prefix: the program, and a desktop entry, AppStream
 metainfo, MIME package and icons that pass the validators desktops use. The MIME database built
 from the package in a temporary XDG_DATA_HOME maps a .rmi file to the new type, by its name and

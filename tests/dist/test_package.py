@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """`cpack -G DEB` makes zelko-player_<version>_<arch>.deb: its Depends name the libraries the
 program links and what playback loads at run time on Debian 12, it holds the files that
 `cmake --install` installs, under /usr, with the licence, changelog and manual page where Debian

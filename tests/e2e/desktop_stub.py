@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The desktop's side of the session bus, as small as the tests need it: a screen saver
 (org.freedesktop.ScreenSaver), or the desktop portal's Inhibit, a notification server
 (org.freedesktop.Notifications), and an ear for the media player's signals (PropertiesChanged,

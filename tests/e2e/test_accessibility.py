@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The window as a screen reader sees it: the AT-SPI tree (on a private session bus, run under
 dbus-run-session) names every control that shows with its role, leaves out the hidden ones and
 those outside the window, and lets the reader select an entry, press Play, follow playback on

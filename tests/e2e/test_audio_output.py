@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The player really makes sound: through a private PulseAudio whose only output is a null
 sink, play the 440 Hz tone and then the MIDI tune from the playlist, record the sink's monitor,
 and find 440 Hz in the first and sound in the second."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Bad entries in the playlist: a missing file, a 0-byte file, a truncated MPEG, a text file
 named .avi, a name with blanks, quotes and a non-ASCII letter, and a path longer than 255
 characters. Each either plays or fails with an error code (how long each took is printed); the window

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A playlist of 40,000 entries, beyond the 32,767 a 16-bit entry index counts: it loads whole,
 scrolls with Page Down and End, plays its last entry and is written back whole at Close. How long
 each step took is printed, not judged; bench/player measures it properly."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The desktop talks to the player over a private session bus (run under dbus-run-session):
 media keys and the sound menu through MPRIS, the window and the bus agreeing both ways, the
 screen kept awake while a video plays (the screen saver, then the portal when there is none),

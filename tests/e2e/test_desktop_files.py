@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The player as a desktop starts it: files on the command line join the playlist and the
 first plays; a later start in the same playlist folder hands its files to the running player
 (which comes to the front) and ends, so one window remains and the saved playlist holds all

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Fullscreen on a desktop whose panels take part of the screen: openbox with a top and a
 bottom margin, as panels make it. The maximized window gets the work area, and Picture1 and
 the video follow what the window really got, also when the work area changes while it is

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the desktop's media controls show and drive beyond the transport, on a private session
 bus (run under dbus-run-session): Auto Replay as the loop status (LoopStatus), fullscreen mode
 (Fullscreen), and what plays as the file's own tags say it, with its cover (xesam:*,

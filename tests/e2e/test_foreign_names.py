@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A playlist carried over from Windows, of files named on other systems: pl1.txt holds
 Windows-1252 titles and pl2.txt paths whose names are not UTF-8, one with blanks and quotes (it
 opens through a short link made from its bytes) and one that goes into the opening command as

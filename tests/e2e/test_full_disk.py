@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Real small file systems (tmpfs, mounted by the test, which runs as root): the playlist folder
 on a full one, where a save can write nothing, keeps both files byte for byte and says why; and
 with a read-only runtime folder, where the usual lock cannot be made, a second player on the same

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Hostile files and a lost engine host: a MIDI file that hangs GStreamer's parser for good, a
 WAV padded with 256 MB of zeros, a 2 GB MPEG stream that is holes after its first 64 KB, and the
 engine host killed while a video plays. Each either plays or fails by its open's deadline

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The window with the keyboard alone: Tab reaches the buttons in reading order and shows where
 it stands, Space and Enter press them, Enter plays an entry, F2 and F3 pause and stop in the
 normal window, the slider's keys seek, Delete removes an entry, and Close closes. What the

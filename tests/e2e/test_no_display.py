@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Started where no X display can be opened (DISPLAY unset, DISPLAY naming a server that is not
 there, a Wayland session without XWayland that asks Qt for Wayland), the player says so itself in
 one line on standard error, naming the display it tried, and exits 1: no abort, no core."""

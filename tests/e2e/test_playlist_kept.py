@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Nothing the user did is lost when the player does not end through Close: an entry handed to
 it by a second start is in pl1.txt and pl2.txt within a moment, before SIGKILL or the death of
 its X server. Playlist files that are not files (a FIFO, a link to /dev/zero) neither stop the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A seek while paused plays on, and the window and the bus say so: after a click on the
 slider's rail, and after SetPosition over the bus, the time label moves on, the Pause button is
 up and MPRIS reports Playing. Runs on a private session bus (under dbus-run-session)."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The system ends the player (SIGTERM at log-out, SIGHUP when its terminal goes, SIGINT from
 Ctrl+C) while it plays: the window closes through the same steps as the Close button, so the
 playlist is written back. The files given to it end their lines with a bare LF, so a rewrite

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The sound server ends while a file plays (killed outright, as a crash would end it): the file
 plays on without sound in real time, so the next entry starts when the first would have ended,
 and once the server is back the next file is heard through it again."""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A video of today's size (1280x720, written by ffmpeg) on a desktop whose panels take part of
 the screen, at scales 1 and 2: the whole picture shows, with its shape, inside the work area,
 in the largest size that fits; the engine is told the fitted size; fullscreen and Esc come back

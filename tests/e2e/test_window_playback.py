@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The player as a user meets it: double-click an entry, watch the video, the LED bar and the
 time label, pause and resume, go fullscreen and back with Esc, let a playlist play through on
 its own, close with the Close button and find the playlist written back byte for byte. The MCI

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the end-to-end tests share: a private X server with a window manager, a private sound
 server, the player as a process, real pointer and key events (xdotool), window screenshots (xwd,
 read here) and the MCI trace the player writes when ZELKO_MCI_TRACE names a file.

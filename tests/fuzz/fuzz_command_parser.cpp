@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the MCI command parser as a command text. The parser must answer
 // every input with a code and never read out of bounds; what it accepts must hold together.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the playlist reader as the contents of pl1.txt or pl2.txt. Whatever
 // it reads must survive a save and a load unchanged, since the player writes back every entry it
 // loaded at each close; no byte but the line ends may go missing on the way; a file written with

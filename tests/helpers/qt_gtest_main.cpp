@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() for the widget tests: a QApplication around GoogleTest. Test discovery runs the binary
 // with --gtest_list_tests and no display settings, so no application is made for a listing.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title strip on a real X screen: every frame of a pass, read back from the X server, is the
 // frame the scroller's algorithm draws, character by character with the painter's own drawText.
 // However the strip caches, batches or flushes, what the user sees must not change.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // aiffparse in pull mode starts pushing on its own thread while decodebin2, on the
 // typefinder's thread, has yet to expose its pad; pushed into the unlinked pad, its first
 // buffer stops the stream. Left alone that happens now and then, when the typefinder's thread

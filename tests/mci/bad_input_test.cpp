@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that do not play get their codes (a hang would meet the test's timeout), and the engine
 // goes on.
 #include "tests/mci/engine_fixture.h"

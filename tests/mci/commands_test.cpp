@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Codes and replies of the command language on open devices, reply buffers and error
 // descriptions. (The trace every e2e test reads, code, length and padded text, is checked there.)
 #include "tests/mci/engine_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video is drawn inside a real X11 window given as the parent, where it is placed, and the
 // window's mouse events stay free for its owner. Runs under Xvfb (no XVideo: plain X images).
 #include "tests/mci/engine_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine host's fence, entered in a child of the test: no socket but Unix ones, no writes
 // but beneath its runtime folder (and /dev), reads everywhere.
 #include "platform/mci_host/sandbox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files made to waste a reader's time: their header facts are read in bounded time and bytes,
 // and a length GStreamer reckons from a size that is mostly holes is not hours of nothing.
 #include "engine_fixture.h"

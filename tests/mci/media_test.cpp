@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every offered type plays for real: lengths, frames and milliseconds, video geometry, the end.
 #include "tests/mci/engine_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A format whose decoder is missing fails with a description that names what is missing.
 // GStreamer reads GST_PLUGIN_FEATURE_RANK once, when the engine first starts it, so this test
 // has a process of its own where the FluidSynth decoder is never chosen.

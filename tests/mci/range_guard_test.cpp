@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The range guard judges each buffer by one range (a streaming thread never pairs the stop of
 // one range with the generation of the next), and ends a range again after a flush.
 #include "platform/mci/gst_holders.h"

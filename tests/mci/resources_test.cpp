@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening, playing and closing many times leaves no threads, descriptors or memory behind, also
 // while the engine warms up.
 #include "tests/mci/engine_fixture.h"

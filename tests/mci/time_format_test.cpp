@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's unit conversions at their exact boundaries: a position reads as the nearest
 // millisecond or frame, and a unit goes back to the nanosecond it stands for.
 #include "platform/mci/time_format.h"

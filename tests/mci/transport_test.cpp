@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Play, pause, resume, stop, seek and speed on real playback.
 #include "platform/mci/sinks.h"
 #include "tests/mci/engine_fixture.h"

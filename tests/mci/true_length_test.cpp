@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files written by other programs than GStreamer (sox, Python's aifc, ffmpeg, other MPEG muxers)
 // open with their true length and play whole: in real time, to the end, where the length is.
 #include "tests/mci/engine_fixture.h"

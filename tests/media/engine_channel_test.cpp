@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media layer on the real engine and real clips, through the product's channel: where the
 // texts meet GStreamer (sizes, frame rate, speed) and where paths meet the short path stand-in.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The product's channel on the real zelko-mci-host and real clips: commands and their errors
 // cross the socket unchanged, and a host that hangs, dies or chokes on a hostile file costs the
 // command that met it, its aliases, and nothing else.

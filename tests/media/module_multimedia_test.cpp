@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ModuleMultimedia on the scripted channel: the exact texts each operation sends (words, blanks,
 // letter case, padding and cutting to the fixed buffers, which commands offer the reply buffer),
 // and what each returns from the device's codes and replies.

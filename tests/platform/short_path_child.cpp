@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run by short_path_test as a process of its own: prints the short path of its argument and
 // exits normally, so the test can see the link removed when the process ends.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The short path stand-in on real files: blank-free paths pass unchanged, others become links
 // from a private folder that name the same file and keep the extension. Names are bytes: one
 // that is not UTF-8 passes or is linked to just the same.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window rectangles and the window move in a real X server, the move driven by real pointer
 // events (xdotool): whether a window manager takes the move or the window follows the pointer
 // itself, a drag on a child moves the whole window by the pointer's travel.

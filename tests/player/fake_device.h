@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A scripted stand-in for one MCI device, for the window tests whose figures must be exact

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Reads the video back from Picture1's own X window, in device pixels: the test clips show the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video at the window's scale (run at 100 %, 150 % and 200 %): Picture1 keeps its place in
 // twips and logical pixels, and the picture fills it in device pixels, in the window and in
 // fullscreen, read back from Picture1's own X window.

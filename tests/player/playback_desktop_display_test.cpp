@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window among other windows, on the real engine: a picture that another window covered
 // comes back when it is uncovered (paused, stopped, at the end, after fullscreen), and a drag
 // of the slider's thumb with the real pointer seeks as the thumb moves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End of media on the scripted device, driven tick by tick: what plays next once the open file
 // has reached its end.
 #include "form_fixture.h"

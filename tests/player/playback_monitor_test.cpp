@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The monitor's figures (slider, LED bar, time label) and the slider seek's frame targets.
 #include "form_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport on the scripted device: the toolbar's dispatch and focus, the latched Pause and
 // Slow Motion buttons (whose only record is the toolbar itself), and fullscreen mode with the
 // keys of txtfull and the window's own, pressed as the toolkit delivers them.

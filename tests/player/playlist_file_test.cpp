@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playlist file format: lines in as bytes, CR LF out, whole entries kept byte for byte,
 // shown as UTF-8 or Windows-1252, atomic replacement; files read within bounds, and writes on a
 // real full file system that leave the old file whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The normal window's fitting rule: a video that fits keeps its own size exactly; a larger one
 // gets the largest picture of its shape whose width fits the picture area (460 px) and whose
 // window (picture + 259 px) fits the work area of its screen, in the screen's device pixels.

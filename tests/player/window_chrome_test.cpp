@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The caption bar's stand-ins: the left button on the background or the video area drags the
 // whole window, other buttons do nothing; the title scroll pass runs one at a time and ends
 // with the window.

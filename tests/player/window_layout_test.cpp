@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as the user first sees it: its size without a frame, every control that shows
 // inside it and clear of the others, the rows in their reading order, and the video area and
 // the fullscreen key box waiting below it until a video grows the window.

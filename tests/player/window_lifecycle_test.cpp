@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down: the playlist files of the current folder are read into the lists and
 // written back, byte for byte whatever their code page, when the window closes, after the
 // timers stop and the devices close.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playlist editing through the toolbar and the real file-open dialog (answered by the test):
 // List1 and List2 change together and List2's selection follows List1's; the dialog offers the
 // kinds the player plays.

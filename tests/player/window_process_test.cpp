@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program, started in a folder with a playlist and ended by a signal, as a logout
 // would end it, where it may not create files: it rewrites the playlist files in place where it
 // may write them, and names those it could not save. (That a signal saves the playlist at all is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window on a real X server, read back from the screen: the title, the green scroller strip
 // and the black between the title and the Close toolbar show where they are designed. (The LED
 // bar, the toolbar captions and the playlist's entries e2e_window_playback finds on the screen.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ctrl+click on the highlighted entry clears the highlight but leaves List1's current row where
 // it was; Play, Remove and the end of the media then act as the user sees it: no entry selected.
 #include "form_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zmci: runs MCI command strings against one engine, from the arguments or, with none, from
 // the lines of standard input, and prints "code<TAB>reply" (or the description) per command.
 #include "platform/mci/engine.h"
