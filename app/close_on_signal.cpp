@@ -30,27 +30,31 @@ void onSignal(int)
 
 CloseOnSignal::CloseOnSignal(QWidget* window, QObject* parent) : QObject(parent), m_window(window)
 {
-    if (::pipe2(g_pipe.data(), O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(g_pipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
+    }
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : kSignals)
+    for (int signal : kSignals) {
         ::sigaction(signal, &action, nullptr);
+    }
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CloseOnSignal::onSignalled);
 }
 
 CloseOnSignal::~CloseOnSignal()
 {
-    if (!m_notifier)
+    if (!m_notifier) {
         return;
+    }
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
-    for (int signal : kSignals)
+    for (int signal : kSignals) {
         ::sigaction(signal, &action, nullptr);
+    }
     delete m_notifier;
     m_notifier = nullptr;
     ::close(g_pipe[0]);

@@ -39,8 +39,9 @@ qsizetype Utf8SequenceAt(QByteArrayView bytes, qsizetype at)
                              : lead < 0xF0 ? 3
                              : lead < 0xF5 ? 4
                                            : 0;
-    if (length == 0 || at + length > bytes.size())
+    if (length == 0 || at + length > bytes.size()) {
         return 0;
+    }
     return bytes.sliced(at, length).isValidUtf8() ? length : 0;
 }
 
@@ -69,11 +70,13 @@ QByteArray ArgumentBytes(const QString& text)
     for (qsizetype i = 0; i <= text.size(); ++i) {
         const bool escaped = i < text.size() && text[i].unicode() >= 0xDC80 && text[i].unicode() <= 0xDCFF &&
                              (i == 0 || !text[i - 1].isHighSurrogate());
-        if (i < text.size() && !escaped)
+        if (i < text.size() && !escaped) {
             continue;
+        }
         bytes += QStringView(text).sliced(runStart, i - runStart).toUtf8();
-        if (escaped)
+        if (escaped) {
             bytes += static_cast<char>(text[i].unicode() - 0xDC00);
+        }
         runStart = i + 1;
     }
     return bytes;
@@ -100,32 +103,38 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Media files to add and play."),
                                  QStringLiteral("[FILE...]"));
 
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
         Fail(parser.errorText());
-    if (parser.isSet(help))
+    }
+    if (parser.isSet(help)) {
         ShowHelp(parser, arguments);
+    }
     if (parser.isSet(version)) {
         std::printf("zelko-player %s\n", ZELKO_VERSION);
         std::exit(0);
     }
-    if (parser.isSet(playlistDir) && parser.isSet(userPlaylist))
+    if (parser.isSet(playlistDir) && parser.isSet(userPlaylist)) {
         Fail(QStringLiteral("--playlist-dir and --user-playlist name two places for one playlist."));
+    }
 
     CommandLine commandLine;
-    for (const QString& file : parser.positionalArguments())
+    for (const QString& file : parser.positionalArguments()) {
         commandLine.files << ArgumentBytes(file);
-    if (parser.isSet(playlistDir))
+    }
+    if (parser.isSet(playlistDir)) {
         commandLine.playlistDir = parser.value(playlistDir);
-    else if (parser.isSet(userPlaylist))
+    } else if (parser.isSet(userPlaylist)) {
         commandLine.playlistDir =
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zelko-player");
+    }
     return commandLine;
 }
 
 bool EnterPlaylistFolder(const QString& folder)
 {
-    if (folder.isEmpty())
+    if (folder.isEmpty()) {
         return true;
+    }
     if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
         std::fprintf(stderr, "zelko-player: cannot use %s as the playlist folder\n", folder.toLocal8Bit().constData());
         return false;

@@ -40,8 +40,9 @@ constexpr std::chrono::seconds kHandOverTimeout(30);
 bool UseX11()
 {
     const QByteArray asked = qgetenv("QT_QPA_PLATFORM");
-    if (!asked.isEmpty() && !asked.contains("wayland") && !asked.contains("xcb"))
+    if (!asked.isEmpty() && !asked.contains("wayland") && !asked.contains("xcb")) {
         return false;
+    }
     qputenv("QT_QPA_PLATFORM", "xcb");
     return true;
 }
@@ -53,15 +54,17 @@ bool UseX11()
 // connection instead, a strip's few kilobytes need no wait. The video is not Qt's to paint.
 void PaintWithoutSharedMemory()
 {
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
         qputenv("QT_XCB_NO_MITSHM", "1");
+    }
 }
 
 QStringList Arguments(int argc, char** argv)
 {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
+    for (int i = 0; i < argc; ++i) {
         arguments << ArgumentText(QByteArray(argv[i]));
+    }
     return arguments;
 }
 
@@ -118,8 +121,9 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     DesktopIntegration desktopIntegration(window, noBus);
     if (claim) {
         auto* server = new HandOverServer(window, FolderClaim::SocketPath(QDir::currentPath()));
-        if (!server->isListening())
+        if (!server->isListening()) {
             Warn(QStringLiteral("later starts in this folder cannot reach this player: ") + server->errorString());
+        }
     }
 
     // The end of the session closes the window like the Close button, so the playlist is saved.
@@ -133,8 +137,9 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     // not on the first double-click.
     new AfterFirstPaint(window, [&channel] { channel.warmUp(); });
     window.show();
-    if (!files.isEmpty())
+    if (!files.isEmpty()) {
         QTimer::singleShot(0, &window, [&window, files] { AppendAndPlay(window, files); });
+    }
     return app.exec();
 }
 
@@ -146,8 +151,9 @@ int Main(int argc, char** argv)
     // its playlist folder.
     const ExternalFiles files = CollectExternalFiles(commandLine.files, QDir::currentPath());
     ReportRefusals(files.refusals);
-    if (!EnterPlaylistFolder(commandLine.playlistDir))
+    if (!EnterPlaylistFolder(commandLine.playlistDir)) {
         return 1;
+    }
 
     const QString folder = QDir::currentPath();
     std::unique_ptr<FolderClaim> claim;

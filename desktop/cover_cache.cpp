@@ -15,8 +15,9 @@ namespace {
 
 QString Extension(const QString& type)
 {
-    if (type == QLatin1String("image/jpeg"))
+    if (type == QLatin1String("image/jpeg")) {
         return QStringLiteral("jpg");
+    }
     const QString subtype = type.section(QLatin1Char('/'), 1);
     // The file name takes letters and digits only, whatever the tags wrote there.
     const bool plain = !subtype.isEmpty() && subtype.size() <= 8 &&
@@ -31,8 +32,9 @@ void Trim(const QDir& folder)
     qint64 bytes = 0;
     for (qsizetype i = 0; i < files.size(); ++i) {
         bytes += files[i].size();
-        if (i >= kMaxCoverFiles || bytes > kMaxCoverCacheBytes)
+        if (i >= kMaxCoverFiles || bytes > kMaxCoverCacheBytes) {
             QFile::remove(files[i].filePath());
+        }
     }
 }
 
@@ -40,12 +42,14 @@ void Trim(const QDir& folder)
 
 QString StoreCover(const QByteArray& picture, const QString& type)
 {
-    if (picture.isEmpty() || picture.size() > kMaxCoverCacheBytes)
+    if (picture.isEmpty() || picture.size() > kMaxCoverCacheBytes) {
         return {};
+    }
     const QDir folder(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                       QStringLiteral("/zelko-player"));
-    if (!folder.mkpath(QStringLiteral(".")))
+    if (!folder.mkpath(QStringLiteral("."))) {
         return {};
+    }
     const QString name = QString::fromLatin1(QCryptographicHash::hash(picture, QCryptographicHash::Sha256).toHex()) +
                          QLatin1Char('.') + Extension(type);
     const QString path = folder.filePath(name);
@@ -55,8 +59,9 @@ QString StoreCover(const QByteArray& picture, const QString& type)
         return path;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size() || !file.commit()) {
         return {};
+    }
     Trim(folder);
     return QFileInfo::exists(path) ? path : QString();
 }

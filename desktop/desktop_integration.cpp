@@ -71,8 +71,9 @@ DesktopIntegration::~DesktopIntegration() = default;
 void DesktopIntegration::AskTags()
 {
     const Form1::View playback = m_form.CurrentView();
-    if (!m_mpris || !playback.open || playback.track == m_taggedTrack)
+    if (!m_mpris || !playback.open || playback.track == m_taggedTrack) {
         return;
+    }
     m_taggedTrack = playback.track;
     m_asked.insert(++m_requests, playback.track);
     m_details->Ask(m_requests, playback.path);
@@ -86,8 +87,9 @@ void DesktopIntegration::TagsKnown(uint64_t request, const QVariantMap& metadata
         m_failures.erase(failure);
         return;
     }
-    if (!m_asked.contains(request))
+    if (!m_asked.contains(request)) {
         return;
+    }
     const uint64_t track = m_asked.take(request);
     if (m_mpris && track == m_form.CurrentView().track) {
         m_mpris->SetTags(track, metadata);
@@ -97,8 +99,9 @@ void DesktopIntegration::TagsKnown(uint64_t request, const QVariantMap& metadata
 
 void DesktopIntegration::Schedule()
 {
-    if (m_scheduled)
+    if (m_scheduled) {
         return;
+    }
     m_scheduled = true;
     QTimer::singleShot(0, this, &DesktopIntegration::Sync);
 }
@@ -107,8 +110,9 @@ void DesktopIntegration::Sync()
 {
     m_scheduled = false;
     AskTags();
-    if (m_mpris)
+    if (m_mpris) {
         m_mpris->SendChanges();
+    }
     // Only a video keeps the screen awake, and only while it plays.
     const Form1::View view = m_form.CurrentView();
     m_inhibit->SetWanted(view.status == Form1::PlaybackStatus::Playing && view.open && view.video);

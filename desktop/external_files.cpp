@@ -28,11 +28,13 @@ QByteArray CleanPath(const QByteArray& path)
 {
     QList<QByteArray> steps;
     for (const QByteArray& step : path.split('/')) {
-        if (step.isEmpty() || step == ".")
+        if (step.isEmpty() || step == ".") {
             continue;
+        }
         if (step == "..") {
-            if (!steps.isEmpty())
+            if (!steps.isEmpty()) {
                 steps.removeLast();
+            }
             continue;
         }
         steps << step;
@@ -50,8 +52,9 @@ bool IsOffered(const QByteArray& name)
     // Every pattern is "*.<kind>", so the name's ending decides, in any letter case.
     for (const QString& pattern : OfferedPatterns()) {
         const QByteArray ending = pattern.mid(1).toLatin1();
-        if (name.size() > ending.size() && name.right(ending.size()).compare(ending, Qt::CaseInsensitive) == 0)
+        if (name.size() > ending.size() && name.right(ending.size()).compare(ending, Qt::CaseInsensitive) == 0) {
             return true;
+        }
     }
     return false;
 }
@@ -76,50 +79,55 @@ void CollectFolder(const QByteArray& folder, const QString& shownAs, ExternalFil
             const QByteArray name(entry->d_name);
             struct stat info = {};
             if (!name.startsWith('.') && IsOffered(name) && ::stat((folder + '/' + name).constData(), &info) == 0 &&
-                S_ISREG(info.st_mode))
+                S_ISREG(info.st_mode)) {
                 names << name;
+            }
         }
         ::closedir(dir);
     }
     std::sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
         return QFile::decodeName(a).compare(QFile::decodeName(b), Qt::CaseInsensitive) < 0;
     });
-    if (names.isEmpty())
+    if (names.isEmpty()) {
         out.refusals << Refusal(shownAs, QStringLiteral("no files of the offered kinds in this folder"));
+    }
     for (const QByteArray& name : names) {
         const QByteArray path = CleanPath(folder + '/' + name);
-        if (IsStorable(path))
+        if (IsStorable(path)) {
             out.paths << path;
-        else
+        } else {
             out.refusals << Refusal(Shown(path), QStringLiteral("contains a line break"));
+        }
     }
 }
 
 void CollectPath(const QByteArray& path, const QString& shownAs, ExternalFiles& out)
 {
     struct stat info = {};
-    if (path.isEmpty() || ::stat(path.constData(), &info) != 0)
+    if (path.isEmpty() || ::stat(path.constData(), &info) != 0) {
         out.refusals << Refusal(shownAs, QStringLiteral("no such file or folder"));
-    else if (S_ISDIR(info.st_mode))
+    } else if (S_ISDIR(info.st_mode)) {
         CollectFolder(path, shownAs, out);
-    else if (!S_ISREG(info.st_mode))
+    } else if (!S_ISREG(info.st_mode)) {
         out.refusals << Refusal(shownAs, QStringLiteral("not a regular file"));
-    else if (!IsOffered(NameOf(path)))
+    } else if (!IsOffered(NameOf(path))) {
         out.refusals << Refusal(
             shownAs, QStringLiteral("not one of the offered kinds (%1)").arg(OfferedPatterns().join(QLatin1Char(' '))));
-    else if (!IsStorable(path))
+    } else if (!IsStorable(path)) {
         out.refusals << Refusal(shownAs, QStringLiteral("contains a line break"));
-    else
+    } else {
         out.paths << CleanPath(path);
+    }
 }
 
 void CollectUrl(const QUrl& url, const QString& shownAs, ExternalFiles& out)
 {
     // The path's bytes come from its percent-encoding, so a name that is not UTF-8 stays whole.
-    if (url.isLocalFile())
+    if (url.isLocalFile()) {
         CollectPath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()), shownAs, out);
-    else
+    } else {
         out.refusals << Refusal(shownAs, QStringLiteral("not a local file"));
+    }
 }
 
 // "file:///music/a.mp3" is a URI; "a.mp3", "/music/a.mp3" and "a:b.mp3" are paths.
@@ -138,10 +146,13 @@ QStringList OfferedPatterns()
     static const QStringList patterns = [] {
         QStringList all;
         const QStringList fields = QString::fromLatin1(Form1::kMediaFilter).split(QLatin1Char('|'));
-        for (qsizetype i = 1; i < fields.size(); i += 2)
-            for (const QString& pattern : fields.at(i).split(QLatin1Char(';'), Qt::SkipEmptyParts))
-                if (!all.contains(pattern.trimmed()))
+        for (qsizetype i = 1; i < fields.size(); i += 2) {
+            for (const QString& pattern : fields.at(i).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+                if (!all.contains(pattern.trimmed())) {
                     all << pattern.trimmed();
+                }
+            }
+        }
         return all;
     }();
     return patterns;
@@ -153,12 +164,13 @@ ExternalFiles CollectExternalFiles(const QList<QByteArray>& arguments, const QSt
     const QByteArray base = QFile::encodeName(baseDir);
     for (const QByteArray& argument : arguments) {
         const QString shownAs = Shown(argument);
-        if (IsUri(argument))
+        if (IsUri(argument)) {
             CollectUrl(QUrl(QString::fromUtf8(argument)), shownAs, out);
-        else if (argument.isEmpty() || argument.startsWith('/'))
+        } else if (argument.isEmpty() || argument.startsWith('/')) {
             CollectPath(argument, shownAs, out);
-        else
+        } else {
             CollectPath(base + '/' + argument, shownAs, out);
+        }
     }
     return out;
 }
@@ -166,16 +178,18 @@ ExternalFiles CollectExternalFiles(const QList<QByteArray>& arguments, const QSt
 ExternalFiles CollectExternalFiles(const QStringList& arguments, const QString& baseDir)
 {
     QList<QByteArray> bytes;
-    for (const QString& argument : arguments)
+    for (const QString& argument : arguments) {
         bytes << QFile::encodeName(argument);
+    }
     return CollectExternalFiles(bytes, baseDir);
 }
 
 ExternalFiles CollectDroppedFiles(const QList<QUrl>& urls)
 {
     ExternalFiles out;
-    for (const QUrl& url : urls)
+    for (const QUrl& url : urls) {
         CollectUrl(url, url.toDisplayString(QUrl::PreferLocalFile), out);
+    }
     return out;
 }
 
@@ -184,27 +198,32 @@ int AppendAndPlay(Form1& form, const QList<QByteArray>& paths)
     int first = -1;
     int added = 0;
     for (const QByteArray& path : paths) {
-        if (!form.AppendToPlaylist(NameOf(path), path))
+        if (!form.AppendToPlaylist(NameOf(path), path)) {
             continue;
-        if (first < 0)
+        }
+        if (first < 0) {
             first = form.CurrentView().entries - 1;
+        }
         ++added;
     }
-    if (first < 0)
+    if (first < 0) {
         return 0;
+    }
     // The click before a double-click selects the entry; the play procedures take the selection.
     form.SelectEntry(first);
-    if (form.CurrentView().fullscreen)
+    if (form.CurrentView().fullscreen) {
         form.txtfull_KeyDown(kKeyF1, 0);
-    else
+    } else {
         form.List1_DblClick();
+    }
     return added;
 }
 
 void ReportRefusals(const QStringList& refusals)
 {
-    for (const QString& refusal : refusals)
+    for (const QString& refusal : refusals) {
         std::fprintf(stderr, "zelko-player: %s\n", refusal.toLocal8Bit().constData());
+    }
 }
 
 }  // namespace zelko

@@ -13,11 +13,13 @@ namespace zelko {
 QString FailureNotice::Reason(const QByteArray& path, const QString& missingDecoder)
 {
     // The bytes themselves are asked about: a name that is not UTF-8 still names its file.
-    if (::access(path.constData(), F_OK) != 0)
+    if (::access(path.constData(), F_OK) != 0) {
         return QStringLiteral("file not found");
-    if (!missingDecoder.isEmpty())
+    }
+    if (!missingDecoder.isEmpty()) {
         return QStringLiteral("this kind of file needs a decoder that is not installed (GStreamer's %1)")
             .arg(missingDecoder);
+    }
     return QStringLiteral("not a media file");
 }
 

@@ -14,11 +14,14 @@ namespace {
 
 bool HasLocalFiles(const QMimeData* data)
 {
-    if (!data || !data->hasUrls())
+    if (!data || !data->hasUrls()) {
         return false;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -35,10 +38,11 @@ bool FileDrops::eventFilter(QObject* watched, QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (HasLocalFiles(drag->mimeData()))
+        if (HasLocalFiles(drag->mimeData())) {
             drag->acceptProposedAction();
-        else
+        } else {
             drag->ignore();
+        }
         return true;
     }
     case QEvent::Drop: {

@@ -44,8 +44,9 @@ enum class Lock { Taken, Held, Failed };
 // An exclusive flock() on fd, without waiting; fd is closed unless the lock was taken.
 Lock TakeLock(int fd, int& error)
 {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         return Lock::Taken;
+    }
     error = errno;
     ::close(fd);
     return error == EWOULDBLOCK ? Lock::Held : Lock::Failed;
@@ -59,19 +60,22 @@ FolderClaim::Outcome FolderClaim::TryTake(const QString& folder, std::unique_ptr
     int error = 0;
     int runtimeFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     Lock runtime = runtimeFd >= 0 ? TakeLock(runtimeFd, error) : (error = errno, Lock::Failed);
-    if (runtime == Lock::Held)
+    if (runtime == Lock::Held) {
         return Outcome::HeldByAnother;
+    }
     if (runtime == Lock::Failed) {
         runtimeFd = -1;
-        if (reason)
+        if (reason) {
             *reason = Failure(lockPath, error);
+        }
     }
     const QByteArray folderPath = QFile::encodeName(folder);
     const int folderFd = ::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const Lock here = folderFd >= 0 ? TakeLock(folderFd, error) : (error = errno, Lock::Failed);
     if (here == Lock::Held) {
-        if (runtimeFd >= 0)
+        if (runtimeFd >= 0) {
             ::close(runtimeFd);
+        }
         return Outcome::HeldOutOfReach;
     }
     // Either lock alone still keeps out every other player that can take that one.
@@ -79,8 +83,9 @@ FolderClaim::Outcome FolderClaim::TryTake(const QString& folder, std::unique_ptr
         claim.reset(new FolderClaim(runtimeFd, here == Lock::Taken ? folderFd : -1));
         return Outcome::Taken;
     }
-    if (reason)
+    if (reason) {
         *reason += QStringLiteral("; ") + Failure(folderPath, error);
+    }
     return Outcome::Unavailable;
 }
 
@@ -88,8 +93,9 @@ FolderClaim::~FolderClaim()
 {
     // Lets go of the locks; the lock file stays for the next start.
     for (int fd : {m_runtimeFd, m_folderFd}) {
-        if (fd >= 0)
+        if (fd >= 0) {
             ::close(fd);
+        }
     }
 }
 

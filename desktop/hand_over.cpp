@@ -27,8 +27,9 @@ constexpr std::chrono::milliseconds kRetryInterval(50);
 QByteArray Message(const QList<QByteArray>& paths)
 {
     QByteArray message = kMagic + '\0';
-    for (const QByteArray& path : paths)
+    for (const QByteArray& path : paths) {
         message += path + '\0';
+    }
     return message + '\0';
 }
 
@@ -49,14 +50,18 @@ Attempt SendOnce(const QString& socketPath, const QByteArray& message, Clock::ti
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(MsLeft(deadline)))
+    if (!socket.waitForConnected(MsLeft(deadline))) {
         return Attempt::NotReached;
+    }
     socket.write(message);
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(MsLeft(deadline)))
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(MsLeft(deadline))) {
             return Attempt::NotReached;
-    if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(MsLeft(deadline)))
+        }
+    }
+    if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(MsLeft(deadline))) {
         return socket.state() == QLocalSocket::ConnectedState ? Attempt::Silent : Attempt::NotReached;
+    }
     char answer = 0;
     socket.getChar(&answer);
     return answer == kTaken ? Attempt::Taken : answer == kClosing ? Attempt::Closing : Attempt::NotReached;
@@ -73,10 +78,12 @@ HandOverResult HandOverFiles(const QString& folder, const QList<QByteArray>& pat
     for (;;) {
         // The holder may be starting (not listening yet) or ending (no longer listening); once it
         // has ended, its folder is ours.
-        if (FolderClaim::TryTake(folder, claim) == FolderClaim::Outcome::Taken)
+        if (FolderClaim::TryTake(folder, claim) == FolderClaim::Outcome::Taken) {
             return HandOverResult::FolderFree;
-        if (MsLeft(deadline) == 0)
+        }
+        if (MsLeft(deadline) == 0) {
             return HandOverResult::NoAnswer;
+        }
         switch (SendOnce(socketPath, message, deadline)) {
         case Attempt::Taken: return HandOverResult::Delivered;
         case Attempt::Silent: return HandOverResult::NoAnswer;
@@ -95,8 +102,9 @@ HandOverServer::HandOverServer(Form1& form, const QString& socketPath)
     // Only the folder's holder gets here, so a socket file already there was left by a player
     // that did not end normally.
     QLocalServer::removeServer(socketPath);
-    if (m_server->listen(socketPath))
+    if (m_server->listen(socketPath)) {
         connect(m_server, &QLocalServer::newConnection, this, &HandOverServer::onNewConnection);
+    }
     form.installEventFilter(this);
 }
 
@@ -126,8 +134,9 @@ void HandOverServer::onNewConnection()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        if (socket->bytesAvailable() > 0)
+        if (socket->bytesAvailable() > 0) {
             onReadyRead(socket);
+        }
     }
 }
 
@@ -137,8 +146,9 @@ void HandOverServer::onReadyRead(QLocalSocket* socket)
     const QByteArray received = socket->peek(kMaxMessageBytes + 1);
     const qsizetype end = received.indexOf(kEnd);
     if (end < 0) {
-        if (received.size() > kMaxMessageBytes || !kMagic.startsWith(received.left(kMagic.size())))
+        if (received.size() > kMaxMessageBytes || !kMagic.startsWith(received.left(kMagic.size()))) {
             socket->abort();
+        }
         return;
     }
     socket->read(end + kEnd.size());

@@ -45,8 +45,9 @@ Mpris::Mpris(Form1& form, const QDBusConnection& bus) : m_form(form), m_bus(bus)
 
 Mpris::~Mpris()
 {
-    if (!m_busName.isEmpty())
+    if (!m_busName.isEmpty()) {
         m_bus.unregisterService(m_busName);
+    }
     m_bus.unregisterObject(kObjectPath);
 }
 
@@ -79,12 +80,14 @@ void Mpris::SendChanges(const QString& interface, const QVariantMap& now, QVaria
 {
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
-        if (sent.value(it.key()) != it.value())
+        if (sent.value(it.key()) != it.value()) {
             changed.insert(it.key(), it.value());
+        }
     }
     sent = now;
-    if (changed.isEmpty())
+    if (changed.isEmpty()) {
         return;
+    }
     QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
     signal << interface << changed << QStringList();
@@ -142,12 +145,14 @@ bool Mpris::Fullscreen() const
 // In as the Fullscreen button goes, out as Esc leaves: playback goes on either way.
 void Mpris::SetFullscreen(bool fullscreen)
 {
-    if (fullscreen == Fullscreen())
+    if (fullscreen == Fullscreen()) {
         return;
-    if (fullscreen)
+    }
+    if (fullscreen) {
         m_form.asxToolbar1_ButtonClick(form1::kFullscreenButton, {});
-    else
+    } else {
         m_form.txtfull_KeyDown(kKeyEscape, 0);
+    }
 }
 
 // ---- Commands: each is what a click, a key or the end of a file does.
@@ -155,38 +160,44 @@ void Mpris::SetFullscreen(bool fullscreen)
 void Mpris::Play()
 {
     const Form1::View view = m_form.CurrentView();
-    if (view.status == Form1::PlaybackStatus::Playing)
+    if (view.status == Form1::PlaybackStatus::Playing) {
         return;
+    }
     if (view.status == Form1::PlaybackStatus::Paused && view.paused) {
         m_form.PausePlayback();  // as a click on the latched Pause button: resume
         return;
     }
-    if (view.entries == 0)
+    if (view.entries == 0) {
         return;
-    if (view.entry < 0)
+    }
+    if (view.entry < 0) {
         m_form.SelectEntry(0);
+    }
     m_form.PlayEntryInCurrentMode();
 }
 
 void Mpris::Pause()
 {
     const Form1::View view = m_form.CurrentView();
-    if (view.status == Form1::PlaybackStatus::Playing && !view.paused)
+    if (view.status == Form1::PlaybackStatus::Playing && !view.paused) {
         m_form.PausePlayback();
+    }
 }
 
 void Mpris::PlayPause()
 {
-    if (m_form.CurrentView().status == Form1::PlaybackStatus::Playing)
+    if (m_form.CurrentView().status == Form1::PlaybackStatus::Playing) {
         Pause();
-    else
+    } else {
         Play();
+    }
 }
 
 void Mpris::Stop()
 {
-    if (m_form.CurrentView().status != Form1::PlaybackStatus::Stopped)
+    if (m_form.CurrentView().status != Form1::PlaybackStatus::Stopped) {
         m_form.StopPlayback();
+    }
 }
 
 void Mpris::Next()
@@ -197,28 +208,32 @@ void Mpris::Next()
 void Mpris::Previous()
 {
     const int index = m_form.CurrentView().entry;
-    if (index <= 0)
+    if (index <= 0) {
         return;
+    }
     m_form.SelectEntry(index - 1);
     m_form.PlayEntryInCurrentMode();
 }
 
 void Mpris::Seek(qint64 offsetUs)
 {
-    if (!CanSeek())
+    if (!CanSeek()) {
         return;
+    }
     const qint64 target = std::max<qint64>(0, Position() + offsetUs);
-    if (target > LengthUs())
+    if (target > LengthUs()) {
         Next();  // past the end, as the end of the file would
-    else
+    } else {
         SeekTo(target);
+    }
 }
 
 void Mpris::SetPosition(const QString& trackId, qint64 positionUs)
 {
     // A position meant for a file that is no longer the one playing is ignored.
-    if (CanSeek() && trackId == TrackId() && positionUs >= 0 && positionUs <= LengthUs())
+    if (CanSeek() && trackId == TrackId() && positionUs >= 0 && positionUs <= LengthUs()) {
         SeekTo(positionUs);
+    }
 }
 
 // The slider seek's last step, at the frame the time falls on rather than at the slider's whole
@@ -233,10 +248,12 @@ void Mpris::SeekTo(qint64 positionUs)
 QString Mpris::OpenUri(const QString& uri)
 {
     const ExternalFiles files = CollectExternalFiles({uri}, QDir::currentPath());
-    if (files.paths.isEmpty())
+    if (files.paths.isEmpty()) {
         return files.refusals.join(QLatin1Char('\n'));
-    if (AppendAndPlay(m_form, files.paths) == 0)
+    }
+    if (AppendAndPlay(m_form, files.paths) == 0) {
         return QStringLiteral("the player is closing");
+    }
     return {};
 }
 
@@ -272,17 +289,20 @@ void Mpris::SetLoopStatus(const QString& status)
 QVariantMap Mpris::Metadata() const
 {
     const Form1::View playback = m_form.CurrentView();
-    if (!playback.open)
+    if (!playback.open) {
         return {};
+    }
     // The path's own bytes, percent-encoded: a name that is not UTF-8 still names its file.
     QVariantMap metadata{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackId()))},
         {QStringLiteral("xesam:title"), playback.title},
         {QStringLiteral("xesam:url"), QString::fromLatin1("file://" + playback.path.toPercentEncoding("/"))}};
-    if (LengthUs() > 0)
+    if (LengthUs() > 0) {
         metadata.insert(QStringLiteral("mpris:length"), LengthUs());
-    if (m_tagsTrack == playback.track)
+    }
+    if (m_tagsTrack == playback.track) {
         metadata.insert(m_tags);
+    }
     return metadata;
 }
 
@@ -298,11 +318,13 @@ void Mpris::SetRate(double rate)
         Pause();
         return;
     }
-    if (rate < kSlowRate || rate > kNormalRate)
+    if (rate < kSlowRate || rate > kNormalRate) {
         return;
+    }
     const bool slow = rate < (kSlowRate + kNormalRate) / 2;
-    if (slow != m_form.CurrentView().slowMotion)
+    if (slow != m_form.CurrentView().slowMotion) {
         m_form.SlowMotion();
+    }
 }
 
 double Mpris::Volume() const
@@ -320,8 +342,9 @@ void Mpris::SetVolume(double volume)
 qint64 Mpris::Position() const
 {
     const double frames = TotalFrames();
-    if (!m_form.CurrentView().open || frames <= 0)
+    if (!m_form.CurrentView().open || frames <= 0) {
         return 0;
+    }
     const int32_t frame = m_form.PositionFrame();
     return frame < 0 ? 0 : std::llround(frame / frames * static_cast<double>(LengthUs()));
 }

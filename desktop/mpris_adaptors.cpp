@@ -15,16 +15,18 @@ QString MprisRootAdaptor::DesktopEntry() const
 QStringList MprisRootAdaptor::SupportedMimeTypes() const
 {
     QStringList types;
-    for (const std::string_view type : desktop::kMimeTypes)
+    for (const std::string_view type : desktop::kMimeTypes) {
         types << QString::fromLatin1(type);
+    }
     return types;
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString& Uri, const QDBusMessage& message)
 {
     const QString refusal = m_mpris->OpenUri(Uri);
-    if (refusal.isEmpty())
+    if (refusal.isEmpty()) {
         return;
+    }
     message.setDelayedReply(true);
     QDBusConnection::sessionBus().send(
         message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), refusal));

@@ -36,15 +36,18 @@ ScreenSaverInhibit::~ScreenSaverInhibit()
 
 void ScreenSaverInhibit::SetWanted(bool wanted)
 {
-    if (wanted == m_wanted)
+    if (wanted == m_wanted) {
         return;
+    }
     m_wanted = wanted;
-    if (m_hold == Hold::Requesting)
+    if (m_hold == Hold::Requesting) {
         return;  // the answer finds out what is wanted by then
-    if (wanted)
+    }
+    if (wanted) {
         RequestFromScreenSaver();
-    else
+    } else {
         Release(false);
+    }
 }
 
 void ScreenSaverInhibit::RequestFromScreenSaver()
@@ -76,8 +79,9 @@ void ScreenSaverInhibit::OnScreenSaverAnswer(QDBusPendingCallWatcher* call)
     }
     m_cookie = reply.value();
     m_hold = Hold::ScreenSaver;
-    if (!m_wanted)
+    if (!m_wanted) {
         Release(false);
+    }
 }
 
 void ScreenSaverInhibit::OnPortalAnswer(QDBusPendingCallWatcher* call)
@@ -86,12 +90,14 @@ void ScreenSaverInhibit::OnPortalAnswer(QDBusPendingCallWatcher* call)
     const QDBusPendingReply<QDBusObjectPath> reply = *call;
     // Neither is there: the screen is left to the desktop. The next request asks again.
     m_hold = reply.isError() ? Hold::None : Hold::Portal;
-    if (!reply.isError())
+    if (!reply.isError()) {
         m_request = reply.value();
-    if (m_hold == Hold::None && m_wanted)
+    }
+    if (m_hold == Hold::None && m_wanted) {
         m_wanted = false;
-    else if (m_hold == Hold::Portal && !m_wanted)
+    } else if (m_hold == Hold::Portal && !m_wanted) {
         Release(false);
+    }
 }
 
 void ScreenSaverInhibit::Release(bool wait)
@@ -108,10 +114,11 @@ void ScreenSaverInhibit::Release(bool wait)
         return;
     }
     m_hold = Hold::None;
-    if (wait)
+    if (wait) {
         m_bus.call(call, QDBus::Block, kReleaseTimeoutMs);
-    else
+    } else {
         m_bus.asyncCall(call);
+    }
 }
 
 }  // namespace zelko

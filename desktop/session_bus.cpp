@@ -19,13 +19,15 @@ QByteArray EscapeAddressValue(const QByteArray& value)
 
 QString FindSessionBus()
 {
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
         return {};
+    }
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray socket = runtime + "/bus";
     struct stat info {};
-    if (runtime.isEmpty() || ::stat(socket.constData(), &info) != 0 || !S_ISSOCK(info.st_mode))
+    if (runtime.isEmpty() || ::stat(socket.constData(), &info) != 0 || !S_ISSOCK(info.st_mode)) {
         return QStringLiteral("no session bus");
+    }
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + EscapeAddressValue(socket));
     return {};
 }

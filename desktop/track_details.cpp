@@ -49,19 +49,25 @@ void TrackDetails::Ask(uint64_t request, const QByteArray& path)
 QVariantMap TrackDetails::Metadata(const platform::TrackTags& tags, const QString& coverPath)
 {
     QVariantMap metadata;
-    if (const QString title = Text(tags.title); !title.isEmpty())
+    if (const QString title = Text(tags.title); !title.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:title"), title);
-    if (const QString artist = Text(tags.artist); !artist.isEmpty())
+    }
+    if (const QString artist = Text(tags.artist); !artist.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:artist"), QStringList{artist});
-    if (const QString album = Text(tags.album); !album.isEmpty())
+    }
+    if (const QString album = Text(tags.album); !album.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:album"), album);
-    if (const QString genre = Text(tags.genre); !genre.isEmpty())
+    }
+    if (const QString genre = Text(tags.genre); !genre.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:genre"), QStringList{genre});
-    if (tags.trackNumber > 0)
+    }
+    if (tags.trackNumber > 0) {
         metadata.insert(QStringLiteral("xesam:trackNumber"),
                         static_cast<int>(std::min<uint32_t>(tags.trackNumber, INT32_MAX)));
-    if (!coverPath.isEmpty())
+    }
+    if (!coverPath.isEmpty()) {
         metadata.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(coverPath).toString(QUrl::FullyEncoded));
+    }
     return metadata;
 }
 

@@ -34,8 +34,9 @@ bool Write(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) {
         return true;
+    }
     std::fprintf(stderr, "zelko-dist-files: cannot write %s\n", qPrintable(path));
     return false;
 }
@@ -49,8 +50,9 @@ bool Fill(const QString& templatePath, const QString& outPath, const QList<QPair
         return false;
     }
     QByteArray text = file.readAll();
-    for (const auto& [name, value] : values)
+    for (const auto& [name, value] : values) {
         text.replace('@' + name + '@', value);
+    }
     static const QRegularExpression placeholder(QStringLiteral("@[A-Z_]+@"));
     if (const auto left = placeholder.match(QString::fromUtf8(text)); left.hasMatch()) {
         std::fprintf(stderr, "zelko-dist-files: %s: unknown placeholder %s\n", qPrintable(templatePath),

@@ -27,8 +27,9 @@ double endXFor(double fontSize, int characters)
 
 qint64 pauseNs(double delayCs)
 {
-    if (!std::isfinite(delayCs) || delayCs <= 0)
+    if (!std::isfinite(delayCs) || delayCs <= 0) {
         return 0;
+    }
     return static_cast<qint64>(std::min(delayCs * kPauseUnitSeconds, kLongestPauseSeconds) * 1e9);
 }
 
@@ -78,12 +79,14 @@ private:
         }
         drawStep();
         m_x -= kStep;
-        if (objectName().isEmpty())
+        if (objectName().isEmpty()) {
             return;  // ended from an event the step raised
-        if (m_x >= m_endX)
+        }
+        if (m_x >= m_endX) {
             pause();
-        else
+        } else {
             end();
+        }
     }
 
     void drawStep()
@@ -122,8 +125,9 @@ bool IsScrolling(const PictureBox* Target)
 
 void EndPass(PictureBox* Target)
 {
-    if (ScrollPass* pass = passOf(Target))
+    if (ScrollPass* pass = passOf(Target)) {
         pass->end();
+    }
 }
 
 int StepCount(double scaleWidth, double fontSize, int characters)
@@ -135,15 +139,17 @@ int StepCount(double scaleWidth, double fontSize, int characters)
 void ScrollText(PictureBox* Target, const QString& Text, int16_t Size, double DelayHundredths, double Amplitude,
                 uint32_t Color)
 {
-    if (!Target || IsScrolling(Target))
+    if (!Target || IsScrolling(Target)) {
         return;
+    }
     Target->ScaleToCharacters();
     Target->SetFont(QStringLiteral("Courier New"), Size, false, false, false);
     Target->SetForeColor(Color);
     const double endX = endXFor(Target->FontSize(), static_cast<int>(Text.size()));
     const double startX = std::floor(Target->ScaleWidth());
-    if (startX < endX)
+    if (startX < endX) {
         return;
+    }
     new ScrollPass(Target, Text, pauseNs(DelayHundredths), std::isfinite(Amplitude) ? Amplitude : 0.0, startX, endX);
 }
 

@@ -11,8 +11,9 @@ namespace ModDragForm {
 
 void DragForm(QWidget* frm)
 {
-    if (frm == nullptr)
+    if (frm == nullptr) {
         return;
+    }
     // The move belongs to the form's own window, even when the press landed on a child control.
     zelko::platform::startWindowMove(frm->window());
 }

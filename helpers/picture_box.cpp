@@ -35,9 +35,11 @@ QImage blankCanvas(const QSize& size, const QColor& back)
 // Texts that a one-line layout would break or space otherwise than the painter's own drawText.
 bool layoutDiffers(const QString& text)
 {
-    for (const QChar c : text)
-        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+    for (const QChar c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -86,14 +88,16 @@ double PictureBox::ScaleHeight() const
 void PictureBox::SetFont(const QString& face, double sizePt, bool bold, bool italic, bool underline)
 {
     QFont f(face);
-    if (sizePt > 0)
+    if (sizePt > 0) {
         f.setPointSizeF(sizePt);
+    }
     f.setBold(bold);
     f.setItalic(italic);
     f.setUnderline(underline);
     // The scroller sets the same font on every pass; its laid-out texts stay good.
-    if (f == m_font && f.resolveMask() == m_font.resolveMask())
+    if (f == m_font && f.resolveMask() == m_font.resolveMask()) {
         return;
+    }
     adoptFont(f);
 }
 
@@ -143,8 +147,9 @@ void PictureBox::Print(const QString& text)
         changed(rect());
     } else {
         const Shaped& laidOut = shaped(text);
-        for (const QGlyphRun& run : laidOut.runs)
+        for (const QGlyphRun& run : laidOut.runs) {
             painter.drawGlyphRun(topLeft + laidOut.offset, run);
+        }
         changed(laidOut.inked.translated(topLeft).toAlignedRect());
     }
     CurrentX = 0;
@@ -153,14 +158,16 @@ void PictureBox::Print(const QString& text)
 
 void PictureBox::Refresh()
 {
-    if (!m_unshown.isEmpty() && isVisible())
+    if (!m_unshown.isEmpty() && isVisible()) {
         repaint(m_unshown);
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent* event)
 {
-    if (event->rect().contains(m_unshown))
+    if (event->rect().contains(m_unshown)) {
         m_unshown = QRect();
+    }
     syncCanvas();
     QPainter painter(this);
     painter.drawImage(event->rect(), m_canvas, event->rect());
@@ -175,8 +182,9 @@ void PictureBox::resizeEvent(QResizeEvent* event)
 void PictureBox::syncCanvas()
 {
     // A hidden widget gets its resize event only when shown, so every use checks the size.
-    if (m_canvas.size() == size().expandedTo(QSize(1, 1)))
+    if (m_canvas.size() == size().expandedTo(QSize(1, 1))) {
         return;
+    }
     m_painter.reset();
     // The drawing is kept where it fits; new area shows the back colour.
     QImage grown = blankCanvas(size(), m_back);
@@ -201,8 +209,9 @@ QPainter& PictureBox::canvasPainter()
 void PictureBox::changed(const QRect& area)
 {
     const QRect shown = area & m_canvas.rect();
-    if (shown.isEmpty())
+    if (shown.isEmpty()) {
         return;
+    }
     m_drawn |= shown;
     m_unshown |= shown;
 }
@@ -211,10 +220,12 @@ void PictureBox::changed(const QRect& area)
 // does after it has laid the text out, so the pixels are the same.
 const PictureBox::Shaped& PictureBox::shaped(const QString& text)
 {
-    if (const auto found = m_shapes.constFind(text); found != m_shapes.cend())
+    if (const auto found = m_shapes.constFind(text); found != m_shapes.cend()) {
         return *found;
-    if (m_shapes.size() >= kMostShapes)
+    }
+    if (m_shapes.size() >= kMostShapes) {
         m_shapes.clear();
+    }
     QTextLayout layout(text, m_font, &m_canvas);
     QTextOption option;
     option.setTextDirection(Qt::LeftToRight);
@@ -233,8 +244,9 @@ const PictureBox::Shaped& PictureBox::shaped(const QString& text)
         const QRawFont face = run.rawFont();
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
-        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
             inked |= face.boundingRect(glyphs[i]).translated(positions[i] + laidOut.offset);
+        }
     }
     laidOut.inked = inked.adjusted(-kInkMarginPx, -kInkMarginPx, kInkMarginPx, kInkMarginPx);
     return *m_shapes.insert(text, laidOut);

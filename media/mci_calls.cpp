@@ -23,8 +23,9 @@ uint32_t sendQuery(MciChannel& channel, std::string_view command, std::string& r
 
 std::string resultText(MciChannel& channel, uint32_t code)
 {
-    if (code == 0)
+    if (code == 0) {
         return "Success";
+    }
     std::array<char, kReplyLength> buffer{};
     channel.getErrorString(code, buffer.data(), kReplyLength);
     return std::string(replyText(buffer.data(), buffer.size()));
@@ -32,11 +33,13 @@ std::string resultText(MciChannel& channel, uint32_t code)
 
 QueryResult readQuery(uint32_t code, std::string_view reply)
 {
-    if (code != 0)
+    if (code != 0) {
         return {};
+    }
     std::optional<int32_t> value = leadingInt32(reply);
-    if (!value)
+    if (!value) {
         return {QueryResult::Status::TooLarge, -1};
+    }
     return {QueryResult::Status::Value, *value};
 }
 

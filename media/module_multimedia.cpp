@@ -23,8 +23,9 @@ std::string shortPath(MciChannel& channel, const std::string& path)
 {
     std::array<char, kShortPathLength> buffer{};
     uint32_t length = channel.getShortPathName(path.c_str(), buffer.data(), kShortPathLength);
-    if (length == 0 || length >= kShortPathLength)
+    if (length == 0 || length >= kShortPathLength) {
         return {};
+    }
     return std::string(buffer.data(), length);
 }
 
@@ -33,8 +34,9 @@ std::string shortPath(MciChannel& channel, const std::string& path)
 std::string ModuleMultimedia::Result(uint32_t code)
 {
     std::string text = resultText(m_channel, code);
-    if (code != 0)
+    if (code != 0) {
         m_lastFailure = {code, text, m_channel.missingDecoder(code)};
+    }
     return text;
 }
 
@@ -90,8 +92,9 @@ std::string ModuleMultimedia::SeekMedia(const std::string& alias, int32_t positi
 std::string ModuleMultimedia::SetPlaybackSpeed(const std::string& alias, int32_t percent)
 {
     int64_t thousandths = int64_t{percent} * 10;
-    if (thousandths < INT32_MIN || thousandths > INT32_MAX)
+    if (thousandths < INT32_MIN || thousandths > INT32_MAX) {
         return Result(kOutOfRangeCode);
+    }
     std::string command = "set " + alias + " speed " + std::to_string(thousandths);
     return Result(sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));
 }
@@ -100,11 +103,13 @@ int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
 {
     std::string reply;
     uint32_t code = sendQuery(m_channel, holdInBuffer("status " + alias + " speed", kShortCommandLength), reply);
-    if (code != 0)
+    if (code != 0) {
         return -1;
+    }
     double thousandths = leadingNumber(reply);
-    if (!platform::roundHalfEven(thousandths))
+    if (!platform::roundHalfEven(thousandths)) {
         return -1;  // the reply itself does not fit 32 bits
+    }
     return platform::roundHalfEven(thousandths / 10.0).value_or(-1);
 }
 

@@ -22,8 +22,9 @@ std::optional<int32_t> destinationSize(std::string_view reply, bool width)
     std::size_t b1 = reply.find(' ');
     std::size_t b2 = b1 == reply.npos ? reply.npos : reply.find(' ', b1 + 1);
     std::size_t b3 = b2 == reply.npos ? reply.npos : reply.find(' ', b2 + 1);
-    if (b3 == reply.npos)
+    if (b3 == reply.npos) {
         return std::nullopt;
+    }
     return width ? sliceInt32(reply.substr(b2, b3 - b2)) : sliceInt32(reply.substr(b3 + 1));
 }
 
@@ -54,16 +55,20 @@ int32_t ModuleMultimedia::GetPercentPlayed(const std::string& alias)
 {
     // An arithmetic fault gives 0 at the point where it happens, as a value beyond 32 bits does.
     QueryResult total = queryTotalFrames(m_channel, alias);
-    if (total.tooLarge())
+    if (total.tooLarge()) {
         return 0;
+    }
     QueryResult position = queryCurrentFrame(m_channel, alias);
-    if (position.tooLarge())
+    if (position.tooLarge()) {
         return 0;
-    if (total.value == -1 || position.value == -1)
+    }
+    if (total.value == -1 || position.value == -1) {
         return -1;
+    }
     int64_t hundredfold = int64_t{position.value} * 100;
-    if (hundredfold < INT32_MIN || hundredfold > INT32_MAX || total.value == 0)
+    if (hundredfold < INT32_MIN || hundredfold > INT32_MAX || total.value == 0) {
         return 0;
+    }
     return platform::roundHalfEven(static_cast<double>(hundredfold) / total.value).value_or(0);
 }
 
@@ -71,18 +76,21 @@ int32_t ModuleMultimedia::GetFramesPerSecond(const std::string& alias)
 {
     int32_t lengthMs = GetLengthMs(alias);
     int32_t frames = GetTotalFrames(alias);
-    if (lengthMs == -1 || frames == -1 || lengthMs == 0)
+    if (lengthMs == -1 || frames == -1 || lengthMs == 0) {
         return -1;
+    }
     return platform::roundHalfEven(frames / (lengthMs / 1000.0)).value_or(-1);
 }
 
 bool ModuleMultimedia::IsAtEnd(const std::string& alias, int32_t& lengthFrames)
 {
-    if (lengthFrames == 0)
+    if (lengthFrames == 0) {
         lengthFrames = GetTotalFrames(alias);
+    }
     int32_t position = GetCurrentFrame(alias);
-    if (lengthFrames == -1 || position == -1)
+    if (lengthFrames == -1 || position == -1) {
         return false;
+    }
     return position >= lengthFrames;
 }
 
@@ -95,11 +103,13 @@ bool ModuleMultimedia::IsPlaying(const std::string& alias)
 int32_t ModuleMultimedia::GetVideoSize(const std::string& alias, const std::string& which)
 {
     bool width = equalsIgnoringCase(which, "cx");
-    if (!width && !equalsIgnoringCase(which, "cy"))
+    if (!width && !equalsIgnoringCase(which, "cy")) {
         return -1;
+    }
     std::string reply;
-    if (sendQuery(m_channel, "Where " + alias + " destination", reply) != 0)
+    if (sendQuery(m_channel, "Where " + alias + " destination", reply) != 0) {
         return -1;
+    }
     return destinationSize(reply, width).value_or(-1);
 }
 

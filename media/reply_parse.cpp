@@ -23,8 +23,9 @@ bool isDigit(char c)
 std::size_t numberLength(std::string_view text)
 {
     std::size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         ++i;
+    }
     std::size_t digits = 0;
     while (i < text.size() && isDigit(text[i])) {
         ++i;
@@ -51,8 +52,9 @@ std::optional<double> readNumber(std::string_view number)
     }
     double value = 0;
     auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (ec != std::errc() || end != number.data() + number.size())
+    if (ec != std::errc() || end != number.data() + number.size()) {
         return std::nullopt;  // out of the range of a double: certainly not a 32-bit value
+    }
     return negative ? -value : value;
 }
 
@@ -60,11 +62,13 @@ std::optional<double> readNumber(std::string_view number)
 
 double leadingNumber(std::string_view reply)
 {
-    while (!reply.empty() && isBlank(reply.front()))
+    while (!reply.empty() && isBlank(reply.front())) {
         reply.remove_prefix(1);
+    }
     std::size_t length = numberLength(reply);
-    if (length == 0)
+    if (length == 0) {
         return 0.0;
+    }
     // A leading number too large for a double reads as infinity, which fits no 32-bit value.
     return readNumber(reply.substr(0, length)).value_or(HUGE_VAL);
 }
@@ -76,15 +80,19 @@ std::optional<int32_t> leadingInt32(std::string_view reply)
 
 std::optional<int32_t> sliceInt32(std::string_view slice)
 {
-    while (!slice.empty() && isBlank(slice.front()))
+    while (!slice.empty() && isBlank(slice.front())) {
         slice.remove_prefix(1);
-    while (!slice.empty() && isBlank(slice.back()))
+    }
+    while (!slice.empty() && isBlank(slice.back())) {
         slice.remove_suffix(1);
-    if (slice.empty() || numberLength(slice) != slice.size())
+    }
+    if (slice.empty() || numberLength(slice) != slice.size()) {
         return std::nullopt;
+    }
     std::optional<double> value = readNumber(slice);
-    if (!value)
+    if (!value) {
         return std::nullopt;
+    }
     return platform::roundHalfEven(*value);
 }
 

@@ -51,10 +51,12 @@ int16_t Meter3::Value() const
 
 bool Meter3::SetValue(int16_t value)
 {
-    if (value < 0 || value > kSegments)
+    if (value < 0 || value > kSegments) {
         return false;
-    if (value == m_value)
+    }
+    if (value == m_value) {
         return true;
+    }
     applyValue(value);
     emit PropertyChanged(QStringLiteral("Value"));
     return true;
@@ -67,10 +69,12 @@ int16_t Meter3::Border() const
 
 bool Meter3::SetBorder(int16_t border)
 {
-    if (border != 0 && border != 1)
+    if (border != 0 && border != 1) {
         return false;
-    if (border == m_border)
+    }
+    if (border == m_border) {
         return true;
+    }
     m_border = border;
     update();
     emit PropertyChanged(QStringLiteral("Border"));
@@ -99,15 +103,17 @@ void Meter3::ShowLevel()
     const int from = std::min<int>(m_shownLevel, mLevel);
     const int to = std::max<int>(m_shownLevel, mLevel);
     m_shownLevel = mLevel;
-    if (from < to)
+    if (from < to) {
         update(SegmentRect(from).united(SegmentRect(to - 1)));
+    }
 }
 
 void Meter3::ReadProperties(const PropertyBag& bag)
 {
     const int value = bag.ReadProperty(QStringLiteral("Value"), kValueDefault);
-    if (value >= 0 && value <= kSegments && value != m_value)
+    if (value >= 0 && value <= kSegments && value != m_value) {
         applyValue(static_cast<int16_t>(value));
+    }
     const int border = bag.ReadProperty(QStringLiteral("Border"), kBorderDefault);
     if ((border == 0 || border == 1) && border != m_border) {
         m_border = static_cast<int16_t>(border);
@@ -141,8 +147,9 @@ void Meter3::paintEvent(QPaintEvent*)
 void Meter3::resizeEvent(QResizeEvent* event)
 {
     // A container that bent the size limits still gets the meter back at its fixed size.
-    if (event->size() != fixedPixelSize())
+    if (event->size() != fixedPixelSize()) {
         setFixedSize(fixedPixelSize());
+    }
     QWidget::resizeEvent(event);
 }
 

@@ -9,8 +9,9 @@ namespace {
 
 QAccessibleInterface* CreateForMeter(const QString& key, QObject* object)
 {
-    if (key != QLatin1String(Meter3::staticMetaObject.className()))
+    if (key != QLatin1String(Meter3::staticMetaObject.className())) {
         return nullptr;
+    }
     return new Meter3Accessible(static_cast<Meter3*>(object));
 }
 
@@ -30,15 +31,17 @@ int Meter3Accessible::PercentLit(int16_t value)
 
 void* Meter3Accessible::interface_cast(QAccessible::InterfaceType type)
 {
-    if (type == QAccessible::ValueInterface)
+    if (type == QAccessible::ValueInterface) {
         return static_cast<QAccessibleValueInterface*>(this);
+    }
     return QAccessibleWidget::interface_cast(type);
 }
 
 QString Meter3Accessible::text(QAccessible::Text type) const
 {
-    if (type == QAccessible::Value)
+    if (type == QAccessible::Value) {
         return QString::number(PercentLit(meter()->Value())) + QLatin1Char('%');
+    }
     return QAccessibleWidget::text(type);
 }
 

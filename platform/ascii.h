@@ -11,9 +11,11 @@ namespace zelko::platform {
 inline std::string asciiLower(std::string_view text)
 {
     std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
             c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
     return lower;
 }
 

@@ -12,14 +12,17 @@ namespace zelko::platform {
 // result does not fit a signed 32-bit integer (or the value is not finite).
 inline std::optional<int32_t> roundHalfEven(double value)
 {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
         return std::nullopt;
+    }
     double whole = std::floor(value);
     double rest = value - whole;
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0.0))
+    if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0.0)) {
         whole += 1.0;
-    if (whole < -2147483648.0 || whole > 2147483647.0)
+    }
+    if (whole < -2147483648.0 || whole > 2147483647.0) {
         return std::nullopt;
+    }
     return static_cast<int32_t>(whole);
 }
 

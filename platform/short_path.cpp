@@ -28,8 +28,9 @@ constexpr std::size_t kLongestKeptPath = 128;
 bool splitsAnywhere(const std::string& path)
 {
     for (char c : path) {
-        if (splitsCommand(c))
+        if (splitsCommand(c)) {
             return true;
+        }
     }
     return false;
 }
@@ -46,21 +47,25 @@ std::string extensionOf(const std::string& path)
     std::size_t slash = path.rfind('/');
     std::size_t dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
-        dot == (slash == std::string::npos ? 0 : slash + 1))
+        dot == (slash == std::string::npos ? 0 : slash + 1)) {
         return {};
+    }
     std::string extension = path.substr(dot);
-    if (extension.size() > 16 || splitsAnywhere(extension))
+    if (extension.size() > 16 || splitsAnywhere(extension)) {
         return {};
+    }
     return extension;
 }
 
 std::string absolutePath(const std::string& path)
 {
-    if (!path.empty() && path.front() == '/')
+    if (!path.empty() && path.front() == '/') {
         return path;
+    }
     std::vector<char> cwd(PATH_MAX);
-    if (!::getcwd(cwd.data(), cwd.size()))
+    if (!::getcwd(cwd.data(), cwd.size())) {
         return {};
+    }
     return std::string(cwd.data()) + "/" + path;
 }
 
@@ -79,13 +84,16 @@ public:
     {
         std::lock_guard lock(m_mutex);
         auto known = m_links.find(target);
-        if (known != m_links.end() && pointsTo(known->second, target))
+        if (known != m_links.end() && pointsTo(known->second, target)) {
             return known->second;
-        if (m_folder.empty() && !makeFolder())
+        }
+        if (m_folder.empty() && !makeFolder()) {
             return {};
+        }
         std::string link = m_folder + "/" + std::to_string(++m_count) + extensionOf(target);
-        if (::symlink(target.c_str(), link.c_str()) != 0)
+        if (::symlink(target.c_str(), link.c_str()) != 0) {
             return {};
+        }
         m_links[target] = link;
         return link;
     }
@@ -104,8 +112,9 @@ private:
     {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         for (std::string base : {std::string(runtime ? runtime : ""), std::string("/tmp")}) {
-            if (base.empty() || base.front() != '/' || splitsAnywhere(base) || base.size() > 64)
+            if (base.empty() || base.front() != '/' || splitsAnywhere(base) || base.size() > 64) {
                 continue;
+            }
             std::string pattern = base + "/zelko-links-" + std::to_string(::getpid()) + "-XXXXXX";
             if (::mkdtemp(pattern.data())) {  // mkdtemp makes the folder with mode 0700
                 m_folder = pattern;
@@ -121,10 +130,12 @@ private:
     {
         LinkFolder& folder = instance();
         std::lock_guard lock(folder.m_mutex);
-        if (folder.m_owner != ::getpid())
+        if (folder.m_owner != ::getpid()) {
             return;  // a forked child leaves its parent's links alone
-        for (const auto& [target, link] : folder.m_links)
+        }
+        for (const auto& [target, link] : folder.m_links) {
             ::unlink(link.c_str());
+        }
         ::rmdir(folder.m_folder.c_str());
     }
 
@@ -140,20 +151,24 @@ private:
 uint32_t getShortPathName(const std::string& longPath, char* buffer, uint32_t length)
 {
     struct stat info {};
-    if (longPath.empty() || longPath.find('\0') != std::string::npos || ::stat(longPath.c_str(), &info) != 0)
+    if (longPath.empty() || longPath.find('\0') != std::string::npos || ::stat(longPath.c_str(), &info) != 0) {
         return 0;
+    }
     std::string shortPath = longPath;
     if (needsLink(longPath)) {
         std::string target = absolutePath(longPath);
         shortPath = target.empty() ? std::string() : LinkFolder::instance().linkTo(target);
-        if (shortPath.empty())
+        if (shortPath.empty()) {
             return 0;
+        }
     }
-    if (shortPath.size() >= UINT32_MAX)
+    if (shortPath.size() >= UINT32_MAX) {
         return 0;
+    }
     uint32_t size = static_cast<uint32_t>(shortPath.size());
-    if (!buffer || length <= size)
+    if (!buffer || length <= size) {
         return size + 1;
+    }
     std::memcpy(buffer, shortPath.c_str(), size + 1);
     return size;
 }

@@ -32,8 +32,9 @@ using TagListHolder = std::unique_ptr<GstTagList, TagListUnref>;
 std::string stringTag(const GstTagList* tags, const char* name)
 {
     gchar* value = nullptr;
-    if (!gst_tag_list_get_string(tags, name, &value))
+    if (!gst_tag_list_get_string(tags, name, &value)) {
         return {};
+    }
     const std::unique_ptr<gchar, GFree> holder(value);
     return value;
 }
@@ -44,27 +45,32 @@ void takeCover(const GstTagList* tags, TrackTags& out)
     const guint count = gst_tag_list_get_tag_size(tags, GST_TAG_IMAGE);
     for (guint i = 0; i < count; ++i) {
         GstSample* sample = nullptr;
-        if (!gst_tag_list_get_sample_index(tags, GST_TAG_IMAGE, i, &sample))
+        if (!gst_tag_list_get_sample_index(tags, GST_TAG_IMAGE, i, &sample)) {
             continue;
+        }
         const std::unique_ptr<GstSample, void (*)(GstSample*)> holder(sample, gst_sample_unref);
         GstBuffer* buffer = gst_sample_get_buffer(sample);
         const GstCaps* caps = gst_sample_get_caps(sample);
         const GstStructure* format = caps ? gst_caps_get_structure(caps, 0) : nullptr;
-        if (!buffer || !format || !g_str_has_prefix(gst_structure_get_name(format), "image/"))
+        if (!buffer || !format || !g_str_has_prefix(gst_structure_get_name(format), "image/")) {
             continue;
+        }
         const GstStructure* info = gst_sample_get_info(sample);
         const GValue* type = info ? gst_structure_get_value(info, "image-type") : nullptr;
         const bool front = type && G_VALUE_HOLDS_ENUM(type) && g_value_get_enum(type) == kFrontCover;
-        if (!out.cover.empty() && !front)
+        if (!out.cover.empty() && !front) {
             continue;
+        }
         const gsize size = gst_buffer_get_size(buffer);
-        if (size == 0 || size > kMaxCoverBytes)
+        if (size == 0 || size > kMaxCoverBytes) {
             continue;
+        }
         out.cover.resize(size);
         gst_buffer_extract(buffer, 0, out.cover.data(), size);
         out.coverType = gst_structure_get_name(format);
-        if (front)
+        if (front) {
             return;
+        }
     }
 }
 
@@ -75,8 +81,9 @@ TagListHolder allTags(GstDiscovererInfo* info)
     GList* streams = gst_discoverer_info_get_stream_list(info);
     for (GList* item = streams; item != nullptr; item = item->next) {
         const GstTagList* tags = gst_discoverer_stream_info_get_tags(GST_DISCOVERER_STREAM_INFO(item->data));
-        if (tags)
+        if (tags) {
             gst_tag_list_insert(merged.get(), tags, GST_TAG_MERGE_KEEP);
+        }
     }
     gst_discoverer_stream_info_list_free(streams);
     return merged;
@@ -93,8 +100,9 @@ struct MessageUnref {
 void sinkStream(GstElement* /*parsebin*/, GstPad* pad, gpointer pipeline)
 {
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-    if (!sink || !gst_bin_add(GST_BIN(pipeline), sink))
+    if (!sink || !gst_bin_add(GST_BIN(pipeline), sink)) {
         return;
+    }
     gst_element_sync_state_with_parent(sink);
     const std::unique_ptr<GstPad, ObjectUnref> sinkPad(gst_element_get_static_pad(sink, "sink"));
     gst_pad_link(pad, sinkPad.get());
@@ -109,10 +117,12 @@ TagListHolder tagsWithoutDecoding(const std::string& path)
     GstElement* source = gst_element_factory_make("filesrc", nullptr);
     GstElement* parser = gst_element_factory_make("parsebin", nullptr);
     if (!source || !parser) {
-        if (source)
+        if (source) {
             gst_object_unref(gst_object_ref_sink(source));
-        if (parser)
+        }
+        if (parser) {
             gst_object_unref(gst_object_ref_sink(parser));
+        }
         return merged;
     }
     g_object_set(source, "location", path.c_str(), nullptr);
@@ -126,8 +136,9 @@ TagListHolder tagsWithoutDecoding(const std::string& path)
             const std::unique_ptr<GstMessage, MessageUnref> message(gst_bus_timed_pop_filtered(
                 bus.get(), deadline - now,
                 static_cast<GstMessageType>(GST_MESSAGE_TAG | GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
-            if (!message || GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_TAG)
+            if (!message || GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_TAG) {
                 break;
+            }
             GstTagList* tags = nullptr;
             gst_message_parse_tag(message.get(), &tags);
             gst_tag_list_insert(merged.get(), tags, GST_TAG_MERGE_KEEP);
@@ -143,32 +154,37 @@ TagListHolder tagsWithoutDecoding(const std::string& path)
 TrackTags readTrackTags(const std::string& path)
 {
     TrackTags out;
-    if (!gst_init_check(nullptr, nullptr, nullptr))
+    if (!gst_init_check(nullptr, nullptr, nullptr)) {
         return out;
+    }
     GError* error = nullptr;
     const std::unique_ptr<gchar, GFree> uri(gst_filename_to_uri(path.c_str(), &error));
     std::unique_ptr<GError, ErrorFree> uriError(error);
-    if (!uri)
+    if (!uri) {
         return out;
+    }
     const std::unique_ptr<GstDiscoverer, GObjectUnref> discoverer(gst_discoverer_new(kDiscoverTimeout, &error));
     std::unique_ptr<GError, ErrorFree> newError(error);
-    if (!discoverer)
+    if (!discoverer) {
         return out;
+    }
     const std::unique_ptr<GstDiscovererInfo, GObjectUnref> info(
         gst_discoverer_discover_uri(discoverer.get(), uri.get(), &error));
     std::unique_ptr<GError, ErrorFree> discoverError(error);
     // A file that failed or took too long has no tags worth trusting.
     const GstDiscovererResult result = info ? gst_discoverer_info_get_result(info.get()) : GST_DISCOVERER_ERROR;
-    if (result != GST_DISCOVERER_OK && result != GST_DISCOVERER_MISSING_PLUGINS)
+    if (result != GST_DISCOVERER_OK && result != GST_DISCOVERER_MISSING_PLUGINS) {
         return out;
+    }
     const TagListHolder tags = result == GST_DISCOVERER_OK ? allTags(info.get()) : tagsWithoutDecoding(path);
     out.title = stringTag(tags.get(), GST_TAG_TITLE);
     out.artist = stringTag(tags.get(), GST_TAG_ARTIST);
     out.album = stringTag(tags.get(), GST_TAG_ALBUM);
     out.genre = stringTag(tags.get(), GST_TAG_GENRE);
     guint number = 0;
-    if (gst_tag_list_get_uint(tags.get(), GST_TAG_TRACK_NUMBER, &number))
+    if (gst_tag_list_get_uint(tags.get(), GST_TAG_TRACK_NUMBER, &number)) {
         out.trackNumber = number;
+    }
     takeCover(tags.get(), out);
     return out;
 }
@@ -183,8 +199,9 @@ TrackTagReader::~TrackTagReader()
         m_waiting.clear();
     }
     m_wake.notify_one();
-    if (m_thread.joinable())
+    if (m_thread.joinable()) {
         m_thread.join();
+    }
 }
 
 void TrackTagReader::read(uint64_t request, std::string path)
@@ -192,8 +209,9 @@ void TrackTagReader::read(uint64_t request, std::string path)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_waiting.emplace_back(request, std::move(path));
-        if (!m_thread.joinable())
+        if (!m_thread.joinable()) {
             m_thread = std::thread(&TrackTagReader::run, this);
+        }
     }
     m_wake.notify_one();
 }
@@ -203,8 +221,9 @@ void TrackTagReader::run()
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || !m_waiting.empty(); });
-        if (m_stopping)
+        if (m_stopping) {
             return;
+        }
         auto [request, path] = std::move(m_waiting.front());
         m_waiting.pop_front();
         lock.unlock();

@@ -20,8 +20,9 @@ namespace {
 // window. Only Qt's X11 platform hands out a usable one (offscreen may answer too).
 xcb_connection_t* qtConnection()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         return nullptr;
+    }
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
 }
@@ -40,8 +41,9 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
 void prepareVideoParent(std::uintptr_t window, double devicePixelRatio)
 {
     xcb_connection_t* connection = qtConnection();
-    if (connection == nullptr || window == 0)
+    if (connection == nullptr || window == 0) {
         return;
+    }
     const auto id = static_cast<xcb_window_t>(window);
     // Pixel 0 is black in every true-colour visual Qt picks for its windows.
     const uint32_t blackPixel = 0;
@@ -49,8 +51,9 @@ void prepareVideoParent(std::uintptr_t window, double devicePixelRatio)
     xcb_clear_area(connection, 0, id, 0, 0, 0, 0);
     static const xcb_atom_t ratioAtom = internAtom(connection, kPixelRatioProperty);
     const auto thousandths = static_cast<uint32_t>(std::lround(devicePixelRatio * kPixelRatioUnit));
-    if (ratioAtom != XCB_ATOM_NONE && thousandths > 0)
+    if (ratioAtom != XCB_ATOM_NONE && thousandths > 0) {
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, ratioAtom, XCB_ATOM_CARDINAL, 32, 1, &thousandths);
+    }
     xcb_flush(connection);
 }
 

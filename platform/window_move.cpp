@@ -32,17 +32,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         QEvent::Type type = event->type();
-        if (type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        if (type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) {
             return false;
+        }
         // The same event reaches the filter once per window it passes through; widgets only.
-        if (!watched->isWidgetType())
+        if (!watched->isWidgetType()) {
             return false;
+        }
         auto* mouse = static_cast<QMouseEvent*>(event);
         bool held = (mouse->buttons() & Qt::LeftButton) != 0;
-        if (m_window && (type == QEvent::MouseMove || mouse->button() == Qt::LeftButton))
+        if (m_window && (type == QEvent::MouseMove || mouse->button() == Qt::LeftButton)) {
             m_window->move(mouse->globalPosition().toPoint() - m_offset);
-        if (!m_window || !held)
+        }
+        if (!m_window || !held) {
             finish();
+        }
         return false;
     }
 
@@ -50,8 +54,9 @@ private:
     void finish()
     {
         qApp->removeEventFilter(this);
-        if (s_active == this)
+        if (s_active == this) {
             s_active = nullptr;
+        }
         deleteLater();
     }
 
@@ -64,14 +69,17 @@ private:
 
 void startWindowMove(QWidget* window)
 {
-    if (!window || !qApp)
+    if (!window || !qApp) {
         return;
+    }
     QWidget* top = window->window();
     QWindow* handle = top->windowHandle();
-    if (handle && handle->startSystemMove())
+    if (handle && handle->startSystemMove()) {
         return;
-    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+    }
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
         return;  // the button is already up: there is nothing to follow
+    }
     PointerMove::start(top);
 }
 

@@ -48,8 +48,9 @@ std::string xDisplayProblem()
     xcb_connection_t* connection = xcb_connect(display.c_str(), &screen);
     const int error = xcb_connection_has_error(connection);
     xcb_disconnect(connection);
-    if (error == 0)
+    if (error == 0) {
         return {};
+    }
     return "cannot open the X display \"" + display + "\" (" + connectionFailure(error) + "); " + kNeeds;
 }
 

@@ -30,10 +30,11 @@ ElapsedTime elapsedFromPercent(int32_t percent, double totalSeconds)
     elapsed.minutes = std::floor(elapsed.seconds / 60);
     // Above 59 s the seconds are floored so that 60.03 s reads 1:00; below, they are rounded
     // (57.96 s reads 0:58). 59.5 s is above 59 and floors, so "60" never shows.
-    if (elapsed.seconds > 59)
+    if (elapsed.seconds > 59) {
         elapsed.secondsPart = static_cast<int32_t>(std::floor(elapsed.seconds - 60 * elapsed.minutes));
-    else
+    } else {
         elapsed.secondsPart = zelko::platform::roundHalfEven(elapsed.seconds).value_or(0);
+    }
     elapsed.secondsText = twoDigitSeconds(elapsed.secondsPart);
     return elapsed;
 }

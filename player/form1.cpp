@@ -23,10 +23,12 @@ namespace {
 // digits are their upper-case ASCII codes, F1 is 112. Keys without a code give 0.
 int VirtualKeyCode(int qtKey)
 {
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
         return 112 + (qtKey - Qt::Key_F1);
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+    }
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
         return qtKey;
+    }
     switch (qtKey) {
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Tab: return 9;

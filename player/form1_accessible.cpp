@@ -20,14 +20,18 @@ bool IsClass(const QString& key, const QMetaObject& type)
 QAccessibleInterface* CreateForWindow(const QString& key, QObject* object)
 {
     auto* widget = static_cast<QWidget*>(object);
-    if (IsClass(key, Form1::staticMetaObject))
+    if (IsClass(key, Form1::staticMetaObject)) {
         return new Form1Accessible(static_cast<Form1*>(object));
-    if (IsClass(key, PictureBox::staticMetaObject))
+    }
+    if (IsClass(key, PictureBox::staticMetaObject)) {
         return new QAccessibleWidget(widget, QAccessible::StaticText);
-    if (IsClass(key, VideoHost::staticMetaObject))
+    }
+    if (IsClass(key, VideoHost::staticMetaObject)) {
         return new QAccessibleWidget(widget, QAccessible::Graphic);
-    if (IsClass(key, AsxToolbar::staticMetaObject))
+    }
+    if (IsClass(key, AsxToolbar::staticMetaObject)) {
         return new QAccessibleWidget(widget, QAccessible::ToolBar);
+    }
     return nullptr;
 }
 
@@ -42,8 +46,9 @@ QList<QWidget*> Form1Accessible::shownChildren() const
     for (QObject* object : form->children()) {
         auto* control = qobject_cast<QWidget*>(object);
         if (control && !control->isWindow() && control->isVisibleTo(form) &&
-            control->geometry().intersects(form->rect()))
+            control->geometry().intersects(form->rect())) {
             inside.append(control);
+        }
     }
     // A control wholly under another one is not seen either (txtfull under the video area).
     // Children are stacked in their order; a native window (the video area) lies above every
@@ -56,8 +61,9 @@ QList<QWidget*> Form1Accessible::shownChildren() const
         const bool covered = std::any_of(inside.begin(), inside.end(), [&](const QWidget* other) {
             return other != control && above(other, control) && other->geometry().contains(control->geometry());
         });
-        if (!covered)
+        if (!covered) {
             shown.append(control);
+        }
     }
     return shown;
 }
@@ -70,15 +76,17 @@ int Form1Accessible::childCount() const
 QAccessibleInterface* Form1Accessible::child(int index) const
 {
     const QList<QWidget*> shown = shownChildren();
-    if (index < 0 || index >= shown.size())
+    if (index < 0 || index >= shown.size()) {
         return nullptr;
+    }
     return QAccessible::queryAccessibleInterface(shown.at(index));
 }
 
 int Form1Accessible::indexOfChild(const QAccessibleInterface* child) const
 {
-    if (!child)
+    if (!child) {
         return -1;
+    }
     return static_cast<int>(shownChildren().indexOf(qobject_cast<QWidget*>(child->object())));
 }
 

@@ -16,29 +16,33 @@ void Form1::mousePressEvent(QMouseEvent* event)
     // Presses that a control leaves unhandled come up to the window too; only a press on the
     // window's own background counts as one on the form.
     event->accept();
-    if (!childAt(event->position().toPoint()))
+    if (!childAt(event->position().toPoint())) {
         Form_MouseDown(event->button());
+    }
 }
 
 void Form1::Form_MouseDown(Qt::MouseButton button)
 {
-    if (button == Qt::LeftButton)
+    if (button == Qt::LeftButton) {
         ModDragForm::DragForm(this);
+    }
 }
 
 void Form1::Picture1_MouseDown(Qt::MouseButton button)
 {
     // The whole window moves, not the picture box inside it.
-    if (button == Qt::LeftButton)
+    if (button == Qt::LeftButton) {
         ModDragForm::DragForm(this);
+    }
 }
 
 void Form1::Timerscroll_Timer()
 {
     // A pass for a long name outlasts the interval; ScrollText drops a tick that comes while
     // the strip's pass still runs, so passes never pile up.
-    if (m_unloaded)
+    if (m_unloaded) {
         return;
+    }
     basScroller::ScrollText(Picture2, Lbname->text(), 12, 3.0, 0.1, 0xFF0000);
 }
 

@@ -15,8 +15,9 @@ void Form1::TimerAtEndFile_Timer()
     // A fresh length every tick: the file may have changed since the last one. Nothing open,
     // or an open that failed, reads as "not at the end", so a failed entry is not retried.
     int32_t lengthFrames = 0;
-    if (!Media.IsAtEnd(mAlias, lengthFrames))
+    if (!Media.IsAtEnd(mAlias, lengthFrames)) {
         return;
+    }
 
     TimerMisc->stop();
     Timerscroll->stop();
@@ -38,8 +39,9 @@ bool Form1::PlayNextEntry()
     // The last entry ends the run: the list does not wrap around. With nothing selected (-1)
     // the first entry is next.
     const int index = SelectedIndex(List1);
-    if (index == List1->count() - 1)
+    if (index == List1->count() - 1) {
         return false;
+    }
     List1->setCurrentRow(index + 1);
     PlayEntryInCurrentMode();
     return true;
@@ -47,10 +49,11 @@ bool Form1::PlayNextEntry()
 
 void Form1::PlayEntryInCurrentMode()
 {
-    if (IsMaximized())
+    if (IsMaximized()) {
         PlaySelectedFullscreen();
-    else
+    } else {
         PlaySelected();
+    }
 }
 
 }  // namespace zelko

@@ -31,14 +31,16 @@ constexpr int kStoppedPictureLeftTwips = 1365;
 
 void Form1::MaximizeOverPicture1()
 {
-    if (!IsMaximized())
+    if (!IsMaximized()) {
         m_normalGeometry = geometry();
+    }
     // The work area is set as well as the state, so the size read right after is already the
     // likely answer before a window manager has given it (or where there is none). The real
     // answer may differ or come later; resizeEvent follows it.
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen)
+    if (screen) {
         setGeometry(screen->availableGeometry());
+    }
     setWindowState(windowState() | Qt::WindowMaximized);
     SetTwipsGeometry(Picture1, 0, 0, WidthTwips(), HeightTwips());
 }
@@ -53,21 +55,24 @@ void Form1::resizeEvent(QResizeEvent* event)
 // panels), and may change that answer later; the picture fills what the window really got.
 void Form1::FollowMaximizedSize()
 {
-    if (!IsMaximized() || (Picture1->pos() == QPoint(0, 0) && Picture1->size() == size()))
+    if (!IsMaximized() || (Picture1->pos() == QPoint(0, 0) && Picture1->size() == size())) {
         return;
+    }
     SetTwipsGeometry(Picture1, 0, 0, WidthTwips(), HeightTwips());
     PlaceVideoInPicture1();
 }
 
 void Form1::RestoreForm()
 {
-    if (!IsMaximized())
+    if (!IsMaximized()) {
         return;
+    }
     setWindowState(windowState() & ~Qt::WindowMaximized);
     // A window manager may not give back the exact rectangle it had before, and without one
     // nothing would: put it back ourselves.
-    if (m_normalGeometry.isValid())
+    if (m_normalGeometry.isValid()) {
         setGeometry(m_normalGeometry);
+    }
 }
 
 void Form1::PlaceVideoInPicture1()
@@ -104,10 +109,11 @@ void Form1::LeaveFullscreen()
     SetTwipsGeometry(Picture1, LeftTwips(Picture1), form1::kNormalHeightTwips, WidthTwips(Picture1),
                      HeightTwips(Picture1));
     RestoreForm();
-    if (Media.GetVideoSize(mAlias, "cx") != -1)
+    if (Media.GetVideoSize(mAlias, "cx") != -1) {
         ArrangeNormalWindow(mVideoCx, mVideoCy);
-    else
+    } else {
         ArrangeNormalWindow(-1, -1);
+    }
     PlaceVideoInPicture1();
     List1->setFocus();
 }

@@ -31,17 +31,19 @@ void Form1::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
     QWidget* focus = focusWidget();
-    if (focus == cpvSlider1 && SliderKey(key))
+    if (focus == cpvSlider1 && SliderKey(key)) {
         return;
+    }
     if (event->isAutoRepeat()) {
         event->ignore();
         return;
     }
     if (IsTransportKey(key) || key == Qt::Key_Escape) {
-        if (IsMaximized())
+        if (IsMaximized()) {
             txtfull_KeyDown(key == Qt::Key_Escape ? kKeyEscape : kKeyF1 + (key - Qt::Key_F1), 0);
-        else if (key != Qt::Key_Escape)
+        } else if (key != Qt::Key_Escape) {
             asxToolbar1_ButtonClick(1 + (key - Qt::Key_F1), QString());
+        }
         return;
     }
     if (focus == List1 && (key == Qt::Key_Return || key == Qt::Key_Enter)) {

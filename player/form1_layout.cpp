@@ -57,8 +57,9 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QListWidget::paintEvent(event);
-        if (!hasFocus())
+        if (!hasFocus()) {
             return;
+        }
         QPainter p(viewport());
         p.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
         p.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
@@ -66,8 +67,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override
     {
         QListWidget::scrollContentsBy(dx, dy);
-        if (hasFocus())
+        if (hasFocus()) {
             viewport()->update();  // the frame must not scroll with the entries
+        }
     }
 };
 
@@ -105,10 +107,12 @@ QFont Tahoma()
 void Colour(QWidget* control, const QColor& text, const QColor& back)
 {
     QPalette palette = control->palette();
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         palette.setColor(role, text);
-    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+    }
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) {
         palette.setColor(role, back);
+    }
     control->setPalette(palette);
     control->setAutoFillBackground(true);
 }
@@ -132,8 +136,9 @@ void AddButtons(AsxToolbar* toolbar, std::initializer_list<ToolbarButton> button
 {
     // Each button is a stop of the tab order, but a click on one leaves the focus where it was
     // (on txtfull in fullscreen mode).
-    for (const ToolbarButton& b : buttons)
+    for (const ToolbarButton& b : buttons) {
         toolbar->AddButton(QString::fromLatin1(b.caption), QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip));
+    }
 }
 
 AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font)
@@ -248,8 +253,9 @@ void CreateHiddenLabels(Form1& f)
     f.LbFramesPerSecond = MakeLabel(&f, "LbFramesPerSecond", QString());
     f.LbTotalFrames = MakeLabel(&f, "LbTotalFrames", QString());
     f.LbCurrentRate = MakeLabel(&f, "LbCurrentRate", QString());
-    for (QLabel* label : {f.LbActualCx, f.LbActualCy, f.LbFramesPerSecond, f.LbTotalFrames, f.LbCurrentRate})
+    for (QLabel* label : {f.LbActualCx, f.LbActualCy, f.LbFramesPerSecond, f.LbTotalFrames, f.LbCurrentRate}) {
         label->setFont(Tahoma());
+    }
 }
 
 void PlaceControls(Form1& f)
@@ -284,18 +290,23 @@ void PlaceControls(Form1& f)
 // has the focus at start, where Enter plays the entry chosen with the arrows.
 void SetTabOrder(Form1& f)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{f.Picture1, f.Picture2, f.Meter31, f.txtfull, f.List2})
+    for (QWidget* control : std::initializer_list<QWidget*>{f.Picture1, f.Picture2, f.Meter31, f.txtfull, f.List2}) {
         control->setFocusPolicy(Qt::NoFocus);
+    }
     QList<QWidget*> order;
-    for (AsxToolbar* toolbar : {f.asxToolbar3, f.asxToolbar1})
-        for (int i = 1; i <= toolbar->ButtonCount(); ++i)
+    for (AsxToolbar* toolbar : {f.asxToolbar3, f.asxToolbar1}) {
+        for (int i = 1; i <= toolbar->ButtonCount(); ++i) {
             order << toolbar->Button(i);
+        }
+    }
     order << f.cpvSlider1 << f.Check;
-    for (int i = 1; i <= f.asxToolbar2->ButtonCount(); ++i)
+    for (int i = 1; i <= f.asxToolbar2->ButtonCount(); ++i) {
         order << f.asxToolbar2->Button(i);
+    }
     order << f.List1;
-    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) {
         QWidget::setTabOrder(order[i], order[i + 1]);
+    }
     f.List1->setFocus();
 }
 

@@ -26,9 +26,10 @@ PlaylistLines Load(const char* name, bool& leftAlone)
     QString refusal;
     PlaylistLines file = ReadPlaylistFile(QString::fromLatin1(name), &refusal);
     leftAlone = !refusal.isEmpty();
-    if (leftAlone)
+    if (leftAlone) {
         std::fprintf(stderr, "zelko-player: %s was not read: %s; it is left as it is and not saved\n", name,
                      refusal.toLocal8Bit().constData());
+    }
     return file;
 }
 
@@ -87,8 +88,9 @@ void Form1::Form_Unload()
 
 void Form1::asxToolbar3_ButtonClick(int index, const QString&)
 {
-    if (index == 1)
+    if (index == 1) {
         close();
+    }
 }
 
 }  // namespace zelko

@@ -20,8 +20,9 @@ void Form1::TimerMisc_Timer()
     const int32_t percent = Media.GetPercentPlayed(mAlias);
     // -1 (no position) leaves the LED bar as it was; the slider shows -1, which is in its range.
     if (percent != -1) {
-        if (const auto half = zelko::platform::roundHalfEven(percent / 2.0))
+        if (const auto half = zelko::platform::roundHalfEven(percent / 2.0)) {
             Meter31->SetValue(static_cast<int16_t>(*half));
+        }
     }
     cpvSlider1->SetValue(percent);
 
@@ -37,8 +38,9 @@ void Form1::cpvSlider1_ThumbMoved(int /*value*/)
     bool isNumber = false;
     const double frames = QLocale().toDouble(LbTotalFrames->text(), &isNumber);
     if (isNumber) {
-        if (const auto target = zelko::platform::roundHalfEven(frames * percent / 100))
+        if (const auto target = zelko::platform::roundHalfEven(frames * percent / 100)) {
             mSeekFrame = *target;
+        }
     }
     SendSeek();
 }

@@ -46,8 +46,9 @@ QByteArray Form1::SelectedBytes(const QListWidget* list)
 void Form1::EnableTimer(QTimer* timer)
 {
     // Enabling a running timer keeps its phase, as re-enabling a window timer does.
-    if (!timer->isActive())
+    if (!timer->isActive()) {
         timer->start();
+    }
 }
 
 QRect Form1::WorkArea() const
@@ -84,13 +85,15 @@ bool Form1::ArrangeNormalWindow(int32_t cx, int32_t cy)
 void Form1::KeepInsideWorkArea()
 {
     const QRect area = WorkArea();
-    if (!area.isValid() || IsMaximized())
+    if (!area.isValid() || IsMaximized()) {
         return;
+    }
     const QPoint at = pos();
     const int x = std::max(std::min(at.x(), area.right() + 1 - width()), std::min(at.x(), area.left()));
     const int y = std::max(std::min(at.y(), area.bottom() + 1 - height()), std::min(at.y(), area.top()));
-    if (QPoint(x, y) != at)
+    if (QPoint(x, y) != at) {
         move(x, y);
+    }
 }
 
 // What both play procedures do before they play; they differ in
@@ -101,8 +104,9 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     mResult = Media.CloseAllMedia();
     mAlias = "movie";
     mDeviceType = "MPEGVideo";
-    if (release == PauseRelease::AfterAlias)
+    if (release == PauseRelease::AfterAlias) {
         asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+    }
     // The path goes to the engine as the bytes pl2.txt or the dialog gave: a name that is not
     // UTF-8 still names its file.
     const QByteArray path = SelectedBytes(List2);
@@ -117,14 +121,16 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
         ++m_playback.track;
         // A volume the desktop set carries over to this file; the open's result stays shown.
         // A window that keeps the volume every open starts with sends none at all.
-        if (m_playback.volume != platform::kFullVolume)
+        if (m_playback.volume != platform::kFullVolume) {
             Media.SetVolume(mAlias, m_playback.volume);
+        }
     }
     ShowResult();
     Lbname->setText(SelectedText(List1));
     Picture2->setAccessibleName(Lbname->text());  // what a screen reader reads on the title strip
-    if (release == PauseRelease::AfterName)
+    if (release == PauseRelease::AfterName) {
         asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+    }
     mVideoCx = Media.GetVideoSize(mAlias, "cx");
     mVideoCy = Media.GetVideoSize(mAlias, "cy");
     LbActualCx->setText(QString::number(Media.GetVideoSize(mAlias, "cx")));
@@ -167,8 +173,9 @@ void Form1::PlaySelected()
     mResult = Media.PlayMedia(mAlias, "", "");
     ShowResult();
     EnableTimer(TimerAtEndFile);
-    if (!PlayStarted(opened))
+    if (!PlayStarted(opened)) {
         return;
+    }
     EnableTimer(TimerMisc);
     if (Media.GetVideoSize(mAlias, "cx") == -1) {
         ArrangeNormalWindow(-1, -1);
@@ -195,8 +202,9 @@ void Form1::PlaySelectedFullscreen()
     const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
     mResult = Media.PlayMedia(mAlias, "", "");
     ShowResult();
-    if (!PlayStarted(opened))
+    if (!PlayStarted(opened)) {
         return;
+    }
     EnableTimer(TimerMisc);
     MaximizeOverPicture1();
     PlaceVideoInPicture1();

@@ -37,8 +37,9 @@ void Form1::List1_Click()
 
 bool Form1::AppendEntry(const QByteArray& title, const QByteArray& path)
 {
-    if (!IsPlaylistEntryStorable(title) || !IsPlaylistEntryStorable(path))
+    if (!IsPlaylistEntryStorable(title) || !IsPlaylistEntryStorable(path)) {
         return false;
+    }
     playlist_entries::Append(List1, {title});
     playlist_entries::Append(List2, {path});
     return true;
@@ -49,10 +50,12 @@ void Form1::PlaylistAdd()
     // A cancelled dialog adds nothing. A name with a line break in it (possible on Linux) is
     // refused too: the playlist files could not hold it. The title is written in UTF-8; the
     // path as the file system's bytes, which for every name the dialog lists is its UTF-8.
-    if (!CommonDialog1->ShowOpen() || m_unloaded)
+    if (!CommonDialog1->ShowOpen() || m_unloaded) {
         return;
-    if (!AppendEntry(CommonDialog1->FileTitle().toUtf8(), QFile::encodeName(CommonDialog1->FileName())))
+    }
+    if (!AppendEntry(CommonDialog1->FileTitle().toUtf8(), QFile::encodeName(CommonDialog1->FileName()))) {
         return;
+    }
     List1->setCurrentRow(List1->count() - 1);  // List1_Click selects it in List2 too
 }
 
@@ -64,12 +67,14 @@ void Form1::PlaylistRemove()
     const int pathRow = SelectedIndex(List2);
     {
         const QSignalBlocker quiet(List1);
-        if (titleRow >= 0)
+        if (titleRow >= 0) {
             delete List1->takeItem(titleRow);
+        }
         List1->setCurrentRow(-1);
     }
-    if (pathRow >= 0)
+    if (pathRow >= 0) {
         delete List2->takeItem(pathRow);
+    }
     List2->setCurrentRow(-1);
 }
 

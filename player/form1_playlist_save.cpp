@@ -44,8 +44,9 @@ void Form1::PlaylistChanged()
 {
     // The first change of a burst starts the wait and later ones do not prolong it, so a stream
     // of changes is still saved within the second.
-    if (!m_unloaded && !m_saveTimer->isActive())
+    if (!m_unloaded && !m_saveTimer->isActive()) {
         m_saveTimer->start(kSaveDelayMs);
+    }
 }
 
 void Form1::SavePlaylist()
@@ -69,8 +70,9 @@ void Form1::SavePlaylist()
     // alone and the other is saved on its own, as it would be without it.
     bool allPrepared = true;
     for (File& file : files) {
-        if (!file.leftAlone)
+        if (!file.leftAlone) {
             file.why = file.writer.Prepare({playlist_entries::AllBytes(file.list), file.marked});
+        }
         file.leftAlone = file.leftAlone || file.writer.LeftAlone();
         allPrepared = allPrepared && (file.leftAlone || file.why.isEmpty());
     }
@@ -80,8 +82,9 @@ void Form1::SavePlaylist()
     const QString inStep = QStringLiteral("the other file could not be written, and the two stay in step") + kKept;
     for (File& file : files) {
         if (file.leftAlone) {
-            if (!file.why.isEmpty())
+            if (!file.why.isEmpty()) {
                 report << QStringLiteral("%1 was not saved: %2").arg(file.name, file.why);
+            }
             continue;
         }
         if (!allPrepared && file.why.isEmpty()) {
@@ -89,15 +92,17 @@ void Form1::SavePlaylist()
         } else if (allPrepared && !commitFailed) {
             file.why = file.writer.Commit();
             commitFailed = !file.why.isEmpty();
-            if (!commitFailed)
+            if (!commitFailed) {
                 committed = file.name;
+            }
         } else if (allPrepared) {
             file.why = committed.isEmpty()
                            ? inStep
                            : QStringLiteral("%1 holds the new playlist, this file the one before").arg(committed);
         }
-        if (!file.why.isEmpty())
+        if (!file.why.isEmpty()) {
             report << QStringLiteral("%1 was not saved: %2").arg(file.name, file.why);
+        }
     }
     ReportSave(report);
 }
@@ -108,14 +113,17 @@ void Form1::ReportSave(const QStringList& report)
     // clears it, so the next failure is said too.
     const QString text = report.join(QLatin1Char('\n'));
     if (text != m_lastSaveReport) {
-        for (const QString& line : report)
+        for (const QString& line : report) {
             std::fprintf(stderr, "zelko-player: %s\n", line.toLocal8Bit().constData());
-        if (!text.isEmpty())
+        }
+        if (!text.isEmpty()) {
             emit PlaylistNotSaved(text);
+        }
     }
     m_lastSaveReport = text;
-    if (!text.isEmpty() && !m_unloaded)
+    if (!text.isEmpty() && !m_unloaded) {
         m_saveTimer->start(kRetryDelayMs);
+    }
 }
 
 }  // namespace zelko

@@ -46,14 +46,16 @@ void Form1::PausePlayback()
         mResult = Media.PauseMedia(mAlias);
         ShowResult();
         TimerMisc->stop();
-        if (mResult == "Success")
+        if (mResult == "Success") {
             m_playback.status = PlaybackStatus::Paused;
+        }
     } else {
         mResult = Media.ResumeMedia(mAlias);
         ShowResult();
         EnableTimer(TimerMisc);
-        if (mResult == "Success")
+        if (mResult == "Success") {
             m_playback.status = PlaybackStatus::Playing;
+        }
     }
     asxToolbar1->SetButtonPressed(form1::kPauseButton, !asxToolbar1->ButtonPressed(form1::kPauseButton));
     emit PlaybackChanged();
@@ -66,8 +68,9 @@ void Form1::StopPlayback()
     ShowResult();
     TimerMisc->stop();
     asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
-    if (mResult == "Success")
+    if (mResult == "Success") {
         m_playback.status = PlaybackStatus::Stopped;
+    }
     emit PlaybackChanged();
 }
 

@@ -63,8 +63,9 @@ void Form1::ConnectView()
 
 void Form1::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange)
+    if (event->type() == QEvent::WindowStateChange) {
         emit ViewChanged();
+    }
     QWidget::changeEvent(event);
 }
 

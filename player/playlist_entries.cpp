@@ -16,13 +16,15 @@ void Append(QListWidget* list, const QList<QByteArray>& lines)
     // model quiet: no view shows them, so a change signal per entry would only cost time.
     QStringList texts;
     texts.reserve(lines.size());
-    for (const QByteArray& line : lines)
+    for (const QByteArray& line : lines) {
         texts.append(ShownPlaylistLine(line));
+    }
     const int first = list->count();
     list->addItems(texts);
     const QSignalBlocker quiet(list->model());
-    for (int i = 0; i < lines.size(); ++i)
+    for (int i = 0; i < lines.size(); ++i) {
         list->item(first + i)->setData(kBytesRole, lines[i]);
+    }
 }
 
 QByteArray Bytes(const QListWidgetItem* item)
@@ -35,8 +37,9 @@ QList<QByteArray> AllBytes(const QListWidget* list)
 {
     QList<QByteArray> lines;
     lines.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
+    for (int i = 0; i < list->count(); ++i) {
         lines.append(Bytes(list->item(i)));
+    }
     return lines;
 }
 

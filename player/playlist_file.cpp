@@ -52,8 +52,9 @@ QByteArray ReadRegularFile(const QByteArray& name, QString& why)
 {
     struct stat info = {};
     if (::stat(name.constData(), &info) != 0) {
-        if (errno != ENOENT)
+        if (errno != ENOENT) {
             why = ErrnoText(errno);
+        }
         return {};
     }
     const int fd = S_ISREG(info.st_mode) ? ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
@@ -72,22 +73,28 @@ QByteArray ReadRegularFile(const QByteArray& name, QString& why)
         qsizetype filled = 0;
         while (filled < bytes.size()) {
             const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-            if (n < 0 && errno == EINTR)
+            if (n < 0 && errno == EINTR) {
                 continue;
-            if (n < 0)
+            }
+            if (n < 0) {
                 why = ErrnoText(errno);
-            if (n <= 0)
+            }
+            if (n <= 0) {
                 break;
+            }
             filled += n;
-            if (filled == bytes.size() && bytes.size() <= kMaxPlaylistFileBytes)
+            if (filled == bytes.size() && bytes.size() <= kMaxPlaylistFileBytes) {
                 bytes.resize(std::min<qint64>(bytes.size() * 2, kMaxPlaylistFileBytes + 1));
+            }
         }
         bytes.truncate(filled);
-        if (filled > kMaxPlaylistFileBytes)
+        if (filled > kMaxPlaylistFileBytes) {
             why = QStringLiteral("larger than %1 MiB").arg(kMaxPlaylistFileBytes / (1024 * 1024));
+        }
     }
-    if (fd >= 0)
+    if (fd >= 0) {
         ::close(fd);
+    }
     return why.isEmpty() ? bytes : QByteArray();
 }
 
@@ -97,8 +104,9 @@ qsizetype LineEnds(const QByteArray& bytes)
 {
     qsizetype ends = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')))
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
             ++ends;
+        }
     }
     return ends;
 }
@@ -115,8 +123,9 @@ PlaylistLines ReadBounded(const QByteArray& name, QString& why)
 
 QString Decode(QByteArrayView line, bool utf8)
 {
-    if (!utf8)
+    if (!utf8) {
         return FromWindows1252(line);
+    }
     // A U+FEFF that begins a line is part of the entry (only the file's first three bytes can be
     // a byte-order mark), so it is shown, not dropped. A sequence cut at the end of a shown part
     // is held back by the decoder, not shown as a wrong character.
@@ -130,8 +139,9 @@ PlaylistLines ReadPlaylistFile(const QString& path, QString* refusal)
 {
     QString why;
     PlaylistLines file = ReadBounded(QFile::encodeName(path), why);
-    if (refusal)
+    if (refusal) {
         *refusal = why;
+    }
     return file;
 }
 
@@ -146,23 +156,27 @@ PlaylistLines ReadPlaylistBytes(const QByteArray& bytes)
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i < rest.size(); ++i) {
         char c = rest[i];
-        if (c != '\r' && c != '\n')
+        if (c != '\r' && c != '\n') {
             continue;
+        }
         file.lines.append(rest.sliced(lineStart, i - lineStart).toByteArray());
-        if (c == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n')
+        if (c == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n') {
             ++i;
+        }
         lineStart = i + 1;
     }
-    if (lineStart < rest.size())
+    if (lineStart < rest.size()) {
         file.lines.append(rest.sliced(lineStart).toByteArray());
+    }
     return file;
 }
 
 QByteArray PlaylistBytes(const PlaylistLines& file)
 {
     QByteArray bytes;
-    if (file.byteOrderMark || (!file.lines.isEmpty() && file.lines.front().startsWith(kByteOrderMark)))
+    if (file.byteOrderMark || (!file.lines.isEmpty() && file.lines.front().startsWith(kByteOrderMark))) {
         bytes += kByteOrderMark;
+    }
     for (const QByteArray& line : file.lines) {
         bytes += line;
         bytes += "\r\n";
@@ -179,14 +193,17 @@ QString ShownPlaylistLine(QByteArrayView line)
 {
     // No character takes more than four bytes, so this many bytes hold more than a screen.
     const qsizetype enough = 4 * kShownCharacters;
-    if (line.size() <= kShownCharacters)
+    if (line.size() <= kShownCharacters) {
         return DecodePlaylistLine(line);
+    }
     QString text = Decode(line.first(std::min(line.size(), enough)), line.isValidUtf8());
-    if (text.size() <= kShownCharacters)
+    if (text.size() <= kShownCharacters) {
         return text;
+    }
     qsizetype cut = kShownCharacters;
-    if (text.at(cut - 1).isHighSurrogate())
+    if (text.at(cut - 1).isHighSurrogate()) {
         --cut;
+    }
     return text.first(cut) + QChar(0x2026);
 }
 

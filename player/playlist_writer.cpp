@@ -34,17 +34,20 @@ PlaylistWriter::PlaylistWriter(QString path) : m_path(std::move(path)) {}
 
 PlaylistWriter::~PlaylistWriter()
 {
-    if (m_save)
+    if (m_save) {
         m_save->cancelWriting();
-    if (m_inPlace >= 0)
+    }
+    if (m_inPlace >= 0) {
         ::close(m_inPlace);
+    }
 }
 
 QString PlaylistWriter::Prepare(const PlaylistLines& file)
 {
     for (const QByteArray& line : file.lines) {
-        if (!IsPlaylistEntryStorable(line))
+        if (!IsPlaylistEntryStorable(line)) {
             return QStringLiteral("an entry holds a line break") + kKept;
+        }
     }
     const QByteArray name = QFile::encodeName(m_path);
     struct stat info = {};
@@ -62,19 +65,22 @@ QString PlaylistWriter::Prepare(const PlaylistLines& file)
     if (!m_save->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const QString why = Reason(*m_save);
         m_save.reset();
-        if (exists && ::access(name.constData(), W_OK) == 0)
+        if (exists && ::access(name.constData(), W_OK) == 0) {
             return PrepareInPlace();
+        }
         return why + kKept;
     }
     QString why;
-    if (m_save->write(m_bytes) != m_bytes.size())
+    if (m_save->write(m_bytes) != m_bytes.size()) {
         why = Reason(*m_save);
-    else if (!m_save->flush())
+    } else if (!m_save->flush()) {
         why = Reason(*m_save);
-    else if (::fdatasync(m_save->handle()) != 0 && errno != EINVAL)  // EINVAL: no sync on this file system
+    } else if (::fdatasync(m_save->handle()) != 0 && errno != EINVAL) {  // EINVAL: no sync on this file system
         why = ErrnoText(errno);
-    if (why.isEmpty())
+    }
+    if (why.isEmpty()) {
         return {};
+    }
     m_save->cancelWriting();
     m_save.reset();
     return why + kKept;
@@ -85,8 +91,9 @@ QString PlaylistWriter::PrepareInPlace()
     const QByteArray name = QFile::encodeName(m_path);
     m_inPlace = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
     struct stat info = {};
-    if (m_inPlace < 0 || ::fstat(m_inPlace, &info) != 0)
+    if (m_inPlace < 0 || ::fstat(m_inPlace, &info) != 0) {
         return ErrnoText(errno) + kKept;
+    }
     if (!S_ISREG(info.st_mode)) {
         m_leftAlone = true;
         return QStringLiteral("not a regular file") + kKept;
@@ -107,10 +114,12 @@ QString PlaylistWriter::PrepareInPlace()
 
 QString PlaylistWriter::Commit()
 {
-    if (m_inPlace >= 0)
+    if (m_inPlace >= 0) {
         return CommitInPlace();
-    if (!m_save)
+    }
+    if (!m_save) {
         return QStringLiteral("not prepared") + kKept;
+    }
     const bool done = m_save->commit();
     const QString why = done ? QString() : Reason(*m_save) + kKept;
     m_save.reset();
@@ -122,19 +131,23 @@ QString PlaylistWriter::CommitInPlace()
     qsizetype done = 0;
     while (done < m_bytes.size()) {
         const ssize_t n = ::pwrite(m_inPlace, m_bytes.constData() + done, m_bytes.size() - done, done);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
-        if (n <= 0)
+        }
+        if (n <= 0) {
             break;
+        }
         done += n;
     }
     int error = 0;
-    if (done < m_bytes.size())
+    if (done < m_bytes.size()) {
         error = errno != 0 ? errno : EIO;
-    else if (::ftruncate(m_inPlace, m_bytes.size()) != 0 || (::fdatasync(m_inPlace) != 0 && errno != EINVAL))
+    } else if (::ftruncate(m_inPlace, m_bytes.size()) != 0 || (::fdatasync(m_inPlace) != 0 && errno != EINVAL)) {
         error = errno;
-    if (::close(m_inPlace) != 0 && error == 0)
+    }
+    if (::close(m_inPlace) != 0 && error == 0) {
         error = errno;
+    }
     m_inPlace = -1;
     return error == 0 ? QString()
                       : ErrnoText(error) + QStringLiteral("; the rewrite in place stopped at byte %1").arg(done);

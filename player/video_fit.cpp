@@ -23,8 +23,9 @@ constexpr double kMidLineTwips = 3450;
 // (L - 0.5) x ratio; a window of h logical pixels is round(h x ratio) device pixels high.
 int tallestWindow(int workAreaHeight, double ratio)
 {
-    if (!(ratio > 0))
+    if (!(ratio > 0)) {
         ratio = 1;
+    }
     const double device = std::ceil((workAreaHeight - 0.5) * ratio);
     return static_cast<int>(std::ceil((device + 0.5) / ratio)) - 1;
 }
@@ -45,8 +46,9 @@ VideoFit fitVideo(int32_t cx, int32_t cy, int workAreaHeight, double devicePixel
     const int64_t maxHeight = std::max(1, tallestWindow(workAreaHeight, devicePixelRatio) - kChromeHeightPx);
     const int64_t width = std::max(cx, 1);
     const int64_t height = std::max(cy, 1);
-    if (width <= maxWidth && height <= maxHeight)
+    if (width <= maxWidth && height <= maxHeight) {
         return place(width, height, false);
+    }
     // Whichever bound binds first sets its side; the other side follows the shape, rounded, and
     // cannot pass its own bound.
     if (width * maxHeight <= height * maxWidth) {

@@ -35,8 +35,9 @@ bool VideoHost::event(QEvent* event)
     const bool handled = QWidget::event(event);
     // A new screen may scale differently, and the engine reads the ratio off the window.
     if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show ||
-        event->type() == QEvent::ScreenChangeInternal)
+        event->type() == QEvent::ScreenChangeInternal) {
         prepareNativeWindow();
+    }
     return handled;
 }
 
@@ -54,8 +55,9 @@ void VideoHost::mousePressEvent(QMouseEvent* event)
 
 void VideoHost::prepareNativeWindow()
 {
-    if (testAttribute(Qt::WA_WState_Created))
+    if (testAttribute(Qt::WA_WState_Created)) {
         zelko::platform::prepareVideoParent(static_cast<std::uintptr_t>(internalWinId()), devicePixelRatioF());
+    }
 }
 
 }  // namespace zelko

@@ -52,8 +52,9 @@ QByteArray ZelkoIconSvg()
     const auto n = [](double value) { return QByteArray::number(value); };
     const double radius = kGrid / 2 - kRingInset;
     QByteArray points;
-    for (const QPointF& point : kTriangle)
+    for (const QPointF& point : kTriangle) {
         points += n(point.x()) + ',' + n(point.y()) + ' ';
+    }
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
            n(kGrid) + "\" height=\"" + n(kGrid) + "\" viewBox=\"0 0 " + n(kGrid) + ' ' + n(kGrid) +

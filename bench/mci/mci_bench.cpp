@@ -36,8 +36,9 @@ void BM_StatusPositionWhilePlaying(benchmark::State& state)
         return;
     }
     char reply[128];
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(engine.sendString("status bench position", reply, sizeof reply, 0));
+    }
     send(engine, "close bench");
 }
 BENCHMARK(BM_StatusPositionWhilePlaying)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -52,8 +53,9 @@ void BM_StatusPositionThroughTheHost(benchmark::State& state)
         return;
     }
     char reply[128];
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(channel.sendString("status bench position", reply, sizeof reply, 0));
+    }
     channel.sendString("close bench", nullptr, 0, 0);
 }
 BENCHMARK(BM_StatusPositionThroughTheHost)->Repetitions(5)->ReportAggregatesOnly(true);
@@ -72,8 +74,9 @@ void BM_OpenToPlaying(benchmark::State& state)
         }
         const auto deadline = start + std::chrono::seconds(10);
         while (std::chrono::steady_clock::now() < deadline) {
-            if (engine.sendString("status bench position", reply, sizeof reply, 0) == 0 && std::atoll(reply) > 0)
+            if (engine.sendString("status bench position", reply, sizeof reply, 0) == 0 && std::atoll(reply) > 0) {
                 break;
+            }
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

@@ -187,10 +187,11 @@ uint32_t Device::preroll(ErrorDetail& detail)
         m_hasVideo = videoStreams > 0;
         m_hasAudio = audioStreams > 0;
         m_seekNeedsStop = containsFactory(GST_BIN(m_playbin.get()), "auparse");
-        if (m_seekNeedsStop)
+        if (m_seekNeedsStop) {
             GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
                                 "seeks name the length: auparse takes a flushing seek without a stop as a stop at 0 "
                                 "(found on GStreamer 1.22)");
+        }
         readMediaInfo();
         if (m_lengthNs > 0) {
             alignWithFirstFrame();

@@ -11,8 +11,9 @@ void initGStreamer()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        if (!gst_is_initialized())
+        if (!gst_is_initialized()) {
             gst_init(nullptr, nullptr);
+        }
         GST_DEBUG_CATEGORY_INIT(zelko_mci_debug, "zelko-mci", 0, "Zelko Player's MCI engine");
     });
 }

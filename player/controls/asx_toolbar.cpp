@@ -37,8 +37,9 @@ int AsxToolbar::ButtonCount() const
 
 ToolbarButton* AsxToolbar::at(int index) const
 {
-    if (index < 1 || index > ButtonCount())
+    if (index < 1 || index > ButtonCount()) {
         return nullptr;
+    }
     return m_buttons[static_cast<size_t>(index - 1)];
 }
 
@@ -54,8 +55,9 @@ bool AsxToolbar::ButtonPressed(int index) const
 
 void AsxToolbar::SetButtonPressed(int index, bool pressed)
 {
-    if (ToolbarButton* button = at(index))
+    if (ToolbarButton* button = at(index)) {
         button->SetLatched(pressed);
+    }
 }
 
 void AsxToolbar::SetButtonGap(int pixels)
@@ -86,15 +88,17 @@ bool AsxToolbar::eventFilter(QObject* watched, QEvent* event)
 {
     // Tooltips have one font for the whole application; a toolbar with its own puts it in
     // place just before a button of its shows its tip.
-    if (event->type() == QEvent::ToolTip && m_toolTipFont && QToolTip::font() != *m_toolTipFont)
+    if (event->type() == QEvent::ToolTip && m_toolTipFont && QToolTip::font() != *m_toolTipFont) {
         QToolTip::setFont(*m_toolTipFont);
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 void AsxToolbar::restyle()
 {
-    for (ToolbarButton* button : m_buttons)
+    for (ToolbarButton* button : m_buttons) {
         button->SetColors(m_text, m_back);
+    }
 }
 
 void AsxToolbar::layoutButtons()
@@ -122,8 +126,9 @@ void AsxToolbar::resizeEvent(QResizeEvent* event)
 void AsxToolbar::changeEvent(QEvent* event)
 {
     // Captions measure differently in a new font.
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         layoutButtons();
+    }
     QWidget::changeEvent(event);
 }
 

@@ -32,9 +32,11 @@ QStringList CommonDialog::NameFilters() const
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
         QStringList trimmed;
-        for (const QString& pattern : patterns)
-            if (!pattern.trimmed().isEmpty())
+        for (const QString& pattern : patterns) {
+            if (!pattern.trimmed().isEmpty()) {
                 trimmed << pattern.trimmed();
+            }
+        }
         filters << parts.at(i) + QStringLiteral(" (") + trimmed.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
@@ -53,17 +55,21 @@ bool CommonDialog::ShowOpen()
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.first());
     }
-    if (!m_fileName.isEmpty())
+    if (!m_fileName.isEmpty()) {
         dialog.setDirectory(QFileInfo(m_fileName).absolutePath());
+    }
 
-    if (const Answer answer = answerForTests())
+    if (const Answer answer = answerForTests()) {
         QTimer::singleShot(0, &dialog, [&dialog, answer] { answer(dialog); });
+    }
 
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted) {
         return false;
+    }
     const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty())
+    if (chosen.isEmpty() || chosen.first().isEmpty()) {
         return false;
+    }
     m_fileName = chosen.first();
     m_fileTitle = QFileInfo(m_fileName).fileName();
     return true;

@@ -29,8 +29,9 @@ int CpvSlider::Value() const
 
 void CpvSlider::SetValue(int value)
 {
-    if (m_dragging || m_raisePending)
+    if (m_dragging || m_raisePending) {
         return;
+    }
     setShownValue(std::clamp(value, m_min, m_max));
 }
 
@@ -42,8 +43,9 @@ void CpvSlider::MoveThumb(int value)
 
 void CpvSlider::setShownValue(int value)
 {
-    if (value == m_value)
+    if (value == m_value) {
         return;
+    }
     m_value = value;
     update();
     if (QAccessible::isActive()) {
@@ -64,8 +66,9 @@ int CpvSlider::Max() const
 
 void CpvSlider::SetRange(int min, int max)
 {
-    if (min > max)
+    if (min > max) {
         std::swap(min, max);
+    }
     m_min = min;
     m_max = max;
     m_value = std::clamp(m_value, m_min, m_max);
@@ -100,8 +103,9 @@ int CpvSlider::XForValue(int value) const
 
 int CpvSlider::valueForThumbLeft(int left) const
 {
-    if (travel() == 0)
+    if (travel() == 0) {
         return m_min;
+    }
     const double fraction = std::clamp(double(left) / travel(), 0.0, 1.0);
     return m_min + static_cast<int>(std::lround(fraction * (m_max - m_min)));
 }
@@ -109,8 +113,9 @@ int CpvSlider::valueForThumbLeft(int left) const
 void CpvSlider::moveThumbTo(int left)
 {
     const int value = valueForThumbLeft(left);
-    if (value == m_value)
+    if (value == m_value) {
         return;
+    }
     setShownValue(value);
     raiseThumbMoved();
 }
@@ -118,15 +123,17 @@ void CpvSlider::moveThumbTo(int left)
 void CpvSlider::raiseThumbMoved()
 {
     m_raisedInGesture = true;
-    if (m_raisePending)
+    if (m_raisePending) {
         return;
+    }
     m_raisePending = true;
     // Queued behind the input already read, so a burst of moves gives one raise.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!m_raisePending)
+            if (!m_raisePending) {
                 return;  // the gesture was dropped meanwhile
+            }
             m_raisePending = false;
             emit ThumbMoved(m_value);
         },
@@ -172,20 +179,23 @@ void CpvSlider::mousePressEvent(QMouseEvent* event)
 
 void CpvSlider::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_dragging)
+    if (!m_dragging) {
         return;
+    }
     moveThumbTo(static_cast<int>(event->position().x()) - m_grabOffset);
 }
 
 void CpvSlider::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!m_dragging || event->button() != Qt::LeftButton)
+    if (!m_dragging || event->button() != Qt::LeftButton) {
         return;
+    }
     moveThumbTo(static_cast<int>(event->position().x()) - m_grabOffset);
     m_dragging = false;
     // A click on the rail where the thumb already stands still asks for that place.
-    if (m_pressedOnRail && !m_raisedInGesture)
+    if (m_pressedOnRail && !m_raisedInGesture) {
         raiseThumbMoved();
+    }
 }
 
 void CpvSlider::hideEvent(QHideEvent* event)

@@ -12,8 +12,9 @@ namespace {
 
 QAccessibleInterface* CreateForSlider(const QString& key, QObject* object)
 {
-    if (key != QLatin1String(CpvSlider::staticMetaObject.className()))
+    if (key != QLatin1String(CpvSlider::staticMetaObject.className())) {
         return nullptr;
+    }
     return new CpvSliderAccessible(static_cast<CpvSlider*>(object));
 }
 
@@ -28,8 +29,9 @@ CpvSlider* CpvSliderAccessible::slider() const
 
 void* CpvSliderAccessible::interface_cast(QAccessible::InterfaceType type)
 {
-    if (type == QAccessible::ValueInterface)
+    if (type == QAccessible::ValueInterface) {
         return static_cast<QAccessibleValueInterface*>(this);
+    }
     return QAccessibleWidget::interface_cast(type);
 }
 
@@ -42,8 +44,9 @@ void CpvSliderAccessible::setCurrentValue(const QVariant& value)
 {
     bool isNumber = false;
     const double number = value.toDouble(&isNumber);
-    if (!isNumber || std::isnan(number))
+    if (!isNumber || std::isnan(number)) {
         return;
+    }
     slider()->MoveThumb(static_cast<int>(std::lround(std::clamp<double>(number, slider()->Min(), slider()->Max()))));
 }
 

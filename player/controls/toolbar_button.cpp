@@ -52,8 +52,9 @@ bool ToolbarButton::Latched() const
 
 void ToolbarButton::SetLatched(bool latched)
 {
-    if (latched == m_latched)
+    if (latched == m_latched) {
         return;
+    }
     m_latched = latched;
     update();
 }
@@ -76,8 +77,9 @@ void ToolbarButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     const bool sunk = m_latched || isDown();
     p.fillRect(rect(), m_latched ? latchedBack(m_back) : m_back);
-    if (sunk || m_hover)
+    if (sunk || m_hover) {
         drawEdge(p, rect(), sunk);
+    }
     p.setPen(m_text);
     p.setFont(font());
     // Held or latched, the caption moves one pixel down and right as on a pushed key.
@@ -107,8 +109,9 @@ void ToolbarButton::keyPressEvent(QKeyEvent* event)
 {
     // Space is the button's own key already; Enter presses it as well, once per stroke.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (!event->isAutoRepeat())
+        if (!event->isAutoRepeat()) {
             animateClick();
+        }
         return;
     }
     QAbstractButton::keyPressEvent(event);

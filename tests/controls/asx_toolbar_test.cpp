@@ -17,13 +17,15 @@ TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone)
     const QStringList keys = {"play", "pause", "stop", "forward", "fullscreen"};
     AsxToolbar toolbar;
     toolbar.setGeometry(7, 25, 386, 22);  // 5790 x 330 twips
-    for (const QString& key : keys)
+    for (const QString& key : keys) {
         toolbar.AddButton(key + "   ", key, key);
+    }
     toolbar.show();
     QSignalSpy clicks(&toolbar, &AsxToolbar::ButtonClick);
     toolbar.SetButtonPressed(2, true);  // a put raises nothing
-    for (int i = 1; i <= 5; ++i)
+    for (int i = 1; i <= 5; ++i) {
         QTest::mouseClick(toolbar.Button(i), Qt::LeftButton);
+    }
     QTest::mouseClick(toolbar.Button(2), Qt::LeftButton);
     ASSERT_EQ(clicks.count(), 6);
     for (int i = 1; i <= 5; ++i) {

@@ -53,8 +53,9 @@ static QList<int> Raised(QSignalSpy& moved)
 {
     QCoreApplication::processEvents();
     QList<int> values;
-    for (const QList<QVariant>& raise : moved)
+    for (const QList<QVariant>& raise : moved) {
         values << raise.at(0).toInt();
+    }
     return values;
 }
 
@@ -75,8 +76,9 @@ TEST_F(CpvSliderTest, TheThumbRaisesThumbMovedAsItMovesAndABurstOfMovesRaisesOnc
     // thumb's last place; until it is raised, a tick does not move the thumb either.
     moved.clear();
     mouse(QEvent::MouseButtonPress, x(80));
-    for (int value : {70, 50, 30})
+    for (int value : {70, 50, 30}) {
         mouse(QEvent::MouseMove, x(value));
+    }
     mouse(QEvent::MouseButtonRelease, x(10));
     slider.SetValue(77);
     EXPECT_EQ(Raised(moved), (QList<int>{10}));

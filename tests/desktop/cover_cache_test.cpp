@@ -65,8 +65,9 @@ TEST_F(CoverCacheTest, KeepsThePicturesUsedLast)
     for (int i = 2; i <= kMaxCoverFiles + 5; ++i) {
         store(QByteArray("picture ") + QByteArray::number(i), 1000 - i);
         // Used again halfway, the second picture is the newest and stays.
-        if (i == kMaxCoverFiles / 2)
+        if (i == kMaxCoverFiles / 2) {
             ASSERT_EQ(StoreCover("picture 1", QStringLiteral("image/jpeg")), reused);
+        }
     }
     EXPECT_EQ(Files().size(), kMaxCoverFiles);
     EXPECT_FALSE(QFileInfo::exists(first));

@@ -69,16 +69,19 @@ TEST_P(ExternalFilesTest, AddsFilesOfTheOfferedKindsAndNamesTheRest)
     const Case& c = GetParam();
     QStringList arguments;
     QList<QByteArray> added;
-    for (const QString& argument : c.arguments)
+    for (const QString& argument : c.arguments) {
         arguments << QString(argument).replace('@', folder->path());
-    for (const QString& path : c.added)
+    }
+    for (const QString& path : c.added) {
         added << QFile::encodeName(folder->filePath(path));
+    }
 
     const ExternalFiles files = CollectExternalFiles(arguments, folder->path());
     EXPECT_EQ(files.paths, added);
     ASSERT_EQ(files.refusals.size(), c.refusals.size()) << files.refusals.join('\n').toStdString();
-    for (qsizetype i = 0; i < c.refusals.size(); ++i)
+    for (qsizetype i = 0; i < c.refusals.size(); ++i) {
         EXPECT_TRUE(files.refusals[i].startsWith("not added: " + c.refusals[i])) << files.refusals[i].toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, ExternalFilesTest, ::testing::ValuesIn(kCases),
@@ -92,8 +95,9 @@ TEST(ExternalFileNames, AnyBytesAreAddedAndALineBreakIsRefused)
     QTemporaryDir dir;
     const QByteArray base = QFile::encodeName(dir.path());
     ASSERT_EQ(::mkdir((base + "/box").constData(), 0700), 0);
-    for (const char* name : {"/caf\xE9.mp3", "/box/\xFFb.wav", "/box/a\nb.mp3", "/two\r\nlines.mp3"})
+    for (const char* name : {"/caf\xE9.mp3", "/box/\xFFb.wav", "/box/a\nb.mp3", "/two\r\nlines.mp3"}) {
         ::close(::open((base + name).constData(), O_CREAT | O_WRONLY, 0600));
+    }
     const ExternalFiles files = CollectExternalFiles(
         QList<QByteArray>{"caf\xE9.mp3", base + "/box", "file://" + base + "/caf%E9.mp3", "two\r\nlines.mp3"},
         dir.path());

@@ -27,8 +27,9 @@ protected:
     HandOverResult LaterStart(const QStringList& names, std::chrono::milliseconds timeout = 20s)
     {
         QList<QByteArray> paths;
-        for (const QString& name : names)
+        for (const QString& name : names) {
             paths << QFile::encodeName(name);
+        }
         std::unique_ptr<FolderClaim> laterClaim;
         auto result =
             std::async(std::launch::async, [&] { return HandOverFiles(cwd.path(), paths, laterClaim, timeout); });

@@ -18,8 +18,9 @@ namespace {
 
 void require(bool condition)
 {
-    if (!condition)
+    if (!condition) {
         std::abort();
+    }
 }
 
 }  // namespace
@@ -32,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<Token> tokens;
     const uint32_t tokenCode = tokenize(command, tokens);
     if (tokenCode == 0) {
-        for (const Token& token : tokens)
+        for (const Token& token : tokens) {
             require(token.quoted || !token.text.empty());
+        }
     }
 
     ParsedCommand parsed;
@@ -41,8 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (code == 0) {
         require(parsed.verb != nullptr);
         require(tokenCode == 0);
-        for (const Argument& argument : parsed.arguments)
+        for (const Argument& argument : parsed.arguments) {
             require(argument.rule != nullptr && parsed.find(argument.rule->name) == &argument);
+        }
     }
 
     // The media layer pads every command with blanks to 128 or 255 characters; padding must
@@ -53,8 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(parseCommand(padded, parsedPadded) == code);
 
     int64_t value = 0;
-    if (parseInteger(command, value) && size > 0)
+    if (parseInteger(command, value) && size > 0) {
         require(command.find_first_not_of("-0123456789") == std::string_view::npos);
+    }
     (void)platform::asciiLower(command);
     return 0;
 }

@@ -18,18 +18,21 @@ namespace {
 
 void check(bool condition)
 {
-    if (!condition)
+    if (!condition) {
         std::abort();
+    }
 }
 
 // Every CR is followed by LF, every LF follows a CR, and the text ends with a line end.
 bool endsEveryLineWithCrLf(QByteArrayView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
             return false;
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+        }
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
             return false;
+        }
     }
     return text.isEmpty() || text.endsWith('\n');
 }
@@ -54,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(ReadPlaylistBytes(written) == file);
     check(PlaylistBytes(ReadPlaylistBytes(written)) == written);  // saving is stable
     const QByteArrayView body = QByteArrayView(bytes).sliced(file.byteOrderMark ? 3 : 0);
-    if (endsEveryLineWithCrLf(body))
+    if (endsEveryLineWithCrLf(body)) {
         check(written == bytes);
+    }
     return 0;
 }
 

@@ -30,13 +30,15 @@ struct Strip : PictureBox {
 bool hasInk(const QImage& image, const QRect& area, bool* blue = nullptr)
 {
     bool ink = false;
-    for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QRgb pixel = image.pixel(x, y) | 0xff000000;
             ink |= pixel != QColor(Qt::green).rgb();
-            if (blue && pixel == 0xff0000ffu)
+            if (blue && pixel == 0xff0000ffu) {
                 *blue = true;
+            }
         }
+    }
     return ink;
 }
 
@@ -65,8 +67,9 @@ TEST(ScrollText, StepsFromTheRightEdgeUntilTheTextHasLeftAndLeavesNothingBehind)
         frames.erase(frames.begin());  // the blank canvas before the first step
         ASSERT_EQ(frames.size(), static_cast<size_t>(steps)) << text.toStdString();
         EXPECT_EQ(basScroller::StepCount(strip.ScaleWidth(), strip.FontSize(), text.size()), steps);
-        if (text.isEmpty())
+        if (text.isEmpty()) {
             continue;
+        }
         // Step 1 puts the first character at X 29, just outside; by step 3 (X 28) it shows in blue,
         // only in the last cell; at the end nothing is left.
         bool blue = false;
@@ -87,8 +90,9 @@ TEST(ScrollText, DelayZeroStillProcessesEventsBeforeEachStep)
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
     ticker.start(0);
     QObject::connect(&strip, &PictureBox::Clearing, [&] {
-        if (steps++ == 0)
+        if (steps++ == 0) {
             ticksAtFirstStep = ticks;
+        }
     });
     basScroller::ScrollText(&strip, "abc", 12, 0, 0.1, kBlue);
     finishPass(strip);
@@ -106,8 +110,9 @@ TEST(ScrollText, PassEndsWithItsTargetOrWhenEnded)
     QPointer<QWidget> alive(window);
     int steps = 0;
     QObject::connect(box, &PictureBox::Clearing, [&] {
-        if (++steps == 3)
+        if (++steps == 3) {
             QTimer::singleShot(0, window, [window] { window->close(); });
+        }
     });
     basScroller::ScrollText(box, "a title", 12, 1, 0.1, kBlue);
     ASSERT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 60000));

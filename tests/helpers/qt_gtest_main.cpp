@@ -8,8 +8,9 @@
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests))
+    if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
+    }
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -39,8 +39,9 @@ struct Race {
 void onElementSetup(GstElement*, GstElement* element, gpointer data)
 {
     auto& race = *static_cast<Race*>(data);
-    if (!g_str_has_prefix(GST_OBJECT_NAME(element), "aiffparse"))
+    if (!g_str_has_prefix(GST_OBJECT_NAME(element), "aiffparse")) {
         return;
+    }
     const std::lock_guard lock(race.mutex);
     race.aiffparse = element;
     holdBuffersUntilExposed(element);
@@ -70,8 +71,9 @@ void holdTheTypefinder(GstDebugCategory*, GstDebugLevel, const gchar*, const gch
         g_str_has_prefix(gst_debug_message_get(message), "pad aiffparse")) {
         // A held buffer is a state, not an event: it is looked at every 10 ms.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (!race.hadItsGo() && std::chrono::steady_clock::now() < deadline)
+        while (!race.hadItsGo() && std::chrono::steady_clock::now() < deadline) {
             race.changed.wait_for(lock, std::chrono::milliseconds(10));
+        }
         race.held = race.held || race.hadItsGo();
     }
 }

@@ -16,8 +16,9 @@ TEST_F(EngineTest, BadFilesFailAndTheEngineGoesOn)
         EXPECT_EQ(code("status bad mode"), 263u);
         char text[128];
         ASSERT_TRUE(m_engine.getErrorString(expected, text, sizeof text));
-        if (file == "text.mp3")
+        if (file == "text.mp3") {
             EXPECT_NE(std::string(text).find("cannot be played"), std::string::npos) << text;
+        }
         // The alias is free, and the engine still plays.
         open("tone.wav", "bad");
         ASSERT_EQ(code("play bad from 1900 wait"), 0u);

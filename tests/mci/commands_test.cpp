@@ -82,9 +82,11 @@ TEST_P(Commands, AnswerEachWithItsCode)
                                std::filesystem::copy_options::overwrite_existing);
     open("tone.wav", "a");
     open("video.mpg", "v");
-    for (const auto& [expected, commands] : GetParam().runs)
-        for (const std::string& command : commands)
+    for (const auto& [expected, commands] : GetParam().runs) {
+        for (const std::string& command : commands) {
             EXPECT_EQ(code(command), expected) << command;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engine, Commands, ::testing::ValuesIn(kScenarios),
@@ -109,12 +111,13 @@ TEST_F(EngineTest, SetAudioKeepsTheVolumeWithinRange)
         {0, "1000", {"setaudio s volume to 300", "setaudio s off"}},
         {282, "1000", {"setaudio s volume to 2000"}},
     };
-    for (const auto& [expected, volume, commands] : runs)
+    for (const auto& [expected, volume, commands] : runs) {
         for (const std::string& command : commands) {
             EXPECT_EQ(code(command), expected) << command;
             const std::string alias = command.substr(command.find(' ') + 1, 1);  // one letter, second word
             EXPECT_EQ(reply("status " + alias + " volume"), volume) << command;
         }
+    }
     EXPECT_EQ(code("setaudio nothing volume to 5"), 263u);
 }
 

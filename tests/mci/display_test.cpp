@@ -25,8 +25,9 @@ bool near(unsigned long a, unsigned long b)
 unsigned long pixel(Display* display, Window window, int x, int y)
 {
     XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr)
+    if (image == nullptr) {
         return 0x808080;
+    }
     const unsigned long value = XGetPixel(image, 0, 0) & 0xffffff;
     XDestroyImage(image);
     return value;

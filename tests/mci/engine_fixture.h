@@ -43,8 +43,9 @@ protected:
     bool waitUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
         for (const auto deadline = std::chrono::steady_clock::now() + timeout; !done();) {
-            if (std::chrono::steady_clock::now() >= deadline)
+            if (std::chrono::steady_clock::now() >= deadline) {
                 return false;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return true;

@@ -35,11 +35,12 @@ TEST(ParseCommand, AnswersEachCommandWithItsCode)
         {270,
          {"put m window at +1 0 1 1", "put m window at 0 0x10 1 1", "put m window at 0 0 1e3 1",
           "put m window at 0 0 1 1234567890123456789"}}};
-    for (const auto& [code, commands] : cases)
+    for (const auto& [code, commands] : cases) {
         for (const std::string& command : commands) {
             ParsedCommand parsed;
             EXPECT_EQ(parseCommand(command, parsed), code) << command;
         }
+    }
 }
 
 TEST(ParseCommand, ReadsQuotedNamesAndValues)

@@ -26,8 +26,9 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
     std::vector<uint32_t> ended;
     std::thread streaming([&] {
         for (uint64_t pts = 0; !done.load(); ++pts) {
-            if (const std::optional<uint32_t> past = guard.pastStop(pts, static_cast<int64_t>(pts)))
+            if (const std::optional<uint32_t> past = guard.pastStop(pts, static_cast<int64_t>(pts))) {
                 ended.push_back(*past);
+            }
             ++judged;
         }
     });
@@ -42,8 +43,9 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
     streaming.join();
 
     int endedEarly = 0;
-    for (const uint32_t generation : ended)
+    for (const uint32_t generation : ended) {
         endedEarly += generation < endsAtOnce.size() && !endsAtOnce[generation] ? 1 : 0;
+    }
     EXPECT_EQ(endedEarly, 0) << "of " << ended.size() << " buffers judged past a stop";
 }
 

@@ -68,8 +68,9 @@ INSTANTIATE_TEST_SUITE_P(Engine, UnitsToNs, ::testing::ValuesIn(kToNs), kName);
 // Every frame of an NTSC hour reads back as itself, so a seek to a frame lands on it.
 TEST(TimeFormat, EveryNtscFrameReadsBackAsItself)
 {
-    for (int64_t frame = 0; frame < 30 * 3600; ++frame)
+    for (int64_t frame = 0; frame < 30 * 3600; ++frame) {
         ASSERT_EQ(nsToUnits(unitsToNs(frame, TimeFormat::Frames, kNtsc), TimeFormat::Frames, kNtsc), frame);
+    }
 }
 
 }  // namespace

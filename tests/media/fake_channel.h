@@ -40,10 +40,12 @@ public:
         sent.push_back({std::string(command), replyLength});
         auto& answers = m_script[std::string(command.substr(0, command.find_last_not_of(' ') + 1))];
         Answer a = answers.empty() ? Answer{} : answers.front();
-        if (answers.size() > 1)
+        if (answers.size() > 1) {
             answers.pop_front();
-        if (reply)
+        }
+        if (reply) {
             std::snprintf(reply, replyLength, "%s", a.reply.c_str());
+        }
         return a.code;
     }
     bool getErrorString(uint32_t code, char* buffer, uint32_t length) override
@@ -54,8 +56,9 @@ public:
     uint32_t getShortPathName(const char*, char* buffer, uint32_t length) override
     {
         EXPECT_EQ(length, 255u);
-        if (shortPathResult != 0 && shortPathResult < length)
+        if (shortPathResult != 0 && shortPathResult < length) {
             std::snprintf(buffer, length, "%s", shortPath.c_str());
+        }
         return shortPathResult;
     }
     bool getWindowRect(int64_t, zelko::platform::WindowRect& r) override

@@ -118,8 +118,9 @@ TEST(ModuleMultimedia, EachOperationSendsExactlyItsTexts)
     for (const TextCase& c : kTexts) {
         SCOPED_TRACE(c.name);
         FakeChannel fake;
-        for (const F::Answer& a : c.answers)
+        for (const F::Answer& a : c.answers) {
             fake.answer(a);
+        }
         ModuleMultimedia media(fake);
         c.call(media, fake);
         EXPECT_EQ(fake.sent, c.sent);
@@ -233,8 +234,9 @@ TEST(ModuleMultimedia, ReturnsFromTheDevicesCodesAndReplies)
     for (const ResultCase& c : kResults) {
         SCOPED_TRACE(c.name);
         FakeChannel fake;
-        for (const F::Answer& a : c.answers)
+        for (const F::Answer& a : c.answers) {
             fake.answer(a);
+        }
         ModuleMultimedia media(fake);
         EXPECT_EQ(c.call(media), c.result);
     }

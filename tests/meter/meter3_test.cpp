@@ -22,12 +22,13 @@ void expectLit(Meter3& meter, int lit)
     for (int k = 0; k < 50; ++k) {
         const QRect r(8 + 4 * k, 8, 5, 20);
         ASSERT_EQ(Meter3::SegmentRect(k), r);
-        for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int y = r.top(); y <= r.bottom(); ++y) {
             for (int x = r.left(); x <= r.right(); ++x) {
                 const bool line = x == r.left() || x == r.right() || y == r.top() || y == r.bottom();
                 const QRgb want = line ? kBlack : k < lit ? kLitGreen : kUnlitGreen;
                 ASSERT_EQ(image.pixel(x, y), want) << "segment " << k << " at " << x << "," << y;
             }
+        }
     }
 }
 
@@ -102,8 +103,9 @@ TEST(Meter3, SavesWhatDiffersFromTheDefaultsAndLoadsMissingKeysAsThem)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PropertyBag bag;
-        for (const auto& [key, v] : c.saved)
+        for (const auto& [key, v] : c.saved) {
             bag.WriteProperty(key, v, -12345);
+        }
         Meter3 meter;
         QSignalSpy changed(&meter, &Meter3::PropertyChanged);
         meter.ReadProperties(bag);

@@ -49,13 +49,15 @@ TEST_F(ShortPath, SplittingPathsBecomeShortLinksToTheSameFileAndMissingFilesGive
         EXPECT_LE(shortPath.size(), 128u);  // the opening command is never cut
         EXPECT_TRUE(fs::equivalent(shortPath, path)) << shortPath;
         EXPECT_EQ(fs::path(shortPath).extension(), fs::path(path).extension()) << shortPath;
-        if (!unchanged)
+        if (!unchanged) {
             EXPECT_EQ(fs::status(fs::path(shortPath).parent_path()).permissions(), fs::perms::owner_all);
+        }
     }
     // A missing file gives 0; a buffer too small gets the size needed and nothing written.
     char buffer[8] = {'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
-    for (std::string missing : {m_dir + "/missing.mpg", m_dir + "/missing one.mpg", std::string()})
+    for (std::string missing : {m_dir + "/missing.mpg", m_dir + "/missing one.mpg", std::string()}) {
         EXPECT_EQ(getShortPathName(missing, buffer, sizeof buffer), 0u) << missing;
+    }
     std::string path = makeFile("clip.mpg");
     EXPECT_EQ(getShortPathName(path, buffer, sizeof buffer), path.size() + 1);
     EXPECT_EQ(std::string(buffer, 8), "xxxxxxxx");  // nothing written

@@ -28,15 +28,17 @@ class DragSurface : public QWidget {
     using QWidget::QWidget;
     void mousePressEvent(QMouseEvent* event) override
     {
-        if (event->button() == Qt::LeftButton)
+        if (event->button() == Qt::LeftButton) {
             zelko::platform::startWindowMove(this);
+        }
     }
 };
 
 bool xdotool(QStringList arguments, QPoint at = {-1, -1})
 {
-    if (at.x() >= 0)
+    if (at.x() >= 0) {
         arguments << QString::number(at.x()) << QString::number(at.y());
+    }
     return QProcess::execute("xdotool", arguments) == 0;
 }
 
@@ -56,16 +58,18 @@ TEST(WindowsOnX, RectsAndTheDragOfTheWholeWindowWithTheRealPointer)
     ASSERT_TRUE(zelko::platform::getWindowRect(static_cast<int64_t>(video.winId()), rect));
     EXPECT_EQ(edges(rect), std::tuple(origin.x(), origin.y(), origin.x() + 200, origin.y() + 150));
     zelko::platform::WindowRect untouched;
-    for (int64_t unknown : {0, 987654321, -1})
+    for (int64_t unknown : {0, 987654321, -1}) {
         EXPECT_FALSE(zelko::platform::getWindowRect(unknown, untouched));
+    }
     EXPECT_EQ(edges(untouched), std::tuple(0, 0, 0, 0));
 
     auto buttonHeld = [] { return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0; };
     ASSERT_TRUE(xdotool({"mousemove", "--sync"}, origin + QPoint(10, 10)));
     ASSERT_TRUE(xdotool({"mousedown", "1"}));
     ASSERT_TRUE(QTest::qWaitFor(buttonHeld, 5000));
-    for (int step = 1; step <= 5; ++step)
+    for (int step = 1; step <= 5; ++step) {
         ASSERT_TRUE(xdotool({"mousemove"}, origin + QPoint(10 + 20 * step, 10 + 10 * step)));
+    }
     ASSERT_TRUE(xdotool({"mouseup", "1"}));
     // A window manager may only move the window when the button is released.
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.pos() == start + QPoint(100, 50); }, 5000));

@@ -46,14 +46,16 @@ public:
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength, std::uintptr_t) override
     {
         log.emplace_back(command.substr(0, command.find_last_not_of(' ') + 1));
-        if (onSend)
+        if (onSend) {
             onSend(log.back());
+        }
         const QString text = QString::fromUtf8(command.data(), static_cast<qsizetype>(command.size()));
         const QStringList words = text.toLower().split(' ', Qt::SkipEmptyParts);
         std::string answer;
         const uint32_t code = run(words, answer);
-        if (reply && replyLength > 0)
+        if (reply && replyLength > 0) {
             std::snprintf(reply, replyLength, "%s", answer.c_str());
+        }
         return code;
     }
     bool getErrorString(uint32_t code, char* buffer, uint32_t length) override
@@ -71,10 +73,12 @@ private:
     {
         const auto at = [&](int i) { return w.value(i).toStdString(); };
         if (at(0) == "open") {
-            if (!clips.count(at(1)))
+            if (!clips.count(at(1))) {
                 return 275;
-            if (device)
+            }
+            if (device) {
                 return 289;  // the alias is taken
+            }
             device = clips[at(1)];
             device->path = at(1);
             return 0;
@@ -83,36 +87,39 @@ private:
             device.reset();
             return 0;
         }
-        if (!device || at(1) != "movie")
+        if (!device || at(1) != "movie") {
             return 263;
+        }
         Device& d = *device;
         const int32_t perSecond = d.frames ? d.fps : 1000;
         const auto units = [&](int32_t ms) { return ms * perSecond / 1000; };
         const std::string verb = at(0);
-        if ((verb == "play" || verb == "seek") && w.size() > 3)  // "play from f to t", "seek to f"; a bare
-            d.positionMs = w[3].toInt() * 1000 / perSecond;      // "play" plays on from where it is
-        if (verb == "play" || verb == "seek" || verb == "pause" || verb == "stop" || verb == "resume")
+        if ((verb == "play" || verb == "seek") && w.size() > 3) {  // "play from f to t", "seek to f"; a bare
+            d.positionMs = w[3].toInt() * 1000 / perSecond;        // "play" plays on from where it is
+        }
+        if (verb == "play" || verb == "seek" || verb == "pause" || verb == "stop" || verb == "resume") {
             d.mode = verb == "pause" ? "paused" : verb == "play" || verb == "resume" ? "playing" : "stopped";
-        else if (verb == "close")
+        } else if (verb == "close") {
             device.reset();
-        else if (verb == "set" && at(2) == "speed")
+        } else if (verb == "set" && at(2) == "speed") {
             d.speed = w.value(3).toInt();
-        else if (verb == "set" && at(4) == "frames" && !d.fps)
+        } else if (verb == "set" && at(4) == "frames" && !d.fps) {
             return 293;
-        else if (verb == "set")
+        } else if (verb == "set") {
             d.frames = at(4) == "frames";
-        else if (verb == "status" && at(2) == "mode")
+        } else if (verb == "status" && at(2) == "mode") {
             answer = d.mode;
-        else if (verb == "status" && (at(2) == "length" || at(2) == "position"))
+        } else if (verb == "status" && (at(2) == "length" || at(2) == "position")) {
             answer = std::to_string(units(at(2) == "length" ? d.lengthMs : d.positionMs));
-        else if (verb == "status" && at(2) == "speed")
+        } else if (verb == "status" && at(2) == "speed") {
             answer = std::to_string(d.speed);
-        else if ((verb == "where" || verb == "put") && !d.fps)
+        } else if ((verb == "where" || verb == "put") && !d.fps) {
             return 346;
-        else if (verb == "where")
+        } else if (verb == "where") {
             answer = "0 0 320 240";
-        else if (verb != "put")
+        } else if (verb != "put") {
             return 261;
+        }
         return 0;
     }
 };

@@ -29,8 +29,9 @@ namespace zelko {
 inline void WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
+    if (file.open(QIODevice::WriteOnly)) {
         file.write(bytes);
+    }
 }
 
 // The file's bytes; "<missing>" when it cannot be read.
@@ -43,8 +44,9 @@ inline QByteArray ReadBytes(const QString& path)
 inline QStringList Entries(const QListWidget* list)
 {
     QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
+    for (int i = 0; i < list->count(); ++i) {
         entries << list->item(i)->text();
+    }
     return entries;
 }
 
@@ -93,8 +95,9 @@ protected:
     {
         FormTest<FakeDevice>::Start();
         channel.device.reset();
-        for (const char* name : {"a.mpg", "b.mpg", "c.wav"})
+        for (const char* name : {"a.mpg", "b.mpg", "c.wav"}) {
             AddEntry(QLatin1String(name), QStringLiteral("/clips/") + QLatin1String(name));
+        }
     }
     // The open file reaches its end, where the device stops, and the end timer ticks once.
     void EndAndTick()

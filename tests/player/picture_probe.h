@@ -28,15 +28,18 @@ inline QImage PictureShot(QWidget* picture)
 // bar's middle, a quarter of the way down), so the picture fills it.
 inline bool BarsFill(const QImage& shot)
 {
-    if (shot.isNull())
+    if (shot.isNull()) {
         return false;
+    }
     const int y = shot.height() / 4;
     for (size_t i = 0; i < kBars.size(); ++i) {
         const QRgb rgb = shot.pixel(static_cast<int>((i + 0.5) * shot.width() / kBars.size()), y);
         const int channels[] = {qRed(rgb), qGreen(rgb), qBlue(rgb)};
-        for (size_t c = 0; c < 3; ++c)
-            if (kBars[i][c] ? channels[c] < 140 : channels[c] > 60)
+        for (size_t c = 0; c < 3; ++c) {
+            if (kBars[i][c] ? channels[c] < 140 : channels[c] > 60) {
                 return false;
+            }
+        }
     }
     return true;
 }

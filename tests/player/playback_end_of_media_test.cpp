@@ -63,8 +63,9 @@ TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
         SCOPED_TRACE(c.name);
         Start();
         PlayRow(c.playRow);
-        if (c.before)
+        if (c.before) {
             c.before();
+        }
         EndAndTick();
         const bool playing = channel.device && channel.device->mode == "playing";
         EXPECT_EQ(playing ? channel.device->path : "", c.next);

@@ -28,10 +28,11 @@ TEST_F(MonitorTest, TickMovesSliderMeterAndCaption)
     };
     for (const auto& [percent, meter, caption] : cases) {
         SCOPED_TRACE(percent);
-        if (percent < 0)
+        if (percent < 0) {
             channel.device.reset();
-        else
+        } else {
             channel.setPositionFrames(percent);
+        }
         form->TimerMisc_Timer();
         EXPECT_EQ(form->Meter31->Value(), meter);
         EXPECT_EQ(form->cpvSlider1->Value(), percent);

@@ -43,16 +43,21 @@ TEST_F(TransportTest, EachTipNamesTheKeyThatDoesWhatItsButtonDoes)
         const auto transportSent = [&](const std::function<void()>& press) {
             Start();
             PlayRow(0);
-            if (fullscreen)
+            if (fullscreen) {
                 form->GoFullscreen();
-            else
+            } else {
                 form->List1->setFocus();
+            }
             channel.log.clear();
             press();
             std::vector<std::string> sent;
-            for (const std::string& command : channel.log)
-                if (QRegularExpression("^(play|Pause|Resume|Stop|set movie speed) ").match(command.c_str()).hasMatch())
+            for (const std::string& command : channel.log) {
+                if (QRegularExpression("^(play|Pause|Resume|Stop|set movie speed) ")
+                        .match(command.c_str())
+                        .hasMatch()) {
                     sent.push_back(command);
+                }
+            }
             return sent;
         };
         for (int index = 1; index <= 4; ++index) {
@@ -147,8 +152,9 @@ TEST_F(TransportTest, F1PlaysFullscreenWhateverTheShiftOtherKeysDoNothing)
     EXPECT_TRUE(form->IsMaximized());
     const QRect geometry = form->geometry();
     channel.log.clear();
-    for (Qt::Key key : {Qt::Key_A, Qt::Key_Return, Qt::Key_F5, Qt::Key_Space, Qt::Key_Shift})
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_Return, Qt::Key_F5, Qt::Key_Space, Qt::Key_Shift}) {
         QTest::keyClick(form->txtfull, key);
+    }
     EXPECT_TRUE(channel.log.empty());
     EXPECT_EQ(form->geometry(), geometry);
 }

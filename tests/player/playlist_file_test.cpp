@@ -30,8 +30,9 @@ const QByteArray kMark = "\xEF\xBB\xBF";  // the UTF-8 byte order mark
 void WriteBytesTo(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
+    if (file.open(QIODevice::WriteOnly)) {
         file.write(bytes);
+    }
 }
 
 QByteArray bytesOf(const QString& path)
@@ -59,8 +60,9 @@ TEST(PlaylistFile, LinesRoundTripByteForByteAndAFailedWriteKeepsTheOldFile)
     // The tests run as root, where permission bits stop nothing: a parent that is a regular file
     // and a folder that does not exist fail for everyone. An entry with a line break would come
     // back as two, so it is refused too. Each failure says why and keeps the old file.
-    for (const QString& path : {pl2 + "/pl1.txt", dir.filePath("nowhere/pl1.txt"), QString()})
+    for (const QString& path : {pl2 + "/pl1.txt", dir.filePath("nowhere/pl1.txt"), QString()}) {
         EXPECT_NE(WritePlaylistFile(path, {{"a"}, false}), QString()) << path.toStdString();
+    }
     EXPECT_EQ(WritePlaylistFile(pl2, {{"fine", "two\nlines"}, false}).left(27), "an entry holds a line break");
     EXPECT_NE(WritePlaylistFile(pl2, {{"two\rlines"}, false}), QString());
     EXPECT_EQ(ReadPlaylistFile(pl2), paths);
@@ -117,8 +119,9 @@ TEST(DecodePlaylistLine, Utf8ShowsAsUtf8AndAnythingElseAsWindows1252)
         {"HighLatin1", "\xA0\xFF", QString::fromUtf8("\xC2\xA0ÿ")},
         {"MarkBeginningALine", "\xEF\xBB\xBFx", QChar(0xFEFF) + QString("x")},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(DecodePlaylistLine(c.line), c.shown) << c.name;
+    }
 }
 
 TEST(ShownPlaylistLine, ALineLongerThanAScreenIsCutWithAnEllipsisAndShortOnesAreWhole)
@@ -131,8 +134,9 @@ TEST(ShownPlaylistLine, ALineLongerThanAScreenIsCutWithAnEllipsisAndShortOnesAre
     EXPECT_EQ(ShownPlaylistLine(QByteArray(50 * 1024 * 1024, 'a')), QString(1000, 'a') + ellipsis);
     EXPECT_LT(clock.elapsed(), 5000) << "a 50 MB line is shown from its start, not decoded whole";
     QByteArray names;  // 3000 two-byte characters
-    for (int i = 0; i < 3000; ++i)
+    for (int i = 0; i < 3000; ++i) {
         names += "\xC3\xA9";
+    }
     EXPECT_EQ(ShownPlaylistLine(names), QString(1000, QChar(0xE9)) + ellipsis);
     EXPECT_EQ(ShownPlaylistLine(QByteArray(1500, '\xE9')), QString(1000, QChar(0xE9)) + ellipsis);
 }
@@ -181,15 +185,17 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         m_path = QFile::encodeName(m_dir.path());
-        if (::mount("zelko-test", m_path.constData(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+        if (::mount("zelko-test", m_path.constData(), "tmpfs", 0, "size=64k,mode=0755") != 0) {
             GTEST_SKIP() << "cannot mount a small tmpfs for the full-disk cases (" << std::strerror(errno)
                          << "); they need root or CAP_SYS_ADMIN";
+        }
         m_mounted = true;
     }
     void TearDown() override
     {
-        if (m_mounted)
+        if (m_mounted) {
             ::umount2(m_path.constData(), MNT_DETACH);
+        }
     }
     QString File(const char* name) const { return m_dir.filePath(name); }
     // Fills what room is left with one file, to the last byte.
@@ -210,8 +216,9 @@ protected:
 PlaylistLines Entries(int count, const char* stem)
 {
     PlaylistLines file;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         file.lines << QByteArray(stem) + QByteArray::number(i) + ".wav";
+    }
     return file;
 }
 
@@ -242,8 +249,9 @@ TEST_F(FullDisk, AnInPlaceRewriteReservesItsRoomFirstAndWritesNothingWithoutIt)
     const QByteArray before = bytesOf(File("pl1.txt"));
     const auto writeAsNobody = [this](const PlaylistLines& file) {
         int pipe[2];
-        if (::pipe(pipe) != 0)
+        if (::pipe(pipe) != 0) {
             return QString("no pipe");
+        }
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(pipe[0]);
@@ -257,8 +265,9 @@ TEST_F(FullDisk, AnInPlaceRewriteReservesItsRoomFirstAndWritesNothingWithoutIt)
         ::close(pipe[1]);
         QByteArray said;
         char buffer[512];
-        for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;) {
             said.append(buffer, n);
+        }
         ::close(pipe[0]);
         ::waitpid(child, nullptr, 0);
         return QString::fromUtf8(said);

@@ -29,8 +29,9 @@ TEST_F(WindowChrome, OnlyTheLeftButtonOnTheBackgroundDragsTheWindow)
         QTest::mouseRelease(form.get(), button, {}, to - (form->pos() - before));  // the pointer stays put
         return form->pos() - before;
     };
-    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton})
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
         EXPECT_EQ(drag(button), QPoint(0, 0)) << button;
+    }
     EXPECT_EQ(drag(Qt::LeftButton), QPoint(40, 25));
 }
 

@@ -13,19 +13,22 @@ TEST_F(WindowLayout, ShownControlsLieInsideTheWindowClearOfEachOtherRowAfterRow)
     EXPECT_EQ(form->frameGeometry().size(), QSize(460, 238));
     QList<QWidget*> seen;
     for (QWidget* control : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!control->isVisible() || control == form->Picture1 || control == form->txtfull)
+        if (!control->isVisible() || control == form->Picture1 || control == form->txtfull) {
             continue;
+        }
         SCOPED_TRACE(control->objectName().toStdString());
         EXPECT_TRUE(form->rect().contains(control->geometry()));
-        for (const QWidget* other : seen)
+        for (const QWidget* other : seen) {
             EXPECT_FALSE(control->geometry().intersects(other->geometry())) << other->objectName().toStdString();
+        }
         seen << control;
     }
     EXPECT_GE(seen.size(), 10);
     const QWidget* rows[] = {form->Label2,     form->asxToolbar1, form->Meter31,
                              form->cpvSlider1, form->asxToolbar2, form->List1};
-    for (size_t i = 1; i < std::size(rows); ++i)
+    for (size_t i = 1; i < std::size(rows); ++i) {
         EXPECT_GT(rows[i]->y(), rows[i - 1]->y()) << rows[i]->objectName().toStdString();
+    }
     EXPECT_GE(form->Picture1->y(), form->height());
     EXPECT_GE(form->txtfull->y(), form->height());
 }

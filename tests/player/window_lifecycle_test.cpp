@@ -90,8 +90,9 @@ TEST_F(WindowLifecycle, CloseStopsTheTimersThenClosesAllDevicesThenWritesOnce)
     form->TimerMisc->start();
     std::vector<std::string> order;
     channel.onSend = [&](const std::string& text) {
-        if (text != "Close All")
+        if (text != "Close All") {
             return;
+        }
         order.push_back(text);
         EXPECT_FALSE(form->TimerMisc->isActive());
         EXPECT_FALSE(form->TimerAtEndFile->isActive());

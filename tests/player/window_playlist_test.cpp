@@ -21,8 +21,9 @@ protected:
     {
         WriteBytes(cwd.filePath(name), "not really media");
         CommonDialog::SetAnswerForTests([path = cwd.filePath(name), name](QFileDialog& dialog) {
-            if (name.isEmpty())
+            if (name.isEmpty()) {
                 return dialog.reject();
+            }
             dialog.selectFile(path);
             static_cast<QDialog&>(dialog).accept();  // QFileDialog checks the choice
         });
@@ -67,8 +68,9 @@ TEST_F(PlaylistEditing, TheDialogFirstListsTheClipsOfEveryKindThePlayerPlaysAndN
                                   "tune.mid", "tune.rmi", "video.mpg", "video.avi", "video.vob"};
     QDir().mkpath(cwd.filePath("clips"));
     const QString folder = QFileInfo(cwd.filePath("clips")).canonicalFilePath();
-    for (const QString& name : playable + QStringList{"notes.txt", "voice.aifc", "film.mp4"})
+    for (const QString& name : playable + QStringList{"notes.txt", "voice.aifc", "film.mp4"}) {
         WriteBytes(folder + "/" + name, "");
+    }
     CommonDialog::SetAnswerForTests([&](QFileDialog& dialog) {
         const auto close = qScopeGuard([&] { dialog.reject(); });  // also when an assertion fails
         auto* model = dialog.findChild<QFileSystemModel*>();
@@ -78,8 +80,9 @@ TEST_F(PlaylistEditing, TheDialogFirstListsTheClipsOfEveryKindThePlayerPlaysAndN
             return QTest::qWaitFor(
                 [&] {
                     QSet<QString> shown;
-                    for (int row = 0; row < model->rowCount(model->index(folder)); ++row)
+                    for (int row = 0; row < model->rowCount(model->index(folder)); ++row) {
                         shown << model->index(row, 0, model->index(folder)).data().toString();
+                    }
                     return shown == QSet<QString>(names.begin(), names.end());
                 },
                 10000);

@@ -20,8 +20,9 @@ namespace zelko {
 static bool Catches(qint64 pid, int signal)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
+    if (!status.open(QIODevice::ReadOnly)) {
         return false;
+    }
     const QByteArray text = status.readAll();
     const qsizetype at = text.indexOf("SigCgt:");
     return at >= 0 && ((text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1) != 0;
@@ -34,8 +35,9 @@ class LockedFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (QTemporaryDir* dir : {&m_bin, &m_home, &m_folder})
+        for (QTemporaryDir* dir : {&m_bin, &m_home, &m_folder}) {
             ASSERT_TRUE(dir->isValid());
+        }
         if (::geteuid() == 0) {
             const passwd* nobody = ::getpwnam("nobody");
             m_uid = nobody ? nobody->pw_uid : 65534;
@@ -44,9 +46,10 @@ protected:
                        "--clear-groups", "--"};
             QProcess probe;
             Start(probe, "true");
-            if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+            if (!probe.waitForFinished(30000) || probe.exitCode() != 0) {
                 GTEST_SKIP() << "root here cannot become an unprivileged user (setpriv: "
                              << probe.readAllStandardError().trimmed().toStdString() << ")";
+            }
         } else {
             m_uid = ::geteuid();
             m_gid = ::getegid();
@@ -63,10 +66,11 @@ protected:
     // Starts `program` as the player's user.
     void Start(QProcess& process, const QString& program)
     {
-        if (m_runAs.isEmpty())
+        if (m_runAs.isEmpty()) {
             process.start(program, {});
-        else
+        } else {
             process.start("setpriv", m_runAs + QStringList{program});
+        }
     }
 
     // Puts a playlist file in the folder, owned by the player's user and writable by it or not.
@@ -82,8 +86,9 @@ protected:
     // would, and gives what it said on standard error.
     QByteArray RunAndClose()
     {
-        if (::chmod(QFile::encodeName(m_folder.path()).constData(), 0555) != 0)
+        if (::chmod(QFile::encodeName(m_folder.path()).constData(), 0555) != 0) {
             return "chmod failed";
+        }
         QProcess player;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_home.path());
@@ -98,10 +103,12 @@ protected:
         Start(player, m_player);
         if (!player.waitForStarted(10000) ||
             !QTest::qWaitFor([&] { return Catches(player.processId(), SIGTERM); }, 60000) ||
-            ::kill(static_cast<pid_t>(player.processId()), SIGTERM) != 0 || !player.waitForFinished(60000))
+            ::kill(static_cast<pid_t>(player.processId()), SIGTERM) != 0 || !player.waitForFinished(60000)) {
             return "the player did not start and end: " + player.readAllStandardError();
-        if (player.exitStatus() != QProcess::NormalExit || player.exitCode() != 0)
+        }
+        if (player.exitStatus() != QProcess::NormalExit || player.exitCode() != 0) {
             return "the player failed: " + player.readAllStandardError();
+        }
         return player.readAllStandardError();
     }
 
@@ -128,8 +135,9 @@ TEST_F(LockedFolder, WritableFilesAreRewrittenInPlaceAndOthersAreKeptAndNamedOnS
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ::chmod(QFile::encodeName(m_folder.path()).constData(), 0755);
-        for (const char* name : {"pl1.txt", "pl2.txt"})
+        for (const char* name : {"pl1.txt", "pl2.txt"}) {
             QFile::remove(m_folder.filePath(name));
+        }
         if (c.exists) {
             Put("pl1.txt", "caf\xE9.wav\r\nb.mp3", c.writable);
             Put("pl2.txt", "/m/caf\xE9.wav\r\n/m/b.mp3", c.writable);

@@ -14,11 +14,12 @@ namespace zelko {
 static int Share(const QImage& shot, const QRect& area, QRgb rgb)
 {
     int hits = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QRgb p = shot.pixel(x, y) | 0xFF000000;
             hits += rgb ? p == (rgb | 0xFF000000) : qGreen(p) > 100 && qRed(p) < 100 && qBlue(p) < 100;
         }
+    }
     return 1000 * hits / (area.width() * area.height());
 }
 
