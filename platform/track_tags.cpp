@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/track_tags.h"
 
+#include "platform/mci/gst_holders.h"
+
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
@@ -15,19 +17,14 @@ constexpr GstClockTime kDiscoverTimeout = 3 * GST_SECOND;
 // GST_TAG_IMAGE_TYPE_FRONT_COVER, the image type a sample's info names (gst/tag/tag.h).
 constexpr gint kFrontCover = 1;
 
-struct GObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct TagListUnref {
-    void operator()(GstTagList* tags) const { gst_tag_list_unref(tags); }
-};
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-struct GFree {
-    void operator()(gchar* text) const { g_free(text); }
-};
-using TagListHolder = std::unique_ptr<GstTagList, TagListUnref>;
+using mci::BusPtr;
+using mci::ElementPtr;
+using mci::GCharPtr;
+using mci::GErrorPtr;
+using mci::GObjectUnref;
+using mci::MessagePtr;
+using mci::PadPtr;
+using TagListHolder = mci::TagListPtr;
 
 std::string stringTag(const GstTagList* tags, const char* name)
 {
@@ -35,7 +32,7 @@ std::string stringTag(const GstTagList* tags, const char* name)
     if (!gst_tag_list_get_string(tags, name, &value)) {
         return {};
     }
-    const std::unique_ptr<gchar, GFree> holder(value);
+    const GCharPtr holder(value);
     return value;
 }
 
@@ -89,13 +86,6 @@ TagListHolder allTags(GstDiscovererInfo* info)
     return merged;
 }
 
-struct ObjectUnref {
-    void operator()(gpointer object) const { gst_object_unref(object); }
-};
-struct MessageUnref {
-    void operator()(GstMessage* message) const { gst_message_unref(message); }
-};
-
 // Runs on the streaming thread: each stream parsebin finds ends in a sink of its own.
 void sinkStream(GstElement* /*parsebin*/, GstPad* pad, gpointer pipeline)
 {
@@ -104,7 +94,7 @@ void sinkStream(GstElement* /*parsebin*/, GstPad* pad, gpointer pipeline)
         return;
     }
     gst_element_sync_state_with_parent(sink);
-    const std::unique_ptr<GstPad, ObjectUnref> sinkPad(gst_element_get_static_pad(sink, "sink"));
+    const PadPtr sinkPad(gst_element_get_static_pad(sink, "sink"));
     gst_pad_link(pad, sinkPad.get());
 }
 
@@ -113,7 +103,7 @@ void sinkStream(GstElement* /*parsebin*/, GstPad* pad, gpointer pipeline)
 TagListHolder tagsWithoutDecoding(const std::string& path)
 {
     TagListHolder merged(gst_tag_list_new_empty());
-    const std::unique_ptr<GstElement, ObjectUnref> pipeline(gst_pipeline_new(nullptr));
+    const ElementPtr pipeline(gst_pipeline_new(nullptr));
     GstElement* source = gst_element_factory_make("filesrc", nullptr);
     GstElement* parser = gst_element_factory_make("parsebin", nullptr);
     if (!source || !parser) {
@@ -128,12 +118,12 @@ TagListHolder tagsWithoutDecoding(const std::string& path)
     g_object_set(source, "location", path.c_str(), nullptr);
     gst_bin_add_many(GST_BIN(pipeline.get()), source, parser, nullptr);
     g_signal_connect(parser, "pad-added", G_CALLBACK(sinkStream), pipeline.get());
-    const std::unique_ptr<GstBus, ObjectUnref> bus(gst_element_get_bus(pipeline.get()));
+    const BusPtr bus(gst_element_get_bus(pipeline.get()));
     if (gst_element_link(source, parser) &&
         gst_element_set_state(pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE) {
         const GstClockTime deadline = gst_util_get_timestamp() + kDiscoverTimeout;
         for (GstClockTime now = gst_util_get_timestamp(); now < deadline; now = gst_util_get_timestamp()) {
-            const std::unique_ptr<GstMessage, MessageUnref> message(gst_bus_timed_pop_filtered(
+            const MessagePtr message(gst_bus_timed_pop_filtered(
                 bus.get(), deadline - now,
                 static_cast<GstMessageType>(GST_MESSAGE_TAG | GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
             if (!message || GST_MESSAGE_TYPE(message.get()) != GST_MESSAGE_TAG) {
@@ -158,19 +148,19 @@ TrackTags readTrackTags(const std::string& path)
         return out;
     }
     GError* error = nullptr;
-    const std::unique_ptr<gchar, GFree> uri(gst_filename_to_uri(path.c_str(), &error));
-    std::unique_ptr<GError, ErrorFree> uriError(error);
+    const GCharPtr uri(gst_filename_to_uri(path.c_str(), &error));
+    GErrorPtr uriError(error);
     if (!uri) {
         return out;
     }
     const std::unique_ptr<GstDiscoverer, GObjectUnref> discoverer(gst_discoverer_new(kDiscoverTimeout, &error));
-    std::unique_ptr<GError, ErrorFree> newError(error);
+    GErrorPtr newError(error);
     if (!discoverer) {
         return out;
     }
     const std::unique_ptr<GstDiscovererInfo, GObjectUnref> info(
         gst_discoverer_discover_uri(discoverer.get(), uri.get(), &error));
-    std::unique_ptr<GError, ErrorFree> discoverError(error);
+    GErrorPtr discoverError(error);
     // A file that failed or took too long has no tags worth trusting.
     const GstDiscovererResult result = info ? gst_discoverer_info_get_result(info.get()) : GST_DISCOVERER_ERROR;
     if (result != GST_DISCOVERER_OK && result != GST_DISCOVERER_MISSING_PLUGINS) {

@@ -7,8 +7,8 @@
 
 namespace zelko::mci {
 
-// Owning holders for the GStreamer and GLib objects a device keeps, so that no path through
-// the engine can leak a reference.
+// Owning holders for the GStreamer and GLib objects the engine and the tag reader keep, so that
+// no path through them can leak a reference.
 struct GstObjectUnref {
     void operator()(gpointer object) const { gst_object_unref(object); }
 };
@@ -27,6 +27,9 @@ struct GFreeDeleter {
 struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
+struct GstTagListUnref {
+    void operator()(GstTagList* tags) const { gst_tag_list_unref(tags); }
+};
 struct GstIteratorFree {
     void operator()(GstIterator* iterator) const { gst_iterator_free(iterator); }
 };
@@ -41,6 +44,7 @@ using MessagePtr = std::unique_ptr<GstMessage, GstMessageUnref>;
 using CapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
 using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+using TagListPtr = std::unique_ptr<GstTagList, GstTagListUnref>;
 using IteratorPtr = std::unique_ptr<GstIterator, GstIteratorFree>;
 using FeatureListPtr = std::unique_ptr<GList, FeatureListFree>;  // a list of plugin features
 using FeaturePtr = std::unique_ptr<GstPluginFeature, GstObjectUnref>;
