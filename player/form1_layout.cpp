@@ -126,25 +126,29 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
     return label;
 }
 
-struct ToolbarButton {
+struct ButtonDesign {
     const char* caption;
     const char* key;
     const char* toolTip;
+    AsxToolbar::ButtonStyle style = AsxToolbar::ButtonStyle::Default;
 };
 
-void AddButtons(AsxToolbar* toolbar, std::initializer_list<ToolbarButton> buttons)
+void AddButtons(AsxToolbar* toolbar, std::initializer_list<ButtonDesign> buttons)
 {
     // Each button is a stop of the tab order, but a click on one leaves the focus where it was
     // (on txtfull in fullscreen mode).
-    for (const ToolbarButton& b : buttons) {
-        toolbar->AddButton(QString::fromLatin1(b.caption), QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip));
+    for (const ButtonDesign& b : buttons) {
+        toolbar->AddButton(QString::fromLatin1(b.caption), QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip),
+                           b.style);
     }
 }
 
-AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font)
+// `accessibleName` is what a screen reader calls the row of buttons.
+AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font, const QString& accessibleName)
 {
     auto* toolbar = new AsxToolbar(parent);
     toolbar->setObjectName(QString::fromLatin1(name));
+    toolbar->setAccessibleName(accessibleName);
     toolbar->setFont(font);
     toolbar->SetToolTipFont(SansSerif());
     toolbar->SetColors(kGreen, kBlack);
@@ -175,15 +179,17 @@ void CreateTitleAndTransport(Form1& f)
     f.Label2->setFont(DesignFont(QStringLiteral("Tahoma"), 12, true));
     Colour(f.Label2, kGreen, kBlack);
 
-    f.asxToolbar3 = MakeToolbar(&f, "asxToolbar3", SansSerif());
+    f.asxToolbar3 = MakeToolbar(&f, "asxToolbar3", SansSerif(), QStringLiteral("Window"));
     AddButtons(f.asxToolbar3, {{"Close   ", "close", "Close"}});
 
-    f.asxToolbar1 = MakeToolbar(&f, "asxToolbar1", Tahoma());
+    // Pause and Slow Motion are switches: they stay latched until pressed again.
+    const auto check = AsxToolbar::ButtonStyle::Check;
+    f.asxToolbar1 = MakeToolbar(&f, "asxToolbar1", Tahoma(), QStringLiteral("Playback"));
     f.asxToolbar1->SetButtonGap(3);
     AddButtons(f.asxToolbar1, {{"Play         ", "play", "Play   F1"},
-                               {"Pause      ", "pause", "Pause   F2"},
+                               {"Pause      ", "pause", "Pause   F2", check},
                                {"Stop          ", "stop", "Stop   F3"},
-                               {"Slow Motion", "forward", "Slow Motion  F4"},
+                               {"Slow Motion", "forward", "Slow Motion  F4", check},
                                {"Fullscreen   ", "fullscreen", "Fullscreen"}});
 }
 
@@ -220,7 +226,7 @@ void CreateMonitor(Form1& f)
 
 void CreatePlaylistAndVideo(Form1& f)
 {
-    f.asxToolbar2 = MakeToolbar(&f, "asxToolbar2", Tahoma());
+    f.asxToolbar2 = MakeToolbar(&f, "asxToolbar2", Tahoma(), QStringLiteral("Playlist editing"));
     f.asxToolbar2->SetButtonGap(2);
     AddButtons(f.asxToolbar2, {{"Add to Playlist", "add", "Add media to playlist"},
                                {"Remove", "remove", "Remove meddia from playlist"},
