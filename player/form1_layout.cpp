@@ -19,6 +19,7 @@
 #include "player/controls/common_dialog.h"
 #include "player/controls/cpv_slider.h"
 #include "player/form1.h"
+#include "player/media_filter.h"
 #include "player/video_host.h"
 
 namespace zelko {
@@ -173,7 +174,20 @@ QListWidget* MakeListBox(QWidget* parent, const char* name)
     return list;
 }
 
-void CreateTitleAndTransport(Form1& f)
+}  // namespace
+
+// The layout's steps reach the window's controls as the window's own code does.
+struct Form1::Layout {
+    static void CreateTitleAndTransport(Form1& f);
+    static void CreateMonitor(Form1& f);
+    static void CreatePlaylistAndVideo(Form1& f);
+    static void CreateHiddenLabels(Form1& f);
+    static void PlaceControls(Form1& f);
+    static void SetTabOrder(Form1& f);
+    static void NameControls(Form1& f);
+};
+
+void Form1::Layout::CreateTitleAndTransport(Form1& f)
 {
     f.Label2 = MakeLabel(&f, "Label2", QStringLiteral("Zelko Player 1.0"));
     f.Label2->setFont(DesignFont(QStringLiteral("Tahoma"), 12, true));
@@ -193,7 +207,7 @@ void CreateTitleAndTransport(Form1& f)
                                {"Fullscreen   ", "fullscreen", "Fullscreen"}});
 }
 
-void CreateMonitor(Form1& f)
+void Form1::Layout::CreateMonitor(Form1& f)
 {
     f.Meter31 = new Meter3(&f);
     f.Meter31->setObjectName(QStringLiteral("Meter31"));
@@ -224,7 +238,7 @@ void CreateMonitor(Form1& f)
     Colour(f.lbcurrentime, kGreen, kBlack);
 }
 
-void CreatePlaylistAndVideo(Form1& f)
+void Form1::Layout::CreatePlaylistAndVideo(Form1& f)
 {
     f.asxToolbar2 = MakeToolbar(&f, "asxToolbar2", Tahoma(), QStringLiteral("Playlist editing"));
     f.asxToolbar2->SetButtonGap(2);
@@ -248,7 +262,7 @@ void CreatePlaylistAndVideo(Form1& f)
     f.txtfull->stackUnder(f.Picture1);
 }
 
-void CreateHiddenLabels(Form1& f)
+void Form1::Layout::CreateHiddenLabels(Form1& f)
 {
     f.Lbname = MakeLabel(&f, "Lbname", QString());
     f.Lbname->setFont(Tahoma());
@@ -264,7 +278,7 @@ void CreateHiddenLabels(Form1& f)
     }
 }
 
-void PlaceControls(Form1& f)
+void Form1::Layout::PlaceControls(Form1& f)
 {
     // Left, top, width, height in twips, and whether the control shows when the window does.
     const struct {
@@ -294,7 +308,7 @@ void PlaceControls(Form1& f)
 // the LED bar and txtfull are no stops, and a click does not focus them either, so the
 // fullscreen keys keep reaching txtfull; GoFullscreen gives it the focus itself. The playlist
 // has the focus at start, where Enter plays the entry chosen with the arrows.
-void SetTabOrder(Form1& f)
+void Form1::Layout::SetTabOrder(Form1& f)
 {
     for (QWidget* control : std::initializer_list<QWidget*>{f.Picture1, f.Picture2, f.Meter31, f.txtfull, f.List2}) {
         control->setFocusPolicy(Qt::NoFocus);
@@ -318,7 +332,7 @@ void SetTabOrder(Form1& f)
 
 // The names a screen reader gives the controls without a caption of their own. The title strip
 // is named after the entry it scrolls when that entry plays.
-void NameControls(Form1& f)
+void Form1::Layout::NameControls(Form1& f)
 {
     f.Meter31->setAccessibleName(QStringLiteral("Played"));
     f.cpvSlider1->setAccessibleName(QStringLiteral("Position"));
@@ -330,21 +344,19 @@ void NameControls(Form1& f)
         QStringLiteral("Esc: back to the window; F1 play, F2 pause, F3 stop, F4 slow motion"));
 }
 
-}  // namespace
-
 void Form1::CreateControls()
 {
     setFont(SansSerif());
     Colour(this, kGreen, kBlack);
     resize(460, 238);  // 6900 x 3570 twips; without a frame the client area is the window
 
-    CreateTitleAndTransport(*this);
-    CreateMonitor(*this);
-    CreatePlaylistAndVideo(*this);
-    CreateHiddenLabels(*this);
-    PlaceControls(*this);
-    SetTabOrder(*this);
-    NameControls(*this);
+    Layout::CreateTitleAndTransport(*this);
+    Layout::CreateMonitor(*this);
+    Layout::CreatePlaylistAndVideo(*this);
+    Layout::CreateHiddenLabels(*this);
+    Layout::PlaceControls(*this);
+    Layout::SetTabOrder(*this);
+    Layout::NameControls(*this);
 
     TimerAtEndFile = MakeTimer(this, "TimerAtEndFile", 100);
     TimerMisc = MakeTimer(this, "TimerMisc", 500);
