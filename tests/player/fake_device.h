@@ -30,6 +30,8 @@ public:
     std::map<std::string, Device> clips;  // the files that exist, by path, as they open
     std::optional<Device> device;         // the one open device
     std::vector<std::string> log;         // every command, its padding removed
+    // Every command as the engine's trace writes it: the code, its length, the text as sent.
+    std::vector<std::string> trace;
     std::function<void(const std::string&)> onSend;
 
     void setPositionFrames(int32_t frame) { device->positionMs = frame * 1000 / device->fps; }
@@ -53,6 +55,7 @@ public:
         const QStringList words = text.toLower().split(' ', Qt::SkipEmptyParts);
         std::string answer;
         const uint32_t code = run(words, answer);
+        trace.push_back(std::to_string(code) + '\t' + std::to_string(command.size()) + '\t' + std::string(command));
         if (reply && replyLength > 0) {
             std::snprintf(reply, replyLength, "%s", answer.c_str());
         }
