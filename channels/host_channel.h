@@ -19,7 +19,7 @@ namespace zelko::channels {
 // is killed and a fresh one started at once, to ready itself while the window goes on; the
 // command answers as an unplayable file does (296), and the old host's aliases are gone with
 // it. Short paths and window rectangles are the window's own, as in EngineChannel.
-class HostChannel final : public media::MciChannel {
+class HostChannel final : public media::ImmediateChannel {
 public:
     explicit HostChannel(std::string hostProgram = defaultHostProgram());
     ~HostChannel() override;

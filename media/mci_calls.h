@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <coroutine>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,11 +15,47 @@ namespace zelko::media {
 // MCIERR_OUTOFRANGE: given back when a value does not fit the command it belongs in.
 inline constexpr uint32_t kOutOfRangeCode = 256 + 26;
 
-// Sends a command whose reply is not read: no reply buffer, length 0, callback window 0.
-uint32_t sendCommand(MciChannel& channel, std::string_view command);
+// What the device answered to one command: its code, and the reply buffer's text.
+struct Reply {
+    uint32_t code = 0;
+    std::string text;
+};
 
-// Sends a command with a 128-character reply buffer; `reply` receives the text up to its NUL.
-uint32_t sendQuery(MciChannel& channel, std::string_view command, std::string& reply);
+// One command sent through the channel, awaited by a task: `co_await sendCommand(channel, text)`
+// gives its Reply. A command answered inside send() goes on without suspending the task; one
+// answered later resumes it from the channel's completion. A command still unanswered when its
+// task is destroyed is abandoned: the channel is told, and a late answer finds nobody to resume.
+class [[nodiscard]] Command {
+public:
+    Command(MciChannel& channel, std::string command, uint32_t replyLength);
+    ~Command();
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    bool await_ready() const noexcept { return false; }
+    bool await_suspend(std::coroutine_handle<> awaiting);
+    Reply await_resume();
+
+private:
+    // Shared with the completion, which holds it weakly: it outlives a command only while a
+    // completion resumes the task.
+    struct Waiting {
+        std::optional<Reply> reply;
+        std::coroutine_handle<> task;
+    };
+
+    MciChannel& m_channel;
+    std::string m_command;
+    uint32_t m_replyLength;
+    std::shared_ptr<Waiting> m_waiting;
+    MciChannel::RequestId m_request = 0;
+};
+
+// A command whose reply is not read: no reply buffer, length 0, callback window 0.
+Command sendCommand(MciChannel& channel, std::string command);
+
+// A command with a 128-character reply buffer; the Reply's text is the reply up to its NUL.
+Command sendQuery(MciChannel& channel, std::string command);
 
 // "Success" for code 0, otherwise the channel's description of the code.
 std::string resultText(MciChannel& channel, uint32_t code);
@@ -35,6 +74,6 @@ struct QueryResult {
 };
 
 // The reply's leading number for code 0; Failed for any other code.
-QueryResult readQuery(uint32_t code, std::string_view reply);
+QueryResult readQuery(const Reply& reply);
 
 }  // namespace zelko::media

@@ -38,6 +38,9 @@ public:
         }
     }
 
+    // A media procedure runs or waits its turn.
+    static bool Busy(const Form1& form) { return form.m_lane.busy(); }
+
     // LbResult's caption: "Result calling Function is : " and the last result shown.
     static QString ResultShown(const Form1& form) { return form.LbResult->text(); }
 
