@@ -94,6 +94,25 @@ TEST_F(PendingTest, TransportInputWaitsItsTurnAndTheNewestSeekReplacesAWaitingOn
     EXPECT_TRUE(Latched("Slow Motion"));
 }
 
+TEST_F(PendingTest, APlayRequestThatWaitsItsTurnIsReplacedByANewerOne)
+{
+    PlayRow(2);
+    ASSERT_TRUE(Idle());
+    const size_t before = channel.log.size();
+    ASSERT_TRUE(Holding("Pause", [&] { Button("Pause")->click(); }));
+    PlayRow(0);
+    PlayRow(1);
+    channel.releaseHeld();
+    ASSERT_TRUE(Idle());
+    const std::vector<std::string> sent = SentSince(before);
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(sent[0], "Pause movie");
+    EXPECT_EQ(sent[1], "Close All");
+    EXPECT_TRUE(sent[2].starts_with("open /clips/b.mpg"));
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const std::string& c) { return c.starts_with("open "); }), 1);
+    EXPECT_TRUE(channel.playing("/clips/b.mpg"));
+}
+
 TEST_F(PendingTest, CloseDuringAWaitingOpenClosesAtOnceAndKeepsThePlaylist)
 {
     ASSERT_TRUE(Holding("open /clips/a.mpg", [&] { PlayRow(0); }));
