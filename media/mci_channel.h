@@ -37,7 +37,9 @@ public:
     virtual RequestId send(std::string_view command, uint32_t replyLength, Completion completion) = 0;
     // The window no longer waits for `request`: its completion is never called. A channel whose
     // engine is still busy with it may give that engine up (kill and replace a host: it holds
-    // only the device, which the next play request closes anyway). Unknown ids are ignored.
+    // only the device, which the next play request closes anyway). The closing window abandons
+    // its last Close All unless it was answered inside send: an idle engine that has it already
+    // may finish it. Unknown ids are ignored; abandon may come from inside another completion.
     virtual void abandon(RequestId /*request*/) {}
     // mciGetErrorString.
     virtual bool getErrorString(uint32_t code, char* buffer, uint32_t length) = 0;
