@@ -31,6 +31,12 @@ std::string shortPath(MciChannel& channel, const std::string& path)
 
 }  // namespace
 
+Task<std::string> ModuleMultimedia::ResultOf(std::string command)
+{
+    const Reply reply = co_await sendCommand(m_channel, std::move(command));
+    co_return Result(reply.code);
+}
+
 std::string ModuleMultimedia::Result(uint32_t code)
 {
     std::string text = resultText(m_channel, code);
@@ -64,32 +70,27 @@ Task<std::string> ModuleMultimedia::PlayMedia(std::string alias, std::string sta
 
 Task<std::string> ModuleMultimedia::PauseMedia(std::string alias)
 {
-    const Reply paused = co_await sendCommand(m_channel, "Pause " + alias);
-    co_return Result(paused.code);
+    return ResultOf("Pause " + alias);
 }
 
 Task<std::string> ModuleMultimedia::ResumeMedia(std::string alias)
 {
-    const Reply resumed = co_await sendCommand(m_channel, "Resume " + alias);
-    co_return Result(resumed.code);
+    return ResultOf("Resume " + alias);
 }
 
 Task<std::string> ModuleMultimedia::StopMedia(std::string alias)
 {
-    const Reply stopped = co_await sendCommand(m_channel, "Stop " + alias);
-    co_return Result(stopped.code);
+    return ResultOf("Stop " + alias);
 }
 
 Task<std::string> ModuleMultimedia::CloseMedia(std::string alias)
 {
-    const Reply closed = co_await sendCommand(m_channel, "Close " + alias);
-    co_return Result(closed.code);
+    return ResultOf("Close " + alias);
 }
 
 Task<std::string> ModuleMultimedia::CloseAllMedia()
 {
-    const Reply closed = co_await sendCommand(m_channel, "Close All");
-    co_return Result(closed.code);
+    return ResultOf("Close All");
 }
 
 Task<std::string> ModuleMultimedia::SeekMedia(std::string alias, int32_t position)
@@ -126,8 +127,7 @@ Task<int32_t> ModuleMultimedia::GetPlaybackSpeed(std::string alias)
 
 Task<std::string> ModuleMultimedia::SetVolume(std::string alias, int32_t volume)
 {
-    const Reply set = co_await sendCommand(m_channel, "setaudio " + alias + " volume to " + std::to_string(volume));
-    co_return Result(set.code);
+    return ResultOf("setaudio " + alias + " volume to " + std::to_string(volume));
 }
 
 Task<int32_t> ModuleMultimedia::GetVolume(std::string alias)

@@ -68,6 +68,8 @@ public:
 
 private:
     std::string Result(uint32_t code);  // resultText, keeping a failure as LastFailure
+    // Sends a command whose reply is not read; its result text.
+    Task<std::string> ResultOf(std::string command);
 
     MciChannel& m_channel;
     Failure m_lastFailure;

@@ -15,6 +15,7 @@ frame's work), measured by the application itself (ZELKO_STALL_METER, app/metere
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -80,13 +81,17 @@ def driver(build, engine, files, work, name, seconds=4):
     report = os.path.join(work, f"{engine}-{name}.stalls")
     env = dict(os.environ, ZELKO_STALL_METER=report, ZELKO_MCI_HOST=os.path.join(build, "zelko-mci-host"))
     note = ""
+    # In a session of its own, so that a driver that never ends goes with its X server.
+    run = subprocess.Popen(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp",
+                            os.path.join(build, "bench", "window_stall_driver"), "--engine", engine,
+                            "--seconds", str(seconds), *files],
+                           env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     try:
-        subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp",
-                        os.path.join(build, "bench", "window_stall_driver"), "--engine", engine,
-                        "--seconds", str(seconds), *files],
-                       env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        run.wait(timeout=120)
     except subprocess.TimeoutExpired:
         note = "(did not end within 120 s)"
+        os.killpg(run.pid, signal.SIGKILL)
+        run.wait()
     show(f"{engine:10} {name}", figures(report), note)
 
 
