@@ -3,6 +3,7 @@
 
 #include "platform/mci/window_geometry.h"
 
+#include <gst/base/gstbasetransform.h>
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
@@ -105,13 +106,23 @@ const char* directionOf(Orientation orientation)
     return "auto";
 }
 
-// A videoflip following the stream's image-orientation tag until told a turn; it passes an
-// upright picture through untouched. Null where GStreamer has none.
+// videoflip of GStreamer 1.22 copies every picture while it turns nothing: it enters
+// passthrough only when its turn changes to none, and it starts with none. Told so here, it
+// passes an upright picture through untouched; a turn it is set to, or that a tag brings,
+// takes passthrough away again.
+void passUprightThrough(GstElement* flip)
+{
+    gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(flip), TRUE);
+}
+
+// A videoflip following the stream's image-orientation tag until told a turn. Null where
+// GStreamer has none.
 ElementPtr makeTurner()
 {
     ElementPtr flip = adoptElement(gst_element_factory_make("videoflip", nullptr));
     if (flip) {
         gst_util_set_object_arg(G_OBJECT(flip.get()), "video-direction", directionOf(Orientation::Unknown));
+        passUprightThrough(flip.get());
     }
     return flip;
 }
@@ -132,6 +143,53 @@ ElementPtr behindTurner(ElementPtr sink, ElementPtr& turner)
     gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", target.get()));
     turner = std::move(flip);
     return bin;
+}
+
+// ximagesink draws the picture at its own size in the middle of the window, so a scaler and
+// a black frame in front make the picture the window's size with the video where it belongs.
+// The picture is converted to the X server's format first, once, as a plain player does:
+// the frame then only copies, and only where it adds a border or crops; left to choose,
+// it converted every picture itself, slowly, even with no border at all. It is turned once
+// it has its size, so the turn moves the fewest pixels; turned before, its stored size at
+// the scaler's front would not follow the fitted one, and the picture came boxed twice.
+void fitToWindow(VideoOutput& output)
+{
+    GstElement* bin = gst_bin_new("video-output");
+    output.sink = adoptElement(bin);
+    ElementPtr turner = makeTurner();
+    const ElementPtr owned[] = {adoptElement(gst_element_factory_make("videoconvert", nullptr)),
+                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
+                                adoptElement(gst_element_factory_make("videoscale", nullptr)),
+                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
+                                adoptElement(gst_element_factory_make("videobox", nullptr)),
+                                adoptElement(gst_element_factory_make("videoconvert", nullptr))};
+    if (std::ranges::any_of(owned, [](const ElementPtr& part) { return !part; })) {
+        output.sink = behindTurner(ElementPtr(GST_ELEMENT(gst_object_ref(output.overlay.get()))), output.turner);
+        return;
+    }
+    // The bin takes its own reference to each part; ours go with `owned`.
+    std::vector<GstElement*> parts;
+    for (const ElementPtr& part : owned) {
+        parts.push_back(part.get());
+        gst_bin_add(GST_BIN(bin), part.get());
+    }
+    if (turner) {
+        gst_bin_add(GST_BIN(bin), turner.get());
+        parts.insert(parts.begin() + 4, turner.get());
+    }
+    gst_bin_add(GST_BIN(bin), output.overlay.get());
+    parts.push_back(output.overlay.get());
+    if (const std::string& format = xSink().format; !format.empty()) {
+        CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, format.c_str(), nullptr));
+        g_object_set(parts[1], "caps", caps.get(), nullptr);
+    }
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        gst_element_link(parts[i], parts[i + 1]);
+    }
+    PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
+    gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
+    output.fitter = std::make_unique<FrameFitter>(parts[3], owned[4].get(), target.get());
+    output.turner = std::move(turner);
 }
 
 }  // namespace
@@ -157,8 +215,12 @@ Orientation orientationOfTags(const GstTagList* tags)
 
 void turnUpright(const VideoOutput& output, Orientation orientation)
 {
-    if (output.turner) {
-        gst_util_set_object_arg(G_OBJECT(output.turner.get()), "video-direction", directionOf(orientation));
+    if (!output.turner) {
+        return;
+    }
+    gst_util_set_object_arg(G_OBJECT(output.turner.get()), "video-direction", directionOf(orientation));
+    if (orientation == Orientation::Upright || orientation == Orientation::Unknown) {
+        passUprightThrough(output.turner.get());
     }
 }
 
@@ -219,49 +281,7 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
         output.sink = behindTurner(ElementPtr(GST_ELEMENT(gst_object_ref(output.overlay.get()))), output.turner);
         return output;
     }
-    // ximagesink draws the picture at its own size in the middle of the window, so a scaler and
-    // a black frame in front make the picture the window's size with the video where it belongs.
-    // The picture is converted to the X server's format first, once, as a plain player does:
-    // the frame then only copies, and only where it adds a border or crops; left to choose,
-    // it converted every picture itself, slowly, even with no border at all. It is turned once
-    // it has its size, so the turn moves the fewest pixels; turned before, its stored size at
-    // the scaler's front would not follow the fitted one, and the picture came boxed twice.
-    GstElement* bin = gst_bin_new("video-output");
-    output.sink = adoptElement(bin);
-    ElementPtr turner = makeTurner();
-    const ElementPtr owned[] = {adoptElement(gst_element_factory_make("videoconvert", nullptr)),
-                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
-                                adoptElement(gst_element_factory_make("videoscale", nullptr)),
-                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
-                                adoptElement(gst_element_factory_make("videobox", nullptr)),
-                                adoptElement(gst_element_factory_make("videoconvert", nullptr))};
-    if (std::ranges::any_of(owned, [](const ElementPtr& part) { return !part; })) {
-        output.sink = behindTurner(ElementPtr(GST_ELEMENT(gst_object_ref(output.overlay.get()))), output.turner);
-        return output;
-    }
-    // The bin takes its own reference to each part; ours go with `owned`.
-    std::vector<GstElement*> parts;
-    for (const ElementPtr& part : owned) {
-        parts.push_back(part.get());
-        gst_bin_add(GST_BIN(bin), part.get());
-    }
-    if (turner) {
-        gst_bin_add(GST_BIN(bin), turner.get());
-        parts.insert(parts.begin() + 4, turner.get());
-    }
-    gst_bin_add(GST_BIN(bin), output.overlay.get());
-    parts.push_back(output.overlay.get());
-    if (const std::string& format = xSink().format; !format.empty()) {
-        CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, format.c_str(), nullptr));
-        g_object_set(parts[1], "caps", caps.get(), nullptr);
-    }
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        gst_element_link(parts[i], parts[i + 1]);
-    }
-    PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
-    gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
-    output.fitter = std::make_unique<FrameFitter>(parts[3], owned[4].get(), target.get());
-    output.turner = std::move(turner);
+    fitToWindow(output);
     return output;
 }
 
