@@ -96,6 +96,17 @@ TEST_P(KindsTest, OpensAtItsTrueLengthAndPlaysWholeAndFromASeek)
     ASSERT_EQ(code("close m"), 0u);
 }
 
+// A phone held upright stores its 1920x1080 picture on its side and turns it with the track's
+// matrix: it is a 1080x1920 video, 60 frames at 30 a second.
+TEST_F(EngineTest, APhonesPortraitVideoIsTallerThanWide)
+{
+    open("phone.mp4");
+    EXPECT_EQ(reply("where m source"), "0 0 1080 1920");
+    EXPECT_EQ(reply("where m destination"), "0 0 1080 1920");
+    ASSERT_EQ(code("set m time format frames"), 0u);
+    EXPECT_EQ(number("status m length"), 60);
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, KindsTest, ::testing::ValuesIn(kKinds), [](const auto& info) {
     std::string name = info.param.file;
     for (char& c : name) {
