@@ -71,10 +71,18 @@ void takeCover(const GstTagList* tags, TrackTags& out)
     }
 }
 
-// Every stream's tags in one list: a container's tags reach the streams in it.
+// Every stream's tags in one list: a container's tags reach the streams in it. The tags a
+// demuxer gives for the whole file (MP4 atoms, ASF attributes) the discoverer keeps apart, as
+// the container's own, on the top of the stream tree.
 TagListHolder allTags(GstDiscovererInfo* info)
 {
     TagListHolder merged(gst_tag_list_new_empty());
+    const std::unique_ptr<GstDiscovererStreamInfo, GObjectUnref> top(gst_discoverer_info_get_stream_info(info));
+    if (top && GST_IS_DISCOVERER_CONTAINER_INFO(top.get())) {
+        if (const GstTagList* tags = gst_discoverer_container_info_get_tags(GST_DISCOVERER_CONTAINER_INFO(top.get()))) {
+            gst_tag_list_insert(merged.get(), tags, GST_TAG_MERGE_KEEP);
+        }
+    }
     GList* streams = gst_discoverer_info_get_stream_list(info);
     for (GList* item = streams; item != nullptr; item = item->next) {
         const GstTagList* tags = gst_discoverer_stream_info_get_tags(GST_DISCOVERER_STREAM_INFO(item->data));

@@ -36,6 +36,7 @@ const AvFormatLibrary* load()
                        find(avformat, "avformat_find_stream_info", library.findStreamInfo) &&
                        find(avformat, "avformat_close_input", library.closeInput) &&
                        find(avformat, "av_probe_input_format3", library.probeInputFormat) &&
+                       find(avformat, "av_stream_get_side_data", library.streamSideData) &&
                        find(avutil, "av_rescale_q", library.rescaleQ);
     return found ? &library : nullptr;
 }

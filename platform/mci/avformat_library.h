@@ -18,6 +18,7 @@ struct AvFormatLibrary {
     decltype(&avformat_find_stream_info) findStreamInfo;
     decltype(&avformat_close_input) closeInput;
     decltype(&av_probe_input_format3) probeInputFormat;
+    decltype(&av_stream_get_side_data) streamSideData;
     decltype(&av_rescale_q) rescaleQ;
 };
 

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <utility>
 
 namespace zelko::mci {
 
@@ -23,6 +24,10 @@ constexpr GstClockTime kPrerollSliceNs = 100 * GST_MSECOND;
 constexpr GstClockTime kDurationTimeoutNs = 300 * GST_MSECOND;
 constexpr GstClockTime kDiscoverTimeoutNs = 3 * GST_SECOND;
 constexpr size_t kMaxDescription = 127;
+// Frames are counted at this rate where neither the file nor its caps give one.
+constexpr double kUnknownFramesPerSecond = 25.0;
+// GST_PLAY_FLAG_TEXT; playbin leaves the declaration of its flags to applications.
+constexpr guint kPlayFlagText = 1U << 2;
 
 // Runs on GStreamer's threads: keeps only what the caller's thread reads, so the bus never
 // fills with tags and state changes between two commands.
@@ -126,6 +131,10 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
     ElementPtr audioFilter = makeAudioFilter();
     g_object_set(playbin, "uri", uri.get(), "video-sink", created->m_video.sink.get(), "audio-sink", audioSink.get(),
                  nullptr);
+    // The window has no subtitle control: a file's subtitle track is never drawn over its picture.
+    guint flags = 0;
+    g_object_get(playbin, "flags", &flags, nullptr);
+    g_object_set(playbin, "flags", flags & ~kPlayFlagText, nullptr);
     if (audioFilter) {
         g_object_set(playbin, "audio-filter", audioFilter.get(), nullptr);
     }
@@ -133,6 +142,7 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
     created->m_range.attach(audioSink.get());
     created->m_audioSink = std::move(audioSink);
     created->m_facts = readMediaFacts(path);
+    turnUpright(created->m_video, created->m_facts.orientation);
     setUpPipeline(playbin, created->m_facts);
     if (const uint32_t result = created->preroll(detail); result != 0) {
         return result;
@@ -241,16 +251,23 @@ void Device::readMediaInfo()
     if (!m_hasVideo) {
         return;
     }
+    // The decoder's own caps: the stored picture, before the output scales it to its window.
     GstPad* rawPad = nullptr;
     g_signal_emit_by_name(m_playbin.get(), "get-video-pad", 0, &rawPad);
     PadPtr pad(rawPad);
     CapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
     GstVideoInfo info;
     if (!caps || !gst_video_info_from_caps(&info, caps.get())) {
-        m_framesPerSecond = 25.0;
+        m_framesPerSecond = m_facts.framesPerSecond > 0 ? m_facts.framesPerSecond : kUnknownFramesPerSecond;
         return;
     }
-    m_framesPerSecond = info.fps_n > 0 && info.fps_d > 0 ? static_cast<double>(info.fps_n) / info.fps_d : 25.0;
+    if (m_facts.framesPerSecond > 0) {
+        m_framesPerSecond = m_facts.framesPerSecond;
+    } else if (info.fps_n > 0 && info.fps_d > 0) {
+        m_framesPerSecond = static_cast<double>(info.fps_n) / info.fps_d;
+    } else {
+        m_framesPerSecond = kUnknownFramesPerSecond;
+    }
     m_displayWidth = info.width;
     m_displayHeight = info.height;
     if (info.par_n > 0 && info.par_d > 0 && info.par_n != info.par_d) {
@@ -259,6 +276,18 @@ void Device::readMediaInfo()
         } else {
             m_displayHeight = std::llround(static_cast<double>(info.height) * info.par_d / info.par_n);
         }
+    }
+    // Shown as the output turns it: by the file's own word, else by the stream's tag.
+    Orientation orientation = m_facts.orientation;
+    if (orientation == Orientation::Unknown) {
+        GstTagList* rawTags = nullptr;
+        g_signal_emit_by_name(m_playbin.get(), "get-video-tags", 0, &rawTags);
+        const TagListPtr tags(rawTags);
+        orientation = orientationOfTags(tags.get());
+    }
+    m_turnedAcross = turnsAcross(orientation);
+    if (m_turnedAcross) {
+        std::swap(m_displayWidth, m_displayHeight);
     }
     m_destination = {0, 0, m_displayWidth, m_displayHeight};
     placeVideo();

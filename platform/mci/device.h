@@ -133,8 +133,9 @@ private:
     bool m_hasAudio = false;
     uint32_t m_volumePermille = 1000;
     double m_framesPerSecond = 0.0;
-    int64_t m_displayWidth = 0;
+    int64_t m_displayWidth = 0;  // as shown: upright, pixel aspect applied
     int64_t m_displayHeight = 0;
+    bool m_turnedAcross = false;  // shown turned a quarter, or mirrored across a diagonal
     Rect m_destination;
     std::uintptr_t m_parentWindow = 0;
     // The parent's size, followed so the picture fits it when its owner resizes it later.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/media_facts.h"
 
+#include "platform/mci/adts_length.h"
 #include "platform/mci/avformat_library.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -65,6 +67,13 @@ Container containerOf(std::string_view demuxer)
     // libavformat's MPEG-PS demuxer, which reads VOB too; "mpegvideo" (no system layer) is not it.
     if (demuxer == "mpeg") {
         return Container::MpegProgram;
+    }
+    // libavformat's one demuxer for MP4, M4A, MOV, 3GP and their kin.
+    if (demuxer == "mov,mp4,m4a,3gp,3g2,mj2") {
+        return Container::IsoMedia;
+    }
+    if (demuxer == "aac") {
+        return Container::Adts;
     }
     return Container::Other;
 }
@@ -160,12 +169,72 @@ void readProgramTimes(AVFormatContext& context, MediaFacts& facts)
     }
 }
 
+const AVStream* firstPicture(const AVFormatContext& context)
+{
+    for (unsigned i = 0; i < context.nb_streams; ++i) {
+        const AVStream* stream = context.streams[i];
+        // A cover picture comes as a video stream of one frame.
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+            (stream->disposition & AV_DISPOSITION_ATTACHED_PIC) == 0) {
+            return stream;
+        }
+    }
+    return nullptr;
+}
+
+// The turn a track matrix makes, from the signs of its 2x2 part (a b / c d, 16.16 fixed, as
+// stored; a point x, y goes to a x + c y, b x + d y with y downwards). A matrix that also
+// scales keeps its signs; one that turns by other angles is left to GStreamer.
+Orientation orientationOf(const int32_t* matrix)
+{
+    const auto sign = [](int32_t value) { return (value > 0) - (value < 0); };
+    const int a = sign(matrix[0]);
+    const int b = sign(matrix[1]);
+    const int c = sign(matrix[3]);
+    const int d = sign(matrix[4]);
+    if (b == 0 && c == 0 && a != 0 && d != 0) {
+        if (a > 0) {
+            return d > 0 ? Orientation::Upright : Orientation::MirroredTopBottom;
+        }
+        return d > 0 ? Orientation::MirroredLeftRight : Orientation::Turned180;
+    }
+    if (a == 0 && d == 0 && b != 0 && c != 0) {
+        if (b > 0) {
+            return c < 0 ? Orientation::Clockwise90 : Orientation::Transposed;
+        }
+        return c > 0 ? Orientation::Counterclockwise90 : Orientation::AntiTransposed;
+    }
+    return Orientation::Unknown;
+}
+
+// ISO media: the first video track's matrix and the frame rate its sample table gives, both
+// read with the header (libavformat keeps a matrix only when it is not the identity).
+void readIsoFacts(const AVFormatContext& context, MediaFacts& facts)
+{
+    const AVStream* stream = firstPicture(context);
+    if (stream == nullptr) {
+        return;
+    }
+    if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0) {
+        facts.framesPerSecond = static_cast<double>(stream->avg_frame_rate.num) / stream->avg_frame_rate.den;
+    }
+    size_t size = 0;
+    const uint8_t* matrix = avformatLibrary()->streamSideData(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (matrix == nullptr) {
+        facts.orientation = Orientation::Upright;
+    } else if (size >= 9 * sizeof(int32_t)) {
+        int32_t values[9];
+        std::memcpy(values, matrix, sizeof values);
+        facts.orientation = orientationOf(values);
+    }
+}
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
 // libavformat's name for the container of the file at `path`, when it is sure enough and the
-// container is one whose length the engine reads itself; otherwise null. Asked on the file's
+// container is one whose facts the engine reads itself; otherwise null. Asked on the file's
 // first bytes, so that other files are not opened by libavformat at all (it would tell stderr
 // about every file it can only guess at).
 const AVInputFormat* identify(const std::string& path)
@@ -246,13 +315,22 @@ MediaFacts readMediaFacts(const std::string& path)
         return facts;
     }
     const AVInputFormat* format = identify(path);
-    AVFormatContext* raw = format != nullptr ? avformatLibrary()->allocContext() : nullptr;
-    if (raw == nullptr) {
+    if (format == nullptr) {
         return facts;
     }
     // Named before the read, so a WAV whose read runs out of budget keeps its header's length.
     facts.container = containerOf(format->name);
-    ReadBudget budget{std::chrono::steady_clock::now() + kReadDeadline, raw};
+    const auto deadline = std::chrono::steady_clock::now() + kReadDeadline;
+    if (facts.container == Container::Adts) {
+        // libavformat too reckons raw AAC's length from a byte rate; the frames say it.
+        facts.lengthNs = adtsLengthNs(path, kMaxReadBytes, deadline);
+        return facts;
+    }
+    AVFormatContext* raw = avformatLibrary()->allocContext();
+    if (raw == nullptr) {
+        return facts;
+    }
+    ReadBudget budget{deadline, raw};
     raw->interrupt_callback = {budgetSpent, &budget};
     raw->probesize = kProbeBytes;
     raw->max_analyze_duration = kAnalyseMicroseconds;
@@ -266,6 +344,8 @@ MediaFacts readMediaFacts(const std::string& path)
     case Container::Aiff:
     case Container::Au: readAudioHeader(*context, facts); break;
     case Container::MpegProgram: readProgramTimes(*context, facts); break;
+    case Container::IsoMedia: readIsoFacts(*context, facts); break;
+    case Container::Adts:
     case Container::Other: break;
     }
     return facts;
