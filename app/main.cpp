@@ -118,7 +118,7 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
     FileDrops drops(window);
-    DesktopIntegration desktopIntegration(window, noBus);
+    DesktopIntegration desktopIntegration(window, noBus, &channel);
     if (claim) {
         auto* server = new HandOverServer(window, FolderClaim::SocketPath(QDir::currentPath()));
         if (!server->isListening()) {

@@ -24,7 +24,7 @@ void SayOff(const QString& reason)
 
 }  // namespace
 
-DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_form(form)
+DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus, platform::TagSource* tags) : m_form(form)
 {
     if (!noBus.isEmpty()) {
         SayOff(noBus);
@@ -47,7 +47,7 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
     m_inhibit = std::make_unique<ScreenSaverInhibit>(
         bus, QStringLiteral("x11:%1").arg(static_cast<qulonglong>(form.winId()), 0, 16));
     m_notice = std::make_unique<FailureNotice>(bus);
-    m_details = std::make_unique<TrackDetails>();
+    m_details = std::make_unique<TrackDetails>(tags);
     connect(m_details.get(), &TrackDetails::Known, this, &DesktopIntegration::TagsKnown);
 
     connect(&form, &Form1::PlaybackChanged, this, &DesktopIntegration::Schedule);

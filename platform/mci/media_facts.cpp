@@ -3,13 +3,12 @@
 
 #include "platform/mci/avformat_library.h"
 
+#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
 #include <memory>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <string_view>
 #include <vector>
 
 namespace zelko::mci {
@@ -21,6 +20,8 @@ constexpr int64_t kNsPerSecond = 1'000'000'000;
 constexpr int kMaxSamplesPerBlock = 1 << 16;
 // How much of the file's start libavformat looks at to name its container.
 constexpr size_t kIdentifyBytes = 32 * 1024;
+// The buffer libavformat reads the descriptor through.
+constexpr int kIoBufferBytes = 32 * 1024;
 // The bounds of a header read: a file whose facts take more (a WAV padded with gigabytes of
 // zeros after its data, an MPEG stream that is zeros after its first packets) is measured by
 // GStreamer instead. The probe and analysis bounds are libavformat's defaults, said here.
@@ -50,6 +51,72 @@ struct InputCloser {
     void operator()(AVFormatContext* context) const { avformatLibrary()->closeInput(&context); }
 };
 using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
+
+// libavformat reads the file through its descriptor, at offsets of its own keeping; the
+// descriptor's own offset is never used, so other readers of it are not disturbed.
+struct DescriptorInput {
+    int fd = -1;
+    int64_t size = 0;
+    int64_t position = 0;
+};
+
+int readInput(void* opaque, uint8_t* buffer, int size)
+{
+    auto* input = static_cast<DescriptorInput*>(opaque);
+    for (;;) {
+        const ssize_t count = ::pread(input->fd, buffer, static_cast<size_t>(size), input->position);
+        if (count > 0) {
+            input->position += count;
+            return static_cast<int>(count);
+        }
+        if (count == 0) {
+            return AVERROR_EOF;
+        }
+        if (errno != EINTR) {
+            return AVERROR(errno);
+        }
+    }
+}
+
+int64_t seekInput(void* opaque, int64_t offset, int whence)
+{
+    auto* input = static_cast<DescriptorInput*>(opaque);
+    switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE: return input->size;
+    case SEEK_SET: break;
+    case SEEK_CUR: offset += input->position; break;
+    case SEEK_END: offset += input->size; break;
+    default: return AVERROR(EINVAL);
+    }
+    if (offset < 0) {
+        return AVERROR(EINVAL);
+    }
+    input->position = offset;
+    return offset;
+}
+
+struct IoContextFree {
+    void operator()(AVIOContext* io) const
+    {
+        avformatLibrary()->freep(static_cast<void*>(&io->buffer));
+        avformatLibrary()->freeIoContext(&io);
+    }
+};
+using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
+
+IoContextPtr ioContextFor(DescriptorInput& input)
+{
+    auto* buffer = static_cast<unsigned char*>(avformatLibrary()->malloc(kIoBufferBytes));
+    if (buffer == nullptr) {
+        return nullptr;
+    }
+    AVIOContext* io =
+        avformatLibrary()->allocIoContext(buffer, kIoBufferBytes, 0, &input, readInput, nullptr, seekInput);
+    if (io == nullptr) {
+        avformatLibrary()->freep(static_cast<void*>(&buffer));
+    }
+    return IoContextPtr(io);
+}
 
 Container containerOf(std::string_view demuxer)
 {
@@ -160,23 +227,21 @@ void readProgramTimes(AVFormatContext& context, MediaFacts& facts)
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// libavformat's name for the container of the file at `path`, when it is sure enough and the
-// container is one whose length the engine reads itself; otherwise null. Asked on the file's
-// first bytes, so that other files are not opened by libavformat at all (it would tell stderr
-// about every file it can only guess at).
-const AVInputFormat* identify(const std::string& path)
+// libavformat's name for the container of the file (`name` for its extension), when it is sure
+// enough and the container is one whose length the engine reads itself; otherwise null. Asked
+// on the file's first bytes, so that other files are not opened by libavformat at all (it would
+// tell stderr about every file it can only guess at).
+const AVInputFormat* identify(int fd, const std::string& name)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    std::vector<uint8_t> head(kIdentifyBytes + AVPROBE_PADDING_SIZE, 0);
+    ssize_t size = 0;
+    do {
+        size = ::pread(fd, head.data(), kIdentifyBytes, 0);
+    } while (size < 0 && errno == EINTR);
+    if (size <= 0) {
         return nullptr;
     }
-    std::vector<uint8_t> head(kIdentifyBytes + AVPROBE_PADDING_SIZE, 0);
-    const size_t size = std::fread(head.data(), 1, kIdentifyBytes, file.get());
-    AVProbeData probe{path.c_str(), head.data(), static_cast<int>(size), nullptr};
+    AVProbeData probe{name.c_str(), head.data(), static_cast<int>(size), nullptr};
     int score = 0;
     const AVInputFormat* format = avformatLibrary()->probeInputFormat(&probe, 1, &score);
     if (format == nullptr || score < AVPROBE_SCORE_RETRY) {
@@ -213,40 +278,36 @@ int samplesPerBlock(AudioCoding coding, int blockAlign, int channels)
 
 // The bytes the file's storage holds: less than its size when it has holes (a sparse file,
 // as `truncate` leaves), all of it where the file system cannot tell.
-int64_t storedBytes(const std::string& path, int64_t size)
+int64_t storedBytes(int fd, int64_t size)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return size;
-    }
     int64_t stored = 0;
     off_t data = ::lseek(fd, 0, SEEK_DATA);
     for (int extent = 0; data >= 0 && data < size; ++extent) {
         const off_t hole = ::lseek(fd, data, SEEK_HOLE);
         if (hole < 0 || extent == kMaxExtents) {
-            stored = size;
-            break;
+            return size;
         }
         stored += hole - data;
         data = ::lseek(fd, hole, SEEK_DATA);
     }
-    ::close(fd);
     return stored;
 }
 
-MediaFacts readMediaFacts(const std::string& path)
+MediaFacts readMediaFacts(int fd, const std::string& name)
 {
     MediaFacts facts;
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) {
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
         facts.fileBytes = info.st_size;
-        facts.storedBytes = storedBytes(path, info.st_size);
+        facts.storedBytes = storedBytes(fd, info.st_size);
     }
     if (avformatLibrary() == nullptr) {
         return facts;
     }
-    const AVInputFormat* format = identify(path);
-    AVFormatContext* raw = format != nullptr ? avformatLibrary()->allocContext() : nullptr;
+    const AVInputFormat* format = identify(fd, name);
+    DescriptorInput input{fd, facts.fileBytes, 0};
+    IoContextPtr io = format != nullptr ? ioContextFor(input) : nullptr;
+    AVFormatContext* raw = io != nullptr ? avformatLibrary()->allocContext() : nullptr;
     if (raw == nullptr) {
         return facts;
     }
@@ -256,8 +317,9 @@ MediaFacts readMediaFacts(const std::string& path)
     raw->interrupt_callback = {budgetSpent, &budget};
     raw->probesize = kProbeBytes;
     raw->max_analyze_duration = kAnalyseMicroseconds;
-    // On failure libavformat frees the context itself.
-    if (avformatLibrary()->openInput(&raw, path.c_str(), format, nullptr) != 0) {
+    raw->pb = io.get();
+    // On failure libavformat frees the context itself; the reader over the descriptor stays ours.
+    if (avformatLibrary()->openInput(&raw, name.c_str(), format, nullptr) != 0) {
         return facts;
     }
     InputPtr context(raw);

@@ -3,6 +3,7 @@
 // and a length GStreamer reckons from a size that is mostly holes is not hours of nothing.
 #include "engine_fixture.h"
 #include "platform/mci/media_facts.h"
+#include "platform/media_file.h"
 
 #include <filesystem>
 
@@ -33,7 +34,9 @@ constexpr uintmax_t kMiB = 1024 * 1024;
 TEST(MediaFacts, AHeaderReadStopsAtItsBoundsAndTrustsTheHeadersLength)
 {
     const std::string path = padded("tone.wav", 0, 256 * kMiB);
-    const MediaFacts facts = readMediaFacts(path);
+    const platform::OpenedFile file = platform::openMediaFile(path);
+    ASSERT_EQ(file.state, platform::FileState::Opened);
+    const MediaFacts facts = readMediaFacts(file.fd.get(), path);
     EXPECT_EQ(facts.container, Container::Wave);
     EXPECT_EQ(facts.fileBytes, static_cast<int64_t>(256 * kMiB));
     EXPECT_LT(facts.storedBytes, facts.fileBytes / 4);
