@@ -187,6 +187,9 @@ bool FrameReader::receive(bool& malformed)
 ReadResult FrameReader::read(Frame& frame, std::optional<Clock::time_point> deadline)
 {
     for (;;) {
+        if (m_malformed) {
+            return ReadResult::Malformed;
+        }
         switch (m_parser.next(frame)) {
         case FrameParser::Result::Frame: return ReadResult::Frame;
         case FrameParser::Result::Malformed: return ReadResult::Malformed;
@@ -195,9 +198,8 @@ ReadResult FrameReader::read(Frame& frame, std::optional<Clock::time_point> dead
         if (!waitFor(m_fd, POLLIN, deadline)) {
             return ReadResult::TimedOut;
         }
-        bool malformed = false;
-        const bool open = receive(malformed);
-        if (malformed) {
+        const bool open = receive(m_malformed);
+        if (m_malformed) {
             return ReadResult::Malformed;
         }
         if (!open) {

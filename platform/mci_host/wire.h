@@ -27,7 +27,9 @@ namespace zelko::mci::wire {
 //     bodySize     u32  at most kMaxBody
 //
 // The header and the Hello body keep this layout in every version of the wire, so two builds
-// that speak different versions can tell each other so.
+// that speak different versions can tell each other so. A new kind of message is a new Kind
+// with its body in messages.h; a frame that answers no request (news the host sends of its own)
+// carries request id 0, as the hellos do.
 enum class Kind : uint8_t {
     Hello = 'H',         // both ways, each side's first frame
     Command = 'C',       // window -> host: an MCI command, with the files it opens
@@ -83,7 +85,7 @@ using Clock = std::chrono::steady_clock;
 enum class ReadResult { Frame, TimedOut, Closed, Malformed };
 
 // Reads frames from a socket. With a deadline it waits no later than that; without one (the
-// host's side) it blocks.
+// host's side) it blocks. Like the parser, once it finds the stream malformed it stays so.
 class FrameReader {
 public:
     FrameReader(int fd, bool acceptDescriptors) : m_fd(fd), m_parser(acceptDescriptors) {}
@@ -95,6 +97,7 @@ private:
 
     int m_fd;
     FrameParser m_parser;
+    bool m_malformed = false;  // more descriptors came than any frame carries
 };
 
 // Writes the frame with its descriptors, waiting for room no later than the deadline when one

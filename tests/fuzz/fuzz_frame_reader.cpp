@@ -6,7 +6,8 @@
 // a refused stream stays refused; and every message it reads whole packs back to the same
 // frame.
 //   first byte: bit 0 the host's side (takes descriptors), bits 1-3 descriptors to send,
-//               bits 4-7 the size of the pieces (1 << n bytes)
+//               bits 4-7 the size of the pieces (1 << n bytes, at least a 64th of the input)
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -98,7 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const bool hostSide = (data[0] & 1) != 0;
     const size_t descriptors = (data[0] >> 1) & 7;
-    const size_t piece = size_t{1} << (data[0] >> 4);
+    // At most 64 pieces: each is a message of its own in the socket's queue, and all must fit
+    // there before the reader starts.
+    const size_t piece = std::max(size_t{1} << (data[0] >> 4), size / 64 + 1);
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     int pair[2];
     require(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) == 0);

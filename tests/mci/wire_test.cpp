@@ -337,6 +337,8 @@ TEST_F(FrameReaderTest, RefusesDescriptorsTheReaderTakesNoneOfOrMoreThanAFrameCa
     FrameReader host(m_host.get(), true);
     Frame frame;
     EXPECT_EQ(host.read(frame, Clock::now() + std::chrono::seconds(5)), ReadResult::Malformed);
+    // And it stays so, though the bytes that came are a whole frame.
+    EXPECT_EQ(host.read(frame, Clock::now() + std::chrono::seconds(5)), ReadResult::Malformed);
 
     // The window's reader takes none at all.
     Frame one = pack(2, Describe{263});
