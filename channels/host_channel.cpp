@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -39,6 +40,8 @@ constexpr std::chrono::milliseconds kWaitDeadline = 1h;
 constexpr std::chrono::milliseconds kStartDeadline = 10s;
 // A host that closed its channel is on its way out; it is given this long to be gone.
 constexpr int kEndingMs = 500;
+// How long a closing window lets the host close its devices before it is killed.
+constexpr int kClosingMs = 1000;
 // The files whose tags the host is asked about: the latest few it opened.
 constexpr size_t kOpenedKept = 16;
 
@@ -70,7 +73,7 @@ std::string logged(std::string_view command)
 std::string howItEnded(std::optional<int> status)
 {
     if (!status) {
-        return "closed its channel and was killed";
+        return "left its channel and was killed";
     }
     if (WIFSIGNALED(*status)) {
         const int signal = WTERMSIG(*status);
@@ -89,7 +92,17 @@ HostChannel::HostChannel(std::string hostProgram)
 HostChannel::~HostChannel()
 {
     m_reader.reset();
-    m_host.reset();
+    if (m_host) {
+        // The host reads the end of its channel and closes its devices on the way out.
+        const int pid = m_host->pid();
+        ::shutdown(m_host->socket(), SHUT_RDWR);
+        if (!m_host->waitForEnd(kClosingMs)) {
+            qCWarning(lcChannels, "killed the engine host (pid %d): it did not end within %d ms of the window closing",
+                      pid, kClosingMs);
+            m_host->kill();
+        }
+        m_host.reset();
+    }
     if (!m_runtimeFolder.empty()) {
         std::error_code error;
         std::filesystem::remove_all(m_runtimeFolder, error);
