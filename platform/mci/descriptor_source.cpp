@@ -110,7 +110,11 @@ gboolean start(GstBaseSrc* base)
     GST_OBJECT_UNLOCK(self);
     self->fd = zelko::mci::copyOf(uri);
     struct stat info {};
-    if (self->fd < 0 || ::fstat(self->fd, &info) != 0) {
+    if (self->fd >= 0 && ::fstat(self->fd, &info) != 0) {
+        ::close(self->fd);
+        self->fd = -1;
+    }
+    if (self->fd < 0) {
         GST_ELEMENT_ERROR(self, RESOURCE, NOT_FOUND, ("The media file is no longer open."),
                           ("%s names no descriptor", uri.c_str()));
         return FALSE;
@@ -214,6 +218,7 @@ gboolean setUri(GstURIHandler* handler, const gchar* uri, GError** error)
 void finalize(GObject* object)
 {
     ZelkoDescriptorSrc* self = asSource(object);
+    stop(GST_BASE_SRC(object));
     g_free(self->uri);
     G_OBJECT_CLASS(zelko_descriptor_src_parent_class)->finalize(object);
 }
