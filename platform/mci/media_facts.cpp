@@ -34,39 +34,40 @@ constexpr int64_t kMostlyHoles = 4;
 // How many stretches of data a sparse file is followed through before it is taken as whole.
 constexpr int kMaxExtents = 256;
 
-// What a header read may still spend; libavformat asks between its reads.
-struct ReadBudget {
-    std::chrono::steady_clock::time_point deadline;
-    const AVFormatContext* context = nullptr;
-};
-
-int budgetSpent(void* opaque)
-{
-    const auto* budget = static_cast<const ReadBudget*>(opaque);
-    const AVIOContext* io = budget->context->pb;
-    return std::chrono::steady_clock::now() > budget->deadline || (io != nullptr && io->bytes_read > kMaxReadBytes);
-}
-
 struct InputCloser {
     void operator()(AVFormatContext* context) const { avformatLibrary()->closeInput(&context); }
 };
 using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
 
-// libavformat reads the file through its descriptor, at offsets of its own keeping; the
-// descriptor's own offset is never used, so other readers of it are not disturbed.
+// libavformat reads the file through its descriptor, at offsets of its own keeping (the
+// descriptor's own offset is never used, so other readers of it are not disturbed), within the
+// header read's bounds: each read checks them, and libavformat asks between its steps too.
 struct DescriptorInput {
     int fd = -1;
     int64_t size = 0;
     int64_t position = 0;
+    int64_t bytesRead = 0;
+    std::chrono::steady_clock::time_point deadline;
+
+    bool spent() const { return bytesRead > kMaxReadBytes || std::chrono::steady_clock::now() > deadline; }
 };
+
+int budgetSpent(void* opaque)
+{
+    return static_cast<const DescriptorInput*>(opaque)->spent() ? 1 : 0;
+}
 
 int readInput(void* opaque, uint8_t* buffer, int size)
 {
     auto* input = static_cast<DescriptorInput*>(opaque);
+    if (input->spent()) {
+        return AVERROR_EXIT;
+    }
     for (;;) {
         const ssize_t count = ::pread(input->fd, buffer, static_cast<size_t>(size), input->position);
         if (count > 0) {
             input->position += count;
+            input->bytesRead += count;
             return static_cast<int>(count);
         }
         if (count == 0) {
@@ -305,7 +306,7 @@ MediaFacts readMediaFacts(int fd, const std::string& name)
         return facts;
     }
     const AVInputFormat* format = identify(fd, name);
-    DescriptorInput input{fd, facts.fileBytes, 0};
+    DescriptorInput input{fd, facts.fileBytes, 0, 0, std::chrono::steady_clock::now() + kReadDeadline};
     IoContextPtr io = format != nullptr ? ioContextFor(input) : nullptr;
     AVFormatContext* raw = io != nullptr ? avformatLibrary()->allocContext() : nullptr;
     if (raw == nullptr) {
@@ -313,8 +314,7 @@ MediaFacts readMediaFacts(int fd, const std::string& name)
     }
     // Named before the read, so a WAV whose read runs out of budget keeps its header's length.
     facts.container = containerOf(format->name);
-    ReadBudget budget{std::chrono::steady_clock::now() + kReadDeadline, raw};
-    raw->interrupt_callback = {budgetSpent, &budget};
+    raw->interrupt_callback = {budgetSpent, &input};
     raw->probesize = kProbeBytes;
     raw->max_analyze_duration = kAnalyseMicroseconds;
     raw->pb = io.get();
