@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zelko-mci-host: the MCI engine in a process of its own, so that a file that hangs or crashes
 // a decoder hangs or crashes only this process. It answers the window's commands over the
-// socket it is given and does nothing else: no network, no writes outside its runtime folder.
+// socket it is given and does nothing else: no network, no writes outside its runtime folder,
+// and no media file but those whose descriptors the window hands over (host_service.h).
 //   zelko-mci-host --socket FD --runtime FOLDER [--quiet]
 #include "platform/mci/engine.h"
 #include "platform/mci_host/host_service.h"
