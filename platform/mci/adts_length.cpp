@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,16 +18,6 @@ constexpr std::array<int64_t, 13> kRates = {96000, 88200, 64000, 48000, 44100, 3
                                             22050, 16000, 12000, 11025, 8000,  7350};
 // How many frames are counted between two looks at the clock.
 constexpr int kFramesPerLook = 4096;
-
-struct Fd {
-    int fd;
-    ~Fd()
-    {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
 
 bool readAt(int fd, int64_t offset, unsigned char* bytes, size_t count)
 {
@@ -61,21 +50,20 @@ bool isTrailingTag(int fd, int64_t offset)
 
 }  // namespace
 
-int64_t adtsLengthNs(const std::string& path, int64_t maxBytes, std::chrono::steady_clock::time_point deadline)
+int64_t adtsLengthNs(int fd, int64_t maxBytes, std::chrono::steady_clock::time_point deadline)
 {
-    const Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0) {
+    if (::fstat(fd, &info) != 0) {
         return 0;
     }
     const int64_t size = info.st_size;
     int64_t rate = 0;
     int64_t samples = 0;
-    int64_t offset = firstFrame(file.fd);
+    int64_t offset = firstFrame(fd);
     for (int frames = 1; offset + kHeaderBytes <= size; ++frames) {
         unsigned char header[kHeaderBytes];
         // A 12-bit sync word of ones and the layer bits at 0.
-        if (!readAt(file.fd, offset, header, sizeof header) || header[0] != 0xff || (header[1] & 0xf6) != 0xf0) {
+        if (!readAt(fd, offset, header, sizeof header) || header[0] != 0xff || (header[1] & 0xf6) != 0xf0) {
             break;
         }
         const size_t rateIndex = (header[2] >> 2) & 0x0f;
@@ -94,7 +82,7 @@ int64_t adtsLengthNs(const std::string& path, int64_t maxBytes, std::chrono::ste
         }
     }
     // Frames to the end, or to a tag: anything else is not a file this count describes.
-    if (rate == 0 || (offset < size && !isTrailingTag(file.fd, offset))) {
+    if (rate == 0 || (offset < size && !isTrailingTag(fd, offset))) {
         return 0;
     }
     return samples * kNsPerSecond / rate;

@@ -5,14 +5,14 @@
 #include "platform/mci/errors.h"
 #include "platform/mci/log.h"
 #include "platform/mci/pipeline_setup.h"
+#include "platform/mci/track_tags.h"
 
 #include <gst/pbutils/gstdiscoverer.h>
 #include <gst/pbutils/missing-plugins.h>
 #include <gst/video/video.h>
 
-#include <sys/stat.h>
-
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace zelko::mci {
@@ -93,23 +93,19 @@ bool containsFactory(GstBin* bin, const char* factoryName)
 
 }  // namespace
 
-uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std::unique_ptr<Device>& device,
-                      ErrorDetail& detail)
+uint32_t Device::open(const std::string& path, platform::OpenedFile file, std::uintptr_t parentWindow,
+                      std::unique_ptr<Device>& device, ErrorDetail& detail, platform::TrackTags& tagsMet)
 {
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        return code::kFileNotFound;
-    }
-    if (!S_ISREG(info.st_mode)) {
+    switch (file.state) {
+    case platform::FileState::Opened: break;
+    case platform::FileState::Missing: return code::kFileNotFound;
+    case platform::FileState::NotRegular:
         detail.text = "The file cannot be played: it is not a regular file.";
         return code::kInvalidFile;
-    }
-    GErrorPtr error;
-    GError* rawError = nullptr;
-    GCharPtr uri(gst_filename_to_uri(path.c_str(), &rawError));
-    error.reset(rawError);
-    if (!uri) {
-        return code::kFileNotFound;
+    case platform::FileState::Unreadable:
+        detail.text =
+            cut("The file cannot be played: it cannot be read (" + std::string(std::strerror(file.error)) + ").");
+        return code::kInvalidFile;
     }
     std::unique_ptr<Device> created(new Device);
     created->m_playbin = adoptElement(gst_element_factory_make("playbin", nullptr));
@@ -118,7 +114,8 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
         return code::kInternal;
     }
     GstElement* playbin = created->m_playbin.get();
-    created->m_uri = uri.get();
+    created->m_identity = platform::identityOf(file.fd.get());
+    created->m_file = std::make_unique<DescriptorUri>(std::move(file.fd));
     created->m_bus.reset(gst_element_get_bus(playbin));
     gst_bus_set_sync_handler(created->m_bus.get(), keepUsefulMessages, nullptr, nullptr);
 
@@ -129,8 +126,8 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
     }
     ElementPtr audioSink = makeAudioSink();
     ElementPtr audioFilter = makeAudioFilter();
-    g_object_set(playbin, "uri", uri.get(), "video-sink", created->m_video.sink.get(), "audio-sink", audioSink.get(),
-                 nullptr);
+    g_object_set(playbin, "uri", created->m_file->uri().c_str(), "video-sink", created->m_video.sink.get(),
+                 "audio-sink", audioSink.get(), nullptr);
     // The window has no subtitle control: a file's subtitle track is never drawn over its picture.
     guint flags = 0;
     g_object_get(playbin, "flags", &flags, nullptr);
@@ -141,14 +138,28 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
     created->m_range.attach(created->m_video.sink.get());
     created->m_range.attach(audioSink.get());
     created->m_audioSink = std::move(audioSink);
-    created->m_facts = readMediaFacts(path);
+    created->m_facts = readMediaFacts(created->m_file->fd(), path);
     turnUpright(created->m_video, created->m_facts.orientation);
     setUpPipeline(playbin, created->m_facts);
     if (const uint32_t result = created->preroll(detail); result != 0) {
+        // The tags entered the parser before the decoder was found missing; a file that failed
+        // otherwise has no tags worth trusting.
+        if (!detail.missingDecoder.empty()) {
+            tagsMet = tagsMetIn(playbin);
+        }
         return result;
     }
+    // Kept as the preroll met them: after a flushing seek a demuxer may send its whole-file
+    // tags again without what it read from the header (asfdemux 1.22 sends only the container's
+    // name), and the pads' sticky tags are then the new, poorer ones.
+    created->m_tags = tagsMetIn(playbin);
     device = std::move(created);
     return code::kSuccess;
+}
+
+platform::TrackTags Device::tags() const
+{
+    return m_tags;
 }
 
 Device::~Device()
@@ -231,7 +242,7 @@ void Device::readLength()
         // Some demuxers (MIDI among them) know the length only a moment after preroll.
         waitForMessage(GST_MESSAGE_DURATION_CHANGED, kDurationTimeoutNs);
         if (!gst_element_query_duration(m_playbin.get(), GST_FORMAT_TIME, &duration)) {
-            duration = discoverLengthNs(m_uri.c_str());
+            duration = discoverLengthNs(m_file->uri().c_str());
         }
     }
     // GStreamer estimates some lengths from a byte rate or a clock reference; the file's own

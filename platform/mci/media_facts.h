@@ -71,10 +71,11 @@ struct MediaFacts {
     int64_t storedBytes = 0;  // what its storage holds: less for a sparse file
 };
 
-// Reads the facts of the file at `path`, in at most a second and 32 MB of reads. A file of
+// Reads the facts of the file open as `fd` (named `name`, whose extension may help to tell the
+// container), in at most a second and 32 MB of reads, through the descriptor alone. A file of
 // another container gives Container::Other and its sizes only; one that libavformat cannot
 // read within those bounds, its container and sizes only.
-MediaFacts readMediaFacts(const std::string& path);
+MediaFacts readMediaFacts(int fd, const std::string& name);
 
 // A length GStreamer reckoned (from the file's size at a byte rate, for the containers whose
 // header says none), cut to what the bytes the file really stores can hold: a sparse file of
