@@ -1,0 +1,260 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The title strip with its frames kept in the X server, on a real X screen, at the scale the
+// program runs at (100, 150 and 200 %): stepped, each frame is what the window paints itself,
+// pixel for pixel; handed to the server for a whole pass, the frames come in order and end on
+// the last; while the strip cannot be seen nothing waits in the server, and when it can again it
+// shows the frame the pass has come to. What the window paints is read back the same way, with
+// the frames not kept, so the two are compared on the same screen at the same scale.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+#include <algorithm>
+#include <iostream>
+#include <vector>
+
+#include "helpers/bas_scroller.h"
+#include "helpers/picture_box.h"
+
+namespace zelko {
+
+namespace {
+
+constexpr uint32_t kBlue = 0xFF0000;  // 0x00BBGGRR
+constexpr double kAmplitude = 0.1;
+constexpr int kStepMs = 30;
+constexpr int kDeadlineMs = 60000;
+const QString kTitle = QStringLiteral("song30.mp3");
+
+// Picture2 where the main window has it: 3360 x 735 twips into the window, 3480 x 525 twips
+// (at 150 % its top edge falls inside a device pixel), green on the window's black.
+struct StripWindow {
+    QWidget window;
+    PictureBox* strip;
+
+    StripWindow()
+    {
+        window.setWindowFlag(Qt::FramelessWindowHint);
+        QPalette black = window.palette();
+        black.setColor(QPalette::Window, Qt::black);
+        window.setPalette(black);
+        window.setAutoFillBackground(true);
+        window.setGeometry(40, 40, 480, 100);
+        strip = new PictureBox(&window);
+        strip->setGeometry(224, 49, 232, 35);
+        strip->SetBackColor(Qt::green);
+        window.show();
+    }
+};
+
+QImage Shot(QWidget& window)
+{
+    return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+bool Ends(const PictureBox* strip)
+{
+    return QTest::qWaitFor([&] { return !basScroller::IsScrolling(strip); }, kDeadlineMs);
+}
+
+void Pass(PictureBox* strip)
+{
+    basScroller::ScrollText(strip, kTitle, 12, 3.0, kAmplitude, kBlue);
+}
+
+// Every frame of a stepped pass as the screen shows it: read when the next step starts, and
+// after the last (once its flush has reached the server).
+std::vector<QImage> SteppedPass(StripWindow& w)
+{
+    std::vector<QImage> frames;
+    const auto grab = QObject::connect(w.strip, &PictureBox::Clearing, [&] { frames.push_back(Shot(w.window)); });
+    Pass(w.strip);
+    EXPECT_TRUE(Ends(w.strip));
+    QTest::qWait(100);
+    frames.push_back(Shot(w.window));
+    QObject::disconnect(grab);
+    frames.erase(frames.begin());  // what showed before the first step
+    return frames;
+}
+
+// The frames the window paints itself, without keeping them.
+std::vector<QImage> PaintedPass(StripWindow& w)
+{
+    w.strip->SetKeepFrames(false);
+    std::vector<QImage> frames = SteppedPass(w);
+    w.strip->SetKeepFrames(true);
+    return frames;
+}
+
+// The index of `shot` among `frames` from `from` on, or -1.
+int FrameAt(const std::vector<QImage>& frames, const QImage& shot, size_t from = 0)
+{
+    const auto found = std::find(frames.begin() + long(from), frames.end(), shot);
+    return found == frames.end() ? -1 : static_cast<int>(found - frames.begin());
+}
+
+// The frame shows that a pass run by the server has come to at `elapsedMs`, give or take the
+// time the grab took and the machine's load.
+void ExpectFrameOfTheClock(const std::vector<QImage>& frames, const QImage& shot, qint64 fromMs, qint64 toMs)
+{
+    const int at = FrameAt(frames, shot);
+    ASSERT_GE(at, 0) << "the strip shows no frame of the pass";
+    const qint64 earliest = fromMs / kStepMs - 3;
+    const qint64 latest = toMs / kStepMs + 1;
+    if (FrameAt(frames, shot, size_t(std::max<qint64>(0, earliest))) > latest) {
+        ADD_FAILURE() << "frame " << at << " at " << fromMs << "-" << toMs << " ms";
+    }
+}
+
+}  // namespace
+
+TEST(TitleStripFrames, SteppedTheyAreWhatTheWindowPaintsAtItsScale)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    const std::vector<QImage> painted = PaintedPass(w);
+    EXPECT_EQ(w.strip->Frames().count, 0);
+    const std::vector<QImage> shown = SteppedPass(w);
+    const PictureBox::FramesState kept = w.strip->Frames();
+    ASSERT_EQ(kept.count, basScroller::StepCount(w.strip->ScaleWidth(), w.strip->FontSize(), kTitle.size()));
+    EXPECT_TRUE(kept.mapped);
+    ASSERT_EQ(shown.size(), painted.size());
+    int inked = 0;
+    for (size_t k = 0; k < shown.size(); ++k) {
+        ASSERT_EQ(shown[k], painted[k]) << "frame " << k << " at " << w.window.devicePixelRatioF();
+        inked += shown[k] != shown.back();
+    }
+    EXPECT_GT(inked, kept.count / 2);  // the comparison saw the text
+    std::cout << "at " << w.window.devicePixelRatioF() << ": " << kept.count << " frames, " << kept.serverBytes
+              << " bytes in the X server, made in " << kept.madeNs / 1e6 << " ms\n";
+
+    // A second pass of the same title shows the same frames, made no more.
+    EXPECT_EQ(SteppedPass(w), painted);
+    EXPECT_EQ(w.strip->Frames().madeNs, kept.madeNs);
+}
+
+TEST(TitleStripFrames, HandedToTheServerTheyComeInOrderAndEndOnTheLast)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    const std::vector<QImage> painted = PaintedPass(w);
+    QElapsedTimer clock;
+    clock.start();
+    Pass(w.strip);
+    EXPECT_TRUE(w.strip->Frames().running);
+    EXPECT_TRUE(w.strip->Frames().queued);
+    size_t at = 0;
+    std::vector<int> seen;
+    while (basScroller::IsScrolling(w.strip)) {
+        const int found = FrameAt(painted, Shot(w.window), at);
+        ASSERT_GE(found, 0) << "a picture that is no frame of the pass, or one before the last seen (" << at << ")";
+        at = size_t(found);
+        seen.push_back(found);
+        QTest::qWait(5);
+    }
+    EXPECT_GE(clock.elapsed(), qint64(painted.size()) * kStepMs);
+    QTest::qWait(100);
+    EXPECT_EQ(Shot(w.window), painted.back());
+    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+    EXPECT_GT(seen.size(), 10u) << "the strip hardly moved";
+}
+
+TEST(TitleStripFrames, CoveredNothingWaitsInTheServerAndUncoveredTheRightFrameShows)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    const std::vector<QImage> painted = PaintedPass(w);
+    QWidget cover;
+    cover.setWindowFlag(Qt::FramelessWindowHint);
+    cover.setGeometry(w.window.geometry().adjusted(-10, -10, 10, 10));
+
+    QElapsedTimer clock;
+    clock.start();
+    Pass(w.strip);
+    QTest::qWait(300);
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.strip->Frames().queued; }, 5000)) << "frames still wait in the server";
+    EXPECT_TRUE(w.strip->Frames().running);  // the pass's time goes on
+    QTest::qWait(500);
+    cover.hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.strip->Frames().queued || !w.strip->Frames().running; }, 5000));
+    const qint64 before = clock.elapsed();
+    const QImage uncovered = Shot(w.window);
+    ExpectFrameOfTheClock(painted, uncovered, before, clock.elapsed());
+
+    ASSERT_TRUE(Ends(w.strip));
+    QTest::qWait(100);
+    EXPECT_EQ(Shot(w.window), painted.back());
+    // Covered and uncovered after the pass, it shows the last frame.
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    cover.hide();
+    QTest::qWait(200);
+    EXPECT_EQ(Shot(w.window), painted.back());
+}
+
+// What a window manager does to a minimized window: it unmaps it.
+TEST(TitleStripFrames, UnmappedLikeAMinimizedWindowNothingWaitsAndMappedItGoesOn)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    const std::vector<QImage> painted = PaintedPass(w);
+    const QString window = QString::number(w.window.winId());
+    QElapsedTimer clock;
+    clock.start();
+    Pass(w.strip);
+    QTest::qWait(200);
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowunmap"), QStringLiteral("--sync"), window}),
+        0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.strip->Frames().queued; }, 5000)) << "frames still wait in the server";
+    QTest::qWait(400);
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowmap"), QStringLiteral("--sync"), window}),
+        0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.strip->Frames().queued || !w.strip->Frames().running; }, 5000));
+    const qint64 before = clock.elapsed();
+    ExpectFrameOfTheClock(painted, Shot(w.window), before, clock.elapsed());
+    ASSERT_TRUE(Ends(w.strip));
+    QTest::qWait(100);
+    EXPECT_EQ(Shot(w.window), painted.back());
+}
+
+TEST(TitleStripFrames, DrawingOnTheStripDuringAPassPaintsTheRestOfIt)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    const std::vector<QImage> painted = PaintedPass(w);
+    Pass(w.strip);
+    QTest::qWait(300);
+    w.strip->Cls();
+    EXPECT_FALSE(w.strip->Frames().mapped);
+    EXPECT_TRUE(basScroller::IsScrolling(w.strip));
+    ASSERT_TRUE(Ends(w.strip));
+    QTest::qWait(100);
+    EXPECT_EQ(Shot(w.window), painted.back());
+}
+
+TEST(TitleStripFrames, AScreenReaderStillReadsTheTitleOnTheStrip)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    w.strip->setAccessibleName(kTitle);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&w.window);
+    ASSERT_NE(window, nullptr);
+    const int controls = window->childCount();
+    Pass(w.strip);
+    ASSERT_TRUE(w.strip->Frames().mapped);
+    QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(w.strip);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->text(QAccessible::Name), kTitle);
+    EXPECT_EQ(strip->childCount(), 0);
+    EXPECT_EQ(window->childCount(), controls);  // the frames' window is no control
+    ASSERT_TRUE(Ends(w.strip));
+}
+
+}  // namespace zelko
