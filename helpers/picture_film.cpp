@@ -110,6 +110,7 @@ bool PictureFilm::recordFrames(int count, const std::function<void(int)>& draw)
         kept = kept && after + largest * std::size_t(count - k - 1) <= kMostServerBytes;
     }
     m_box.m_recording = recording;
+    kept = m_strip->commit() && kept;
     // The canvas holds the last frame; the window under the strip shows the same from now on.
     m_box.update();
     return kept;

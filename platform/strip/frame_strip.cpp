@@ -208,9 +208,14 @@ FrameStrip::~FrameStrip()
         m_timed->drop();
     }
     m_timed.reset();
+    for (const unsigned int sequence : m_unchecked) {
+        xcb_discard_reply(connection, sequence);
+    }
     xcb_destroy_window(connection, m_window);
     for (const Frame& frame : m_frames) {
-        xcb_free_pixmap(connection, frame.pixmap);
+        if (frame.pixmap != 0) {
+            xcb_free_pixmap(connection, frame.pixmap);
+        }
     }
     xcb_free_gc(connection, m_gc);
     xcb_flush(connection);
@@ -219,22 +224,25 @@ FrameStrip::~FrameStrip()
 bool FrameStrip::addFrame(const Rect& part, const uint32_t* pixels, int strideBytes)
 {
     xcb_connection_t* connection = connectionOf(m_connection);
-    if (part.width <= 0 || part.height <= 0 || part.x < 0 || part.y < 0 || part.x + part.width > m_area.width ||
-        part.y + part.height > m_area.height || pixels == nullptr) {
+    if (part.width <= 0 || part.height <= 0) {
+        m_frames.push_back({0, {}});
+        return true;
+    }
+    if (part.x < 0 || part.y < 0 || part.x + part.width > m_area.width || part.y + part.height > m_area.height ||
+        pixels == nullptr) {
         return false;
     }
+    // The requests are checked all at once by commit(), so the upload costs no round trip.
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
-    if (failed(connection,
-               xcb_create_pixmap_checked(connection, m_depth, pixmap, m_window, static_cast<uint16_t>(part.width),
-                                         static_cast<uint16_t>(part.height)))) {
-        return false;
-    }
-    // Rows go in requests as large as the server takes; the last error, if any, is checked once.
+    m_unchecked.push_back(xcb_create_pixmap_checked(connection, m_depth, pixmap, m_window,
+                                                    static_cast<uint16_t>(part.width),
+                                                    static_cast<uint16_t>(part.height))
+                              .sequence);
+    // Rows go in requests as large as the server takes.
     const size_t rowBytes = size_t(part.width) * 4;
     const size_t largest = size_t{xcb_get_maximum_request_length(connection)} * 4 - sizeof(xcb_put_image_request_t);
     const int rowsPerRequest = static_cast<int>(std::max<size_t>(1, largest / rowBytes));
     std::vector<uint32_t> rows;
-    xcb_void_cookie_t last{};
     for (int top = 0; top < part.height; top += rowsPerRequest) {
         const int count = std::min(rowsPerRequest, part.height - top);
         rows.resize(size_t(count) * part.width);
@@ -247,18 +255,27 @@ bool FrameStrip::addFrame(const Rect& part, const uint32_t* pixels, int strideBy
                 to[x] = m_swapBytes ? __builtin_bswap32(pixel) : pixel;
             }
         }
-        last = xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_gc,
-                                     static_cast<uint16_t>(part.width), static_cast<uint16_t>(count), 0,
-                                     static_cast<int16_t>(top), 0, m_depth, static_cast<uint32_t>(rows.size() * 4),
-                                     reinterpret_cast<const uint8_t*>(rows.data()));
-    }
-    if (failed(connection, last)) {
-        xcb_free_pixmap(connection, pixmap);
-        return false;
+        m_unchecked.push_back(xcb_put_image_checked(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_gc,
+                                                    static_cast<uint16_t>(part.width), static_cast<uint16_t>(count), 0,
+                                                    static_cast<int16_t>(top), 0, m_depth,
+                                                    static_cast<uint32_t>(rows.size() * 4),
+                                                    reinterpret_cast<const uint8_t*>(rows.data()))
+                                  .sequence);
     }
     m_frames.push_back({pixmap, part});
     m_bytes += rowBytes * size_t(part.height);
     return true;
+}
+
+bool FrameStrip::commit()
+{
+    xcb_connection_t* connection = connectionOf(m_connection);
+    bool taken = true;
+    for (const unsigned int sequence : m_unchecked) {
+        taken = !failed(connection, xcb_void_cookie_t{sequence}) && taken;
+    }
+    m_unchecked.clear();
+    return taken;
 }
 
 void FrameStrip::map()
@@ -306,6 +323,10 @@ void FrameStrip::show(int frame, bool whole)
         const xcb_rectangle_t all{0, 0, static_cast<uint16_t>(m_area.width), static_cast<uint16_t>(m_area.height)};
         xcb_poly_fill_rectangle(connection, m_window, m_gc, 1, &all);
     }
+    if (shown.pixmap == 0) {
+        xcb_flush(connection);
+        return;
+    }
     xcb_copy_area(connection, shown.pixmap, m_window, m_gc, 0, 0, static_cast<int16_t>(shown.part.x),
                   static_cast<int16_t>(shown.part.y), static_cast<uint16_t>(shown.part.width),
                   static_cast<uint16_t>(shown.part.height));
@@ -332,6 +353,9 @@ void FrameStrip::showAt(int frame, int64_t atMs)
         return;
     }
     const Frame& shown = m_frames[size_t(frame)];
+    if (shown.pixmap == 0) {
+        return;  // the frame before was all back colour too
+    }
     m_timed->copyAt(atMs, shown.pixmap, m_window, m_gc, 0, 0, shown.part.x, shown.part.y, shown.part.width,
                     shown.part.height);
 }

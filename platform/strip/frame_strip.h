@@ -39,9 +39,12 @@ public:
     FrameStrip& operator=(const FrameStrip&) = delete;
 
     // Adds the next frame: `part` of the strip (relative to it) holds the xRGB pixels given, rows
-    // `strideBytes` apart; the rest of the strip is the back colour. False when the server
-    // refused it (the frame is not added).
+    // `strideBytes` apart; the rest of the strip is the back colour. An empty part adds a frame
+    // that is all back colour.
     bool addFrame(const Rect& part, const uint32_t* pixels, int strideBytes);
+    // Whether the server took every frame added: one round trip for all of them. A strip whose
+    // frames the server refused (it ran out of memory) is not to be shown.
+    bool commit();
     int frameCount() const { return static_cast<int>(m_frames.size()); }
     // The bytes the frames take in the server.
     std::size_t serverBytes() const { return m_bytes; }
@@ -94,6 +97,7 @@ private:
     bool m_swapBytes;
     std::string m_display;  // the display Qt's connection is on, for the timed copies' own
     std::vector<Frame> m_frames;
+    std::vector<unsigned int> m_unchecked;  // the requests that made frames, not yet confirmed
     std::size_t m_bytes = 0;
     bool m_mapped = false;
     bool m_parentMapped = true;
