@@ -32,6 +32,17 @@ QRect deviceArea(const PictureBox& box, double ratio)
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
+// The native window the strip is to lie in: the box's own when it has one (siblings of a native
+// widget get one too), so the strip is above what the box shows and below what covers the box.
+WId nativeHost(const PictureBox& box)
+{
+    if (box.internalWinId() != 0) {
+        return box.internalWinId();
+    }
+    const QWidget* native = box.nativeParentWidget();
+    return native != nullptr ? native->internalWinId() : box.window()->internalWinId();
+}
+
 platform::FrameStrip::Rect stripRect(const QRect& rect)
 {
     return {rect.x(), rect.y(), rect.width(), rect.height()};
@@ -52,13 +63,14 @@ std::unique_ptr<PictureFilm> PictureFilm::record(PictureBox& box, const QString&
         return nullptr;
     }
     const WId window = top->winId();
-    auto strip =
-        platform::FrameStrip::create(static_cast<std::uintptr_t>(window), stripRect(area), box.m_back.rgb() & 0xffffffu,
-                                     previous != nullptr ? previous->m_strip.get() : nullptr);
+    const WId host = nativeHost(box);
+    auto strip = platform::FrameStrip::create(static_cast<std::uintptr_t>(host), static_cast<std::uintptr_t>(window),
+                                              stripRect(area), box.m_back.rgb() & 0xffffffu,
+                                              previous != nullptr ? previous->m_strip.get() : nullptr);
     if (!strip) {
         return nullptr;
     }
-    std::unique_ptr<PictureFilm> film(new PictureFilm(box, std::move(strip), key, ratio, area, window));
+    std::unique_ptr<PictureFilm> film(new PictureFilm(box, std::move(strip), key, ratio, area, window, host));
     QElapsedTimer made;
     made.start();
     const bool recorded = film->recordFrames(count, draw);
@@ -70,8 +82,8 @@ std::unique_ptr<PictureFilm> PictureFilm::record(PictureBox& box, const QString&
 }
 
 PictureFilm::PictureFilm(PictureBox& box, std::unique_ptr<platform::FrameStrip> strip, const QString& key, double ratio,
-                         const QRect& area, WId window)
-    : m_box(box), m_strip(std::move(strip)), m_key(key), m_ratio(ratio), m_area(area), m_window(window)
+                         const QRect& area, WId window, WId host)
+    : m_box(box), m_strip(std::move(strip)), m_key(key), m_ratio(ratio), m_area(area), m_window(window), m_host(host)
 {
     m_strip->onChange([this](bool exposed) { refresh(exposed); });
     m_more.setSingleShot(true);
@@ -148,7 +160,7 @@ bool PictureFilm::addFrame(const QRect& inkBefore)
 bool PictureFilm::fits(const PictureBox& box, const QString& key) const
 {
     return key == m_key && box.devicePixelRatioF() == m_ratio && deviceArea(box, m_ratio) == m_area &&
-           box.window()->internalWinId() == m_window;
+           box.window()->internalWinId() == m_window && nativeHost(box) == m_host;
 }
 
 int PictureFilm::count() const
@@ -243,17 +255,20 @@ void PictureFilm::hide()
     m_strip->unmap();
 }
 
-// The frame the strip should show now: by the run's clock while a run goes, else the last shown.
+// How many frames of the run the server has shown by now, by the run's clock.
+int PictureFilm::runShown() const
+{
+    return static_cast<int>(std::min<int64_t>(m_runClock.elapsed() / m_intervalMs, count() - m_runFirst));
+}
+
+// The frame the strip should show now: by the run's clock while a run goes, else the last shown
+// (which also shows before the run's first frame comes).
 int PictureFilm::currentFrame() const
 {
-    if (!m_running) {
-        return m_current;
+    if (!m_running || runShown() == 0) {
+        return m_current >= 0 || !m_running ? m_current : m_runFirst;
     }
-    const int64_t shown = m_runClock.elapsed() / m_intervalMs;  // frames of the run shown by now
-    if (shown == 0) {
-        return m_current >= 0 ? m_current : m_runFirst;
-    }
-    return static_cast<int>(std::min<int64_t>(m_runFirst + shown - 1, count() - 1));
+    return m_runFirst + runShown() - 1;
 }
 
 // Follows what can be seen of the strip: nothing is drawn or waits in the server while it
@@ -277,7 +292,7 @@ void PictureFilm::refresh(bool exposed)
         m_strip->show(frame, true);
     }
     if (running() && !m_queued) {
-        queueFrom(std::max(frame + 1, m_runFirst));
+        queueFrom(m_runFirst + runShown());
     }
 }
 

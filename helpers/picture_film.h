@@ -64,11 +64,12 @@ public:
 
 private:
     PictureFilm(PictureBox& box, std::unique_ptr<platform::FrameStrip> strip, const QString& key, double ratio,
-                const QRect& area, WId window);
+                const QRect& area, WId window, WId host);
     bool recordFrames(int count, const std::function<void(int)>& draw);
     bool addFrame(const QRect& inkBefore);
     bool visible() const;
     void refresh(bool exposed);
+    int runShown() const;
     int currentFrame() const;
     void queueFrom(int frame);
 
@@ -77,7 +78,8 @@ private:
     QString m_key;
     double m_ratio;
     QRect m_area;  // device pixels of the box's window that its painting covers whole
-    WId m_window;
+    WId m_window;  // the box's top-level window
+    WId m_host;    // the native window the strip lies in: the box's own, or the nearest around it
     qint64 m_madeNs = 0;
     bool m_minimized = false;
     bool m_wasVisible = false;

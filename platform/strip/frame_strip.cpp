@@ -120,14 +120,10 @@ public:
         }
         // Qt needs these too: they are only looked at.
         case XCB_MAP_NOTIFY:
-            if (reinterpret_cast<const xcb_map_notify_event_t*>(event)->window == m_strip.m_parent) {
-                m_strip.handleParentMapped(true);
-            }
+            m_strip.handleMapped(reinterpret_cast<const xcb_map_notify_event_t*>(event)->window, true);
             return false;
         case XCB_UNMAP_NOTIFY:
-            if (reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window == m_strip.m_parent) {
-                m_strip.handleParentMapped(false);
-            }
+            m_strip.handleMapped(reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window, false);
             return false;
         default: return false;
         }
@@ -137,16 +133,29 @@ private:
     FrameStrip& m_strip;
 };
 
-std::unique_ptr<FrameStrip> FrameStrip::create(std::uintptr_t parent, const Rect& area, uint32_t backRgb,
-                                               FrameStrip* previous)
+std::unique_ptr<FrameStrip> FrameStrip::create(std::uintptr_t parent, std::uintptr_t top, const Rect& area,
+                                               uint32_t backRgb, FrameStrip* previous)
 {
     const QNativeInterface::QX11Application* x11 = qtX11();
-    if (x11 == nullptr || parent == 0 || area.width <= 0 || area.height <= 0 || area.width > 0x7fff ||
+    if (x11 == nullptr || parent == 0 || top == 0 || area.width <= 0 || area.height <= 0 || area.width > 0x7fff ||
         area.height > 0x7fff) {
         return nullptr;
     }
     xcb_connection_t* connection = x11->connection();
     const auto parentId = static_cast<xcb_window_t>(parent);
+    const auto topId = static_cast<xcb_window_t>(top);
+    // The area's place in the window the strip is made in, as the server has placed that window.
+    int16_t x = static_cast<int16_t>(area.x);
+    int16_t y = static_cast<int16_t>(area.y);
+    if (parentId != topId) {
+        const auto inParent = owned(xcb_translate_coordinates_reply(
+            connection, xcb_translate_coordinates(connection, topId, parentId, x, y), nullptr));
+        if (!inParent || !inParent->same_screen) {
+            return nullptr;
+        }
+        x = inParent->dst_x;
+        y = inParent->dst_y;
+    }
     const auto geometry = owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, parentId), nullptr));
     const auto attributes =
         owned(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, parentId), nullptr));
@@ -159,15 +168,14 @@ std::unique_ptr<FrameStrip> FrameStrip::create(std::uintptr_t parent, const Rect
     // No background: the server leaves what showed until the strip's first frame covers it.
     const xcb_window_t window = xcb_generate_id(connection);
     const uint32_t windowValues[] = {XCB_BACK_PIXMAP_NONE, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_VISIBILITY_CHANGE};
-    if (failed(connection,
-               xcb_create_window_checked(connection, geometry->depth, window, parentId, static_cast<int16_t>(area.x),
-                                         static_cast<int16_t>(area.y), static_cast<uint16_t>(area.width),
-                                         static_cast<uint16_t>(area.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                                         attributes->visual, XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, windowValues))) {
+    if (failed(connection, xcb_create_window_checked(
+                               connection, geometry->depth, window, parentId, x, y, static_cast<uint16_t>(area.width),
+                               static_cast<uint16_t>(area.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, attributes->visual,
+                               XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, windowValues))) {
         return nullptr;
     }
-    // Below the window's other children (the video area covers it in fullscreen), and out of the
-    // pointer's way: presses, moves and crossings go to the window underneath as before.
+    // Below the other children of the window it lies on (a video area over it covers it), and out
+    // of the pointer's way: presses, moves and crossings go to the window underneath as before.
     const uint32_t bottom = XCB_STACK_MODE_BELOW;
     xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &bottom);
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
@@ -183,8 +191,9 @@ std::unique_ptr<FrameStrip> FrameStrip::create(std::uintptr_t parent, const Rect
     const bool swapBytes = setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST;
     const char* display = x11->display() != nullptr ? XDisplayString(x11->display()) : nullptr;
     std::unique_ptr<FrameStrip> strip(
-        new FrameStrip(connection, parentId, window, gc, area, geometry->depth, swapBytes, display));
-    strip->m_parentMapped = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        new FrameStrip(connection, parentId, topId, window, gc, area, geometry->depth, swapBytes, display));
+    // Viewable: the window and every one it lies in are mapped.
+    strip->m_parentMapped = strip->m_topMapped = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
     if (previous != nullptr) {
         strip->m_timed = previous->m_timed;
         strip->m_timedTried = previous->m_timedTried;
@@ -192,9 +201,9 @@ std::unique_ptr<FrameStrip> FrameStrip::create(std::uintptr_t parent, const Rect
     return strip;
 }
 
-FrameStrip::FrameStrip(void* connection, uint32_t parent, uint32_t window, uint32_t gc, const Rect& area, uint8_t depth,
-                       bool swapBytes, const char* display)
-    : m_connection(connection), m_parent(parent), m_window(window), m_gc(gc), m_area(area), m_depth(depth),
+FrameStrip::FrameStrip(void* connection, uint32_t parent, uint32_t top, uint32_t window, uint32_t gc, const Rect& area,
+                       uint8_t depth, bool swapBytes, const char* display)
+    : m_connection(connection), m_parent(parent), m_top(top), m_window(window), m_gc(gc), m_area(area), m_depth(depth),
       m_swapBytes(swapBytes), m_display(display != nullptr ? display : ""), m_events(std::make_unique<Events>(*this))
 {
 }
@@ -304,7 +313,7 @@ void FrameStrip::unmap()
 
 bool FrameStrip::shows() const
 {
-    return m_mapped && m_parentMapped && !m_covered;
+    return m_mapped && m_parentMapped && m_topMapped && !m_covered;
 }
 
 void FrameStrip::onChange(std::function<void(bool exposed)> changed)
@@ -381,10 +390,18 @@ void FrameStrip::handleVisibility(uint8_t state)
     changed(before, false);
 }
 
-void FrameStrip::handleParentMapped(bool mapped)
+void FrameStrip::handleMapped(uint32_t window, bool mapped)
 {
+    if (window != m_parent && window != m_top) {
+        return;
+    }
     const bool before = shows();
-    m_parentMapped = mapped;
+    if (window == m_parent) {
+        m_parentMapped = mapped;
+    }
+    if (window == m_top) {
+        m_topMapped = mapped;
+    }
     changed(before, false);
 }
 

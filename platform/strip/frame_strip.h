@@ -28,12 +28,14 @@ public:
         int height = 0;
     };
 
-    // A strip over `area` of the native window `parent`, unmapped, whose pixels outside a frame's
-    // part are `backRgb` (0xRRGGBB). Nothing without an X11 display through Qt (offscreen,
-    // Wayland) or when the window does not keep 32-bit true-colour pixels. The copies timed by
-    // the server go on the connection of `previous` when one is given, else on a new one.
-    static std::unique_ptr<FrameStrip> create(std::uintptr_t parent, const Rect& area, uint32_t backRgb,
-                                              FrameStrip* previous = nullptr);
+    // A strip over `area` (in the device pixels of the top-level native window `top`), made a
+    // child of the native window `parent` (`top` itself or a native window inside it, which the
+    // strip is to lie on), unmapped, whose pixels outside a frame's part are `backRgb`
+    // (0xRRGGBB). Nothing without an X11 display through Qt (offscreen, Wayland) or when the
+    // window does not keep 32-bit true-colour pixels. The copies timed by the server go on the
+    // connection of `previous` when one is given, else on a new one.
+    static std::unique_ptr<FrameStrip> create(std::uintptr_t parent, std::uintptr_t top, const Rect& area,
+                                              uint32_t backRgb, FrameStrip* previous = nullptr);
     ~FrameStrip();
     FrameStrip(const FrameStrip&) = delete;
     FrameStrip& operator=(const FrameStrip&) = delete;
@@ -53,7 +55,7 @@ public:
     void map();
     void unmap();
     bool mapped() const { return m_mapped; }
-    // Mapped, in a mapped window, and not wholly covered: whether anything drawn can be seen.
+    // Mapped, in mapped windows, and not wholly covered: whether anything drawn can be seen.
     bool shows() const;
     // Called when shows() changes, and when the server has lost the strip's pixels (it was
     // covered and is uncovered): the owner then shows the current frame again, whole.
@@ -81,15 +83,16 @@ private:
     };
     class Events;
 
-    FrameStrip(void* connection, uint32_t parent, uint32_t window, uint32_t gc, const Rect& area, uint8_t depth,
-               bool swapBytes, const char* display);
+    FrameStrip(void* connection, uint32_t parent, uint32_t top, uint32_t window, uint32_t gc, const Rect& area,
+               uint8_t depth, bool swapBytes, const char* display);
     void handleVisibility(uint8_t state);
-    void handleParentMapped(bool mapped);
+    void handleMapped(uint32_t window, bool mapped);
     void handleExpose();
     void changed(bool before, bool exposed);
 
     void* m_connection;  // Qt's
     uint32_t m_parent;
+    uint32_t m_top;
     uint32_t m_window;
     uint32_t m_gc;
     Rect m_area;
@@ -100,7 +103,9 @@ private:
     std::vector<unsigned int> m_unchecked;  // the requests that made frames, not yet confirmed
     std::size_t m_bytes = 0;
     bool m_mapped = false;
+    // An unmapped ancestor (a minimized window) sends the strip no event of its own.
     bool m_parentMapped = true;
+    bool m_topMapped = true;
     bool m_covered = false;
     std::function<void(bool)> m_changed;
     std::unique_ptr<Events> m_events;
