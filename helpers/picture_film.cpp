@@ -106,9 +106,18 @@ bool PictureFilm::recordFrames(int count, const std::function<void(int)>& draw)
 {
     // The box's own drawing makes each frame on its canvas; no step shows meanwhile.
     const bool recording = std::exchange(m_box.m_recording, true);
+    // A text wider than the box fills it in the middle of its run, where the frames are largest:
+    // two frames from there tell whether all of them would fit, before any is drawn in vain.
+    bool kept = true;
+    if (count > 2) {
+        draw(count / 2 - 1);
+        const QRect middle = m_box.m_drawn;
+        draw(count / 2);
+        const QRect part = partOf(middle | m_box.m_drawn);
+        kept = std::size_t(part.width()) * std::size_t(part.height()) * 4 * std::size_t(count) <= kMostServerBytes;
+    }
     QRect inkBefore = m_box.rect();  // the first frame covers whatever showed before it
     std::size_t largest = 0;
-    bool kept = true;
     for (int k = 0; k < count && kept; ++k) {
         draw(k);
         const std::size_t before = m_strip->serverBytes();
@@ -133,17 +142,8 @@ bool PictureFilm::recordFrames(int count, const std::function<void(int)>& draw)
 // ratio from the box's place in the window, so each pixel samples the canvas pixel it does there.
 bool PictureFilm::addFrame(const QRect& inkBefore)
 {
-    const QRect changed = (m_box.m_drawn | inkBefore) & m_box.rect();
-    QRect part;
+    const QRect part = partOf(m_box.m_drawn | inkBefore);
     const QPoint offset = m_box.mapTo(m_box.window(), QPoint(0, 0));
-    if (!changed.isEmpty()) {
-        // One device pixel more on each side holds every pixel whose sample falls in the area.
-        const int left = static_cast<int>(std::floor((offset.x() + changed.left()) * m_ratio)) - 1;
-        const int top = static_cast<int>(std::floor((offset.y() + changed.top()) * m_ratio)) - 1;
-        const int right = static_cast<int>(std::ceil((offset.x() + changed.right() + 1) * m_ratio)) + 1;
-        const int bottom = static_cast<int>(std::ceil((offset.y() + changed.bottom() + 1) * m_ratio)) + 1;
-        part = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)) & m_area;
-    }
     if (part.isEmpty()) {
         return m_strip->addFrame({}, nullptr, 0);
     }
@@ -155,6 +155,22 @@ bool PictureFilm::addFrame(const QRect& inkBefore)
     painter.end();
     return m_strip->addFrame(stripRect(part.translated(-m_area.topLeft())),
                              reinterpret_cast<const uint32_t*>(pixels.constBits()), pixels.bytesPerLine());
+}
+
+// The device pixels of the window that show `changed` (in the box's pixels), within the strip.
+QRect PictureFilm::partOf(const QRect& changed) const
+{
+    const QRect inBox = changed & m_box.rect();
+    if (inBox.isEmpty()) {
+        return {};
+    }
+    const QPoint offset = m_box.mapTo(m_box.window(), QPoint(0, 0));
+    // One device pixel more on each side holds every pixel whose sample falls in the area.
+    const int left = static_cast<int>(std::floor((offset.x() + inBox.left()) * m_ratio)) - 1;
+    const int top = static_cast<int>(std::floor((offset.y() + inBox.top()) * m_ratio)) - 1;
+    const int right = static_cast<int>(std::ceil((offset.x() + inBox.right() + 1) * m_ratio)) + 1;
+    const int bottom = static_cast<int>(std::ceil((offset.y() + inBox.bottom() + 1) * m_ratio)) + 1;
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)) & m_area;
 }
 
 bool PictureFilm::fits(const PictureBox& box, const QString& key) const

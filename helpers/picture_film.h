@@ -67,6 +67,7 @@ private:
                 const QRect& area, WId window, WId host);
     bool recordFrames(int count, const std::function<void(int)>& draw);
     bool addFrame(const QRect& inkBefore);
+    QRect partOf(const QRect& changed) const;
     bool visible() const;
     void refresh(bool exposed);
     int runShown() const;

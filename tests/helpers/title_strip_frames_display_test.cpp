@@ -164,6 +164,8 @@ TEST(TitleStripFrames, HandedToTheServerTheyComeInOrderAndEndOnTheLast)
         QElapsedTimer clock;
         clock.start();
         Pass(w.strip);
+        // The first pass of a title makes its frames before it starts, on the window's thread.
+        std::cout << "pass " << pass << " started in " << clock.nsecsElapsed() / 1e6 << " ms\n";
         EXPECT_TRUE(w.strip->Frames().running);
         EXPECT_TRUE(w.strip->Frames().queued);
         size_t at = 0;
@@ -186,6 +188,58 @@ TEST(TitleStripFrames, HandedToTheServerTheyComeInOrderAndEndOnTheLast)
         }
     }
     EXPECT_EQ(w.strip->Frames().madeNs, madeNs);
+}
+
+// A pass longer than the server is given at once (100 frames) is handed over in parts, the next
+// before the one before runs out: its frames still come in order, all the way to the last.
+TEST(TitleStripFrames, ALongPassIsHandedOverInPartsAndComesWhole)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    const QString text(60, QLatin1Char('w'));
+    w.strip->SetKeepFrames(false);
+    std::vector<QImage> painted;
+    const auto grab = QObject::connect(w.strip, &PictureBox::Clearing, [&] { painted.push_back(Shot(w.window)); });
+    basScroller::ScrollText(w.strip, text, 12, 0.0, kAmplitude, kBlue);
+    ASSERT_TRUE(Ends(w.strip));
+    QTest::qWait(100);
+    painted.push_back(Shot(w.window));
+    QObject::disconnect(grab);
+    painted.erase(painted.begin());
+    w.strip->SetKeepFrames(true);
+
+    basScroller::ScrollText(w.strip, text, 12, 1.0, kAmplitude, kBlue);  // 10 ms a step
+    ASSERT_GT(w.strip->Frames().count, 200);
+    size_t at = 0;
+    int latest = 0;
+    while (basScroller::IsScrolling(w.strip)) {
+        const int found = FrameAt(painted, Shot(w.window), at);
+        ASSERT_GE(found, 0) << "a picture that is no frame of the pass, or one before the last seen (" << at << ")";
+        at = size_t(found);
+        latest = std::max(latest, found);
+        QTest::qWait(2);
+    }
+    QTest::qWait(100);
+    EXPECT_EQ(Shot(w.window), painted.back());
+    EXPECT_GT(latest, 150) << "the second part never came";
+}
+
+// A title whose frames would take more of the server's memory than a strip is allowed is
+// painted step by step, and finding that out does not hold the window up.
+TEST(TitleStripFrames, ATitleTooLongToKeepIsPaintedStepByStep)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    QElapsedTimer started;
+    started.start();
+    basScroller::ScrollText(w.strip, QString(400, QLatin1Char('w')), 12, 3.0, kAmplitude, kBlue);
+    const qint64 ms = started.elapsed();
+    std::cout << "a 400-character title: given up keeping its frames after " << ms << " ms\n";
+    EXPECT_EQ(w.strip->Frames().count, 0);
+    EXPECT_TRUE(basScroller::IsScrolling(w.strip));
+    const QImage blank = Shot(w.window);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Shot(w.window) != blank; }, 5000)) << "no step was painted";
+    basScroller::EndPass(w.strip);
 }
 
 TEST(TitleStripFrames, CoveredNothingWaitsInTheServerAndUncoveredTheRightFrameShows)
