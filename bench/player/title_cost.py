@@ -7,11 +7,14 @@ the moment the sound stream appears, in rounds of every build in turn so a chang
 machine's load reaches all of them alike.
 
     title_cost.py MP3 NAME=PLAYER [NAME=PLAYER ...] [--rounds N] [--seconds S] [--shots DIR]
+                  [--parole]
 
 Each player runs in the same private Xvfb with openbox and a PulseAudio of its own with one
 null sink. Context switches are the kernel's counts (voluntary and not) summed over each
 process's threads: every time a thread sleeps and is woken again is one. --shots writes a
 picture of the title strip every 0.4 s of the second pass of the first round, per build.
+--parole measures parole (a GTK/GStreamer desktop player, installed with apt where missing) in
+the same rounds, its process and its children as one, beside each build's window and host.
 """
 
 import argparse
@@ -109,6 +112,31 @@ def play(binary, x, pulse, mp3, seconds, shots=None, name=""):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def play_parole(x, pulse, mp3, seconds):
+    env = dict(x.env, **{k: pulse.env[k] for k in ("PULSE_SERVER", "PULSE_RUNTIME_PATH")})
+    home = tempfile.mkdtemp(prefix="zelko-title-parole-")
+    env.update(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_DATA_HOME=os.path.join(home, ".local/share"), XDG_CACHE_HOME=os.path.join(home, ".cache"))
+    proc = subprocess.Popen(["parole", mp3], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        z.wait_until(lambda: stream_playing(pulse.env), 30, "parole's sound stream", interval=0.01)
+        family = descendants(proc.pid)
+        before = (sample(family), sample([x.xvfb.pid]))
+        t0 = time.monotonic()
+        time.sleep(seconds)
+        after = (sample(family), sample([x.xvfb.pid]))
+        wall = time.monotonic() - t0
+        figures = {}
+        for part, b, a in (("whole", before[0], after[0]), ("X server", before[1], after[1])):
+            figures[part] = (cpu_between(b[0], a[0]) / wall * 100,
+                             sum(v - b[1].get(k, 0) for k, v in a[1].items()) / wall)
+        return figures
+    finally:
+        z.terminate(proc)
+        shutil.rmtree(home, ignore_errors=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("mp3")
@@ -116,11 +144,17 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=20.0)
     parser.add_argument("--shots")
+    parser.add_argument("--parole", action="store_true")
     args = parser.parse_args()
+    if args.parole and not shutil.which("parole"):
+        sudo = [] if os.geteuid() == 0 else ["sudo"]
+        subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends", "parole"], check=True,
+                       stdout=subprocess.DEVNULL)
     builds = dict(b.split("=", 1) for b in args.builds)
     print(f"load average {os.getloadavg()[0]:.2f} at the start; {args.rounds} rounds of "
           f"{args.seconds:.0f} s of {os.path.basename(args.mp3)}", flush=True)
     runs = {name: [] for name in builds}
+    peer = []
     with z.XServer() as x, z.PulseServer() as pulse:
         for r in range(args.rounds):
             for name, binary in builds.items():
@@ -130,6 +164,10 @@ def main():
                 f = runs[name][-1]
                 print(f"  round {r + 1} {name}: " + "; ".join(
                     f"{part} {cpu:.2f} % {ctx:.0f}/s" for part, (cpu, ctx) in f.items()), flush=True)
+            if args.parole:
+                peer.append(play_parole(x, pulse, os.path.abspath(args.mp3), args.seconds))
+                print(f"  round {r + 1} parole: " + "; ".join(
+                    f"{part} {cpu:.2f} % {ctx:.0f}/s" for part, (cpu, ctx) in peer[-1].items()), flush=True)
     print(f"\n% of a core and context switches per second, median [min-max] of {args.rounds}:")
     for part in ("window", "host", "X server"):
         print(f"  {part}:")
@@ -137,6 +175,16 @@ def main():
             cpu = [f[part][0] for f in runs[name]]
             ctx = [f[part][1] for f in runs[name]]
             print(f"    {name:10} CPU {spread(cpu, '.2f')} %   switches {spread(ctx, '.0f')} /s")
+    print("  window and host together, beside parole (its process and children):")
+    for name in builds:
+        cpu = [f["window"][0] + f["host"][0] for f in runs[name]]
+        ctx = [f["window"][1] + f["host"][1] for f in runs[name]]
+        print(f"    {name:10} CPU {spread(cpu, '.2f')} %   switches {spread(ctx, '.0f')} /s")
+    if peer:
+        print(f"    {'parole':10} CPU {spread([f['whole'][0] for f in peer], '.2f')} %   "
+              f"switches {spread([f['whole'][1] for f in peer], '.0f')} /s   (X server "
+              f"{spread([f['X server'][0] for f in peer], '.2f')} %, "
+              f"{spread([f['X server'][1] for f in peer], '.0f')} /s)")
     print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
 
