@@ -83,7 +83,7 @@ public:
     struct FramesState {
         int count = 0;                // 0: none loaded
         std::size_t serverBytes = 0;  // of the X server's memory
-        qint64 madeNs = 0;            // drawing and uploading them
+        qint64 madeNs = 0;            // making their strip, drawing and uploading them
         bool mapped = false;          // their strip lies over the box
         bool running = false;         // a run goes on
         bool queued = false;          // the run's frames wait in the server to be shown

@@ -6,6 +6,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "helpers/picture_box.h"
 #include "platform/strip/frame_strip.h"
@@ -53,6 +54,8 @@ platform::FrameStrip::Rect stripRect(const QRect& rect)
 std::unique_ptr<PictureFilm> PictureFilm::record(PictureBox& box, const QString& key, int count,
                                                  const std::function<void(int)>& draw, PictureFilm* previous)
 {
+    QElapsedTimer made;
+    made.start();
     QWidget* top = box.window();
     if (count <= 0 || !box.isVisible() || top->windowHandle() == nullptr) {
         return nullptr;
@@ -71,8 +74,6 @@ std::unique_ptr<PictureFilm> PictureFilm::record(PictureBox& box, const QString&
         return nullptr;
     }
     std::unique_ptr<PictureFilm> film(new PictureFilm(box, std::move(strip), key, ratio, area, window, host));
-    QElapsedTimer made;
-    made.start();
     const bool recorded = film->recordFrames(count, draw);
     film->m_madeNs = made.nsecsElapsed();
     if (!recorded) {

@@ -46,7 +46,7 @@ public:
 
     int count() const;
     std::size_t serverBytes() const;
-    qint64 madeNs() const { return m_madeNs; }
+    qint64 madeNs() const { return m_madeNs; }  // making the strip, drawing and uploading the frames
 
     // Shows `frame` now (the strip is mapped first when it is not).
     void show(int frame);
