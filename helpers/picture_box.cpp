@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "helpers/picture_box.h"
 
-#include <QFontInfo>
 #include <QEvent>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QMetaMethod>
 #include <QPaintEvent>

@@ -113,7 +113,12 @@ def play(binary, x, pulse, mp3, seconds, shots=None, name=""):
 
 
 def play_parole(x, pulse, mp3, seconds):
+    """parole on the MP3, with a session bus of its own (it keeps its settings there), which is
+    not counted with it."""
     env = dict(x.env, **{k: pulse.env[k] for k in ("PULSE_SERVER", "PULSE_RUNTIME_PATH")})
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
     home = tempfile.mkdtemp(prefix="zelko-title-parole-")
     env.update(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                XDG_DATA_HOME=os.path.join(home, ".local/share"), XDG_CACHE_HOME=os.path.join(home, ".cache"))
@@ -134,6 +139,7 @@ def play_parole(x, pulse, mp3, seconds):
         return figures
     finally:
         z.terminate(proc)
+        z.terminate(bus)
         shutil.rmtree(home, ignore_errors=True)
 
 
