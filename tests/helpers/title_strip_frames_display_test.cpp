@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
@@ -319,6 +320,44 @@ TEST(TitleStripFrames, DrawingOnTheStripDuringAPassPaintsTheRestOfIt)
     EXPECT_FALSE(w.strip->Frames().mapped);
     EXPECT_TRUE(basScroller::IsScrolling(w.strip));
     EndsOnTheLastFrame(w, painted);
+}
+
+// The frames' window is out of the pointer's way: coming over the strip, the pointer enters the
+// box itself, and a press on it reaches the box, as when the box painted its frames.
+TEST(TitleStripFrames, ThePointerComesOverAndPressesTheBoxThroughTheFrames)
+{
+    StripWindow w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    Pass(w.strip);
+    ASSERT_TRUE(w.strip->Frames().mapped);
+    struct Pointer : QObject {
+        int enters = 0;
+        int presses = 0;
+        QPoint pressedAt;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            enters += event->type() == QEvent::Enter;
+            if (event->type() == QEvent::MouseButtonPress) {
+                ++presses;
+                pressedAt = static_cast<QMouseEvent*>(event)->position().toPoint();
+            }
+            return false;
+        }
+    } pointer;
+    w.strip->installEventFilter(&pointer);
+    // xdotool speaks the X server's pixels.
+    const QPoint centre = w.strip->mapToGlobal(QPoint(116, 17)) * w.window.devicePixelRatioF();
+    const auto xdotool = [](const QStringList& args) { return QProcess::execute(QStringLiteral("xdotool"), args); };
+    ASSERT_EQ(
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("0"), QStringLiteral("0")}), 0);
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(centre.x()),
+                       QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")}),
+              0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pointer.presses == 1; }, 5000));
+    EXPECT_GE(pointer.enters, 1);
+    EXPECT_NEAR(pointer.pressedAt.x(), 116, 1);
+    EXPECT_NEAR(pointer.pressedAt.y(), 17, 1);
+    ASSERT_TRUE(Ends(w.strip));
 }
 
 TEST(TitleStripFrames, AScreenReaderStillReadsTheTitleOnTheStrip)
