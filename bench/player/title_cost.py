@@ -7,13 +7,14 @@ the moment the sound stream appears, in rounds of every build in turn so a chang
 machine's load reaches all of them alike.
 
     title_cost.py MP3 NAME=PLAYER [NAME=PLAYER ...] [--rounds N] [--seconds S] [--shots DIR]
-                  [--parole]
+                  [--parole] [--from S]
 
 Each player runs in the same private Xvfb with openbox and a PulseAudio of its own with one
 null sink. Context switches are the kernel's counts (voluntary and not) summed over each
 process's threads: every time a thread sleeps and is woken again is one. --shots writes a
 picture of the title strip every 0.4 s of the second pass of the first round, per build.
---parole measures parole (a GTK/GStreamer desktop player, installed with apt where missing) in
+--from starts counting S seconds after the sound stream appears (0 by default; 8 leaves out
+the first title pass, which makes the title's frames). --parole measures parole (a GTK/GStreamer desktop player, installed with apt where missing) in
 the same rounds, its process and its children as one, beside each build's window and host.
 """
 
@@ -76,7 +77,7 @@ def shoot(player, x, folder, name):
         time.sleep(0.4)
 
 
-def play(binary, x, pulse, mp3, seconds, shots=None, name=""):
+def play(binary, x, pulse, mp3, seconds, shots=None, name="", start=0.0):
     env = {k: pulse.env[k] for k in ("PULSE_SERVER", "PULSE_RUNTIME_PATH")}
     folder = tempfile.mkdtemp(prefix="zelko-title-")
     p = z.Player(binary, folder, x, env)
@@ -88,6 +89,7 @@ def play(binary, x, pulse, mp3, seconds, shots=None, name=""):
         p.click(z.LIST1[0] + 30, rows[0], count=2)
         z.wait_until(lambda: stream_playing(pulse.env), 30, "the sound stream", interval=0.01)
         began = time.monotonic()
+        time.sleep(start)
         window = p.proc.pid
         host = descendants(window) - {window}
         server = x.xvfb.pid
@@ -112,7 +114,7 @@ def play(binary, x, pulse, mp3, seconds, shots=None, name=""):
         shutil.rmtree(folder, ignore_errors=True)
 
 
-def play_parole(x, pulse, mp3, seconds):
+def play_parole(x, pulse, mp3, seconds, start=0.0):
     """parole on the MP3, with a session bus of its own (it keeps its settings there), which is
     not counted with it."""
     env = dict(x.env, **{k: pulse.env[k] for k in ("PULSE_SERVER", "PULSE_RUNTIME_PATH")})
@@ -126,6 +128,7 @@ def play_parole(x, pulse, mp3, seconds):
                             stderr=subprocess.DEVNULL, start_new_session=True)
     try:
         z.wait_until(lambda: stream_playing(pulse.env), 30, "parole's sound stream", interval=0.01)
+        time.sleep(start)
         family = descendants(proc.pid)
         before = (sample(family), sample([x.xvfb.pid]))
         t0 = time.monotonic()
@@ -151,6 +154,7 @@ def main():
     parser.add_argument("--seconds", type=float, default=20.0)
     parser.add_argument("--shots")
     parser.add_argument("--parole", action="store_true")
+    parser.add_argument("--from", dest="start", type=float, default=0.0)
     args = parser.parse_args()
     if args.parole and not shutil.which("parole"):
         sudo = [] if os.geteuid() == 0 else ["sudo"]
@@ -158,7 +162,8 @@ def main():
                        stdout=subprocess.DEVNULL)
     builds = dict(b.split("=", 1) for b in args.builds)
     print(f"load average {os.getloadavg()[0]:.2f} at the start; {args.rounds} rounds of "
-          f"{args.seconds:.0f} s of {os.path.basename(args.mp3)}", flush=True)
+          f"{args.seconds:.0f} s of {os.path.basename(args.mp3)}, from {args.start:.0f} s after its first "
+          f"sound", flush=True)
     runs = {name: [] for name in builds}
     peer = []
     with z.XServer() as x, z.PulseServer() as pulse:
@@ -166,12 +171,12 @@ def main():
             for name, binary in builds.items():
                 shots = args.shots if r == 0 else None
                 runs[name].append(play(os.path.abspath(binary), x, pulse, os.path.abspath(args.mp3),
-                                       args.seconds, shots, name))
+                                       args.seconds, shots, name, args.start))
                 f = runs[name][-1]
                 print(f"  round {r + 1} {name}: " + "; ".join(
                     f"{part} {cpu:.2f} % {ctx:.0f}/s" for part, (cpu, ctx) in f.items()), flush=True)
             if args.parole:
-                peer.append(play_parole(x, pulse, os.path.abspath(args.mp3), args.seconds))
+                peer.append(play_parole(x, pulse, os.path.abspath(args.mp3), args.seconds, args.start))
                 print(f"  round {r + 1} parole: " + "; ".join(
                     f"{part} {cpu:.2f} % {ctx:.0f}/s" for part, (cpu, ctx) in peer[-1].items()), flush=True)
     print(f"\n% of a core and context switches per second, median [min-max] of {args.rounds}:")
