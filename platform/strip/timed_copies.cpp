@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace zelko::platform {
@@ -66,6 +67,9 @@ xcb_sync_int64_t syncValue(int64_t value)
     return {static_cast<int32_t>(value >> 32), static_cast<uint32_t>(value & 0xffffffffu)};
 }
 
+// A wait until `counter` reads `value` or more. The server sends a CounterNotify event for every
+// wait that ends with the counter at least the threshold past its value; with the largest
+// threshold it sends none, so ending a wait costs it no write and the connection no reading.
 xcb_sync_waitcondition_t atLeast(uint32_t counter, int64_t value)
 {
     xcb_sync_waitcondition_t condition{};
@@ -73,6 +77,7 @@ xcb_sync_waitcondition_t atLeast(uint32_t counter, int64_t value)
     condition.trigger.wait_type = XCB_SYNC_VALUETYPE_ABSOLUTE;
     condition.trigger.wait_value = syncValue(value);
     condition.trigger.test_type = XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON;
+    condition.event_threshold = syncValue(std::numeric_limits<int64_t>::max());
     return condition;
 }
 
