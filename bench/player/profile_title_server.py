@@ -74,13 +74,15 @@ def measure(binary, x, pulse, mp3, out_dir, server):
     p = z.Player(binary, folder, x, env)
     try:
         z.write_playlist(folder, [os.path.basename(mp3)], [mp3])
-        p.start(timeout=120)
+        p.start(timeout=300)
         rows = z.wait_until(lambda: p.list_rows(), 120, "the entry", interval=0.5)
         time.sleep(2.0)
         p.click(z.LIST1[0] + 30, rows[0], count=2)
         z.wait_until(lambda: stream_playing(pulse.env), 60, "the sound stream", interval=0.01)
         began = time.monotonic()
         windows = {}
+        time.sleep(max(0.0, began + PASS[0] - 1.0 - time.monotonic()))
+        control(server, "-i", "on")
         for label, (start, end) in (("pass", PASS), ("quiet", QUIET)):
             time.sleep(max(0.0, began + start - time.monotonic()))
             known = set(glob.glob(os.path.join(out_dir, f"callgrind.out.{server}.*")))
@@ -91,6 +93,7 @@ def measure(binary, x, pulse, mp3, out_dir, server):
             seconds = time.monotonic() - t0
             dump = newest_dump(out_dir, server, known)
             windows[label] = (totals(dump) / seconds, {k: v / seconds for k, v in part_costs(dump).items()})
+        control(server, "-i", "off")
         return windows
     finally:
         p.stop()
@@ -103,7 +106,8 @@ def main():
     os.makedirs(out_dir, exist_ok=True)
     for old in glob.glob(os.path.join(out_dir, "callgrind.out*")):
         os.remove(old)
-    wrapper = ["valgrind", "--tool=callgrind", "--compress-strings=no",
+    # Counted only while measuring, so the server keeps up with the players' start meanwhile.
+    wrapper = ["valgrind", "--tool=callgrind", "--instr-atstart=no", "--compress-strings=no",
                f"--callgrind-out-file={out_dir}/callgrind.out.%p"]
     results = {}
     with z.XServer(size=(800, 600), wrapper=wrapper) as x, z.PulseServer() as pulse:
