@@ -80,6 +80,43 @@ bool failed(xcb_connection_t* connection, xcb_void_cookie_t cookie)
     return owned(xcb_request_check(connection, cookie)) != nullptr;
 }
 
+// The strip's own window, over `area` of `top` (in its pixels), made in `parent`, where the server
+// has placed that window; none when the server refuses it.
+xcb_window_t stripWindow(xcb_connection_t* connection, xcb_window_t parent, xcb_window_t top,
+                         const FrameStrip::Rect& area, uint8_t depth, xcb_visualid_t visual)
+{
+    int16_t x = static_cast<int16_t>(area.x);
+    int16_t y = static_cast<int16_t>(area.y);
+    if (parent != top) {
+        const auto inParent = owned(xcb_translate_coordinates_reply(
+            connection, xcb_translate_coordinates(connection, top, parent, x, y), nullptr));
+        if (!inParent || !inParent->same_screen) {
+            return XCB_WINDOW_NONE;
+        }
+        x = inParent->dst_x;
+        y = inParent->dst_y;
+    }
+    // No background: the server leaves what showed until the strip's first frame covers it.
+    const xcb_window_t window = xcb_generate_id(connection);
+    const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_VISIBILITY_CHANGE};
+    if (failed(connection,
+               xcb_create_window_checked(connection, depth, window, parent, x, y, static_cast<uint16_t>(area.width),
+                                         static_cast<uint16_t>(area.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                                         XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values))) {
+        return XCB_WINDOW_NONE;
+    }
+    // Below the other children of the window it lies on (a video area over it covers it), and out
+    // of the pointer's way: presses, moves and crossings go to the window underneath as before.
+    const uint32_t bottom = XCB_STACK_MODE_BELOW;
+    xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &bottom);
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
+    if (shape != nullptr && shape->present) {
+        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
+                             0, nullptr);
+    }
+    return window;
+}
+
 }  // namespace
 
 // The strip's events, and its window's mapping, as they pass through Qt's event loop.
@@ -144,18 +181,6 @@ std::unique_ptr<FrameStrip> FrameStrip::create(std::uintptr_t parent, std::uintp
     xcb_connection_t* connection = x11->connection();
     const auto parentId = static_cast<xcb_window_t>(parent);
     const auto topId = static_cast<xcb_window_t>(top);
-    // The area's place in the window the strip is made in, as the server has placed that window.
-    int16_t x = static_cast<int16_t>(area.x);
-    int16_t y = static_cast<int16_t>(area.y);
-    if (parentId != topId) {
-        const auto inParent = owned(xcb_translate_coordinates_reply(
-            connection, xcb_translate_coordinates(connection, topId, parentId, x, y), nullptr));
-        if (!inParent || !inParent->same_screen) {
-            return nullptr;
-        }
-        x = inParent->dst_x;
-        y = inParent->dst_y;
-    }
     const auto geometry = owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, parentId), nullptr));
     const auto attributes =
         owned(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, parentId), nullptr));
@@ -165,23 +190,9 @@ std::unique_ptr<FrameStrip> FrameStrip::create(std::uintptr_t parent, std::uintp
     }
     const uint32_t backPixel = (backRgb & 0xffffffu) | (geometry->depth == 32 ? 0xff000000u : 0u);
 
-    // No background: the server leaves what showed until the strip's first frame covers it.
-    const xcb_window_t window = xcb_generate_id(connection);
-    const uint32_t windowValues[] = {XCB_BACK_PIXMAP_NONE, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_VISIBILITY_CHANGE};
-    if (failed(connection, xcb_create_window_checked(
-                               connection, geometry->depth, window, parentId, x, y, static_cast<uint16_t>(area.width),
-                               static_cast<uint16_t>(area.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, attributes->visual,
-                               XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, windowValues))) {
+    const xcb_window_t window = stripWindow(connection, parentId, topId, area, geometry->depth, attributes->visual);
+    if (window == XCB_WINDOW_NONE) {
         return nullptr;
-    }
-    // Below the other children of the window it lies on (a video area over it covers it), and out
-    // of the pointer's way: presses, moves and crossings go to the window underneath as before.
-    const uint32_t bottom = XCB_STACK_MODE_BELOW;
-    xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &bottom);
-    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection, &xcb_shape_id);
-    if (shape != nullptr && shape->present) {
-        xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
-                             0, nullptr);
     }
     const xcb_gcontext_t gc = xcb_generate_id(connection);
     const uint32_t gcValues[] = {backPixel, 0};  // no GraphicsExpose events for the copies
