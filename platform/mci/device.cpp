@@ -23,6 +23,7 @@ constexpr GstClockTime kPrerollTimeoutNs = 5 * GST_SECOND;
 constexpr GstClockTime kPrerollSliceNs = 100 * GST_MSECOND;
 constexpr GstClockTime kDurationTimeoutNs = 300 * GST_MSECOND;
 constexpr GstClockTime kDiscoverTimeoutNs = 3 * GST_SECOND;
+constexpr GstClockTime kStreamingStopTimeoutNs = 1 * GST_SECOND;
 constexpr size_t kMaxDescription = 127;
 // Frames are counted at this rate where neither the file nor its caps give one.
 constexpr double kUnknownFramesPerSecond = 25.0;
@@ -145,6 +146,7 @@ uint32_t Device::open(const std::string& path, platform::OpenedFile file, std::u
         // The tags entered the parser before the decoder was found missing; a file that failed
         // otherwise has no tags worth trusting.
         if (!detail.missingDecoder.empty()) {
+            created->awaitStreamingStopped();
             tagsMet = tagsMetIn(playbin);
         }
         return result;
@@ -338,6 +340,21 @@ bool Device::waitForMessage(GstMessageType types, GstClockTime timeoutNs)
     }
 }
 
+// The decoding bin tells of a missing decoder from the streaming thread before that thread
+// pushes anything: the demuxer's tags are stored on its pad only with its first push, which
+// finds no decoder and ends the thread with an error of its own ("Internal data stream error").
+// Waiting for that second error, not for a while, makes the tags read after it complete.
+void Device::awaitStreamingStopped()
+{
+    const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + kStreamingStopTimeoutNs;
+    while (m_errors < 2) {
+        const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
+        if (now >= deadline || !waitForMessage(GST_MESSAGE_ERROR, deadline - now)) {
+            return;
+        }
+    }
+}
+
 void Device::handleMessage(GstMessage* message)
 {
     switch (GST_MESSAGE_TYPE(message)) {
@@ -362,6 +379,7 @@ void Device::handleMessage(GstMessage* message)
         GErrorPtr error(rawError);
         GCharPtr debug(rawDebug);
         m_failed = true;
+        ++m_errors;
         m_error = error ? error->message : "an unknown error";
         if (m_wanted == Mode::Playing) {
             m_heldPositionNs = m_lastPositionNs;

@@ -95,6 +95,7 @@ private:
     void endPlayback(int64_t heldNs);
     // Pops and handles bus messages until one of `types` arrives or the deadline passes.
     bool waitForMessage(GstMessageType types, GstClockTime timeoutNs);
+    void awaitStreamingStopped();
     uint32_t seekRange(int64_t startNs, int64_t stopNs);
     bool setState(GstState state);
     void placeVideo();
@@ -130,6 +131,7 @@ private:
     int64_t m_lastPositionNs = 0;
     bool m_ended = false;
     bool m_failed = false;
+    int m_errors = 0;  // error messages met, the sound output's aside
     // auparse takes a flushing seek with no stop as a stop at 0, so its seeks name the length.
     bool m_seekNeedsStop = false;
 
