@@ -1,13 +1,16 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The layer rules, checked when the build is configured; a broken rule stops the configure step.
 #   - The project's own targets link downwards only, along the edges listed below once: a link
-#     upwards (meter -> desktop) or sideways (meter -> helpers) is refused.
-#   - GStreamer's headers reach the engine (platform/) and the engine's own tests (tests/mci)
-#     only: nothing above platform/ sees them.
-#   - Likewise X11's (xcb, Xlib): the window system is talked to in platform/ alone; above it a
-#     static library's private xcb reaches the program's link line only.
+#     upwards (meter -> desktop) or sideways (meter -> helpers) is refused. platform/ is a stack
+#     of its own parts (the engine, its host, the tag reader, the X helpers, ...), kept the same
+#     way, and the layers above name the parts they may use.
+#   - GStreamer's headers reach the engine, its GStreamer owners, the tag reader and the engine's
+#     own tests (tests/mci) only: nothing else sees them.
+#   - Likewise X11's (xcb, Xlib): the window system is talked to by the engine and the X helpers
+#     alone; elsewhere a static library's private xcb reaches the program's link line only.
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
-#     test does not link Qt at all.
+#     test does not link Qt at all; nor do the basics, the engine and the tag reader see Qt, and
+#     the engine's host, a process of its own, links no toolkit.
 #
 # A target sees a library when the library's include paths reach its sources: it links the
 # library itself, or through a chain of PUBLIC or INTERFACE links. A static library's PRIVATE
@@ -84,26 +87,61 @@ function(_zelko_all_targets directory out)
     set(${out} "${targets}" PARENT_SCOPE)
 endfunction()
 
+# The targets of platform/ by part, each part a layer of its own ("platform/engine"). A target of
+# platform/ that no part names stops the configure step: it must be given its place.
+set(ZELKO_PLATFORM_PARTS
+    "host: zelko-mci-host zelko_mci_wire zelko_mci_sandbox"
+    "tags: zelko_track_tags"
+    "engine: zelko_mci zelko_mci_trace"
+    "engine-insides: zelko_mci_insides"
+    "stand-ins: zelko_platform"
+    "x: zelko_x_helpers"
+    "accessibility: zelko_accessible_value"
+    "gst: zelko_gst_holders"
+    "basics: zelko_platform_basics")
+
 # The layers from the top, each with the layers its targets may link besides their own; a folder
-# names its layer (player/controls is "controls", platform/mci is "platform"). Programs and
+# names its layer (player/controls is "controls"), and platform/'s parts theirs. Programs and
 # folders outside the stack (tools, tests, bench, dist) may link any layer, and no layer links
-# them.
+# them. The engine's insides are shown to its tests, which are outside the stack, and to no layer.
+set(services "platform/stand-ins platform/x platform/accessibility platform/basics")
 set(ZELKO_LAYER_EDGES
-    "app: channels desktop player meter helpers controls media platform"
-    "channels: media platform"
-    "desktop: player meter helpers controls media platform"
-    "player: meter helpers controls media platform"
-    "meter: platform"
-    "helpers: platform"
-    "controls: platform"
-    "media: platform"
-    "platform:")
+    "app: channels desktop player meter helpers controls media ${services}"
+    "channels: media platform/host platform/engine ${services}"
+    "desktop: player meter helpers controls media platform/tags ${services}"
+    "player: meter helpers controls media ${services}"
+    "meter: ${services}"
+    "helpers: ${services}"
+    "controls: ${services}"
+    "media: platform/basics"
+    "platform/host: platform/engine platform/tags platform/gst platform/basics"
+    "platform/tags: platform/gst platform/basics"
+    "platform/engine-insides: platform/engine platform/gst platform/basics"
+    "platform/engine: platform/gst platform/basics"
+    "platform/stand-ins: platform/basics"
+    "platform/x: platform/basics"
+    "platform/accessibility:"
+    "platform/gst:"
+    "platform/basics:")
+unset(services)
 
 function(_zelko_layer_of target out)
     get_target_property(dir ${target} SOURCE_DIR)
     file(RELATIVE_PATH dir ${CMAKE_SOURCE_DIR} ${dir})
     if(dir MATCHES "^player/controls(/|$)")
         set(${out} controls PARENT_SCOPE)
+    elseif(dir MATCHES "^platform(/|$)")
+        foreach(entry IN LISTS ZELKO_PLATFORM_PARTS)
+            string(REGEX MATCH "^[^:]+" part "${entry}")
+            string(REGEX REPLACE "^[^:]+:" "" members "${entry}")
+            separate_arguments(members UNIX_COMMAND "${members}")
+            if(target IN_LIST members)
+                set(${out} platform/${part} PARENT_SCOPE)
+                return()
+            endif()
+        endforeach()
+        message(FATAL_ERROR "Layer rule broken: ${target} (${dir}) belongs to no part of platform/; "
+            "name it in ZELKO_PLATFORM_PARTS (cmake/ZelkoLayers.cmake).")
     else()
         string(REGEX REPLACE "/.*" "" top "${dir}")
         set(${out} "${top}" PARENT_SCOPE)
@@ -140,8 +178,12 @@ function(_zelko_check_edges target)
         endif()
         _zelko_layer_of(${item} other)
         if(NOT other STREQUAL layer AND NOT other IN_LIST allowed)
-            message(FATAL_ERROR "Layer rule broken: ${target} (${layer}) links ${item} (${other}); "
-                "${layer} may link only ${allowed}.")
+            list(JOIN allowed ", " may)
+            set(rule "${layer} may link only ${may}.")
+            if(NOT may)
+                set(rule "${layer} may link no other layer.")
+            endif()
+            message(FATAL_ERROR "Layer rule broken: ${target} (${layer}) links ${item} (${other}), but ${rule}")
         endif()
     endforeach()
 endfunction()
@@ -160,16 +202,22 @@ function(zelko_check_layers)
             continue()
         endif()
         _zelko_check_edges(${target})
+        _zelko_layer_of(${target} layer)
         get_target_property(dir ${target} SOURCE_DIR)
         file(RELATIVE_PATH dir ${CMAKE_SOURCE_DIR} ${dir})
-        if(NOT dir MATCHES "^(platform|tests/mci)(/|$)")
-            _zelko_forbid(${target} SEEN "${gst_names}" "${gst_paths}"
-                "GStreamer's headers belong to platform/ alone.")
-            _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
-                "The window system (xcb, Xlib) is talked to in platform/ alone.")
+        if(dir MATCHES "^tests/mci(/|$)")
+            continue()
         endif()
-        if(dir MATCHES "^media(/|$)")
-            _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "media/ is toolkit-free.")
+        if(NOT layer MATCHES "^platform/(engine|engine-insides|gst|tags)$")
+            _zelko_forbid(${target} SEEN "${gst_names}" "${gst_paths}"
+                "GStreamer's headers belong to the engine, its GStreamer owners and the tag reader alone.")
+        endif()
+        if(NOT layer MATCHES "^platform/(engine|engine-insides|x)$")
+            _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
+                "The window system (xcb, Xlib) is talked to by the engine and the X helpers alone.")
+        endif()
+        if(layer MATCHES "^(media|platform/(basics|gst|engine|engine-insides|tags))$")
+            _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "${layer} is toolkit-free.")
         endif()
     endforeach()
     foreach(target zelko_media media_commands_test)
@@ -178,4 +226,5 @@ function(zelko_check_layers)
                 "The media module and its scripted-channel test build without Qt.")
         endif()
     endforeach()
+    _zelko_forbid(zelko-mci-host LINKED "${qt_names}" "${qt_paths}" "The engine's host runs without a toolkit.")
 endfunction()
