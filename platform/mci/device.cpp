@@ -176,6 +176,9 @@ uint32_t Device::preroll(ErrorDetail& detail)
     drainBus();
     if (m_soundLost && !m_silent) {
         // The output opened a moment ago and failed since: the file opens without sound.
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "the sound output failed while the file opened: "
+                            "opening it again on a silent sink");
         m_soundLost = false;
         useSilentSink();
         return preroll(detail);
@@ -207,6 +210,8 @@ uint32_t Device::preroll(ErrorDetail& detail)
     } else if (!m_error.empty()) {
         detail.text = cut("The file cannot be played: " + m_error);
     } else if (!ready) {
+        GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(), "not prerolled within %" GST_TIME_FORMAT,
+                               GST_TIME_ARGS(kPrerollTimeoutNs));
         detail.text = "The file cannot be played: it did not become ready within 5 seconds.";
     } else {
         detail.text = "The file cannot be played: it holds no audio or video that can be decoded.";
@@ -222,15 +227,32 @@ void Device::readLength()
         waitForMessage(GST_MESSAGE_DURATION_CHANGED, kDurationTimeoutNs);
         if (!gst_element_query_duration(m_playbin.get(), GST_FORMAT_TIME, &duration)) {
             duration = discoverLengthNs(m_uri.c_str());
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "no length after preroll: the discoverer read on to %" GST_TIME_FORMAT,
+                                GST_TIME_ARGS(duration));
         }
     }
     // GStreamer estimates some lengths from a byte rate or a clock reference; the file's own
     // header or timestamps say them exactly. A file in which GStreamer finds no time at all
     // (one cut short before its first picture) is not taken on its header's word.
     if (duration > 0 && m_facts.lengthNs > 0) {
+        if (duration != m_facts.lengthNs) {
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "length %" GST_TIME_FORMAT " from the file's own header or timestamps in place of "
+                                "GStreamer's estimate %" GST_TIME_FORMAT,
+                                GST_TIME_ARGS(m_facts.lengthNs), GST_TIME_ARGS(duration));
+        }
         duration = m_facts.lengthNs;
     } else if (duration > 0) {
-        duration = boundedEstimateNs(duration, m_facts);
+        const int64_t bounded = boundedEstimateNs(duration, m_facts);
+        if (bounded != duration) {
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "length cut from %" GST_TIME_FORMAT " to %" GST_TIME_FORMAT
+                                ": the file stores %" G_GINT64_FORMAT " of its %" G_GINT64_FORMAT " bytes",
+                                GST_TIME_ARGS(duration), GST_TIME_ARGS(bounded), m_facts.storedBytes,
+                                m_facts.fileBytes);
+        }
+        duration = bounded;
     }
     m_lengthNs = m_knownLengthNs = duration > 0 ? duration : 0;
 }
@@ -247,6 +269,9 @@ void Device::readMediaInfo()
     CapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
     GstVideoInfo info;
     if (!caps || !gst_video_info_from_caps(&info, caps.get())) {
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "the video's format is not known after preroll: "
+                            "25 frames a second and no size");
         m_framesPerSecond = 25.0;
         return;
     }
@@ -310,17 +335,20 @@ void Device::handleMessage(GstMessage* message)
         }
         break;
     case GST_MESSAGE_ERROR: {
+        GError* rawError = nullptr;
+        gchar* rawDebug = nullptr;
+        gst_message_parse_error(message, &rawError, &rawDebug);
+        GErrorPtr error(rawError);
+        GCharPtr debug(rawDebug);
+        // GStreamer's debug string names the element's own reason; the user's text does not.
+        GST_CAT_WARNING_OBJECT(zelko_mci_debug, GST_MESSAGE_SRC(message), "error: %s (%s)",
+                               error ? error->message : "unknown", debug ? debug.get() : "no debug detail");
         // A sound server that ends takes its sink with it; that is no fault of the media, which
         // plays on without sound. Its further errors say the same.
         if (!m_silent && isInside(GST_MESSAGE_SRC(message), m_audioSink.get())) {
             m_soundLost = true;
             break;
         }
-        GError* rawError = nullptr;
-        gchar* rawDebug = nullptr;
-        gst_message_parse_error(message, &rawError, &rawDebug);
-        GErrorPtr error(rawError);
-        GCharPtr debug(rawDebug);
         m_failed = true;
         m_error = error ? error->message : "an unknown error";
         if (m_wanted == Mode::Playing) {

@@ -2,6 +2,7 @@
 #include "platform/mci/device.h"
 
 #include "platform/mci/errors.h"
+#include "platform/mci/log.h"
 #include "platform/mci/window_geometry.h"
 
 #include <gst/video/videooverlay.h>
@@ -61,6 +62,9 @@ uint32_t Device::waitForEnd()
         const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
         if (now >= deadline || !waitForMessage(types, deadline - now)) {
             if (m_wanted == Mode::Playing) {
+                GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                       "the range did not end within %" GST_TIME_FORMAT " of its playing time: stopped",
+                                       GST_TIME_ARGS(kWaitSlackNs));
                 stop();
                 return code::kInternal;
             }
@@ -138,7 +142,12 @@ uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
     m_heldPositionNs.reset();
     m_lastPositionNs = startNs;
     // A flushing seek prerolls again; waiting for it makes the next position answer exact.
-    waitForMessage(GST_MESSAGE_ASYNC_DONE, kSeekTimeoutNs);
+    if (!waitForMessage(GST_MESSAGE_ASYNC_DONE, kSeekTimeoutNs)) {
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "the seek to %" GST_TIME_FORMAT " did not preroll within %" GST_TIME_FORMAT
+                            ": the position may lag until it does",
+                            GST_TIME_ARGS(startNs), GST_TIME_ARGS(kSeekTimeoutNs));
+    }
     return code::kSuccess;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/mci/media_facts.h"
 
 #include "platform/mci/avformat_library.h"
+#include "platform/mci/log.h"
 
 #include <chrono>
 #include <cstdio>
@@ -37,13 +38,26 @@ constexpr int kMaxExtents = 256;
 struct ReadBudget {
     std::chrono::steady_clock::time_point deadline;
     const AVFormatContext* context = nullptr;
+    bool spent = false;  // the read was stopped for running out of it
 };
 
 int budgetSpent(void* opaque)
 {
-    const auto* budget = static_cast<const ReadBudget*>(opaque);
+    auto* budget = static_cast<ReadBudget*>(opaque);
     const AVIOContext* io = budget->context->pb;
-    return std::chrono::steady_clock::now() > budget->deadline || (io != nullptr && io->bytes_read > kMaxReadBytes);
+    budget->spent = budget->spent || std::chrono::steady_clock::now() > budget->deadline ||
+                    (io != nullptr && io->bytes_read > kMaxReadBytes);
+    return budget->spent ? 1 : 0;
+}
+
+// A header read stopped for its bounds leaves the file to GStreamer's own measure.
+void logSpentBudget(const ReadBudget& budget, const std::string& path)
+{
+    if (budget.spent) {
+        GST_CAT_INFO(zelko_mci_debug, "the header read of %s ran past %lld ms or %lld bytes: GStreamer measures it",
+                     path.c_str(), static_cast<long long>(kReadDeadline.count()),
+                     static_cast<long long>(kMaxReadBytes));
+    }
 }
 
 struct InputCloser {
@@ -243,6 +257,7 @@ MediaFacts readMediaFacts(const std::string& path)
         facts.storedBytes = storedBytes(path, info.st_size);
     }
     if (avformatLibrary() == nullptr) {
+        GST_CAT_WARNING(zelko_mci_debug, "libavformat does not load: GStreamer alone measures every file");
         return facts;
     }
     const AVInputFormat* format = identify(path);
@@ -258,6 +273,7 @@ MediaFacts readMediaFacts(const std::string& path)
     raw->max_analyze_duration = kAnalyseMicroseconds;
     // On failure libavformat frees the context itself.
     if (avformatLibrary()->openInput(&raw, path.c_str(), format, nullptr) != 0) {
+        logSpentBudget(budget, path);
         return facts;
     }
     InputPtr context(raw);
@@ -268,6 +284,7 @@ MediaFacts readMediaFacts(const std::string& path)
     case Container::MpegProgram: readProgramTimes(*context, facts); break;
     case Container::Other: break;
     }
+    logSpentBudget(budget, path);
     return facts;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/sinks.h"
 
+#include "platform/mci/log.h"
 #include "platform/mci/window_geometry.h"
 
 #include <gst/video/videooverlay.h>
@@ -80,7 +81,10 @@ const XSink& xSink()
         if (opens("xvimagesink")) {
             sink.factory = "xvimagesink";
         } else if (opens("ximagesink", &sink.format)) {
+            GST_CAT_INFO(zelko_mci_debug, "xvimagesink does not open on this display: ximagesink draws the video");
             sink.factory = "ximagesink";
+        } else {
+            GST_CAT_WARNING(zelko_mci_debug, "no X video sink opens on the display: videos play without a picture");
         }
     });
     return sink;
@@ -103,6 +107,7 @@ ElementPtr makeAudioSink()
             gst_element_set_state(sink.get(), GST_STATE_NULL);
         }
     }
+    GST_CAT_INFO(zelko_mci_debug, "no sound output opens (pulsesink, alsasink): a silent sink keeps real time");
     return makeSilentAudioSink();
 }
 
@@ -159,6 +164,8 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
                                 adoptElement(gst_element_factory_make("videobox", nullptr)),
                                 adoptElement(gst_element_factory_make("videoconvert", nullptr))};
     if (std::ranges::any_of(owned, [](const ElementPtr& part) { return !part; })) {
+        GST_CAT_WARNING(zelko_mci_debug, "videoconvert, videoscale or videobox is missing: ximagesink draws the "
+                                         "picture at its own size in the middle of the window");
         output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
         return output;
     }
@@ -182,7 +189,11 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
 
 ElementPtr makeAudioFilter()
 {
-    return adoptElement(gst_element_factory_make("scaletempo", nullptr));
+    ElementPtr filter = adoptElement(gst_element_factory_make("scaletempo", nullptr));
+    if (!filter) {
+        GST_CAT_WARNING(zelko_mci_debug, "scaletempo is missing: a changed speed changes the pitch too");
+    }
+    return filter;
 }
 
 }  // namespace zelko::mci
