@@ -93,6 +93,7 @@ private:
     void followParent();
     void redraw();
     bool prerollAgain();
+    bool showsPicture() const;  // the video sink holds a picture
     bool queryPosition(gint64& position) const;
     // device_audio.cpp: the sound output went away (its server ended); the media goes on from
     // where it stood, in the mode the user asked for, on a silent sink that keeps real time.
