@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace zelko::mci {
 
@@ -69,6 +70,35 @@ int64_t discoverLengthNs(const char* uri)
     }
     const GstClockTime duration = gst_discoverer_info_get_duration(info.get());
     return GST_CLOCK_TIME_IS_VALID(duration) ? static_cast<int64_t>(duration) : 0;
+}
+
+// What a parser in the pipeline makes of the file's size at the bit rate of the frames it has
+// passed so far: MP3 and MP2 without a header that says their length, whose parser reports it by
+// itself only once it has seen a second and a half of them. 0 when no parser can tell.
+int64_t parserEstimateNs(GstBin* bin)
+{
+    int64_t estimateNs = 0;
+    const IteratorPtr iterator(gst_bin_iterate_recurse(bin));
+    GValue item = G_VALUE_INIT;
+    while (estimateNs == 0 && gst_iterator_next(iterator.get(), &item) == GST_ITERATOR_OK) {
+        GstElement* element = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory* factory = gst_element_get_factory(element);
+        const gchar* klass =
+            factory != nullptr ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+        if (klass != nullptr && std::strstr(klass, "Parser") != nullptr) {
+            PadPtr sink(gst_element_get_static_pad(element, "sink"));
+            PadPtr source(gst_element_get_static_pad(element, "src"));
+            gint64 bytes = 0;
+            gint64 ns = 0;
+            if (sink && source && gst_pad_peer_query_duration(sink.get(), GST_FORMAT_BYTES, &bytes) && bytes > 0 &&
+                gst_pad_query_convert(source.get(), GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &ns) && ns > 0) {
+                estimateNs = ns;
+            }
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    return estimateNs;
 }
 
 bool containsFactory(GstBin* bin, const char* factoryName)
@@ -229,6 +259,15 @@ void Device::readLength()
             duration = discoverLengthNs(m_uri.c_str());
             GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
                                 "no length after preroll: the discoverer read on to %" GST_TIME_FORMAT,
+                                GST_TIME_ARGS(duration));
+        }
+        if (duration <= 0) {
+            // The discoverer gives its parser a tenth of a second of playing to see enough frames;
+            // on a busy machine that is too short, and the file would not open for want of a length.
+            duration = parserEstimateNs(GST_BIN(m_playbin.get()));
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "the discoverer found no length: the parser reckons %" GST_TIME_FORMAT
+                                " from the frames it has passed",
                                 GST_TIME_ARGS(duration));
         }
     }
