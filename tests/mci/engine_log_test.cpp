@@ -19,13 +19,15 @@ public:
     EngineLog()
     {
         gst_debug_set_threshold_for_name("zelko-mci", GST_LEVEL_INFO);
-        gst_debug_remove_log_function(gst_debug_log_default);
+        m_printed = gst_debug_remove_log_function(gst_debug_log_default) > 0;
         gst_debug_add_log_function(collect, this, nullptr);
     }
     ~EngineLog()
     {
         gst_debug_remove_log_function_by_data(this);
-        gst_debug_add_log_function(gst_debug_log_default, nullptr, nullptr);
+        if (m_printed) {
+            gst_debug_add_log_function(gst_debug_log_default, nullptr, nullptr);
+        }
         gst_debug_unset_threshold_for_name("zelko-mci");
     }
     EngineLog(const EngineLog&) = delete;
@@ -56,6 +58,7 @@ private:
         log.m_lines.emplace_back(gst_debug_message_get(message));
     }
 
+    bool m_printed = false;
     std::mutex m_mutex;
     std::vector<std::string> m_lines;
 };
