@@ -90,7 +90,8 @@ endfunction()
 # The targets of platform/ by part, each part a layer of its own ("platform/engine"). A target of
 # platform/ that no part names stops the configure step: it must be given its place.
 set(ZELKO_PLATFORM_PARTS
-    "host: zelko-mci-host zelko_mci_wire zelko_mci_sandbox"
+    "host: zelko-mci-host zelko_mci_sandbox"
+    "wire: zelko_mci_wire"
     "tags: zelko_track_tags"
     "engine: zelko_mci zelko_mci_trace"
     "engine-insides: zelko_mci_insides"
@@ -107,14 +108,15 @@ set(ZELKO_PLATFORM_PARTS
 set(services "platform/stand-ins platform/x platform/accessibility platform/basics")
 set(ZELKO_LAYER_EDGES
     "app: channels desktop player meter helpers controls media ${services}"
-    "channels: media platform/host platform/engine ${services}"
+    "channels: media platform/wire platform/engine ${services}"
     "desktop: player meter helpers controls media platform/tags ${services}"
     "player: meter helpers controls media ${services}"
     "meter: ${services}"
     "helpers: ${services}"
     "controls: ${services}"
     "media: platform/basics"
-    "platform/host: platform/engine platform/tags platform/gst platform/basics"
+    "platform/host: platform/wire platform/engine platform/tags platform/gst platform/basics"
+    "platform/wire: platform/basics"
     "platform/tags: platform/gst platform/basics"
     "platform/engine-insides: platform/engine platform/gst platform/basics"
     "platform/engine: platform/gst platform/basics"
