@@ -341,6 +341,11 @@ void Device::drainBus()
     if (m_soundLost && m_lengthNs > 0) {
         continueWithoutSound();
     }
+    // A fit set while the picture streamed waits for the next picture; when the stream ended or
+    // was paused first, none comes, and the picture is drawn again through the fit here.
+    if (m_video.fitter && m_wanted != Mode::Playing && m_video.fitter->settle()) {
+        redraw();
+    }
 }
 
 bool Device::waitForMessage(GstMessageType types, GstClockTime timeoutNs)
