@@ -134,6 +134,8 @@ uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
     const gint64 stop = m_seekNeedsStop ? m_lengthNs + m_originNs : static_cast<gint64>(GST_CLOCK_TIME_NONE);
     if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs + m_originNs,
                           GST_SEEK_TYPE_SET, stop)) {
+        GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(), "the pipeline refused the seek to %" GST_TIME_FORMAT,
+                               GST_TIME_ARGS(startNs));
         return code::kInternal;
     }
     m_appliedRate = rate;
