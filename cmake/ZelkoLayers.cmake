@@ -11,6 +11,7 @@
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
 #     test does not link Qt at all; nor do the basics, the engine and the tag reader see Qt, and
 #     the engine's host, a process of its own, links no toolkit.
+#   - No target in desktop/ sees the window's headers: it knows the player by its interface.
 #
 # A target sees a library when the library's include paths reach its sources: it links the
 # library itself, or through a chain of PUBLIC or INTERFACE links. A static library's PRIVATE
@@ -220,6 +221,10 @@ function(zelko_check_layers)
         endif()
         if(layer MATCHES "^(media|platform/(basics|gst|engine|engine-insides|tags))$")
             _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "${layer} is toolkit-free.")
+        endif()
+        if(dir MATCHES "^desktop(/|$)")
+            _zelko_forbid(${target} SEEN "^zelko_player$" "/headers/zelko_player$"
+                "desktop/ reaches the window only through the player's interface (zelko_player_api).")
         endif()
     endforeach()
     foreach(target zelko_media media_commands_test)

@@ -9,7 +9,7 @@
 
 namespace zelko {
 
-class Form1;
+class Player;
 
 // Files handed to the player from outside its file dialog: names on the command line, URIs
 // dropped on the window, the files of a second start. Only files of the kinds the dialog offers
@@ -36,7 +36,7 @@ QStringList OfferedPatterns();
 // Appends each file to the playlist as Add to Playlist appends the dialog's choice, then plays
 // the first one added as a double-click on it would (in fullscreen mode, as F1 would, so the
 // picture stays over the whole screen). Returns how many were added.
-int AppendAndPlay(Form1& form, const QList<QByteArray>& paths);
+int AppendAndPlay(Player& player, const QList<QByteArray>& paths);
 
 // Writes each refusal to standard error as one line, after the program's name.
 void ReportRefusals(const QStringList& refusals);
