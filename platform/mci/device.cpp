@@ -5,6 +5,7 @@
 #include "platform/mci/errors.h"
 #include "platform/mci/log.h"
 #include "platform/mci/pipeline_setup.h"
+#include "platform/time_limit.h"
 
 #include <gst/pbutils/gstdiscoverer.h>
 #include <gst/pbutils/missing-plugins.h>
@@ -19,10 +20,10 @@ namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kPrerollTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kPrerollTimeoutNs = platform::timeLimit(5 * GST_SECOND);
 constexpr GstClockTime kPrerollSliceNs = 100 * GST_MSECOND;
-constexpr GstClockTime kDurationTimeoutNs = 300 * GST_MSECOND;
-constexpr GstClockTime kDiscoverTimeoutNs = 3 * GST_SECOND;
+constexpr GstClockTime kDurationTimeoutNs = platform::timeLimit(300 * GST_MSECOND);
+constexpr GstClockTime kDiscoverTimeoutNs = platform::timeLimit(3 * GST_SECOND);
 constexpr size_t kMaxDescription = 127;
 
 // Runs on GStreamer's threads: keeps only what the caller's thread reads, so the bus never

@@ -3,12 +3,13 @@
 // later play and seek; and the sound output going away mid-play.
 #include "platform/mci/device.h"
 #include "platform/mci/log.h"
+#include "platform/time_limit.h"
 
 namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kSilentPrerollTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kSilentPrerollTimeoutNs = platform::timeLimit(5 * GST_SECOND);
 constexpr GstClockTime kSilentPrerollSliceNs = 100 * GST_MSECOND;
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/mci/errors.h"
 #include "platform/mci/log.h"
 #include "platform/mci/window_geometry.h"
+#include "platform/time_limit.h"
 
 #include <gst/video/videooverlay.h>
 
@@ -11,9 +12,9 @@ namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kSeekTimeoutNs = 3 * GST_SECOND;
+constexpr GstClockTime kSeekTimeoutNs = platform::timeLimit(3 * GST_SECOND);
 // How long past the range's own playing time `play ... wait` waits before giving up.
-constexpr GstClockTime kWaitSlackNs = 10 * GST_SECOND;
+constexpr GstClockTime kWaitSlackNs = platform::timeLimit(10 * GST_SECOND);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 // picture drawn again when the window is uncovered or resized while no buffer flows.
 #include "platform/mci/device.h"
 #include "platform/mci/log.h"
+#include "platform/time_limit.h"
 
 #include <gst/video/videooverlay.h>
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kPrerollAgainTimeoutNs = 3 * GST_SECOND;
+constexpr GstClockTime kPrerollAgainTimeoutNs = platform::timeLimit(3 * GST_SECOND);
 // How far before the picture on show a redraw looks again when the seek to it brought none.
 constexpr int64_t kRedrawStepBackNs = 500'000'000;
 

@@ -3,6 +3,7 @@
 
 #include "platform/mci/avformat_library.h"
 #include "platform/mci/log.h"
+#include "platform/time_limit.h"
 
 #include <chrono>
 #include <cstdio>
@@ -28,7 +29,7 @@ constexpr size_t kIdentifyBytes = 32 * 1024;
 constexpr int64_t kMaxReadBytes = 32 * 1024 * 1024;
 constexpr int64_t kProbeBytes = 5'000'000;
 constexpr int64_t kAnalyseMicroseconds = 5'000'000;
-constexpr std::chrono::milliseconds kReadDeadline(1000);
+constexpr std::chrono::milliseconds kReadDeadline = platform::timeLimit(std::chrono::milliseconds(1000));
 // A file whose storage holds less than a quarter of its size is mostly holes.
 constexpr int64_t kMostlyHoles = 4;
 // How many stretches of data a sparse file is followed through before it is taken as whole.
