@@ -394,6 +394,9 @@ void Device::handleMessage(GstMessage* message)
             m_soundLost = true;
             break;
         }
+        if (m_redrawSeeked) {
+            break;
+        }
         m_failed = true;
         m_error = error ? error->message : "an unknown error";
         if (m_wanted == Mode::Playing) {

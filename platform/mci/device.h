@@ -145,6 +145,9 @@ private:
     std::string m_error;         // the text of the last error message
     bool m_soundLost = false;    // the sound output posted an error; handled at the next drain
     bool m_silent = false;       // the sound output is the silent stand-in
+    // A redraw seeked the paused pipeline, and nothing has seeked since: what flows is the
+    // redraw's alone, and so are its errors, which are not the media's.
+    bool m_redrawSeeked = false;
 };
 
 }  // namespace zelko::mci

@@ -42,6 +42,7 @@ uint32_t Device::play(std::optional<int64_t> fromNs, std::optional<int64_t> toNs
         }
     }
     m_wanted = Mode::Playing;
+    m_redrawSeeked = false;
     if (!setState(GST_STATE_PLAYING)) {
         m_wanted = Mode::Stopped;
         return code::kInternal;
@@ -129,6 +130,7 @@ uint32_t Device::setSpeed(uint32_t permille)
 uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
 {
     drainBus();
+    m_redrawSeeked = false;
     const double rate = m_speedPermille / 1000.0;
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     m_range.setStop(stopNs >= 0 ? stopNs + m_originNs : -1);

@@ -74,17 +74,20 @@ bool Device::prerollAgain()
     const auto shownNs = std::clamp<int64_t>(
         static_cast<int64_t>(segment->time) + std::llround(offsetNs * std::abs(segment->applied_rate)), 0, m_lengthNs);
     // mpegpsdemux lands an accurate seek late by the lead of its clock references over the
-    // pictures, so near the end the seek to the picture on show finds none and the window would
-    // stay black; then a point a little earlier is tried, whose pictures reach that far (found on
-    // GStreamer 1.22).
+    // pictures, so near the end the seek to the picture on show finds none (and the decoder,
+    // given nothing to decode before the end, posts an error) and the window would stay black;
+    // then a point a little earlier is tried, whose pictures reach that far (found on GStreamer
+    // 1.22). Errors of these seeks are theirs, not the media's: the device does not fail on them.
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR);
     for (int64_t backNs = 0; backNs <= 2 * kRedrawStepBackNs; backNs += kRedrawStepBackNs) {
         const int64_t atNs = std::max<int64_t>(0, shownNs - backNs);
+        m_redrawSeeked = true;
         if (!gst_element_seek(m_playbin.get(), m_appliedRate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, atNs,
                               GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
             return false;
         }
-        waitForMessage(GST_MESSAGE_ASYNC_DONE, kPrerollAgainTimeoutNs);
+        waitForMessage(types, kPrerollAgainTimeoutNs);
         if (showsPicture()) {
             if (backNs > 0) {
                 GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
