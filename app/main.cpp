@@ -118,7 +118,7 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
     FileDrops drops(window.AsPlayer());
-    DesktopIntegration desktopIntegration(window.AsPlayer(), noBus);
+    DesktopIntegration desktopIntegration(window.AsPlayer(), noBus, &channel);
     if (claim) {
         auto* server = new HandOverServer(window.AsPlayer(), FolderClaim::SocketPath(QDir::currentPath()));
         if (!server->isListening()) {

@@ -37,8 +37,8 @@ void reapLater(pid_t pid)
     std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
 }
 
-// Waits up to timeoutMs for the process to end; true when it has (and is reaped).
-bool waitForExit(pid_t pid, int timeoutMs)
+// Waits up to timeoutMs for the process to end; its wait status when it has (and is reaped).
+std::optional<int> waitForExit(pid_t pid, int timeoutMs)
 {
     const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     if (pidfd >= 0) {
@@ -46,7 +46,8 @@ bool waitForExit(pid_t pid, int timeoutMs)
         while (::poll(&entry, 1, timeoutMs) < 0 && errno == EINTR) {}
         ::close(pidfd);
     }
-    return ::waitpid(pid, nullptr, WNOHANG) == pid;
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == pid ? std::optional<int>(status) : std::nullopt;
 }
 
 }  // namespace
@@ -109,6 +110,16 @@ HostProcess::~HostProcess()
         ::kill(m_pid, SIGKILL);
         reapLater(m_pid);
     }
+}
+
+std::optional<int> HostProcess::waitForEnd(int timeoutMs)
+{
+    if (m_killed) {
+        return std::nullopt;
+    }
+    const std::optional<int> status = waitForExit(m_pid, timeoutMs);
+    m_killed = status.has_value();
+    return status;
 }
 
 void HostProcess::kill()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -24,13 +25,16 @@ public:
     pid_t pid() const { return m_pid; }
     // Kills the host at once (a hung or broken one); it is reaped without waiting for it.
     void kill();
+    // Waits up to timeoutMs for a host that closed its end to be gone, and reaps it: its wait
+    // status, or none while it still runs.
+    std::optional<int> waitForEnd(int timeoutMs);
 
 private:
     HostProcess(pid_t pid, int socket);
 
     pid_t m_pid;
     int m_socket;
-    bool m_killed = false;
+    bool m_killed = false;  // or reaped
 };
 
 // The host program beside the running one (the build folder), else in the player's libexec

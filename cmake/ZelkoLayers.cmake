@@ -2,15 +2,17 @@
 # The layer rules, checked when the build is configured; a broken rule stops the configure step.
 #   - The project's own targets link downwards only, along the edges listed below once: a link
 #     upwards (meter -> desktop) or sideways (meter -> helpers) is refused. platform/ is a stack
-#     of its own parts (the engine, its host, the tag reader, the X helpers, ...), kept the same
-#     way, and the layers above name the parts they may use.
-#   - GStreamer's headers reach the engine, its GStreamer owners, the tag reader and the engine's
-#     own tests (tests/mci) only: nothing else sees them.
-#   - Likewise X11's (xcb, Xlib): the window system is talked to by the engine and the X helpers
-#     alone; elsewhere a static library's private xcb reaches the program's link line only.
+#     of its own parts (the engine, its host, the wire, the X helpers, ...), kept the same way,
+#     and the layers above name the parts they may use.
+#   - GStreamer's headers reach the engine, its GStreamer owners and the engine's own tests
+#     (tests/mci) only: nothing else sees them. The window's program and the desktop do not even
+#     link it: the engine host reads and plays the media, and tells the desktop a file's tags.
+#   - Likewise X11's (xcb, Xlib): the window system is talked to by the engine, the X helpers and
+#     the frame strip alone; elsewhere a static library's private xcb reaches the program's link
+#     line only.
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
-#     test does not link Qt at all; nor do the basics, the engine and the tag reader see Qt, and
-#     the engine's host, a process of its own, links no toolkit.
+#     test does not link Qt at all; nor does any part of platform/ below the stand-ins see Qt,
+#     and the engine's host, a process of its own, links no toolkit.
 #   - No target in desktop/ sees the window's headers: it knows the player by its interface.
 #
 # A target sees a library when the library's include paths reach its sources: it links the
@@ -88,45 +90,60 @@ function(_zelko_all_targets directory out)
     set(${out} "${targets}" PARENT_SCOPE)
 endfunction()
 
-# The targets of platform/ by part, each part a layer of its own ("platform/engine"). A target of
-# platform/ that no part names stops the configure step: it must be given its place.
+# The targets of platform/ by part, each part a layer of its own ("platform/engine"), from the
+# top. A target of platform/ that no part names stops the configure step: it must be given its
+# place here, and its part a line in ZELKO_LAYER_EDGES below.
 set(ZELKO_PLATFORM_PARTS
-    "host: zelko-mci-host zelko_mci_sandbox"
-    "wire: zelko_mci_wire"
-    "tags: zelko_track_tags"
-    "engine: zelko_mci zelko_mci_trace"
+    "host: zelko-mci-host"
+    "sandbox: zelko_mci_sandbox"
     "engine-insides: zelko_mci_insides"
-    "stand-ins: zelko_platform"
-    "x: zelko_x_helpers"
-    "accessibility: zelko_accessible_value"
+    "engine: zelko_mci"
     "gst: zelko_gst_holders"
+    "wire: zelko_mci_wire"
+    "words: zelko_mci_words"
+    "trace: zelko_mci_trace"
+    "codes: zelko_mci_codes"
+    "media-file: zelko_media_file"
+    "strip: zelko_platform_strip"
+    "x: zelko_x_helpers"
+    "stand-ins: zelko_platform"
+    "accessibility: zelko_accessible_value"
     "basics: zelko_platform_basics")
 
 # The layers from the top, each with the layers its targets may link besides their own; a folder
 # names its layer (player/controls is "controls"), and platform/'s parts theirs. Programs and
 # folders outside the stack (tools, tests, bench, dist) may link any layer, and no layer links
 # them. The engine's insides are shown to its tests, which are outside the stack, and to no layer.
+#   services: what any layer of the window may use.
+#   engine_parts: what the engine is made of besides GStreamer's owners, and its host uses too.
 set(services "platform/stand-ins platform/x platform/accessibility platform/basics")
+set(engine_parts "platform/words platform/trace platform/codes platform/media-file platform/basics")
 set(ZELKO_LAYER_EDGES
     "app: channels desktop player meter helpers controls media ${services}"
-    "channels: media platform/wire platform/engine ${services}"
-    "desktop: player meter helpers controls media platform/tags ${services}"
+    "channels: media platform/wire platform/engine ${engine_parts} ${services}"
+    "desktop: player meter helpers controls media ${services}"
     "player: meter helpers controls media ${services}"
     "meter: ${services}"
-    "helpers: ${services}"
+    "helpers: platform/strip ${services}"
     "controls: ${services}"
-    "media: platform/basics"
-    "platform/host: platform/wire platform/engine platform/tags platform/gst platform/basics"
-    "platform/wire: platform/basics"
-    "platform/tags: platform/gst platform/basics"
-    "platform/engine-insides: platform/engine platform/gst platform/basics"
-    "platform/engine: platform/gst platform/basics"
-    "platform/stand-ins: platform/basics"
-    "platform/x: platform/basics"
-    "platform/accessibility:"
+    "media: platform/codes platform/basics"
+    "platform/host: platform/sandbox platform/engine platform/wire ${engine_parts}"
+    "platform/sandbox:"
+    "platform/engine-insides: platform/engine platform/gst ${engine_parts}"
+    "platform/engine: platform/gst ${engine_parts}"
     "platform/gst:"
+    "platform/wire: platform/media-file platform/basics"
+    "platform/words: platform/codes platform/basics"
+    "platform/trace:"
+    "platform/codes:"
+    "platform/media-file: platform/basics"
+    "platform/strip:"
+    "platform/x: platform/basics"
+    "platform/stand-ins: platform/basics"
+    "platform/accessibility:"
     "platform/basics:")
 unset(services)
+unset(engine_parts)
 
 function(_zelko_layer_of target out)
     get_target_property(dir ${target} SOURCE_DIR)
@@ -161,6 +178,7 @@ function(_zelko_check_edges target)
         if(entry MATCHES "^${layer}:(.*)$")
             set(in_stack TRUE)
             separate_arguments(allowed UNIX_COMMAND "${CMAKE_MATCH_1}")
+            list(REMOVE_DUPLICATES allowed)
         endif()
     endforeach()
     if(NOT in_stack)
@@ -180,6 +198,10 @@ function(_zelko_check_edges target)
             continue()
         endif()
         _zelko_layer_of(${item} other)
+        if(other STREQUAL "platform/engine-insides" AND NOT layer STREQUAL other)
+            message(FATAL_ERROR "Layer rule broken: ${target} (${layer}) links ${item}, the engine's insides, "
+                "which only the engine's own tests may see.")
+        endif()
         if(NOT other STREQUAL layer AND NOT other IN_LIST allowed)
             list(JOIN allowed ", " may)
             set(rule "${layer} may link only ${may}.")
@@ -211,15 +233,15 @@ function(zelko_check_layers)
         if(dir MATCHES "^tests/mci(/|$)")
             continue()
         endif()
-        if(NOT layer MATCHES "^platform/(engine|engine-insides|gst|tags)$")
+        if(NOT layer MATCHES "^platform/(engine|engine-insides|gst)$")
             _zelko_forbid(${target} SEEN "${gst_names}" "${gst_paths}"
-                "GStreamer's headers belong to the engine, its GStreamer owners and the tag reader alone.")
+                "GStreamer's headers belong to the engine and its GStreamer owners alone.")
         endif()
-        if(NOT layer MATCHES "^platform/(engine|engine-insides|x)$")
+        if(NOT layer MATCHES "^platform/(engine|engine-insides|x|strip)$")
             _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
-                "The window system (xcb, Xlib) is talked to by the engine and the X helpers alone.")
+                "The window system (xcb, Xlib) is talked to by the engine, the X helpers and the strip alone.")
         endif()
-        if(layer MATCHES "^(media|platform/(basics|gst|engine|engine-insides|tags))$")
+        if(layer MATCHES "^(media|platform/(host|sandbox|engine-insides|engine|gst|wire|words|trace|codes|media-file|basics))$")
             _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "${layer} is toolkit-free.")
         endif()
         if(dir MATCHES "^desktop(/|$)")
@@ -234,4 +256,8 @@ function(zelko_check_layers)
         endif()
     endforeach()
     _zelko_forbid(zelko-mci-host LINKED "${qt_names}" "${qt_paths}" "The engine's host runs without a toolkit.")
+    foreach(target zelko-player zelko_desktop)
+        _zelko_forbid(${target} LINKED "${gst_names}" "${gst_paths}"
+            "The window's process links no GStreamer: the engine host plays the media and reads its tags.")
+    endforeach()
 endfunction()

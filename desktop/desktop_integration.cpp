@@ -24,7 +24,8 @@ void SayOff(const QString& reason)
 
 }  // namespace
 
-DesktopIntegration::DesktopIntegration(Player& player, const QString& noBus) : m_player(player)
+DesktopIntegration::DesktopIntegration(Player& player, const QString& noBus, platform::TagSource* tags)
+    : m_player(player)
 {
     if (!noBus.isEmpty()) {
         SayOff(noBus);
@@ -47,7 +48,7 @@ DesktopIntegration::DesktopIntegration(Player& player, const QString& noBus) : m
     m_inhibit = std::make_unique<ScreenSaverInhibit>(
         bus, QStringLiteral("x11:%1").arg(static_cast<qulonglong>(player.NativeWindow()), 0, 16));
     m_notice = std::make_unique<FailureNotice>(bus);
-    m_details = std::make_unique<TrackDetails>();
+    m_details = std::make_unique<TrackDetails>(tags);
     connect(m_details.get(), &TrackDetails::Known, this, &DesktopIntegration::TagsKnown);
 
     connect(&player, &Player::PlaybackChanged, this, &DesktopIntegration::Schedule);

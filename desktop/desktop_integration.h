@@ -11,6 +11,10 @@
 
 namespace zelko {
 
+namespace platform {
+class TagSource;
+}  // namespace platform
+
 class FailureNotice;
 class Mpris;
 class Player;
@@ -25,7 +29,8 @@ class DesktopIntegration : public QObject {
 public:
     // noBus is FindSessionBus's answer: not empty, the integration is off, and says so once on
     // standard error; the window runs as it would anywhere.
-    DesktopIntegration(Player& player, const QString& noBus);
+    // tags tells the tags of the files played (the engine host's channel).
+    DesktopIntegration(Player& player, const QString& noBus, platform::TagSource* tags);
     ~DesktopIntegration() override;
 
 private:

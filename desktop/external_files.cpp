@@ -8,7 +8,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "player/media_filter.h"
+#include "platform/media_kinds.h"
 #include "player/player.h"
 
 namespace zelko {
@@ -47,14 +47,7 @@ QByteArray NameOf(const QByteArray& path)
 
 bool IsOffered(const QByteArray& name)
 {
-    // Every pattern is "*.<kind>", so the name's ending decides, in any letter case.
-    for (const QString& pattern : OfferedPatterns()) {
-        const QByteArray ending = pattern.mid(1).toLatin1();
-        if (name.size() > ending.size() && name.right(ending.size()).compare(ending, Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return platform::kindOfFileName(std::string_view(name.constData(), name.size())) != nullptr;
 }
 
 bool IsStorable(const QByteArray& path)
@@ -139,20 +132,10 @@ bool IsUri(const QByteArray& argument)
 
 QStringList OfferedPatterns()
 {
-    // The filter's odd fields hold the patterns, ";"-separated; the first field that lists them
-    // all is not enough, since "mpge(*.mpge)" is offered on its own.
-    static const QStringList patterns = [] {
-        QStringList all;
-        const QStringList fields = QString::fromLatin1(kMediaFilter).split(QLatin1Char('|'));
-        for (qsizetype i = 1; i < fields.size(); i += 2) {
-            for (const QString& pattern : fields.at(i).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-                if (!all.contains(pattern.trimmed())) {
-                    all << pattern.trimmed();
-                }
-            }
-        }
-        return all;
-    }();
+    QStringList patterns;
+    for (const std::string_view extension : platform::mediaExtensions()) {
+        patterns << QStringLiteral("*.") + QLatin1String(extension.data(), static_cast<qsizetype>(extension.size()));
+    }
     return patterns;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/error_detail.h"
 #include "platform/mci_error_codes.h"
 
 #include <cstdint>
@@ -12,12 +13,7 @@ namespace zelko::mci {
 // Our description of `code`, at most 127 characters; empty for a code that is not an error.
 std::string_view errorDescription(uint32_t code);
 
-// Why one command failed, beyond its code: the text told for the code in place of our
-// description (empty: there is nothing to add), and when the file needs a decoder that is not
-// installed, GStreamer's description of that decoder, as data beside the text.
-struct ErrorDetail {
-    std::string text;
-    std::string missingDecoder;
-};
+// Why one command failed, beyond its code (see platform/error_detail.h).
+using ErrorDetail = platform::ErrorDetail;
 
 }  // namespace zelko::mci
