@@ -37,6 +37,12 @@ protected:
     virtual void setValue(int) {}
 };
 
+// A widget as a screen reader sees it with nothing to add but its role: a picture, a tool bar.
+template <QAccessible::Role kRole> class AccessibleAs : public QAccessibleWidget {
+public:
+    explicit AccessibleAs(QWidget* widget) : QAccessibleWidget(widget, kRole) {}
+};
+
 // Lets Qt's accessibility make an `Accessible` for every `Widget`, known by its class name.
 // Once per pair is enough; later calls do nothing.
 template <class Widget, class Accessible> void installAccessibleFactory()
