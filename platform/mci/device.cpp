@@ -338,6 +338,12 @@ void Device::readMediaInfo()
     }
     if (m_facts.framesPerSecond > 0) {
         m_framesPerSecond = m_facts.framesPerSecond;
+        if (info.fps_d <= 0 || std::abs(m_framesPerSecond - static_cast<double>(info.fps_n) / info.fps_d) > 1e-3) {
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "%.3f frames a second from the file's sample table in place of GStreamer's %d/%d, "
+                                "guessed from a few frames",
+                                m_framesPerSecond, info.fps_n, info.fps_d);
+        }
     } else if (info.fps_n > 0 && info.fps_d > 0) {
         m_framesPerSecond = static_cast<double>(info.fps_n) / info.fps_d;
     } else {

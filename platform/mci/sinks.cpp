@@ -116,6 +116,9 @@ const char* directionOf(Orientation orientation)
 // takes passthrough away again.
 void passUprightThrough(GstElement* flip)
 {
+    GST_CAT_DEBUG_OBJECT(zelko_mci_debug, flip,
+                         "passing an upright picture through untouched: videoflip copies "
+                         "each one while it turns nothing (found on GStreamer 1.22)");
     gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(flip), TRUE);
 }
 
@@ -124,7 +127,9 @@ void passUprightThrough(GstElement* flip)
 ElementPtr makeTurner()
 {
     ElementPtr flip = adoptElement(gst_element_factory_make("videoflip", nullptr));
-    if (flip) {
+    if (!flip) {
+        GST_CAT_WARNING(zelko_mci_debug, "videoflip is missing: pictures show as stored, not turned upright");
+    } else {
         gst_util_set_object_arg(G_OBJECT(flip.get()), "video-direction", directionOf(Orientation::Unknown));
         passUprightThrough(flip.get());
     }
@@ -227,6 +232,11 @@ void turnUpright(const VideoOutput& output, Orientation orientation)
     gst_util_set_object_arg(G_OBJECT(output.turner.get()), "video-direction", directionOf(orientation));
     if (orientation == Orientation::Upright || orientation == Orientation::Unknown) {
         passUprightThrough(output.turner.get());
+    } else {
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, output.turner.get(),
+                            "turned %s as the file's own matrix says: the stream's tag names only the plain "
+                            "turns (found on GStreamer 1.22)",
+                            directionOf(orientation));
     }
 }
 

@@ -72,9 +72,11 @@ TEST_F(EngineTest, EachWorkaroundAndErrorReachesTheEnginesLog)
         const char* said;
     };
     // An a-law AIFF-C goes past aiffparse to libav's demuxer; a program stream muxed by avmux
-    // is as long as its timestamps say, not as GStreamer reckons from its clock references.
+    // is as long as its timestamps say, not as GStreamer reckons from its clock references; a
+    // mirrored MP4 is turned as its track matrix says, which GStreamer's tag does not.
     for (const Case& c : {Case{"aifc-alaw.aifc", "skipping aiffparse"},
-                          Case{"ps-avmux.mpg", "from the file's own header or timestamps in place of GStreamer's"}}) {
+                          Case{"ps-avmux.mpg", "from the file's own header or timestamps in place of GStreamer's"},
+                          Case{"turn-mirror.mp4", "turned horiz as the file's own matrix says"}}) {
         EngineLog log;
         open(c.clip);
         EXPECT_NE(log.find(c.said), "") << c.clip;
