@@ -11,8 +11,9 @@
 #     the frame strip alone; elsewhere a static library's private xcb reaches the program's link
 #     line only.
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
-#     test does not link Qt at all; nor does any part of platform/ below the stand-ins see Qt,
-#     and the engine's host, a process of its own, links no toolkit.
+#     test does not link Qt at all; nor do the engine, its host and what they share with the
+#     window (the wire, the words, the trace, the codes, ...) see Qt, and the engine's host, a
+#     process of its own, links no toolkit.
 #   - No target in desktop/ sees the window's headers: it knows the player by its interface.
 #
 # A target sees a library when the library's include paths reach its sources: it links the
@@ -145,6 +146,12 @@ set(ZELKO_LAYER_EDGES
 unset(services)
 unset(engine_parts)
 
+# The parts of platform/ that may see GStreamer's headers, the window system's (xcb, Xlib), and
+# those that must not see Qt's.
+set(ZELKO_GST_PARTS engine engine-insides gst)
+set(ZELKO_X11_PARTS engine engine-insides x strip)
+set(ZELKO_TOOLKIT_FREE_PARTS host sandbox engine-insides engine gst wire words trace codes media-file basics)
+
 function(_zelko_layer_of target out)
     get_target_property(dir ${target} SOURCE_DIR)
     file(RELATIVE_PATH dir ${CMAKE_SOURCE_DIR} ${dir})
@@ -233,15 +240,16 @@ function(zelko_check_layers)
         if(dir MATCHES "^tests/mci(/|$)")
             continue()
         endif()
-        if(NOT layer MATCHES "^platform/(engine|engine-insides|gst)$")
+        string(REGEX REPLACE "^platform/" "" part "${layer}")
+        if(NOT layer MATCHES "^platform/" OR NOT part IN_LIST ZELKO_GST_PARTS)
             _zelko_forbid(${target} SEEN "${gst_names}" "${gst_paths}"
                 "GStreamer's headers belong to the engine and its GStreamer owners alone.")
         endif()
-        if(NOT layer MATCHES "^platform/(engine|engine-insides|x|strip)$")
+        if(NOT layer MATCHES "^platform/" OR NOT part IN_LIST ZELKO_X11_PARTS)
             _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
                 "The window system (xcb, Xlib) is talked to by the engine, the X helpers and the strip alone.")
         endif()
-        if(layer MATCHES "^(media|platform/(host|sandbox|engine-insides|engine|gst|wire|words|trace|codes|media-file|basics))$")
+        if(layer STREQUAL "media" OR (layer MATCHES "^platform/" AND part IN_LIST ZELKO_TOOLKIT_FREE_PARTS))
             _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "${layer} is toolkit-free.")
         endif()
         if(dir MATCHES "^desktop(/|$)")
