@@ -104,6 +104,7 @@ private:
     void followParent();
     void redraw();
     bool prerollAgain();
+    bool showsPicture() const;  // the video sink holds a picture
     bool queryPosition(gint64& position) const;
     // device_audio.cpp: the sound output went away (its server ended); the media goes on from
     // where it stood, in the mode the user asked for, on a silent sink that keeps real time.
@@ -160,6 +161,9 @@ private:
     std::string m_error;         // the text of the last error message
     bool m_soundLost = false;    // the sound output posted an error; handled at the next drain
     bool m_silent = false;       // the sound output is the silent stand-in
+    // A redraw seeked the paused pipeline, and nothing has seeked since: what flows is the
+    // redraw's alone, and so are its errors, which are not the media's.
+    bool m_redrawSeeked = false;
 };
 
 }  // namespace zelko::mci
