@@ -12,9 +12,6 @@
 
 namespace zelko::media {
 
-// MCIERR_OUTOFRANGE: given back when a value does not fit the command it belongs in.
-inline constexpr uint32_t kOutOfRangeCode = 256 + 26;
-
 // What the device answered to one command: its code, and the reply buffer's text.
 struct Reply {
     uint32_t code = 0;

@@ -7,6 +7,7 @@
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
 #include "media/reply_parse.h"
+#include "platform/mci_error_codes.h"
 #include "platform/rounding.h"
 
 namespace zelko::media {
@@ -105,7 +106,8 @@ Task<std::string> ModuleMultimedia::SetPlaybackSpeed(std::string alias, int32_t 
 {
     int64_t thousandths = int64_t{percent} * 10;
     if (thousandths < INT32_MIN || thousandths > INT32_MAX) {
-        co_return Result(kOutOfRangeCode);
+        // Refused here, as the engine refuses a value that does not fit its command.
+        co_return Result(mci::code::kOutOfRange);
     }
     std::string command = "set " + alias + " speed " + std::to_string(thousandths);
     const Reply set = co_await sendCommand(m_channel, holdInBuffer(std::move(command), kShortCommandLength));
