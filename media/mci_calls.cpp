@@ -9,23 +9,20 @@
 
 namespace zelko::media {
 
-Command::Command(MciChannel& channel, std::string command, uint32_t replyLength)
-    : m_channel(channel), m_command(std::move(command)), m_replyLength(replyLength)
-{
-}
+Call::Call(MciChannel& channel, Start start) : m_channel(channel), m_start(std::move(start)) {}
 
-Command::~Command()
+Call::~Call()
 {
     if (m_waiting && !m_waiting->reply) {
         m_channel.abandon(m_request);
     }
 }
 
-bool Command::await_suspend(std::coroutine_handle<> awaiting)
+bool Call::await_suspend(std::coroutine_handle<> awaiting)
 {
     m_waiting = std::make_shared<Waiting>();
     std::weak_ptr<Waiting> weak = m_waiting;
-    m_request = m_channel.send(m_command, m_replyLength, [weak](uint32_t code, std::string_view reply) {
+    m_request = m_start([weak](uint32_t code, std::string_view reply) {
         const std::shared_ptr<Waiting> waiting = weak.lock();
         if (!waiting || waiting->reply) {
             return;  // the task is gone (or was answered already)
@@ -36,25 +33,36 @@ bool Command::await_suspend(std::coroutine_handle<> awaiting)
         }
     });
     if (m_waiting->reply) {
-        return false;  // answered inside send: the task goes on at once
+        return false;  // answered inside the channel: the task goes on at once
     }
     m_waiting->task = awaiting;
     return true;
 }
 
-Reply Command::await_resume()
+Reply Call::await_resume()
 {
     return std::move(*m_waiting->reply);
 }
 
-Command sendCommand(MciChannel& channel, std::string command)
+Call sendCommand(MciChannel& channel, std::string command)
 {
-    return Command(channel, std::move(command), 0);
+    return Call(channel, [&channel, command = std::move(command)](MciChannel::Completion completion) {
+        return channel.send(command, 0, std::move(completion));
+    });
 }
 
-Command sendQuery(MciChannel& channel, std::string command)
+Call sendQuery(MciChannel& channel, std::string command)
 {
-    return Command(channel, std::move(command), kReplyLength);
+    return Call(channel, [&channel, command = std::move(command)](MciChannel::Completion completion) {
+        return channel.send(command, kReplyLength, std::move(completion));
+    });
+}
+
+Call findShortPath(MciChannel& channel, std::string path)
+{
+    return Call(channel, [&channel, path = std::move(path)](MciChannel::Completion completion) {
+        return channel.findShortPath(path, kShortPathLength, std::move(completion));
+    });
 }
 
 std::string resultText(MciChannel& channel, uint32_t code)

@@ -3,6 +3,7 @@
 
 #include <coroutine>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,23 +19,27 @@ struct Reply {
     std::string text;
 };
 
-// One command sent through the channel, awaited by a task: `co_await sendCommand(channel, text)`
-// gives its Reply. A command answered inside send() goes on without suspending the task; one
-// answered later resumes it from the channel's completion. A command still unanswered when its
-// task is destroyed is abandoned: the channel is told, and a late answer finds nobody to resume.
-class [[nodiscard]] Command {
+// One call through the channel that a task awaits: a command (`co_await sendCommand(channel,
+// text)` gives its Reply), or the short form of a path. A call answered inside the channel goes
+// on without suspending the task; one answered later resumes it from the channel's completion.
+// A call still unanswered when its task is destroyed is abandoned: the channel is told, and a
+// late answer finds nobody to resume.
+class [[nodiscard]] Call {
 public:
-    Command(MciChannel& channel, std::string command, uint32_t replyLength);
-    ~Command();
-    Command(const Command&) = delete;
-    Command& operator=(const Command&) = delete;
+    // Hands the completion to the channel; the request's id while it waits, or 0.
+    using Start = std::function<MciChannel::RequestId(MciChannel::Completion)>;
+
+    Call(MciChannel& channel, Start start);
+    ~Call();
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
 
     bool await_ready() const noexcept { return false; }
     bool await_suspend(std::coroutine_handle<> awaiting);
     Reply await_resume();
 
 private:
-    // Shared with the completion, which holds it weakly: it outlives a command only while a
+    // Shared with the completion, which holds it weakly: it outlives a call only while a
     // completion resumes the task.
     struct Waiting {
         std::optional<Reply> reply;
@@ -42,17 +47,20 @@ private:
     };
 
     MciChannel& m_channel;
-    std::string m_command;
-    uint32_t m_replyLength;
+    Start m_start;
     std::shared_ptr<Waiting> m_waiting;
     MciChannel::RequestId m_request = 0;
 };
 
 // A command whose reply is not read: no reply buffer, length 0, callback window 0.
-Command sendCommand(MciChannel& channel, std::string command);
+Call sendCommand(MciChannel& channel, std::string command);
 
 // A command with a 128-character reply buffer; the Reply's text is the reply up to its NUL.
-Command sendQuery(MciChannel& channel, std::string command);
+Call sendQuery(MciChannel& channel, std::string command);
+
+// The short form of `path` in a 255-character buffer: the Reply's code is what
+// GetShortPathName returns (0 for a file that is not there), its text the form when it fits.
+Call findShortPath(MciChannel& channel, std::string path);
 
 // "Success" for code 0, otherwise the channel's description of the code.
 std::string resultText(MciChannel& channel, uint32_t code);

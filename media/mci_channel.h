@@ -48,6 +48,12 @@ public:
     virtual std::string missingDecoder(uint32_t /*code*/) { return {}; }
     // GetShortPathName: the length of the short form, 0 on failure (see platform/short_path.h).
     virtual uint32_t getShortPathName(const char* longPath, char* buffer, uint32_t length) = 0;
+    // GetShortPathName without the window waiting on the disk the file is on: `completion` gets
+    // what getShortPathName returns as its code, and the short form as its reply when it fits in
+    // `length` characters with its terminator. This one looks the path up at once, inside the
+    // call; a channel may look it up on another thread and complete later from the event loop,
+    // and then abandon() forgets the request as it forgets a command.
+    virtual RequestId findShortPath(std::string_view longPath, uint32_t length, Completion completion);
     // GetWindowRect: rect is left as it was when the handle names no window.
     virtual bool getWindowRect(int64_t windowHandle, platform::WindowRect& rect) = 0;
 };

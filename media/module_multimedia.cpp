@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/module_multimedia.h"
 
-#include <array>
-
 #include "media/command_buffer.h"
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
@@ -20,14 +18,12 @@ constexpr const char* kChildWindowStyle = "1073741824";
 // The short form of the path as the 255-character buffer holds it. A form that does not fit
 // (the call answers with the size it needs) counts as no short form at all: cutting it could
 // name another file.
-std::string shortPath(MciChannel& channel, const std::string& path)
+std::string shortPathText(const Reply& found)
 {
-    std::array<char, kShortPathLength> buffer{};
-    uint32_t length = channel.getShortPathName(path.c_str(), buffer.data(), kShortPathLength);
-    if (length == 0 || length >= kShortPathLength) {
+    if (found.code == 0 || found.code >= kShortPathLength) {
         return {};
     }
-    return std::string(buffer.data(), length);
+    return found.text;
 }
 
 }  // namespace
@@ -50,8 +46,10 @@ std::string ModuleMultimedia::Result(uint32_t code)
 Task<std::string> ModuleMultimedia::OpenMedia(int32_t parentWindow, std::string alias, std::string path,
                                               std::string deviceType)
 {
-    std::string command = "open " + shortPath(m_channel, path) + " type " + deviceType + " Alias " + alias +
-                          " parent " + std::to_string(parentWindow) + " Style " + kChildWindowStyle;
+    // The path is looked up where the disk it is on may take its time: the task waits for it.
+    const Reply shortened = co_await findShortPath(m_channel, std::move(path));
+    std::string command = "open " + shortPathText(shortened) + " type " + deviceType + " Alias " + alias + " parent " +
+                          std::to_string(parentWindow) + " Style " + kChildWindowStyle;
     const Reply opened = co_await sendCommand(m_channel, holdInBuffer(std::move(command), kOpenCommandLength));
     co_return Result(opened.code);
 }
