@@ -68,8 +68,10 @@ def drags(ctx, p):
         p.wait_geometry(lambda g: (g[0], g[1]) != (x0, y0), 10, "the window to move")
     finally:
         # A press the window took only after the release may have left the window manager
-        # moving it: a click ends that.
-        z.run(["xdotool", "click", "1"], env)
+        # moving it: a click ends that. It is made beside the window, not on its background,
+        # where it would start another move the window manager could take after its release.
+        x, y, w, h = p.geometry()
+        z.run(["xdotool", "mousemove", "--sync", str(x + w + 40), str(y + h + 40), "click", "1"], env)
     return time.monotonic() - began
 
 
