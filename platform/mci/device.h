@@ -13,6 +13,7 @@
 #include "platform/media_file.h"
 #include "platform/track_tags.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -44,6 +45,13 @@ public:
     void drainBus();
 
     Mode mode() const;
+    // From now on, writes 1 to `eventFd` from GStreamer's threads whenever the pipeline posts
+    // what changes the device's answers (see drainBus); the caller drains the bus then.
+    void wakeOnChange(int eventFd);
+    // Where a play stops moving: the end of its range, or the length.
+    int64_t endNs() const { return m_stopNs >= 0 ? std::min(m_stopNs, m_lengthNs) : m_lengthNs; }
+    // The rate the pipeline plays at while playing (the speed, as last applied).
+    double appliedRate() const { return m_appliedRate; }
     // The file open, as it was when opened.
     const std::optional<platform::FileIdentity>& file() const { return m_identity; }
     // What the file's tags said when it was opened.

@@ -9,6 +9,7 @@
 #include "platform/mci/session.h"
 #include "platform/mci/trace.h"
 #include "platform/mci/warm_up.h"
+#include "platform/unique_fd.h"
 
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <sys/eventfd.h>
 
 namespace zelko::mci {
 
@@ -24,7 +26,8 @@ struct Engine::Impl {
     Trace trace;
     // The reason behind the latest failure of each code, told by getErrorString for that code.
     std::map<uint32_t, ErrorDetail> details;
-    WarmUp warmUp;  // declared last, so its thread has ended before the devices close
+    platform::UniqueFd wake;  // the devices' eventfd, once the host asked for it
+    WarmUp warmUp;            // declared last, so its thread has ended before the devices close
 };
 
 namespace {
@@ -122,6 +125,48 @@ platform::ErrorDetail Engine::errorDetail(uint32_t errorCode) const
 {
     const auto found = m_impl->details.find(errorCode);
     return found != m_impl->details.end() ? found->second : ErrorDetail{};
+}
+
+int Engine::wakeFd()
+{
+    if (!m_impl->wake) {
+        m_impl->wake.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+        m_impl->session.setWakeFd(m_impl->wake.get());
+        m_impl->session.forEach(
+            [this](const std::string&, Device& device) { device.wakeOnChange(m_impl->wake.get()); });
+    }
+    return m_impl->wake.get();
+}
+
+void Engine::drain()
+{
+    if (m_impl->wake) {
+        eventfd_t count = 0;
+        ::eventfd_read(m_impl->wake.get(), &count);
+    }
+    m_impl->session.drainAll();
+}
+
+std::vector<Engine::DeviceStatus> Engine::statuses()
+{
+    std::vector<DeviceStatus> statuses;
+    m_impl->session.forEach([&statuses](const std::string& alias, Device& device) {
+        DeviceStatus status;
+        status.alias = alias;
+        // The position first: reading it may move the length of a stream that runs past it.
+        status.positionNs = device.positionNs();
+        status.readAt = std::chrono::steady_clock::now();
+        status.mode = device.mode() == Mode::Playing  ? DeviceStatus::Mode::Playing
+                      : device.mode() == Mode::Paused ? DeviceStatus::Mode::Paused
+                                                      : DeviceStatus::Mode::Stopped;
+        status.frames = device.timeFormat() == TimeFormat::Frames;
+        status.framesPerSecond = device.framesPerSecond();
+        status.lengthNs = device.lengthNs();
+        status.rate = device.mode() == Mode::Playing ? device.appliedRate() : 0.0;
+        status.endNs = device.endNs();
+        statuses.push_back(std::move(status));
+    });
+    return statuses;
 }
 
 void Engine::setFileOpener(FileOpener opener)

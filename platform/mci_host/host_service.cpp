@@ -2,10 +2,13 @@
 #include "platform/mci_host/host_service.h"
 
 #include "platform/mci_host/messages.h"
+#include "platform/mci_host/state_publisher.h"
 #include "platform/mci_host/wire.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <poll.h>
 #include <map>
 #include <string>
 
@@ -107,6 +110,33 @@ bool answerRequest(Engine& engine, Granted& granted, wire::Frame& frame, wire::F
     }
 }
 
+// Waits for the window's next frame. Meanwhile the host publishes what the devices' pipelines
+// change (an end, an error) and samples a playing position when the publisher asks; with
+// nothing playing and nothing posted it sleeps.
+wire::ReadResult nextFrame(wire::FrameReader& reader, int socket, StatePublisher& publisher, wire::Frame& frame)
+{
+    for (;;) {
+        // A frame already in hand first: the window's hello and its page come together.
+        const wire::ReadResult held = reader.read(frame, wire::Clock::time_point{});
+        if (held != wire::ReadResult::TimedOut || !publisher.attached()) {
+            return held != wire::ReadResult::TimedOut ? held : reader.read(frame, std::nullopt);
+        }
+        pollfd waits[2] = {{socket, POLLIN, 0}, {publisher.wakeFd(), POLLIN, 0}};
+        const int ready = ::poll(waits, 2, publisher.nextSampleMs());
+        if (ready < 0 && errno != EINTR) {
+            return reader.read(frame, std::nullopt);
+        }
+        if (waits[1].revents != 0) {
+            publisher.drainAndPublish();
+        } else if (ready == 0) {
+            publisher.publish();
+        }
+        if (waits[0].revents != 0) {
+            return reader.read(frame, std::nullopt);
+        }
+    }
+}
+
 }  // namespace
 
 int serve(Engine& engine, int socket)
@@ -129,16 +159,27 @@ int serve(Engine& engine, int socket)
         granted.erase(found);
         return file;
     });
+    StatePublisher publisher(engine);
     wire::Frame frame;
     wire::Frame reply;
     for (;;) {
-        const wire::ReadResult result = reader.read(frame, std::nullopt);
+        const wire::ReadResult result = nextFrame(reader, socket, publisher, frame);
         if (result == wire::ReadResult::Closed) {
             return 0;  // the window has gone or closed the channel
         }
-        if (result != wire::ReadResult::Frame || !answerRequest(engine, granted, frame, reply)) {
+        wire::SharePage page;
+        const bool sharesPage = result == wire::ReadResult::Frame && frame.kind == wire::Kind::SharePage;
+        if (sharesPage && !publisher.attached() && wire::unpack(frame, page) &&
+            publisher.attach(std::move(page.page))) {
+            continue;
+        }
+        if (sharesPage || result != wire::ReadResult::Frame || !answerRequest(engine, granted, frame, reply)) {
             std::fprintf(stderr, "zelko-mci-host: the window sent nonsense\n");
             return 1;
+        }
+        // Published before the reply goes: the window believes the page once it has the reply.
+        if (frame.kind == wire::Kind::Command) {
+            publisher.publish();
         }
         if (!wire::writeFrame(socket, reply, std::nullopt)) {
             return 1;
