@@ -14,7 +14,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <sys/eventfd.h>
 #include <utility>
 
 namespace zelko::mci {
@@ -33,20 +32,13 @@ constexpr double kUnknownFramesPerSecond = 25.0;
 constexpr guint kPlayFlagText = 1U << 2;
 
 // Runs on GStreamer's threads: keeps only what the caller's thread reads, so the bus never
-// fills with tags and state changes between two commands. Where the device was asked to tell of
-// a change (`wake` holds an eventfd), one that changes the answers (an end, an error, a new
-// length, a finished seek) is told there too, so its owner need not wait for the next command.
-GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer wake)
+// fills with tags and state changes between two commands; what it keeps changes the answers
+// (see Device::busFd).
+GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer)
 {
     constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE |
                                                        GST_MESSAGE_DURATION_CHANGED);
-    if ((GST_MESSAGE_TYPE(message) & kKept) != 0) {
-        if (wake != nullptr) {
-            ::eventfd_write(*static_cast<const int*>(wake), 1);
-        }
-        return GST_BUS_PASS;
-    }
-    if (gst_is_missing_plugin_message(message)) {
+    if ((GST_MESSAGE_TYPE(message) & kKept) != 0 || gst_is_missing_plugin_message(message)) {
         return GST_BUS_PASS;
     }
     // A dropped message is the handler's to release.
@@ -507,10 +499,11 @@ Mode Device::mode() const
     return m_wanted;
 }
 
-void Device::wakeOnChange(int eventFd)
+int Device::busFd() const
 {
-    gst_bus_set_sync_handler(m_bus.get(), keepUsefulMessages, new int(eventFd),
-                             [](gpointer wake) { delete static_cast<int*>(wake); });
+    GPollFD poll{};
+    gst_bus_get_pollfd(m_bus.get(), &poll);
+    return poll.fd;
 }
 
 }  // namespace zelko::mci

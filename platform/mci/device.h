@@ -45,9 +45,10 @@ public:
     void drainBus();
 
     Mode mode() const;
-    // From now on, writes 1 to `eventFd` from GStreamer's threads whenever the pipeline posts
-    // what changes the device's answers (see drainBus); the caller drains the bus then.
-    void wakeOnChange(int eventFd);
+    // Readable while the bus holds a message, all of which change the device's answers (the
+    // end, an error, a new length, a seek's preroll done; the rest is dropped as it is posted),
+    // until drainBus reads them. Readable only once the message is there to read.
+    int busFd() const;
     // Where a play stops moving: the end of its range, or the length.
     int64_t endNs() const { return m_stopNs >= 0 ? std::min(m_stopNs, m_lengthNs) : m_lengthNs; }
     // The rate the pipeline plays at while playing (the speed, as last applied).

@@ -9,7 +9,6 @@
 #include "platform/mci/session.h"
 #include "platform/mci/trace.h"
 #include "platform/mci/warm_up.h"
-#include "platform/unique_fd.h"
 
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
@@ -17,7 +16,6 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <sys/eventfd.h>
 
 namespace zelko::mci {
 
@@ -26,8 +24,7 @@ struct Engine::Impl {
     Trace trace;
     // The reason behind the latest failure of each code, told by getErrorString for that code.
     std::map<uint32_t, ErrorDetail> details;
-    platform::UniqueFd wake;  // the devices' eventfd, once the host asked for it
-    WarmUp warmUp;            // declared last, so its thread has ended before the devices close
+    WarmUp warmUp;  // declared last, so its thread has ended before the devices close
 };
 
 namespace {
@@ -127,23 +124,15 @@ platform::ErrorDetail Engine::errorDetail(uint32_t errorCode) const
     return found != m_impl->details.end() ? found->second : ErrorDetail{};
 }
 
-int Engine::wakeFd()
+std::vector<int> Engine::changeFds()
 {
-    if (!m_impl->wake) {
-        m_impl->wake.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-        m_impl->session.setWakeFd(m_impl->wake.get());
-        m_impl->session.forEach(
-            [this](const std::string&, Device& device) { device.wakeOnChange(m_impl->wake.get()); });
-    }
-    return m_impl->wake.get();
+    std::vector<int> fds;
+    m_impl->session.forEach([&fds](const std::string&, Device& device) { fds.push_back(device.busFd()); });
+    return fds;
 }
 
 void Engine::drain()
 {
-    if (m_impl->wake) {
-        eventfd_t count = 0;
-        ::eventfd_read(m_impl->wake.get(), &count);
-    }
     m_impl->session.drainAll();
 }
 

@@ -72,11 +72,11 @@ public:
         double rate = 0.0;                             // how fast the position moves: 0 unless playing
         int64_t endNs = 0;                             // where a play stops moving
     };
-    // An eventfd that becomes readable when a device's pipeline posts what changes its answers
-    // (the end of the media, an error, a new length, a seek's preroll done), between commands as
-    // well; made on the first call, and then told by every device opened later.
-    int wakeFd();
-    // Reads what the pipelines posted (as every command does first), and clears the wake-up.
+    // Descriptors that are readable while a device's pipeline has posted what changes its
+    // answers (the end of the media, an error, a new length, a seek's preroll done), between
+    // commands as well: one for each open device.
+    std::vector<int> changeFds();
+    // Reads what the pipelines posted, as every command does first.
     void drain();
     // Every open device's answers now. Reading the position is the same as asking for it.
     std::vector<DeviceStatus> statuses();

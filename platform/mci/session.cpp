@@ -38,9 +38,6 @@ uint32_t Session::lookup(std::string_view alias, Device*& device)
 
 uint32_t Session::add(std::string_view alias, std::unique_ptr<Device> device)
 {
-    if (m_wakeFd >= 0) {
-        device->wakeOnChange(m_wakeFd);
-    }
     const uint32_t id = m_nextId++;
     m_devices.push_back({platform::asciiLower(alias), id, std::move(device)});
     return id;

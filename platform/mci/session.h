@@ -34,8 +34,6 @@ public:
     void drainAll();
     // Every open device with its alias (lower case), in the order they were opened.
     void forEach(const std::function<void(const std::string& alias, Device& device)>& visit);
-    // Devices added from now on tell `eventFd` of what changes their answers (Device::wakeOnChange).
-    void setWakeFd(int eventFd) { m_wakeFd = eventFd; }
 
     void setDetail(ErrorDetail detail) { m_detail = std::move(detail); }
     ErrorDetail takeDetail() { return std::exchange(m_detail, {}); }
@@ -61,7 +59,6 @@ private:
     uint32_t m_nextId = 1;
     ErrorDetail m_detail;
     FileOpener m_opener;
-    int m_wakeFd = -1;
     std::deque<std::pair<platform::FileIdentity, platform::TrackTags>> m_failedTags;
 };
 

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace zelko::mci {
 
@@ -111,8 +112,8 @@ bool answerRequest(Engine& engine, Granted& granted, wire::Frame& frame, wire::F
 }
 
 // Waits for the window's next frame. Meanwhile the host publishes what the devices' pipelines
-// change (an end, an error) and samples a playing position when the publisher asks; with
-// nothing playing and nothing posted it sleeps.
+// post (an end, an error) and samples a playing position when the publisher asks; with nothing
+// playing and nothing posted it sleeps.
 wire::ReadResult nextFrame(wire::FrameReader& reader, int socket, StatePublisher& publisher, wire::Frame& frame)
 {
     for (;;) {
@@ -121,12 +122,17 @@ wire::ReadResult nextFrame(wire::FrameReader& reader, int socket, StatePublisher
         if (held != wire::ReadResult::TimedOut || !publisher.attached()) {
             return held != wire::ReadResult::TimedOut ? held : reader.read(frame, std::nullopt);
         }
-        pollfd waits[2] = {{socket, POLLIN, 0}, {publisher.wakeFd(), POLLIN, 0}};
-        const int ready = ::poll(waits, 2, publisher.nextSampleMs());
+        std::vector<pollfd> waits{{socket, POLLIN, 0}};
+        for (const int fd : publisher.changeFds()) {
+            waits.push_back({fd, POLLIN, 0});
+        }
+        const int ready = ::poll(waits.data(), waits.size(), publisher.nextSampleMs());
         if (ready < 0 && errno != EINTR) {
             return reader.read(frame, std::nullopt);
         }
-        if (waits[1].revents != 0) {
+        const bool posted =
+            std::any_of(waits.begin() + 1, waits.end(), [](const pollfd& wait) { return wait.revents != 0; });
+        if (posted) {
             publisher.drainAndPublish();
         } else if (ready == 0) {
             publisher.publish();

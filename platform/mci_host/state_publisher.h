@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/mci/engine.h"
 #include "platform/mci_host/state_page.h"
@@ -33,8 +34,8 @@ public:
     // Takes the page the window handed over; false when it is none.
     bool attach(platform::UniqueFd fd);
     bool attached() const { return m_page.has_value(); }
-    // The engine's wake-up eventfd (Engine::wakeFd); only once attached.
-    int wakeFd() const { return m_engine.wakeFd(); }
+    // Readable while a device's pipeline has posted a change (Engine::changeFds).
+    std::vector<int> changeFds() const { return m_engine.changeFds(); }
     // Reads what the pipelines posted and publishes.
     void drainAndPublish();
     void publish();
