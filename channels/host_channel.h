@@ -16,6 +16,7 @@
 
 #include "channels/host_link.h"
 #include "channels/host_process.h"
+#include "channels/published_state.h"
 #include "channels/slow_calls.h"
 #include "media/mci_channel.h"
 #include "platform/error_detail.h"
@@ -34,7 +35,9 @@ namespace zelko::channels {
 // deadline from the moment it is sent. A host that misses the deadline, dies or talks nonsense
 // is killed and a fresh one started at once, to ready itself while the window goes on; the
 // command it was answering answers as an unplayable file does (296), and the old host's aliases
-// are gone with it. Commands sent while a host starts wait for its hello, each within its own
+// are gone with it. The timers' queries while a file plays are answered inside send() from the
+// state the host publishes, when no command is pending in it (PublishedState); they never reach
+// the host. Commands sent while a host starts wait for its hello, each within its own
 // deadline; a host that cannot start is told once in the log and tried again later and later,
 // and meanwhile every command answers 296 at once. A host of another build is refused, and no
 // other is started.
@@ -189,8 +192,9 @@ private:
     std::map<uint32_t, platform::ErrorDetail> m_details;
     // The files the running host opened (the latest last), whose tags it can tell.
     std::deque<platform::FileIdentity> m_opened;
-    mci::Trace m_trace;  // the commands this side answered for a host that did not
-    SlowCalls m_slow;    // last made, first gone: no result comes back after it
+    mci::Trace m_trace;          // the commands this side answered: for a host that did not, or from its page
+    PublishedState m_published;  // what the running host publishes of its devices
+    SlowCalls m_slow;            // last made, first gone: no result comes back after it
 };
 
 }  // namespace zelko::channels

@@ -89,6 +89,7 @@ void HostChannel::startHost(int replacing)
     if (!m_refusal.empty()) {
         return;
     }
+    m_published.forget();
     std::string why;
     ++m_generation;
     m_link = HostLink::start(
@@ -98,6 +99,10 @@ void HostChannel::startHost(int replacing)
         return;
     }
     ++m_starts;
+    // After the hello, the page the host publishes its devices' state on, a new one for each host.
+    if (platform::UniqueFd page = m_published.renew()) {
+        m_link->write(mci::wire::pack(0, mci::wire::SharePage{std::move(page)}));
+    }
     if (replacing != 0) {
         qCInfo(lcChannels, "started the engine host (pid %d) in place of pid %d", m_link->pid(), replacing);
     } else {
@@ -226,6 +231,7 @@ void HostChannel::startFailed(const std::string& cause, bool ended)
         tell(cause);
     }
     m_opened.clear();
+    m_published.forget();
     m_retry.start(static_cast<int>(retryAfter(m_failures).count()));
     // No host will come soon: what waits for one is answered now.
     if (m_inFlight) {
@@ -247,6 +253,7 @@ void HostChannel::refuse(const std::string& reason)
     m_link->kill();
     m_link.reset();
     m_opened.clear();
+    m_published.forget();
     m_retry.stop();
     if (m_inFlight) {
         const std::unique_ptr<Request> unanswered = std::move(m_inFlight);

@@ -30,6 +30,7 @@ public:
     HostLink& operator=(const HostLink&) = delete;
 
     int pid() const { return m_process->pid(); }
+    int socket() const { return m_process->socket(); }
     bool ready() const { return m_ready; }
     void setReady() { m_ready = true; }
     mci::wire::Clock::time_point startedAt() const { return m_startedAt; }

@@ -31,34 +31,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 import zelko_e2e as z  # noqa: E402
-from bench_figures import cpu_between, descendants, read_text, spread, thread_cpu_ns  # noqa: E402
+from bench_figures import cpu_between, descendants, sample, spread  # noqa: E402
 
 STRIP = (224, 49, 232, 35)  # Picture2 in the window, pixels
-
-
-def switches(pid):
-    """Context switches of each thread of pid so far, by thread id."""
-    out = {}
-    for task in os.listdir(f"/proc/{pid}/task"):
-        try:
-            fields = dict(line.split(":", 1) for line in
-                          read_text(f"/proc/{pid}/task/{task}/status").splitlines() if ":" in line)
-            out[task] = int(fields["voluntary_ctxt_switches"]) + int(fields["nonvoluntary_ctxt_switches"])
-        except (OSError, KeyError, ValueError):
-            pass
-    return out
-
-
-def sample(pids):
-    """(cpu, switches) samples of a set of processes, keyed by process and thread."""
-    cpu, ctx = {}, {}
-    for pid in pids:
-        try:
-            cpu.update({f"{pid}/{t}": v for t, v in thread_cpu_ns(pid).items()})
-            ctx.update({f"{pid}/{t}": v for t, v in switches(pid).items()})
-        except OSError:
-            pass
-    return cpu, ctx
 
 
 def stream_playing(pulse_env):
