@@ -3,7 +3,7 @@
 // gives up costs the busy host and not the next command's time; one the host finishes while
 // nothing else needs it costs nothing; commands wait for a starting host no longer than their
 // own deadline; a host that cannot start is told once and tried again later and later; a short
-// path is looked up off the caller's thread.
+// path is looked up off the caller's thread, and a code's description is the window's own.
 #include <gtest/gtest.h>
 
 #include <QLoggingCategory>
@@ -171,6 +171,16 @@ TEST_F(HostWaitsTest, AHostThatCannotStartIsToldOnceAndTriedAgainLaterAndLater)
     // command.
     EXPECT_GE(starts, 2) << testing::PrintToString(m_log.lines());
     EXPECT_LE(starts, 3) << testing::PrintToString(m_log.lines());
+}
+
+TEST_F(HostWaitsTest, TheDescriptionOfACodeNeedsNoHost)
+{
+    HostChannel channel(ZELKO_MCI_HOST);
+    test::HostCalls calls(channel);
+    EXPECT_EQ(calls.description(mci::code::kUnrecognizedCommand),
+              "The command's first word is not a command the media engine knows.");
+    EXPECT_EQ(calls.description(0), "");
+    EXPECT_EQ(channel.hostPid(), 0);
 }
 
 TEST_F(HostWaitsTest, AShortPathIsLookedUpOffTheCallersThread)
