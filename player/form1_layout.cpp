@@ -162,6 +162,10 @@ QTimer* MakeTimer(QObject* parent, const char* name, int intervalMs)
     auto* timer = new QTimer(parent);
     timer->setObjectName(QString::fromLatin1(name));
     timer->setInterval(intervalMs);
+    // Coarse timers sleep together: Qt moves each tick of a coarse timer by up to 5 % of its
+    // interval towards the nearest whole 100 ms (500 ms for a multiple of 500), so within a few
+    // seconds of starting, TimerMisc and Timerscroll fire in the same wake-up as TimerAtEndFile.
+    timer->setTimerType(Qt::CoarseTimer);
     return timer;
 }
 

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelko::mci {
@@ -203,6 +204,18 @@ void fitToWindow(VideoOutput& output)
     output.turner = std::move(turner);
 }
 
+// A second of sound held by the server, handed over a tenth at a time: the decoding threads
+// then wake a few times a second in bursts rather than at each of GStreamer's default 10 ms
+// segments, which is most of what a playing file costs. Nothing the user hears waits on it:
+// volume is the server's stream volume, applied as it mixes; pause corks the stream; seeks,
+// stops and speed changes flush it.
+void keepSoundAhead(GstElement* pulseSink)
+{
+    constexpr gint64 kBufferUs = 1'000'000;
+    constexpr gint64 kSegmentUs = 100'000;
+    g_object_set(pulseSink, "buffer-time", kBufferUs, "latency-time", kSegmentUs, nullptr);
+}
+
 }  // namespace
 
 Orientation orientationOfTags(const GstTagList* tags)
@@ -249,6 +262,9 @@ ElementPtr makeAudioSink()
     for (const char* factory : {"pulsesink", "alsasink"}) {
         ElementPtr sink = adoptElement(gst_element_factory_make(factory, nullptr));
         if (sink && gst_element_set_state(sink.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+            if (std::string_view(factory) == "pulsesink") {
+                keepSoundAhead(sink.get());
+            }
             return sink;
         }
         if (sink) {
