@@ -3,7 +3,7 @@
 # with what `cmake --install` installs, under /usr. The libraries the program links come from
 # dpkg-shlibdeps; what it loads at run time is named here: the GStreamer plugins that decode
 # every offered kind (MIDI through FluidSynth in plugins-bad, with a General MIDI sound font),
-# the video sinks, and an audio output.
+# the video sinks, an audio output, and bubblewrap, which gives the engine host its namespaces.
 # The maintainer is the project itself, at the domain its desktop id names (io.github.zelko).
 set(zelko_maintainer "Zelko Player developers <zelko-player@zelko.github.io>")
 set(ZELKO_PACKAGE_MAINTAINER ${zelko_maintainer} CACHE STRING
@@ -39,7 +39,7 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, "
     "gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-x, "
     "gstreamer1.0-pulseaudio | gstreamer1.0-alsa, "
-    "fluid-soundfont-gm | musescore-general-soundfont | timgm6mb-soundfont")
+    "fluid-soundfont-gm | musescore-general-soundfont | timgm6mb-soundfont, bubblewrap")
 # The scrolling title asks for Courier New; Liberation Mono stands in for it by metric.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
 

@@ -359,10 +359,12 @@ class Player:
         self.wid = None
         self.log_path = os.path.join(folder, "player.log")
 
-    def start(self, timeout=30, args=()):
+    def start(self, timeout=30, args=(), launcher=()):
+        """Starts the player (through `launcher`, a command that ends by running the rest of its
+        command line in its own place, when one is given)."""
         self.started_at = time.monotonic()
         with open(self.log_path, "w") as log:  # the player keeps its own copy
-            self.proc = subprocess.Popen([self.binary, *args], cwd=self.folder, env=self.env,
+            self.proc = subprocess.Popen([*launcher, self.binary, *args], cwd=self.folder, env=self.env,
                                          stdout=subprocess.DEVNULL, stderr=log)
         self.wid = wait_until(self._find_window, timeout, "the player's window")
         self.shown_at = time.monotonic()
@@ -466,6 +468,33 @@ class Player:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+
+
+def engine_host_pid(player_pid):
+    """The player's engine host: the process named zelko-mci-host among its descendants (it runs
+    under bubblewrap, or straight beneath the player without namespaces); None when none runs."""
+    pending = [player_pid]
+    while pending:
+        pid = pending.pop()
+        try:
+            tasks = os.listdir(f"/proc/{pid}/task")
+        except FileNotFoundError:
+            continue
+        for task in tasks:
+            try:
+                with open(f"/proc/{pid}/task/{task}/children") as f:
+                    children = [int(c) for c in f.read().split()]
+            except FileNotFoundError:
+                continue
+            for child in children:
+                try:
+                    with open(f"/proc/{child}/comm") as comm:
+                        if comm.read().strip() == "zelko-mci-host":
+                            return child
+                except FileNotFoundError:
+                    continue
+                pending.append(child)
+    return None
 
 
 def proc_figures(pid):
