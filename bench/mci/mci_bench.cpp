@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Engine figures on the bench media (ZELKO_BENCH_MEDIA names the file; bench/run sets it): the
 // `status position` round trip through sendString, in process and through the engine host the
-// window uses, and open-to-playing latency.
+// window uses, open-to-playing latency, and what the host's fence costs at its start.
 #include "channels/host_channel.h"
 #include "platform/mci/engine.h"
+#include "platform/mci_host/sandbox.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace zelko {
 
@@ -87,6 +91,67 @@ BENCHMARK(BM_OpenToPlaying)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// From starting a host to its hello and a first answer: in its namespaces (argument 0) or in the
+// fence without them (1). A new channel each time, so a new runtime folder and registry copy.
+void BM_HostStartToHello(benchmark::State& state)
+{
+    if (state.range(0) == 1) {
+        ::setenv("ZELKO_MCI_HOST_FENCE", "landlock", 1);
+    }
+    char reply[128];
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        zelko::channels::HostChannel channel(ZELKO_MCI_HOST);
+        channel.sendString("status nothing mode", reply, sizeof reply, 0);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    ::unsetenv("ZELKO_MCI_HOST_FENCE");
+}
+BENCHMARK(BM_HostStartToHello)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+// The host's own part of its fence (no new privileges, limits, Landlock, the filter), entered
+// in a child: what a host without any fence would save at its start.
+void BM_EnterSandbox(benchmark::State& state)
+{
+    const std::filesystem::path runtime = std::filesystem::temp_directory_path() / "zelko-bench-sandbox";
+    std::filesystem::create_directories(runtime);
+    for (auto _ : state) {
+        int pipe[2];
+        if (::pipe(pipe) != 0) {
+            state.SkipWithError("no pipe");
+            return;
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const auto start = std::chrono::steady_clock::now();
+            zelko::mci::enterSandbox({runtime.string(), -1, false});
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            [[maybe_unused]] const ssize_t written = ::write(pipe[1], &seconds, sizeof seconds);
+            ::_exit(0);
+        }
+        ::close(pipe[1]);
+        double seconds = 0;
+        [[maybe_unused]] const ssize_t count = ::read(pipe[0], &seconds, sizeof seconds);
+        ::close(pipe[0]);
+        ::waitpid(child, nullptr, 0);
+        state.SetIterationTime(seconds);
+    }
+    std::filesystem::remove_all(runtime);
+}
+BENCHMARK(BM_EnterSandbox)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(50)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
