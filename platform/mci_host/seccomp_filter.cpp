@@ -11,6 +11,7 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sched.h>
+#include <span>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -43,205 +44,91 @@ constexpr uint32_t kNamespaceFlags =
 
 // What GStreamer, its plugins, GLib, the X and sound-server client libraries and the C library
 // call once the host is running (traced during playback of every offered kind, video drawn
-// into X, sound through PulseAudio), the most frequent first: the filter is read in order.
-const int kAllowed[] = {
-    SYS_read,
-    SYS_write,
-    SYS_futex,
-    SYS_recvmsg,
-    SYS_ppoll,
-    SYS_newfstatat,
-    SYS_mprotect,
-    SYS_mmap,
-    SYS_lseek,
-    SYS_recvfrom,
-    SYS_sendto,
-    SYS_sendmsg,
-    SYS_writev,
-    SYS_readv,
-    SYS_openat,
-    SYS_close,
-    SYS_getpid,
-    SYS_gettid,
-    SYS_clock_nanosleep,
-    SYS_nanosleep,
-    SYS_clock_gettime,
-    SYS_gettimeofday,
-    SYS_fcntl,
-    SYS_rt_sigprocmask,
-    SYS_rt_sigaction,
-    SYS_rt_sigreturn,
-    SYS_munmap,
-    SYS_madvise,
-    SYS_brk,
-    SYS_mremap,
-    SYS_rseq,
-    SYS_set_robust_list,
-    SYS_get_robust_list,
-    SYS_sched_yield,
-    SYS_pread64,
-    SYS_pwrite64,
-    SYS_preadv,
-    SYS_pwritev,
-    SYS_fstat,
-    SYS_statx,
-    SYS_fstatfs,
-    SYS_statfs,
-    SYS_faccessat,
-    SYS_faccessat2,
-    SYS_readlinkat,
-    SYS_getdents64,
-    SYS_getcwd,
-    SYS_dup,
-    SYS_dup3,
-    SYS_close_range,
-    SYS_mkdirat,
-    SYS_unlinkat,
-    SYS_renameat,
-    SYS_renameat2,
-    SYS_linkat,
-    SYS_umask,
-    SYS_ftruncate,
-    SYS_fallocate,
-    SYS_fsync,
-    SYS_fdatasync,
-    SYS_flock,
-    SYS_fchmod,
-    SYS_fchmodat,
-    SYS_mlock,
-    SYS_munlock,
-    SYS_mincore,
-    SYS_msync,
-    SYS_membarrier,
-    SYS_memfd_create,
-    SYS_pselect6,
-    SYS_epoll_create1,
-    SYS_epoll_ctl,
-    SYS_epoll_pwait,
-    SYS_epoll_pwait2,
-    SYS_eventfd2,
-    SYS_pipe2,
-    SYS_timerfd_create,
-    SYS_timerfd_settime,
-    SYS_timerfd_gettime,
-    SYS_clock_getres,
-    SYS_rt_sigtimedwait,
-    SYS_rt_sigpending,
-    SYS_sigaltstack,
-    SYS_restart_syscall,
-    SYS_getppid,
-    SYS_getuid,
-    SYS_geteuid,
-    SYS_getgid,
-    SYS_getegid,
-    SYS_getresuid,
-    SYS_getresgid,
-    SYS_getgroups,
-    SYS_uname,
-    SYS_sysinfo,
-    SYS_getrusage,
-    SYS_getrandom,
-    SYS_times,
-    SYS_sched_getaffinity,
-    SYS_sched_getattr,
-    SYS_sched_setattr,
-    SYS_sched_getparam,
-    SYS_sched_getscheduler,
-    SYS_sched_setscheduler,
-    SYS_sched_get_priority_max,
-    SYS_sched_get_priority_min,
-    SYS_getpriority,
-    SYS_setpriority,
-    SYS_get_mempolicy,
-    SYS_set_mempolicy,
-    SYS_sendmmsg,
-    SYS_recvmmsg,
-    SYS_shutdown,
-    SYS_getsockname,
-    SYS_getpeername,
-    SYS_getsockopt,
-    SYS_setsockopt,
-    SYS_exit,
-    SYS_exit_group,
-#if defined(__x86_64__)
-    SYS_poll,
-    SYS_open,
-    SYS_stat,
-    SYS_lstat,
-    SYS_access,
-    SYS_pipe,
-    SYS_select,
-    SYS_dup2,
-    SYS_mkdir,
-    SYS_rmdir,
-    SYS_unlink,
-    SYS_rename,
-    SYS_link,
-    SYS_readlink,
-    SYS_chmod,
-    SYS_time,
-    SYS_getrlimit,
-    SYS_epoll_wait,
-#endif
-};
+// into X, sound through PulseAudio), by kind. The kernel remembers which calls a filter allows
+// whatever their arguments, so these cost nothing after their first use.
+const int kFiles[] = {SYS_read,       SYS_write,      SYS_readv,     SYS_writev,    SYS_pread64,   SYS_pwrite64,
+                      SYS_preadv,     SYS_pwritev,    SYS_lseek,     SYS_close,     SYS_openat,    SYS_newfstatat,
+                      SYS_fstat,      SYS_statx,      SYS_fstatfs,   SYS_statfs,    SYS_faccessat, SYS_faccessat2,
+                      SYS_readlinkat, SYS_getdents64, SYS_getcwd,    SYS_dup,       SYS_dup3,      SYS_close_range,
+                      SYS_fcntl,      SYS_flock,      SYS_mkdirat,   SYS_unlinkat,  SYS_renameat,  SYS_renameat2,
+                      SYS_linkat,     SYS_umask,      SYS_ftruncate, SYS_fallocate, SYS_fsync,     SYS_fdatasync,
+                      SYS_fchmod,     SYS_fchmodat};
+const int kWaiting[] = {SYS_futex,           SYS_ppoll,          SYS_pselect6,        SYS_epoll_create1,
+                        SYS_epoll_ctl,       SYS_epoll_pwait,    SYS_epoll_pwait2,    SYS_eventfd2,
+                        SYS_pipe2,           SYS_timerfd_create, SYS_timerfd_settime, SYS_timerfd_gettime,
+                        SYS_clock_nanosleep, SYS_nanosleep,      SYS_clock_gettime,   SYS_clock_getres,
+                        SYS_gettimeofday,    SYS_times,          SYS_sched_yield};
+const int kMemory[] = {SYS_mmap,       SYS_mprotect,     SYS_munmap,        SYS_madvise,      SYS_brk,
+                       SYS_mremap,     SYS_mlock,        SYS_munlock,       SYS_mincore,      SYS_msync,
+                       SYS_membarrier, SYS_memfd_create, SYS_get_mempolicy, SYS_set_mempolicy};
+// On sockets the filter lets the host have (below): the display's and the sound server's.
+const int kSockets[] = {SYS_recvmsg,  SYS_recvfrom,    SYS_sendto,      SYS_sendmsg,    SYS_sendmmsg,  SYS_recvmmsg,
+                        SYS_shutdown, SYS_getsockname, SYS_getpeername, SYS_getsockopt, SYS_setsockopt};
+const int kThreads[] = {SYS_rseq,
+                        SYS_set_robust_list,
+                        SYS_get_robust_list,
+                        SYS_rt_sigprocmask,
+                        SYS_rt_sigaction,
+                        SYS_rt_sigreturn,
+                        SYS_rt_sigtimedwait,
+                        SYS_rt_sigpending,
+                        SYS_sigaltstack,
+                        SYS_restart_syscall,
+                        SYS_sched_getaffinity,
+                        SYS_sched_getattr,
+                        SYS_sched_setattr,
+                        SYS_sched_getparam,
+                        SYS_sched_getscheduler,
+                        SYS_sched_setscheduler,
+                        SYS_sched_get_priority_max,
+                        SYS_sched_get_priority_min,
+                        SYS_getpriority,
+                        SYS_setpriority,
+                        SYS_exit,
+                        SYS_exit_group};
+const int kFacts[] = {SYS_getpid, SYS_gettid,  SYS_getppid,   SYS_getuid,    SYS_geteuid,
+                      SYS_getgid, SYS_getegid, SYS_getresuid, SYS_getresgid, SYS_getgroups,
+                      SYS_uname,  SYS_sysinfo, SYS_getrusage, SYS_getrandom};
 
-// Calls that reach outside the process or change what fences it: a host that makes one is
+// Calls that reach outside the process or change what fences it: a host that makes one has been
 // taken over, and is killed on the spot.
-const int kKilled[] = {
-    SYS_ptrace,
-    SYS_process_vm_readv,
-    SYS_process_vm_writev,
-    SYS_execve,
-    SYS_execveat,
-    SYS_unshare,
-    SYS_setns,
-    SYS_mount,
-    SYS_umount2,
-    SYS_pivot_root,
-    SYS_chroot,
-    SYS_bpf,
-    SYS_userfaultfd,
-    SYS_perf_event_open,
-    SYS_keyctl,
-    SYS_add_key,
-    SYS_request_key,
-    SYS_io_uring_setup,
-    SYS_io_uring_enter,
-    SYS_io_uring_register,
-    SYS_kexec_load,
-    SYS_init_module,
-    SYS_finit_module,
-    SYS_delete_module,
-    SYS_personality,
-    SYS_seccomp,
-    SYS_open_by_handle_at,
-    SYS_name_to_handle_at,
-    SYS_pidfd_open,
-    SYS_pidfd_getfd,
-    SYS_pidfd_send_signal,
-    SYS_process_madvise,
-    SYS_move_mount,
-    SYS_fsopen,
-    SYS_fsmount,
-    SYS_fspick,
-    SYS_open_tree,
-    SYS_mount_setattr,
-    SYS_quotactl,
-    SYS_acct,
-    SYS_swapon,
-    SYS_swapoff,
-    SYS_reboot,
-    SYS_syslog,
-    SYS_vhangup,
+const int kOutside[] = {SYS_ptrace,
+                        SYS_process_vm_readv,
+                        SYS_process_vm_writev,
+                        SYS_execve,
+                        SYS_execveat,
+                        SYS_pidfd_open,
+                        SYS_pidfd_getfd,
+                        SYS_pidfd_send_signal,
+                        SYS_process_madvise,
+                        SYS_open_by_handle_at,
+                        SYS_name_to_handle_at,
+                        SYS_bpf,
+                        SYS_userfaultfd,
+                        SYS_perf_event_open,
+                        SYS_keyctl,
+                        SYS_add_key,
+                        SYS_request_key,
+                        SYS_io_uring_setup,
+                        SYS_io_uring_enter,
+                        SYS_io_uring_register};
+const int kFenceChanging[] = {SYS_unshare,     SYS_setns,         SYS_mount,         SYS_umount2,     SYS_pivot_root,
+                              SYS_chroot,      SYS_move_mount,    SYS_fsopen,        SYS_fsmount,     SYS_fspick,
+                              SYS_open_tree,   SYS_mount_setattr, SYS_seccomp,       SYS_personality, SYS_kexec_load,
+                              SYS_init_module, SYS_finit_module,  SYS_delete_module, SYS_quotactl,    SYS_acct,
+                              SYS_swapon,      SYS_swapoff,       SYS_reboot,        SYS_syslog,      SYS_vhangup};
+
+// x86-64's older calls: the first the C library still makes, the second the kernel's oldest
+// ways out (new processes without clone's flags, port input and output, old libraries).
 #if defined(__x86_64__)
-    SYS_fork,
-    SYS_vfork,
-    SYS_iopl,
-    SYS_ioperm,
-    SYS_uselib,
-    SYS_modify_ldt,
+const std::vector<int> kFilesOlder = {SYS_poll,   SYS_open,     SYS_stat,  SYS_lstat, SYS_access,    SYS_pipe,
+                                      SYS_select, SYS_dup2,     SYS_mkdir, SYS_rmdir, SYS_unlink,    SYS_rename,
+                                      SYS_link,   SYS_readlink, SYS_chmod, SYS_time,  SYS_getrlimit, SYS_epoll_wait};
+const std::vector<int> kOutsideOlder = {SYS_fork, SYS_vfork, SYS_iopl, SYS_ioperm, SYS_uselib, SYS_modify_ldt};
+#else
+const std::vector<int> kFilesOlder;
+const std::vector<int> kOutsideOlder;
 #endif
-};
 
 uint32_t argument(int index, bool high = false)
 {
@@ -324,8 +211,13 @@ public:
                   load(offsetof(seccomp_data, nr)),
                   BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, kX32Bit, 0, 1),
                   ret(SECCOMP_RET_KILL_PROCESS)};
-        for (const int call : kAllowed) {
-            on(call, SECCOMP_RET_ALLOW);
+        for (const std::span<const int> calls :
+             {std::span<const int>(kFiles), std::span<const int>(kWaiting), std::span<const int>(kMemory),
+              std::span<const int>(kSockets), std::span<const int>(kThreads), std::span<const int>(kFacts),
+              std::span<const int>(kFilesOlder)}) {
+            for (const int call : calls) {
+                on(call, SECCOMP_RET_ALLOW);
+            }
         }
         const uint32_t self = static_cast<uint32_t>(::getpid());
         on(SYS_connect, connectAction);
@@ -345,8 +237,11 @@ public:
         for (const int call : {SYS_shmget, SYS_shmat, SYS_shmdt, SYS_shmctl}) {
             on(call, refuse(EPERM));
         }
-        for (const int call : kKilled) {
-            on(call, SECCOMP_RET_KILL_PROCESS);
+        for (const std::span<const int> calls : {std::span<const int>(kOutside), std::span<const int>(kFenceChanging),
+                                                 std::span<const int>(kOutsideOlder)}) {
+            for (const int call : calls) {
+                on(call, SECCOMP_RET_KILL_PROCESS);
+            }
         }
         m_code.push_back(ret(SECCOMP_RET_TRAP));
     }
