@@ -82,11 +82,18 @@ int connectFor(const Work& work, int listener, const seccomp_notif& call)
         !stillWaiting(listener, call.id)) {
         return EACCES;
     }
-    // A name the kernel reads as it does: up to the first NUL; an abstract name starts with one.
+    // A name the kernel reads as it does: up to the first NUL. An abstract name (which starts
+    // with one) is answered as where nothing listens, as in the namespaces: the X library then
+    // tries the display's socket by its path, and takes any other answer as final.
     const size_t most = length - offsetof(sockaddr_un, sun_path);
     const std::string path(address.sun_path, strnlen(address.sun_path, most));
-    if (address.sun_family != AF_UNIX || path.empty() ||
-        std::find(work.connectable.begin(), work.connectable.end(), path) == work.connectable.end()) {
+    if (address.sun_family != AF_UNIX) {
+        return EACCES;
+    }
+    if (path.empty()) {
+        return ECONNREFUSED;
+    }
+    if (std::find(work.connectable.begin(), work.connectable.end(), path) == work.connectable.end()) {
         return EACCES;
     }
     const int socket = static_cast<int>(::syscall(SYS_pidfd_getfd, work.pidfd, fd, 0));

@@ -100,10 +100,14 @@ def play_and_attempt(ctx, pulse, name, extra_env, fence_words, launcher=()):
     trace = z.Trace(os.path.join(folder, "mci.trace"))
     env = {k: pulse.env[k] for k in ("PULSE_SERVER", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH")}
     env.update({"ZELKO_MCI_TRACE": trace.path, "HOME": home, "ZELKO_MCI_HOST_READ_MEDIA_BY_PATH": "0",
-                "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]}, **extra_env)
+                "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"], "ZELKO_MCI_HOST_FENCE": ""},
+               **extra_env)
     p = ctx.player(folder, extra_env=env).start(args=[clip], launcher=launcher)
     z.wait_until(lambda: fence_words in p.log(), 20, f"the host to say it runs {fence_words!r}")
     trace.wait_for(lambda e: e[2].lower().startswith("play movie") and e[0] == 0, 20, "the clip playing")
+    # Both servers reached: the picture in the window, the sound in the sound server.
+    z.wait_until(lambda: z.colour_bars_shown(p.screenshot(), 70, z.PICTURE1_TOP, 320, 240), 20,
+                 "the video's colour bars in Picture1")
     z.wait_until(pulse.streams, 10, "the host's sound stream in the sound server")
     host = z.wait_until(lambda: z.engine_host_pid(p.proc.pid), 10, "the engine host")
     ctx.step(f"{name}: host {host} plays; {p.log().strip().splitlines()[-1]}")
