@@ -194,7 +194,6 @@ std::unique_ptr<HostProcess> HostProcess::start(const std::string& program, cons
     request.program = program;
     request.runtimeFolder = runtimeFolder;
     request.quiet = quiet;
-    request.tracing = std::getenv("ZELKO_MCI_TRACE") != nullptr;
     request.fence = fence::wantedFence(environment, request.whyNoNamespaces);
     if (g_namespacesRefused) {
         request.fence = fence::Fence::Landlock;
@@ -205,6 +204,7 @@ std::unique_ptr<HostProcess> HostProcess::start(const std::string& program, cons
         if (!makeDescriptors(request.fence, fds, why)) {
             return nullptr;
         }
+        request.tracing = fds.trace >= 0;
         const fence::HostPlan plan = fence::planHost(request, session, environment);
         int failed = 0;
         const pid_t launcher = spawn(plan, fds, failed);
@@ -239,11 +239,11 @@ HostProcess::HostProcess(pid_t pid, pid_t launcher, int socket) : m_pid(pid), m_
 HostProcess::~HostProcess()
 {
     ::close(m_socket);
-    if (m_killed) {
-        return;
-    }
-    if (!waitForExit(m_launcher, kExitGraceMs)) {
+    if (!m_killed && !waitForExit(m_launcher, kExitGraceMs)) {
         kill();
+    }
+    if (m_pidfd >= 0) {
+        ::close(m_pidfd);
     }
 }
 
@@ -251,10 +251,11 @@ void HostProcess::kill()
 {
     if (!m_killed) {
         m_killed = true;
-        ::kill(m_pid, SIGKILL);
-        if (m_launcher != m_pid) {
-            ::kill(m_launcher, SIGKILL);
+        if (m_pidfd >= 0) {
+            ::syscall(SYS_pidfd_send_signal, m_pidfd, SIGKILL, nullptr, 0);
         }
+        // The window's own child stays until it is reaped, so its number is still its own.
+        ::kill(m_launcher, SIGKILL);
         reapLater(m_launcher);
     }
 }

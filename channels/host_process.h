@@ -43,6 +43,7 @@ private:
     pid_t m_pid;
     pid_t m_launcher;  // the window's child: bubblewrap, or the host itself
     int m_socket;
+    int m_pidfd;  // the host's, when it is not the window's own child
     std::unique_ptr<mci::fence::ConnectBroker> m_broker;
     bool m_killed = false;
 };
