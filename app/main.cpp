@@ -117,10 +117,10 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     zelko::channels::HostChannel channel;
     Form1 window(channel);
     CloseOnSignal closeOnSignal(&window);
-    FileDrops drops(window);
-    DesktopIntegration desktopIntegration(window, noBus);
+    FileDrops drops(window.AsPlayer());
+    DesktopIntegration desktopIntegration(window.AsPlayer(), noBus, &channel);
     if (claim) {
-        auto* server = new HandOverServer(window, FolderClaim::SocketPath(QDir::currentPath()));
+        auto* server = new HandOverServer(window.AsPlayer(), FolderClaim::SocketPath(QDir::currentPath()));
         if (!server->isListening()) {
             Warn(QStringLiteral("later starts in this folder cannot reach this player: ") + server->errorString());
         }
@@ -138,7 +138,7 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     new AfterFirstPaint(window, [&channel] { channel.warmUp(); });
     window.show();
     if (!files.isEmpty()) {
-        QTimer::singleShot(0, &window, [&window, files] { AppendAndPlay(window, files); });
+        QTimer::singleShot(0, &window, [&window, files] { AppendAndPlay(window.AsPlayer(), files); });
     }
     return app.exec();
 }

@@ -46,8 +46,8 @@ void reapLater(pid_t pid)
     std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
 }
 
-// Waits up to timeoutMs for the process to end; true when it has (and is reaped).
-bool waitForExit(pid_t pid, int timeoutMs)
+// Waits up to timeoutMs for the process to end; its wait status when it has (and is reaped).
+std::optional<int> waitForExit(pid_t pid, int timeoutMs)
 {
     const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     if (pidfd >= 0) {
@@ -55,7 +55,19 @@ bool waitForExit(pid_t pid, int timeoutMs)
         while (::poll(&entry, 1, timeoutMs) < 0 && errno == EINTR) {}
         ::close(pidfd);
     }
-    return ::waitpid(pid, nullptr, WNOHANG) == pid;
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == pid ? std::optional<int>(status) : std::nullopt;
+}
+
+// bubblewrap ends with its host's exit status, or with 128 and the signal that killed the host:
+// the host's own wait status again.
+int hostStatus(int bubblewrapStatus)
+{
+    if (!WIFEXITED(bubblewrapStatus)) {
+        return bubblewrapStatus;
+    }
+    const int code = WEXITSTATUS(bubblewrapStatus);
+    return code > 128 && code < 128 + NSIG ? code - 128 : bubblewrapStatus;
 }
 
 // A descriptor moved above the low numbers, so that placing it at its number in the host is a
@@ -222,7 +234,8 @@ std::unique_ptr<HostProcess> HostProcess::start(const std::string& program, cons
             return host;
         }
         if (const pid_t pid = hostInNamespaces(fds.statusRead); pid > 0) {
-            return std::unique_ptr<HostProcess>(new HostProcess(pid, launcher, fds.window));
+            return std::unique_ptr<HostProcess>(
+                new HostProcess(pid, launcher, fds.window, std::exchange(fds.statusRead, -1)));
         }
         // bubblewrap said why on standard error; this host and every later one go without.
         ::close(fds.window);
@@ -234,7 +247,20 @@ std::unique_ptr<HostProcess> HostProcess::start(const std::string& program, cons
     }
 }
 
-HostProcess::HostProcess(pid_t pid, pid_t launcher, int socket) : m_pid(pid), m_launcher(launcher), m_socket(socket) {}
+HostProcess::HostProcess(pid_t pid, pid_t launcher, int socket, int status)
+    : m_pid(pid), m_launcher(launcher), m_socket(socket), m_status(status)
+{
+    if (pid == launcher) {
+        return;
+    }
+    m_pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    // bubblewrap ends as soon as the host does: while it runs, the number still named the host
+    // when the pidfd was taken.
+    siginfo_t info{};
+    if (m_pidfd >= 0 && (::waitid(P_PID, launcher, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0)) {
+        ::close(std::exchange(m_pidfd, -1));
+    }
+}
 
 HostProcess::~HostProcess()
 {
@@ -242,9 +268,21 @@ HostProcess::~HostProcess()
     if (!m_killed && !waitForExit(m_launcher, kExitGraceMs)) {
         kill();
     }
-    if (m_pidfd >= 0) {
-        ::close(m_pidfd);
+    for (const int fd : {m_pidfd, m_status}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
+}
+
+std::optional<int> HostProcess::waitForEnd(int timeoutMs)
+{
+    if (m_killed) {
+        return std::nullopt;
+    }
+    const std::optional<int> status = waitForExit(m_launcher, timeoutMs);
+    m_killed = status.has_value();
+    return status && m_launcher != m_pid ? hostStatus(*status) : status;
 }
 
 void HostProcess::kill()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -36,16 +37,22 @@ public:
     pid_t pid() const { return m_pid; }
     // Kills the host at once (a hung or broken one); it is reaped without waiting for it.
     void kill();
+    // Waits up to timeoutMs for a host that closed its end to be gone, and reaps it: its wait
+    // status, or none while it still runs.
+    std::optional<int> waitForEnd(int timeoutMs);
 
 private:
-    HostProcess(pid_t pid, pid_t launcher, int socket);
+    HostProcess(pid_t pid, pid_t launcher, int socket, int status = -1);
 
     pid_t m_pid;
     pid_t m_launcher;  // the window's child: bubblewrap, or the host itself
     int m_socket;
-    int m_pidfd;  // the host's, when it is not the window's own child
+    int m_pidfd = -1;  // the host's, when it is not the window's own child
+    // bubblewrap's status pipe, open while it runs: its last line (the host's exit) would
+    // otherwise kill it with SIGPIPE, and the host's end would read as that signal.
+    int m_status = -1;
     std::unique_ptr<mci::fence::ConnectBroker> m_broker;
-    bool m_killed = false;
+    bool m_killed = false;  // or reaped
 };
 
 // The host program beside the running one (the build folder), else in the player's libexec

@@ -8,6 +8,7 @@
 #     static library's private xcb reaches the program's link line only.
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
 #     test does not link Qt at all.
+#   - No target in desktop/ sees the window's headers: it knows the player by its interface.
 #
 # A target sees a library when the library's include paths reach its sources: it links the
 # library itself, or through a chain of PUBLIC or INTERFACE links. A static library's PRIVATE
@@ -170,6 +171,10 @@ function(zelko_check_layers)
         endif()
         if(dir MATCHES "^media(/|$)")
             _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "media/ is toolkit-free.")
+        endif()
+        if(dir MATCHES "^desktop(/|$)")
+            _zelko_forbid(${target} SEEN "^zelko_player$" "/headers/zelko_player$"
+                "desktop/ reaches the window only through the player's interface (zelko_player_api).")
         endif()
     endforeach()
     foreach(target zelko_media media_commands_test)

@@ -11,7 +11,7 @@
 #include "desktop/mpris.h"
 #include "desktop/screen_saver_inhibit.h"
 #include "desktop/track_details.h"
-#include "player/form1.h"
+#include "player/player.h"
 
 namespace zelko {
 
@@ -24,7 +24,8 @@ void SayOff(const QString& reason)
 
 }  // namespace
 
-DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_form(form)
+DesktopIntegration::DesktopIntegration(Player& player, const QString& noBus, platform::TagSource* tags)
+    : m_player(player)
 {
     if (!noBus.isEmpty()) {
         SayOff(noBus);
@@ -35,7 +36,7 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
         SayOff(QStringLiteral("the session bus does not answer (%1)").arg(bus.lastError().message()));
         return;
     }
-    m_mpris = std::make_unique<Mpris>(form, bus);
+    m_mpris = std::make_unique<Mpris>(player, bus);
     QString failure;
     if (!m_mpris->Register(&failure)) {
         std::fprintf(stderr, "zelko-player: media keys and the sound menu cannot reach this player: %s\n",
@@ -45,23 +46,23 @@ DesktopIntegration::DesktopIntegration(Form1& form, const QString& noBus) : m_fo
         qCDebug(lcDesktop) << "media player on the session bus as" << bus.baseService();
     }
     m_inhibit = std::make_unique<ScreenSaverInhibit>(
-        bus, QStringLiteral("x11:%1").arg(static_cast<qulonglong>(form.winId()), 0, 16));
+        bus, QStringLiteral("x11:%1").arg(static_cast<qulonglong>(player.NativeWindow()), 0, 16));
     m_notice = std::make_unique<FailureNotice>(bus);
-    m_details = std::make_unique<TrackDetails>();
+    m_details = std::make_unique<TrackDetails>(tags);
     connect(m_details.get(), &TrackDetails::Known, this, &DesktopIntegration::TagsKnown);
 
-    connect(&form, &Form1::PlaybackChanged, this, &DesktopIntegration::Schedule);
-    connect(&form, &Form1::PlayFailed, this,
-            [this](const QString& title, const QByteArray& path, const Form1::PlayFailure& failure) {
+    connect(&player, &Player::PlaybackChanged, this, &DesktopIntegration::Schedule);
+    connect(&player, &Player::PlayFailed, this,
+            [this](const QString& title, const QByteArray& path, const Player::PlayFailure& failure) {
                 m_failures.insert(++m_requests, {title, path, failure.missingDecoder});
                 m_details->Ask(m_requests, path);
             });
-    connect(&form, &Form1::PlaylistNotSaved, this, [this](const QString& text) { m_notice->ShowNotSaved(text); });
+    connect(&player, &Player::PlaylistNotSaved, this, [this](const QString& text) { m_notice->ShowNotSaved(text); });
     if (m_mpris) {
         // Auto Replay is the loop status, the window's state its fullscreen mode; what can come
         // next and before follows the selection and the playlist's edits.
-        connect(&form, &Form1::ViewChanged, this, &DesktopIntegration::Schedule);
-        connect(&form, &Form1::Seeked, this, [this] { m_mpris->SendSeeked(); });
+        connect(&player, &Player::ViewChanged, this, &DesktopIntegration::Schedule);
+        connect(&player, &Player::Seeked, this, [this] { m_mpris->SendSeeked(); });
     }
 }
 
@@ -70,7 +71,7 @@ DesktopIntegration::~DesktopIntegration() = default;
 // Each file opened has its tags read once; the metadata shows them when they are known.
 void DesktopIntegration::AskTags()
 {
-    const Form1::View playback = m_form.CurrentView();
+    const Player::State playback = m_player.Now();
     if (!m_mpris || !playback.open || playback.track == m_taggedTrack) {
         return;
     }
@@ -91,7 +92,7 @@ void DesktopIntegration::TagsKnown(uint64_t request, const QVariantMap& metadata
         return;
     }
     const uint64_t track = m_asked.take(request);
-    if (m_mpris && track == m_form.CurrentView().track) {
+    if (m_mpris && track == m_player.Now().track) {
         m_mpris->SetTags(track, metadata);
         Schedule();
     }
@@ -114,8 +115,8 @@ void DesktopIntegration::Sync()
         m_mpris->SendChanges();
     }
     // Only a video keeps the screen awake, and only while it plays.
-    const Form1::View view = m_form.CurrentView();
-    m_inhibit->SetWanted(view.status == Form1::PlaybackStatus::Playing && view.open && view.video);
+    const Player::State state = m_player.Now();
+    m_inhibit->SetWanted(state.status == Player::Status::Playing && state.open && state.video);
 }
 
 }  // namespace zelko

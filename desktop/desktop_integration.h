@@ -11,21 +11,26 @@
 
 namespace zelko {
 
+namespace platform {
+class TagSource;
+}  // namespace platform
+
 class FailureNotice;
-class Form1;
 class Mpris;
+class Player;
 class ScreenSaverInhibit;
 class TrackDetails;
 
 // What the desktop talks to over the session bus: the media player interface for media keys and
 // the sound menu, the screen kept awake while a video plays, and a notification when a file does
-// not play. Follows the window through its signals; lives as long as the window is open.
+// not play. Follows the player through its signals; lives as long as the window is open.
 class DesktopIntegration : public QObject {
     Q_OBJECT
 public:
     // noBus is FindSessionBus's answer: not empty, the integration is off, and says so once on
     // standard error; the window runs as it would anywhere.
-    DesktopIntegration(Form1& form, const QString& noBus);
+    // tags tells the tags of the files played (the engine host's channel).
+    DesktopIntegration(Player& player, const QString& noBus, platform::TagSource* tags);
     ~DesktopIntegration() override;
 
 private:
@@ -44,7 +49,7 @@ private:
     void Schedule();
     void Sync();
 
-    Form1& m_form;
+    Player& m_player;
     std::unique_ptr<Mpris> m_mpris;
     std::unique_ptr<ScreenSaverInhibit> m_inhibit;
     std::unique_ptr<FailureNotice> m_notice;

@@ -8,14 +8,12 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "player/form1.h"
+#include "platform/media_kinds.h"
+#include "player/player.h"
 
 namespace zelko {
 
 namespace {
-
-// txtfull's key code for F1, which plays the selected entry in fullscreen mode.
-constexpr int kKeyF1 = 112;
 
 QString Refusal(const QString& argument, const QString& reason)
 {
@@ -49,14 +47,7 @@ QByteArray NameOf(const QByteArray& path)
 
 bool IsOffered(const QByteArray& name)
 {
-    // Every pattern is "*.<kind>", so the name's ending decides, in any letter case.
-    for (const QString& pattern : OfferedPatterns()) {
-        const QByteArray ending = pattern.mid(1).toLatin1();
-        if (name.size() > ending.size() && name.right(ending.size()).compare(ending, Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return platform::kindOfFileName(std::string_view(name.constData(), name.size())) != nullptr;
 }
 
 bool IsStorable(const QByteArray& path)
@@ -141,20 +132,10 @@ bool IsUri(const QByteArray& argument)
 
 QStringList OfferedPatterns()
 {
-    // The filter's odd fields hold the patterns, ";"-separated; the first field that lists them
-    // all is not enough, since "mpge(*.mpge)" is offered on its own.
-    static const QStringList patterns = [] {
-        QStringList all;
-        const QStringList fields = QString::fromLatin1(Form1::kMediaFilter).split(QLatin1Char('|'));
-        for (qsizetype i = 1; i < fields.size(); i += 2) {
-            for (const QString& pattern : fields.at(i).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-                if (!all.contains(pattern.trimmed())) {
-                    all << pattern.trimmed();
-                }
-            }
-        }
-        return all;
-    }();
+    QStringList patterns;
+    for (const std::string_view extension : platform::mediaExtensions()) {
+        patterns << QStringLiteral("*.") + QLatin1String(extension.data(), static_cast<qsizetype>(extension.size()));
+    }
     return patterns;
 }
 
@@ -193,28 +174,16 @@ ExternalFiles CollectDroppedFiles(const QList<QUrl>& urls)
     return out;
 }
 
-int AppendAndPlay(Form1& form, const QList<QByteArray>& paths)
+int AppendAndPlay(Player& player, const QList<QByteArray>& paths)
 {
-    int first = -1;
-    int added = 0;
+    // The playlist's edits are done when the calls return; an entry refused leaves the count.
+    const int first = player.Now().entries;
     for (const QByteArray& path : paths) {
-        if (!form.AppendToPlaylist(NameOf(path), path)) {
-            continue;
-        }
-        if (first < 0) {
-            first = form.CurrentView().entries - 1;
-        }
-        ++added;
+        player.AppendEntry(NameOf(path), path);
     }
-    if (first < 0) {
-        return 0;
-    }
-    // The click before a double-click selects the entry; the play procedures take the selection.
-    form.SelectEntry(first);
-    if (form.CurrentView().fullscreen) {
-        form.txtfull_KeyDown(kKeyF1, 0);
-    } else {
-        form.List1_DblClick();
+    const int added = player.Now().entries - first;
+    if (added > 0) {
+        player.PlayEntry(first);
     }
     return added;
 }

@@ -9,11 +9,12 @@
 
 namespace zelko {
 
-class Form1;
+class Player;
 
 // Files handed to the player from outside its file dialog: names on the command line, URIs
-// dropped on the window, the files of a second start. Only files of the kinds the dialog offers
-// join the playlist; every other argument is named in one refusal line that says why.
+// dropped on the window, the files of a second start. Only files of the kinds the player takes
+// (platform/media_kinds.h) join the playlist; every other argument is named in one refusal line
+// that says why.
 struct ExternalFiles {
     QList<QByteArray> paths;  // absolute, cleaned paths as the file system's bytes, in the order given
     QStringList refusals;     // "not added: <argument>: <reason>"
@@ -30,13 +31,13 @@ ExternalFiles CollectExternalFiles(const QStringList& arguments, const QString& 
 // The same for dropped URIs; non-local ones are refused.
 ExternalFiles CollectDroppedFiles(const QList<QUrl>& urls);
 
-// The name patterns the file dialog offers ("*.mp3", "*.mid", ...), read from its filter.
+// The name patterns of the kinds the player takes ("*.mp3", "*.mid", ...).
 QStringList OfferedPatterns();
 
 // Appends each file to the playlist as Add to Playlist appends the dialog's choice, then plays
 // the first one added as a double-click on it would (in fullscreen mode, as F1 would, so the
 // picture stays over the whole screen). Returns how many were added.
-int AppendAndPlay(Form1& form, const QList<QByteArray>& paths);
+int AppendAndPlay(Player& player, const QList<QByteArray>& paths);
 
 // Writes each refusal to standard error as one line, after the program's name.
 void ReportRefusals(const QStringList& refusals);

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "desktop/external_files.h"
-#include "player/form1.h"
+#include "player/player.h"
 
 namespace zelko {
 
@@ -27,9 +27,9 @@ bool HasLocalFiles(const QMimeData* data)
 
 }  // namespace
 
-FileDrops::FileDrops(Form1& form) : QObject(&form), m_form(form)
+FileDrops::FileDrops(Player& player) : QObject(&player), m_player(player)
 {
-    form.AcceptDrops(this);
+    player.AcceptDrops(this);
 }
 
 bool FileDrops::eventFilter(QObject* watched, QEvent* event)
@@ -56,7 +56,7 @@ bool FileDrops::eventFilter(QObject* watched, QEvent* event)
         ReportRefusals(files.refusals);
         // The files join after the drop has returned, so the program they came from is not
         // kept waiting while the first one opens.
-        QTimer::singleShot(0, this, [this, paths = files.paths] { AppendAndPlay(m_form, paths); });
+        QTimer::singleShot(0, this, [this, paths = files.paths] { AppendAndPlay(m_player, paths); });
         return true;
     }
     default: return QObject::eventFilter(watched, event);

@@ -5,7 +5,7 @@
 
 namespace zelko {
 
-class Form1;
+class Player;
 
 // Files, folders and file:// URIs dropped anywhere on the player's window (List1 included) are
 // appended to the playlist and the first of them plays, as files named on the command line
@@ -13,13 +13,13 @@ class Form1;
 class FileDrops : public QObject {
     Q_OBJECT
 public:
-    explicit FileDrops(Form1& form);
+    explicit FileDrops(Player& player);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Form1& m_form;
+    Player& m_player;
 };
 
 }  // namespace zelko

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/hand_over.h"
 
-#include <QEvent>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <thread>
 
 #include "desktop/external_files.h"
 #include "desktop/folder_claim.h"
-#include "desktop/raise_window.h"
-#include "player/form1.h"
+#include "player/player.h"
 
 namespace zelko {
 
@@ -95,8 +93,8 @@ HandOverResult HandOverFiles(const QString& folder, const QList<QByteArray>& pat
     }
 }
 
-HandOverServer::HandOverServer(Form1& form, const QString& socketPath)
-    : QObject(&form), m_form(form), m_server(new QLocalServer(this))
+HandOverServer::HandOverServer(Player& player, const QString& socketPath)
+    : QObject(&player), m_player(player), m_server(new QLocalServer(this))
 {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // Only the folder's holder gets here, so a socket file already there was left by a player
@@ -105,7 +103,12 @@ HandOverServer::HandOverServer(Form1& form, const QString& socketPath)
     if (m_server->listen(socketPath)) {
         connect(m_server, &QLocalServer::newConnection, this, &HandOverServer::onNewConnection);
     }
-    form.installEventFilter(this);
+    // The close request is about to write the playlist: later starts wait for this player to
+    // end and then take the folder themselves.
+    connect(&player, &Player::Closing, this, [this] {
+        m_closing = true;
+        m_server->close();
+    });
 }
 
 bool HandOverServer::isListening() const
@@ -116,17 +119,6 @@ bool HandOverServer::isListening() const
 QString HandOverServer::errorString() const
 {
     return m_server->errorString();
-}
-
-bool HandOverServer::eventFilter(QObject* watched, QEvent* event)
-{
-    // The close request is about to write the playlist: later starts wait for this player to
-    // end and then take the folder themselves.
-    if (watched == &m_form && event->type() == QEvent::Close && !m_closing) {
-        m_closing = true;
-        m_server->close();
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void HandOverServer::onNewConnection()
@@ -163,8 +155,8 @@ void HandOverServer::onReadyRead(QLocalSocket* socket)
         return;
     }
     const QList<QByteArray> paths = fields.mid(1);
-    RaiseWindow(m_form);
-    AppendAndPlay(m_form, paths);
+    m_player.Raise();
+    AppendAndPlay(m_player, paths);
     socket->putChar(kTaken);
     socket->disconnectFromServer();
 }

@@ -14,7 +14,7 @@ class QLocalSocket;
 
 namespace zelko {
 
-class Form1;
+class Player;
 class FolderClaim;
 
 // A later start in a folder whose player runs hands its files to that player over a local
@@ -40,19 +40,16 @@ HandOverResult HandOverFiles(const QString& folder, const QList<QByteArray>& pat
 class HandOverServer : public QObject {
     Q_OBJECT
 public:
-    HandOverServer(Form1& form, const QString& socketPath);
+    HandOverServer(Player& player, const QString& socketPath);
 
     bool isListening() const;
     QString errorString() const;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void onNewConnection();
     void onReadyRead(QLocalSocket* socket);
 
-    Form1& m_form;
+    Player& m_player;
     QLocalServer* m_server;
     bool m_closing = false;
 };

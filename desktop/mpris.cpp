@@ -13,10 +13,8 @@
 
 #include "desktop/external_files.h"
 #include "desktop/mpris_adaptors.h"
-#include "desktop/raise_window.h"
 #include "platform/volume.h"
-#include "player/form1.h"
-#include "player/form1_constants.h"
+#include "player/player.h"
 
 namespace zelko {
 
@@ -33,12 +31,11 @@ constexpr double kNormalRate = 1.0;
 // Auto Replay repeats the file playing; nothing repeats the playlist.
 const QString kLoopTrack = QStringLiteral("Track");
 const QString kLoopNone = QStringLiteral("None");
-// The keys' code for Esc, as the fullscreen keys arrive.
-constexpr int kKeyEscape = 27;
 
 }  // namespace
 
-Mpris::Mpris(Form1& form, const QDBusConnection& bus) : m_form(form), m_bus(bus), m_player(new MprisPlayerAdaptor(this))
+Mpris::Mpris(Player& player, const QDBusConnection& bus)
+    : m_player(player), m_bus(bus), m_adaptor(new MprisPlayerAdaptor(this))
 {
     new MprisRootAdaptor(this);
 }
@@ -96,7 +93,7 @@ void Mpris::SendChanges(const QString& interface, const QVariantMap& now, QVaria
 
 void Mpris::SendSeeked()
 {
-    emit m_player->Seeked(Position());
+    emit m_adaptor->Seeked(Position());
 }
 
 QVariantMap Mpris::ChangingProperties() const
@@ -128,65 +125,53 @@ void Mpris::SetTags(uint64_t track, const QVariantMap& tags)
 
 void Mpris::Raise()
 {
-    RaiseWindow(m_form);
+    m_player.Raise();
 }
 
 void Mpris::Quit()
 {
     // The normal close, so the playlist is saved; after the call's answer has gone out.
-    QTimer::singleShot(0, &m_form, [this] { m_form.close(); });
+    QTimer::singleShot(0, &m_player, [this] { m_player.Close(); });
 }
 
 bool Mpris::Fullscreen() const
 {
-    return m_form.CurrentView().fullscreen;
+    return m_player.Now().fullscreen;
 }
 
-// In as the Fullscreen button goes, out as Esc leaves: playback goes on either way.
 void Mpris::SetFullscreen(bool fullscreen)
 {
-    if (fullscreen == Fullscreen()) {
-        return;
-    }
-    if (fullscreen) {
-        m_form.asxToolbar1_ButtonClick(form1::kFullscreenButton, {});
-    } else {
-        m_form.txtfull_KeyDown(kKeyEscape, 0);
-    }
+    m_player.SetFullscreen(fullscreen);
 }
 
 // ---- Commands: each is what a click, a key or the end of a file does.
 
 void Mpris::Play()
 {
-    const Form1::View view = m_form.CurrentView();
-    if (view.status == Form1::PlaybackStatus::Playing) {
+    const Player::State state = m_player.Now();
+    if (state.status == Player::Status::Playing) {
         return;
     }
-    if (view.status == Form1::PlaybackStatus::Paused && view.paused) {
-        m_form.PausePlayback();  // as a click on the latched Pause button: resume
+    // A Pause latched with no file open paused nothing: Play starts an entry instead.
+    if (state.status == Player::Status::Paused && state.open) {
+        m_player.TogglePause();  // as a click on the latched Pause button: resume
         return;
     }
-    if (view.entries == 0) {
-        return;
+    if (state.entries > 0) {
+        m_player.PlayEntry(std::max(state.entry, 0));
     }
-    if (view.entry < 0) {
-        m_form.SelectEntry(0);
-    }
-    m_form.PlayEntryInCurrentMode();
 }
 
 void Mpris::Pause()
 {
-    const Form1::View view = m_form.CurrentView();
-    if (view.status == Form1::PlaybackStatus::Playing && !view.paused) {
-        m_form.PausePlayback();
+    if (m_player.Now().status == Player::Status::Playing) {
+        m_player.TogglePause();
     }
 }
 
 void Mpris::PlayPause()
 {
-    if (m_form.CurrentView().status == Form1::PlaybackStatus::Playing) {
+    if (m_player.Now().status == Player::Status::Playing) {
         Pause();
     } else {
         Play();
@@ -195,24 +180,22 @@ void Mpris::PlayPause()
 
 void Mpris::Stop()
 {
-    if (m_form.CurrentView().status != Form1::PlaybackStatus::Stopped) {
-        m_form.StopPlayback();
+    if (m_player.Now().status != Player::Status::Stopped) {
+        m_player.Stop();
     }
 }
 
 void Mpris::Next()
 {
-    m_form.PlayNextEntry();
+    m_player.PlayNext();
 }
 
 void Mpris::Previous()
 {
-    const int index = m_form.CurrentView().entry;
-    if (index <= 0) {
-        return;
+    const int index = m_player.Now().entry;
+    if (index > 0) {
+        m_player.PlayEntry(index - 1);
     }
-    m_form.SelectEntry(index - 1);
-    m_form.PlayEntryInCurrentMode();
 }
 
 void Mpris::Seek(qint64 offsetUs)
@@ -242,7 +225,7 @@ void Mpris::SeekTo(qint64 positionUs)
 {
     const double frames = TotalFrames();
     const double frame = std::round(static_cast<double>(positionUs) / static_cast<double>(LengthUs()) * frames);
-    m_form.SeekToFrame(static_cast<int32_t>(std::clamp(frame, 0.0, frames)));
+    m_player.SeekToFrame(static_cast<int32_t>(std::clamp(frame, 0.0, frames)));
 }
 
 QString Mpris::OpenUri(const QString& uri)
@@ -251,7 +234,7 @@ QString Mpris::OpenUri(const QString& uri)
     if (files.paths.isEmpty()) {
         return files.refusals.join(QLatin1Char('\n'));
     }
-    if (AppendAndPlay(m_form, files.paths) == 0) {
+    if (AppendAndPlay(m_player, files.paths) == 0) {
         return QStringLiteral("the player is closing");
     }
     return {};
@@ -261,17 +244,19 @@ QString Mpris::OpenUri(const QString& uri)
 
 QString Mpris::PlaybackStatus() const
 {
-    switch (m_form.CurrentView().status) {
-    case Form1::PlaybackStatus::Playing: return QStringLiteral("Playing");
-    case Form1::PlaybackStatus::Paused: return QStringLiteral("Paused");
-    case Form1::PlaybackStatus::Stopped: break;
+    // A Pause latched with no file open has nothing paused.
+    const Player::State state = m_player.Now();
+    switch (state.status) {
+    case Player::Status::Playing: return QStringLiteral("Playing");
+    case Player::Status::Paused: return state.open ? QStringLiteral("Paused") : QStringLiteral("Stopped");
+    case Player::Status::Stopped: break;
     }
     return QStringLiteral("Stopped");
 }
 
 QString Mpris::LoopStatus() const
 {
-    return m_form.CurrentView().autoReplay ? kLoopTrack : kLoopNone;
+    return m_player.Now().autoReplay ? kLoopTrack : kLoopNone;
 }
 
 // As a click on Auto Replay. The playlist is not repeated, so "Playlist" is refused; Qt answers
@@ -279,7 +264,7 @@ QString Mpris::LoopStatus() const
 void Mpris::SetLoopStatus(const QString& status)
 {
     if (status == kLoopTrack || status == kLoopNone) {
-        m_form.SetAutoReplay(status == kLoopTrack);
+        m_player.SetAutoReplay(status == kLoopTrack);
         return;
     }
     m_sent.remove(QStringLiteral("LoopStatus"));
@@ -288,7 +273,7 @@ void Mpris::SetLoopStatus(const QString& status)
 
 QVariantMap Mpris::Metadata() const
 {
-    const Form1::View playback = m_form.CurrentView();
+    const Player::State playback = m_player.Now();
     if (!playback.open) {
         return {};
     }
@@ -308,7 +293,7 @@ QVariantMap Mpris::Metadata() const
 
 double Mpris::Rate() const
 {
-    return m_form.CurrentView().slowMotion ? kSlowRate : kNormalRate;
+    return m_player.Now().slowMotion ? kSlowRate : kNormalRate;
 }
 
 void Mpris::SetRate(double rate)
@@ -322,75 +307,75 @@ void Mpris::SetRate(double rate)
         return;
     }
     const bool slow = rate < (kSlowRate + kNormalRate) / 2;
-    if (slow != m_form.CurrentView().slowMotion) {
-        m_form.SlowMotion();
+    if (slow != m_player.Now().slowMotion) {
+        m_player.ToggleSlowMotion();
     }
 }
 
 double Mpris::Volume() const
 {
-    return m_form.CurrentView().volume / static_cast<double>(platform::kFullVolume);
+    return m_player.Now().volume / static_cast<double>(platform::kFullVolume);
 }
 
 void Mpris::SetVolume(double volume)
 {
     // Above full is full: the engine does not amplify.
     const double clamped = std::clamp(volume, 0.0, 1.0);
-    m_form.SetVolume(static_cast<int32_t>(std::lround(clamped * platform::kFullVolume)));
+    m_player.SetVolume(static_cast<int32_t>(std::lround(clamped * platform::kFullVolume)));
 }
 
 qint64 Mpris::Position() const
 {
     const double frames = TotalFrames();
-    if (!m_form.CurrentView().open || frames <= 0) {
+    if (!m_player.Now().open || frames <= 0) {
         return 0;
     }
-    const int32_t frame = m_form.PositionFrame();
+    const int32_t frame = m_player.PositionFrame();
     return frame < 0 ? 0 : std::llround(frame / frames * static_cast<double>(LengthUs()));
 }
 
 bool Mpris::CanGoNext() const
 {
-    const Form1::View view = m_form.CurrentView();
-    return view.entry < view.entries - 1;
+    const Player::State state = m_player.Now();
+    return state.entry < state.entries - 1;
 }
 
 bool Mpris::CanGoPrevious() const
 {
-    return m_form.CurrentView().entry > 0;
+    return m_player.Now().entry > 0;
 }
 
 bool Mpris::CanPlay() const
 {
-    return m_form.CurrentView().entries > 0;
+    return m_player.Now().entries > 0;
 }
 
 bool Mpris::CanPause() const
 {
-    return m_form.CurrentView().open;
+    return m_player.Now().open;
 }
 
 bool Mpris::CanSeek() const
 {
-    return m_form.CurrentView().open && LengthUs() > 0 && TotalFrames() > 0;
+    return m_player.Now().open && LengthUs() > 0 && TotalFrames() > 0;
 }
 
 QString Mpris::TrackId() const
 {
-    return kTrackPrefix + QString::number(m_form.CurrentView().track);
+    return kTrackPrefix + QString::number(m_player.Now().track);
 }
 
 qint64 Mpris::LengthUs() const
 {
     // The length the window read when the file started (-0.001 s when it could not be read).
-    const double seconds = m_form.CurrentView().lengthSeconds;
+    const double seconds = m_player.Now().lengthSeconds;
     return seconds > 0 ? std::llround(seconds * 1e6) : 0;
 }
 
 double Mpris::TotalFrames() const
 {
     // What the slider seek reckons with too: frames, or milliseconds on media without video.
-    return m_form.CurrentView().totalFrames;
+    return m_player.Now().totalFrames;
 }
 
 }  // namespace zelko

@@ -8,18 +8,18 @@
 
 namespace zelko {
 
-class Form1;
+class Player;
 class MprisPlayerAdaptor;
 
 // The player as a media player on the session bus (MPRIS 2: org.mpris.MediaPlayer2 and its
 // Player interface at /org/mpris/MediaPlayer2), for the desktop's media keys, sound menu and lock
-// screen. Every command runs the window's own procedure, so the window and the bus never
-// disagree; what the window's buttons change reaches the bus through the window's signals.
+// screen. Every command runs the player's own, so the window and the bus never disagree; what
+// the window's buttons change reaches the bus through the player's signals.
 // Runs on the UI thread.
 class Mpris : public QObject {
     Q_OBJECT
 public:
-    Mpris(Form1& form, const QDBusConnection& bus);
+    Mpris(Player& player, const QDBusConnection& bus);
     ~Mpris() override;
 
     // Registers the object and takes the bus name; false, with the reason, when it cannot.
@@ -75,9 +75,9 @@ private:
     double TotalFrames() const;
     void SeekTo(qint64 positionUs);
 
-    Form1& m_form;
+    Player& m_player;
     QDBusConnection m_bus;
-    MprisPlayerAdaptor* m_player;
+    MprisPlayerAdaptor* m_adaptor;
     QString m_busName;
     QVariantMap m_sent;  // as the bus last heard them
     QVariantMap m_sentRoot;

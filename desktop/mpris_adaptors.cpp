@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 
 #include "desktop/desktop_identity.h"
+#include "platform/media_kinds.h"
 
 namespace zelko {
 
@@ -15,7 +16,7 @@ QString MprisRootAdaptor::DesktopEntry() const
 QStringList MprisRootAdaptor::SupportedMimeTypes() const
 {
     QStringList types;
-    for (const std::string_view type : desktop::kMimeTypes) {
+    for (const std::string_view type : platform::mediaMimeTypes()) {
         types << QString::fromLatin1(type);
     }
     return types;

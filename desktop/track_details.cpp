@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "desktop/cover_cache.h"
-#include "platform/track_tags.h"
 
 namespace zelko {
 
@@ -21,29 +20,36 @@ QString Text(const std::string& text)
 
 }  // namespace
 
-TrackDetails::TrackDetails()
+TrackDetails::TrackDetails(platform::TagSource* source) : m_source(source)
 {
-    // Runs on the reader's thread: the cover is written there too, then the answer is posted.
-    m_reader = std::make_unique<platform::TrackTagReader>([this](uint64_t request, platform::TrackTags tags) {
-        const QByteArray picture(reinterpret_cast<const char*>(tags.cover.data()),
-                                 static_cast<qsizetype>(tags.cover.size()));
-        const QString cover = StoreCover(picture, QString::fromStdString(tags.coverType));
-        QVariantMap metadata = Metadata(tags, cover);
-        QMetaObject::invokeMethod(
-            this, [this, request, metadata = std::move(metadata)] { emit Known(request, metadata); },
-            Qt::QueuedConnection);
-    });
+    m_covers.setMaxThreadCount(1);
 }
 
-// The reader goes first: its thread may still be posting to this object.
+// The pictures being written may still post to this object: they finish first.
 TrackDetails::~TrackDetails()
 {
-    m_reader.reset();
+    m_covers.waitForDone();
 }
 
 void TrackDetails::Ask(uint64_t request, const QByteArray& path)
 {
-    m_reader->read(request, path.toStdString());
+    auto known = [this, request](platform::TrackTags tags) {
+        // Runs on the cover thread: the cover is written there, then the answer is posted.
+        m_covers.start([this, request, tags = std::move(tags)] {
+            const QByteArray picture(reinterpret_cast<const char*>(tags.cover.data()),
+                                     static_cast<qsizetype>(tags.cover.size()));
+            const QString cover = StoreCover(picture, QString::fromStdString(tags.coverType));
+            QVariantMap metadata = Metadata(tags, cover);
+            QMetaObject::invokeMethod(
+                this, [this, request, metadata = std::move(metadata)] { emit Known(request, metadata); },
+                Qt::QueuedConnection);
+        });
+    };
+    if (m_source == nullptr) {
+        known({});
+        return;
+    }
+    m_source->readTags(path.toStdString(), known);
 }
 
 QVariantMap TrackDetails::Metadata(const platform::TrackTags& tags, const QString& coverPath)

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zelko-dist-files TEMPLATES OUT VERSION HOMEPAGE: writes the files the player installs under
 // share/ into OUT (emptied first): the desktop entry, the AppStream metainfo and the MIME
-// package from their templates in TEMPLATES, with the id and MIME types of
-// desktop/desktop_identity.h filled in, and the icon in every hicolor size from the window
-// icon's own design. Runs at build time, so the installed files cannot drift from the code.
+// package from their templates in TEMPLATES, with the id of desktop/desktop_identity.h and the
+// MIME types of the kinds table (platform/media_kinds.h) filled in, and the icon in every
+// hicolor size from the window icon's own design. Runs at build time, so the installed files
+// cannot drift from the code.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <cstdio>
 
 #include "desktop/desktop_identity.h"
+#include "platform/media_kinds.h"
 #include "player/window_icon.h"
 
 namespace zelko {
@@ -89,14 +91,22 @@ int Main(int argc, char** argv)
 
     QByteArray mimeTypes;
     QByteArray mediaTypes;
-    for (std::string_view type : desktop::kMimeTypes) {
+    for (std::string_view type : platform::mediaMimeTypes()) {
         mimeTypes += Latin1(type) + ';';
         mediaTypes += "\n    <mediatype>" + Latin1(type) + "</mediatype>";
     }
+    // The type the MIME package brings, with the names the kinds table gives its files.
+    QByteArray riffMidiGlobs;
+    for (std::string_view extension : platform::kindOfMimeType(platform::kRiffMidiType)->extensions) {
+        if (!extension.empty()) {
+            riffMidiGlobs += "\n    <glob pattern=\"*." + Latin1(extension) + "\"/>";
+        }
+    }
     const QList<QPair<QByteArray, QByteArray>> values = {
         {"DESKTOP_ENTRY_ID", Id().toLatin1()}, {"MIME_TYPES", mimeTypes},
-        {"MEDIA_TYPES", mediaTypes},           {"RIFF_MIDI_TYPE", Latin1(desktop::kRiffMidiType)},
-        {"VERSION", QByteArray(argv[3])},      {"HOMEPAGE", QByteArray(argv[4])},
+        {"MEDIA_TYPES", mediaTypes},           {"RIFF_MIDI_TYPE", Latin1(platform::kRiffMidiType)},
+        {"RIFF_MIDI_GLOBS", riffMidiGlobs},    {"VERSION", QByteArray(argv[3])},
+        {"HOMEPAGE", QByteArray(argv[4])},
     };
     const QString id = Id();
     const bool ok = Fill(templates + QStringLiteral("/zelko-player.desktop.in"),

@@ -2,8 +2,10 @@
 # The Debian package: `cpack -G DEB` in the build folder makes zelko-player_<version>_<arch>.deb
 # with what `cmake --install` installs, under /usr. The libraries the program links come from
 # dpkg-shlibdeps; what it loads at run time is named here: the GStreamer plugins that decode
-# every offered kind (MIDI through FluidSynth in plugins-bad, with a General MIDI sound font),
-# the video sinks, an audio output, and bubblewrap, which gives the engine host its namespaces.
+# every offered kind (MIDI through FluidSynth and AV1 through libaom in plugins-bad, with a
+# General MIDI sound font; Ogg, Vorbis, Theora and Opus in base; MP4, Matroska, WebM, FLAC and
+# VP8/VP9 in good; ASF and AC-3 in ugly; H.264, HEVC, AAC, ALAC, WMA and WMV in libav), the video
+# sinks, an audio output, and bubblewrap, which gives the engine host its namespaces.
 # The maintainer is the project itself, at the domain its desktop id names (io.github.zelko).
 set(zelko_maintainer "Zelko Player developers <zelko-player@zelko.github.io>")
 set(ZELKO_PACKAGE_MAINTAINER ${zelko_maintainer} CACHE STRING
@@ -24,7 +26,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Zelko Player is a small media player in one borderless window: a playlist\n"
     "that survives restarts, transport buttons, an LED bar, a scrolling title,\n"
     "a position slider, Auto Replay and a fullscreen mode. It plays MP3, MP2,\n"
-    "WAV, MIDI, RMI, AU, AIFF, MPEG, AVI and VOB files.")
+    "WAV, MIDI, RMI, AU, AIFF, MPEG, AVI and VOB files, and MP4, M4A, MOV, 3GP,\n"
+    "Matroska, WebM, Ogg, Opus, FLAC, WMA, WMV, ASF, AAC and AC-3 files, a\n"
+    "phone's portrait video upright.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

@@ -35,7 +35,7 @@ std::string ModuleMultimedia::Result(uint32_t code)
 {
     std::string text = resultText(m_channel, code);
     if (code != 0) {
-        m_lastFailure = {code, text, m_channel.missingDecoder(code)};
+        m_lastFailure = {{text, m_channel.missingDecoder(code)}, code};
     }
     return text;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "media/mci_channel.h"
+#include "platform/error_detail.h"
 
 namespace zelko::media {
 
@@ -15,12 +16,11 @@ namespace zelko::media {
 // command, the only thing kept between calls.
 class ModuleMultimedia {
 public:
-    // A command that failed: its MCI code, the result text it returned, and GStreamer's
-    // description of a decoder the file needs and that is not installed (empty otherwise).
-    struct Failure {
+    // A command that failed: its MCI code, and its detail: the result text it returned, and
+    // GStreamer's description of a decoder the file needs and that is not installed (empty
+    // otherwise).
+    struct Failure : platform::ErrorDetail {
         uint32_t code = 0;
-        std::string text;
-        std::string missingDecoder;
     };
 
     explicit ModuleMultimedia(MciChannel& channel) : m_channel(channel) {}

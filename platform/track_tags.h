@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 namespace zelko::platform {
@@ -29,34 +24,5 @@ struct TrackTags {
 
 // A picture larger than this is not a cover a desktop would show.
 constexpr size_t kMaxCoverBytes = 4 * 1024 * 1024;
-
-// Reads a file's tags with GStreamer's discoverer, blocking for at most a few seconds; path is
-// the file system's bytes. A file without tags, or one that cannot be read, gives empty tags.
-TrackTags readTrackTags(const std::string& path);
-
-// Reads tags on a thread of its own, one file at a time in the order asked, so that no caller
-// waits for a file's header.
-class TrackTagReader {
-public:
-    // Runs on the reader's thread, once for every request.
-    using Done = std::function<void(uint64_t request, TrackTags tags)>;
-
-    explicit TrackTagReader(Done done);
-    ~TrackTagReader();  // waits for the file being read; the ones still waiting are dropped
-    TrackTagReader(const TrackTagReader&) = delete;
-    TrackTagReader& operator=(const TrackTagReader&) = delete;
-
-    void read(uint64_t request, std::string path);
-
-private:
-    void run();
-
-    Done m_done;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::pair<uint64_t, std::string>> m_waiting;
-    bool m_stopping = false;
-    std::thread m_thread;  // started with the first request
-};
 
 }  // namespace zelko::platform

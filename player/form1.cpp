@@ -12,59 +12,15 @@
 #include "player/controls/asx_toolbar.h"
 #include "player/controls/cpv_slider.h"
 #include "player/form1_accessible.h"
+#include "player/form1_facade.h"
 #include "player/video_host.h"
+#include "player/virtual_key.h"
 #include "player/window_icon.h"
 
 namespace zelko {
 
-namespace {
-
-// The key codes txtfull's handler reckons with (the Windows virtual-key numbers): letters and
-// digits are their upper-case ASCII codes, F1 is 112. Keys without a code give 0.
-int VirtualKeyCode(int qtKey)
-{
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
-        return 112 + (qtKey - Qt::Key_F1);
-    }
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
-        return qtKey;
-    }
-    switch (qtKey) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
-    }
-}
-
-// The shift state as a bit set: 1 Shift, 2 Ctrl, 4 Alt.
-int ShiftState(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) | (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
-           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
-}
-
-}  // namespace
-
 Form1::Form1(zelko::media::MciChannel& channel, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), Media(channel)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), Media(channel), m_facade(new Facade(*this))
 {
     setWindowTitle(QStringLiteral("Zelko Player 1.0"));
     setWindowIcon(ZelkoWindowIcon());
@@ -75,6 +31,11 @@ Form1::Form1(zelko::media::MciChannel& channel, QWidget* parent)
 }
 
 Form1::~Form1() = default;
+
+Player& Form1::AsPlayer()
+{
+    return *m_facade;
+}
 
 void Form1::ConnectHandlers()
 {
@@ -106,7 +67,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             m_releasedKey = key->key();
             m_releasedAt = key->timestamp();
         } else if (!repeat) {
-            txtfull_KeyDown(VirtualKeyCode(key->key()), ShiftState(key->modifiers()));
+            txtfull_KeyDown(virtual_key::FromQtKey(key->key()), virtual_key::ShiftState(key->modifiers()));
         }
         return false;  // the text box still gets the key
     }

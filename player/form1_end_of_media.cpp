@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "player/form1.h"
+#include "player/form1_facade.h"
 
 namespace zelko {
 
@@ -21,10 +22,11 @@ void Form1::TimerAtEndFile_Timer()
 
     TimerMisc->stop();
     Timerscroll->stop();
-    // A device left at its end finds it again on every tick; only the first one tells.
-    if (m_playback.status != PlaybackStatus::Stopped) {
-        m_playback.status = PlaybackStatus::Stopped;
-        emit PlaybackChanged();
+    // A device left at its end finds it again on every tick; only the first one tells. The
+    // latched Pause is the user's and stays as it is.
+    if (m_playback.status == PlaybackStatus::Playing) {
+        SetStatus(PlaybackStatus::Stopped);
+        emit m_facade->PlaybackChanged();
     }
 
     if (Check->checkState() == Qt::Checked) {
@@ -34,17 +36,16 @@ void Form1::TimerAtEndFile_Timer()
     PlayNextEntry();
 }
 
-bool Form1::PlayNextEntry()
+void Form1::PlayNextEntry()
 {
     // The last entry ends the run: the list does not wrap around. With nothing selected (-1)
     // the first entry is next.
     const int index = SelectedIndex(List1);
     if (index == List1->count() - 1) {
-        return false;
+        return;
     }
     List1->setCurrentRow(index + 1);
     PlayEntryInCurrentMode();
-    return true;
 }
 
 void Form1::PlayEntryInCurrentMode()

@@ -8,21 +8,15 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
+#include "player/form1_facade.h"
 #include "player/video_host.h"
+#include "player/virtual_key.h"
 
 namespace zelko {
 
 namespace {
-
-// Windows virtual-key codes, which is how the key handler receives its keys.
-constexpr int kKeyEscape = 27;
-constexpr int kKeyF1 = 112;
-constexpr int kKeyF2 = 113;
-constexpr int kKeyF3 = 114;
-constexpr int kKeyF4 = 115;
 
 constexpr int kStoppedPictureTopTwips = 4095;
 constexpr int kStoppedPictureLeftTwips = 1365;
@@ -93,11 +87,11 @@ void Form1::GoFullscreen()
 void Form1::txtfull_KeyDown(int keyCode, int /*shift*/)
 {
     switch (keyCode) {
-    case kKeyEscape: LeaveFullscreen(); break;
-    case kKeyF1: PlaySelectedFullscreen(); break;
-    case kKeyF2: PausePlayback(); break;
-    case kKeyF3: StopAndLeaveFullscreen(); break;
-    case kKeyF4: SlowMotion(); break;
+    case virtual_key::kEscape: LeaveFullscreen(); break;
+    case virtual_key::kF1: PlaySelectedFullscreen(); break;
+    case virtual_key::kF2: PausePlayback(); break;
+    case virtual_key::kF3: StopAndLeaveFullscreen(); break;
+    case virtual_key::kF4: SlowMotion(); break;
     default: break;
     }
 }
@@ -123,10 +117,10 @@ void Form1::LeaveFullscreen()
 // fits it.
 void Form1::StopAndLeaveFullscreen()
 {
-    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+    const bool wasStopped = m_playback.status == PlaybackStatus::Stopped;
+    ReleasePause();
     mResult = Media.StopMedia(mAlias);
     ShowResult();
-    const bool stopped = mResult == "Success";
     const bool hasVideo = mVideoCx != -1 && mVideoCy != -1;
     const zelko::player::VideoFit fit = FitToWorkArea(mVideoCx, mVideoCy);
     SetTwipsGeometry(Picture1, kStoppedPictureLeftTwips, kStoppedPictureTopTwips,
@@ -136,9 +130,9 @@ void Form1::StopAndLeaveFullscreen()
     RestoreForm();
     List1->setFocus();
     TimerMisc->stop();
-    if (stopped && m_playback.status != PlaybackStatus::Stopped) {
-        m_playback.status = PlaybackStatus::Stopped;
-        emit PlaybackChanged();
+    SetStatus(PlaybackStatus::Stopped);
+    if (!wasStopped) {
+        emit m_facade->PlaybackChanged();
     }
 }
 

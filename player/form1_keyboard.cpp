@@ -11,14 +11,13 @@
 
 #include "player/controls/cpv_slider.h"
 #include "player/form1.h"
+#include "player/virtual_key.h"
 
 namespace zelko {
 
 namespace {
 
 constexpr int kSliderStepPercent = 5;
-constexpr int kKeyEscape = 27;
-constexpr int kKeyF1 = 112;
 
 bool IsTransportKey(int key)
 {
@@ -40,7 +39,7 @@ void Form1::keyPressEvent(QKeyEvent* event)
     }
     if (IsTransportKey(key) || key == Qt::Key_Escape) {
         if (IsMaximized()) {
-            txtfull_KeyDown(key == Qt::Key_Escape ? kKeyEscape : kKeyF1 + (key - Qt::Key_F1), 0);
+            txtfull_KeyDown(virtual_key::FromQtKey(key), 0);
         } else if (key != Qt::Key_Escape) {
             asxToolbar1_ButtonClick(1 + (key - Qt::Key_F1), QString());
         }

@@ -19,6 +19,7 @@
 #include "player/controls/common_dialog.h"
 #include "player/controls/cpv_slider.h"
 #include "player/form1.h"
+#include "player/media_filter.h"
 #include "player/video_host.h"
 
 namespace zelko {
@@ -126,25 +127,29 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
     return label;
 }
 
-struct ToolbarButton {
+struct ButtonDesign {
     const char* caption;
     const char* key;
     const char* toolTip;
+    AsxToolbar::ButtonStyle style = AsxToolbar::ButtonStyle::Default;
 };
 
-void AddButtons(AsxToolbar* toolbar, std::initializer_list<ToolbarButton> buttons)
+void AddButtons(AsxToolbar* toolbar, std::initializer_list<ButtonDesign> buttons)
 {
     // Each button is a stop of the tab order, but a click on one leaves the focus where it was
     // (on txtfull in fullscreen mode).
-    for (const ToolbarButton& b : buttons) {
-        toolbar->AddButton(QString::fromLatin1(b.caption), QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip));
+    for (const ButtonDesign& b : buttons) {
+        toolbar->AddButton(QString::fromLatin1(b.caption), QString::fromLatin1(b.key), QString::fromLatin1(b.toolTip),
+                           b.style);
     }
 }
 
-AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font)
+// `accessibleName` is what a screen reader calls the row of buttons.
+AsxToolbar* MakeToolbar(QWidget* parent, const char* name, const QFont& font, const QString& accessibleName)
 {
     auto* toolbar = new AsxToolbar(parent);
     toolbar->setObjectName(QString::fromLatin1(name));
+    toolbar->setAccessibleName(accessibleName);
     toolbar->setFont(font);
     toolbar->SetToolTipFont(SansSerif());
     toolbar->SetColors(kGreen, kBlack);
@@ -169,25 +174,40 @@ QListWidget* MakeListBox(QWidget* parent, const char* name)
     return list;
 }
 
-void CreateTitleAndTransport(Form1& f)
+}  // namespace
+
+// The layout's steps reach the window's controls as the window's own code does.
+struct Form1::Layout {
+    static void CreateTitleAndTransport(Form1& f);
+    static void CreateMonitor(Form1& f);
+    static void CreatePlaylistAndVideo(Form1& f);
+    static void CreateHiddenLabels(Form1& f);
+    static void PlaceControls(Form1& f);
+    static void SetTabOrder(Form1& f);
+    static void NameControls(Form1& f);
+};
+
+void Form1::Layout::CreateTitleAndTransport(Form1& f)
 {
     f.Label2 = MakeLabel(&f, "Label2", QStringLiteral("Zelko Player 1.0"));
     f.Label2->setFont(DesignFont(QStringLiteral("Tahoma"), 12, true));
     Colour(f.Label2, kGreen, kBlack);
 
-    f.asxToolbar3 = MakeToolbar(&f, "asxToolbar3", SansSerif());
+    f.asxToolbar3 = MakeToolbar(&f, "asxToolbar3", SansSerif(), QStringLiteral("Window"));
     AddButtons(f.asxToolbar3, {{"Close   ", "close", "Close"}});
 
-    f.asxToolbar1 = MakeToolbar(&f, "asxToolbar1", Tahoma());
+    // Pause and Slow Motion are switches: they stay latched until pressed again.
+    const auto check = AsxToolbar::ButtonStyle::Check;
+    f.asxToolbar1 = MakeToolbar(&f, "asxToolbar1", Tahoma(), QStringLiteral("Playback"));
     f.asxToolbar1->SetButtonGap(3);
     AddButtons(f.asxToolbar1, {{"Play         ", "play", "Play   F1"},
-                               {"Pause      ", "pause", "Pause   F2"},
+                               {"Pause      ", "pause", "Pause   F2", check},
                                {"Stop          ", "stop", "Stop   F3"},
-                               {"Slow Motion", "forward", "Slow Motion  F4"},
+                               {"Slow Motion", "forward", "Slow Motion  F4", check},
                                {"Fullscreen   ", "fullscreen", "Fullscreen"}});
 }
 
-void CreateMonitor(Form1& f)
+void Form1::Layout::CreateMonitor(Form1& f)
 {
     f.Meter31 = new Meter3(&f);
     f.Meter31->setObjectName(QStringLiteral("Meter31"));
@@ -218,9 +238,9 @@ void CreateMonitor(Form1& f)
     Colour(f.lbcurrentime, kGreen, kBlack);
 }
 
-void CreatePlaylistAndVideo(Form1& f)
+void Form1::Layout::CreatePlaylistAndVideo(Form1& f)
 {
-    f.asxToolbar2 = MakeToolbar(&f, "asxToolbar2", Tahoma());
+    f.asxToolbar2 = MakeToolbar(&f, "asxToolbar2", Tahoma(), QStringLiteral("Playlist editing"));
     f.asxToolbar2->SetButtonGap(2);
     AddButtons(f.asxToolbar2, {{"Add to Playlist", "add", "Add media to playlist"},
                                {"Remove", "remove", "Remove meddia from playlist"},
@@ -242,7 +262,7 @@ void CreatePlaylistAndVideo(Form1& f)
     f.txtfull->stackUnder(f.Picture1);
 }
 
-void CreateHiddenLabels(Form1& f)
+void Form1::Layout::CreateHiddenLabels(Form1& f)
 {
     f.Lbname = MakeLabel(&f, "Lbname", QString());
     f.Lbname->setFont(Tahoma());
@@ -258,7 +278,7 @@ void CreateHiddenLabels(Form1& f)
     }
 }
 
-void PlaceControls(Form1& f)
+void Form1::Layout::PlaceControls(Form1& f)
 {
     // Left, top, width, height in twips, and whether the control shows when the window does.
     const struct {
@@ -288,7 +308,7 @@ void PlaceControls(Form1& f)
 // the LED bar and txtfull are no stops, and a click does not focus them either, so the
 // fullscreen keys keep reaching txtfull; GoFullscreen gives it the focus itself. The playlist
 // has the focus at start, where Enter plays the entry chosen with the arrows.
-void SetTabOrder(Form1& f)
+void Form1::Layout::SetTabOrder(Form1& f)
 {
     for (QWidget* control : std::initializer_list<QWidget*>{f.Picture1, f.Picture2, f.Meter31, f.txtfull, f.List2}) {
         control->setFocusPolicy(Qt::NoFocus);
@@ -312,7 +332,7 @@ void SetTabOrder(Form1& f)
 
 // The names a screen reader gives the controls without a caption of their own. The title strip
 // is named after the entry it scrolls when that entry plays.
-void NameControls(Form1& f)
+void Form1::Layout::NameControls(Form1& f)
 {
     f.Meter31->setAccessibleName(QStringLiteral("Played"));
     f.cpvSlider1->setAccessibleName(QStringLiteral("Position"));
@@ -324,21 +344,19 @@ void NameControls(Form1& f)
         QStringLiteral("Esc: back to the window; F1 play, F2 pause, F3 stop, F4 slow motion"));
 }
 
-}  // namespace
-
 void Form1::CreateControls()
 {
     setFont(SansSerif());
     Colour(this, kGreen, kBlack);
     resize(460, 238);  // 6900 x 3570 twips; without a frame the client area is the window
 
-    CreateTitleAndTransport(*this);
-    CreateMonitor(*this);
-    CreatePlaylistAndVideo(*this);
-    CreateHiddenLabels(*this);
-    PlaceControls(*this);
-    SetTabOrder(*this);
-    NameControls(*this);
+    Layout::CreateTitleAndTransport(*this);
+    Layout::CreateMonitor(*this);
+    Layout::CreatePlaylistAndVideo(*this);
+    Layout::CreateHiddenLabels(*this);
+    Layout::PlaceControls(*this);
+    Layout::SetTabOrder(*this);
+    Layout::NameControls(*this);
 
     TimerAtEndFile = MakeTimer(this, "TimerAtEndFile", 100);
     TimerMisc = MakeTimer(this, "TimerMisc", 500);

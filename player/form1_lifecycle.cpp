@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shut-down: the playlist comes from pl1.txt and pl2.txt in the current folder
-// and goes back there when the window closes, whatever closes it (and, form1_playlist_save.cpp,
-// within a second of every change).
+// and goes back there when the window closes, whatever closes it.
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QListWidget>
@@ -11,6 +10,7 @@
 #include "helpers/bas_scroller.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
+#include "player/form1_facade.h"
 #include "player/playlist_entries.h"
 #include "player/playlist_file.h"
 
@@ -56,6 +56,7 @@ void Form1::closeEvent(QCloseEvent* event)
     // playlist already written.
     if (!m_unloaded) {
         m_unloaded = true;
+        emit m_facade->Closing();
         Form_QueryUnload();
         Form_Unload();
     }
@@ -69,9 +70,9 @@ void Form1::Form_QueryUnload()
     // Work already queued finishes before the devices go away.
     QCoreApplication::processEvents();
     Media.CloseAllMedia();  // the result is not kept
-    m_playback.status = PlaybackStatus::Stopped;
+    SetStatus(PlaybackStatus::Stopped);
     m_playback.open = false;
-    emit PlaybackChanged();
+    emit m_facade->PlaybackChanged();
 }
 
 void Form1::Form_Unload()

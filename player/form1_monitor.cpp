@@ -8,10 +8,9 @@
 #include "platform/rounding.h"
 #include "meter/meter3.h"
 #include "player/controls/cpv_slider.h"
-#include "player/controls/asx_toolbar.h"
 #include "player/elapsed_time.h"
 #include "player/form1.h"
-#include "player/form1_constants.h"
+#include "player/form1_facade.h"
 
 namespace zelko {
 
@@ -57,15 +56,13 @@ void Form1::SendSeek()
     // The seek plays on from the new place, also from paused or stopped. Unless the window
     // already shows playback, it asks the device, and when that plays it shows what a resume
     // shows: Pause released, the monitor running.
-    const bool shownPlaying = m_playback.status == PlaybackStatus::Playing &&
-                              !asxToolbar1->ButtonPressed(form1::kPauseButton) && TimerMisc->isActive();
+    const bool shownPlaying = m_playback.status == PlaybackStatus::Playing && TimerMisc->isActive();
     if (!shownPlaying && Media.IsPlaying(mAlias)) {
-        asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+        SetStatus(PlaybackStatus::Playing);
         EnableTimer(TimerMisc);
-        m_playback.status = PlaybackStatus::Playing;
-        emit PlaybackChanged();
+        emit m_facade->PlaybackChanged();
     }
-    emit Seeked();
+    emit m_facade->Seeked();
 }
 
 }  // namespace zelko

@@ -17,6 +17,7 @@
 #include "player/elapsed_time.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
+#include "player/form1_facade.h"
 #include "player/log.h"
 #include "player/playlist_entries.h"
 #include "player/video_host.h"
@@ -96,16 +97,16 @@ void Form1::KeepInsideWorkArea()
     }
 }
 
-// What both play procedures do before they play; they differ in
-// when the Pause button is released. The open's result is shown but not tested: after a failed
-// open the queries below give -1 and the labels show it. Returns the open's result.
+// What both play procedures do before they play; they differ in when the Pause button is
+// released. The open's result is shown but not tested: after a failed open the queries below
+// give -1 and the labels show it. Returns the open's result.
 std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
 {
     mResult = Media.CloseAllMedia();
     mAlias = "movie";
     mDeviceType = "MPEGVideo";
     if (release == PauseRelease::AfterAlias) {
-        asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+        ReleasePause();
     }
     // The path goes to the engine as the bytes pl2.txt or the dialog gave: a name that is not
     // UTF-8 still names its file.
@@ -129,7 +130,7 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     Lbname->setText(SelectedText(List1));
     Picture2->setAccessibleName(Lbname->text());  // what a screen reader reads on the title strip
     if (release == PauseRelease::AfterName) {
-        asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+        ReleasePause();
     }
     mVideoCx = Media.GetVideoSize(mAlias, "cx");
     mVideoCy = Media.GetVideoSize(mAlias, "cy");
@@ -155,15 +156,15 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
 bool Form1::PlayStarted(const std::string& openResult)
 {
     const bool playing = mResult == "Success";
-    m_playback.status = playing ? PlaybackStatus::Playing : PlaybackStatus::Stopped;
+    SetStatus(playing ? PlaybackStatus::Playing : PlaybackStatus::Stopped);
     if (!playing && !m_playback.path.isEmpty()) {
         const std::string& failure = openResult != "Success" ? openResult : mResult;
         const std::string& decoder =
             openResult != "Success" ? m_openFailure.missingDecoder : Media.LastFailure().missingDecoder;
-        emit PlayFailed(m_playback.title, m_playback.path,
-                        {QString::fromStdString(failure), QString::fromStdString(decoder)});
+        emit m_facade->PlayFailed(m_playback.title, m_playback.path,
+                                  {QString::fromStdString(failure), QString::fromStdString(decoder)});
     }
-    emit PlaybackChanged();
+    emit m_facade->PlaybackChanged();
     return playing;
 }
 
@@ -198,7 +199,7 @@ void Form1::PlaySelected()
 // a key in fullscreen mode.
 void Form1::PlaySelectedFullscreen()
 {
-    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+    ReleasePause();
     const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
     mResult = Media.PlayMedia(mAlias, "", "");
     ShowResult();

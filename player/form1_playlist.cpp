@@ -12,14 +12,6 @@
 
 namespace zelko {
 
-const char* const Form1::kMediaFilter =
-    "All media |*.mp3;*.mp2;*.wav;*.midi;*.mid;*.au;*.aiff;*.rmi;*.mpg;*.mpeg;*.avi;*.vob"
-    "|All audio |*.mp3;*.mp2;*.wav;*.midi;*.mid"
-    "|All video |*.mpg;*.mpeg;*.avi;*.vob"
-    "|mp3 (*.mp3)|*.mp3|wav (*.wav)|*.wav|au(*.au)|*.au|aiff(*.aiff)|*.aiff|rmi(*.rmi)|*.rmi"
-    "|avi(*.avi)|*.avi|mpg(*.mpg)|*.mpg|mpge(*.mpge)|*.mpge|mid(*.mid)|*.mid|midi(*.midi)|*.midi"
-    "|DVD(*.vob)|*.vob";
-
 void Form1::asxToolbar2_ButtonClick(int index, const QString&)
 {
     switch (index) {
@@ -37,7 +29,9 @@ void Form1::List1_Click()
 
 bool Form1::AppendEntry(const QByteArray& title, const QByteArray& path)
 {
-    if (!IsPlaylistEntryStorable(title) || !IsPlaylistEntryStorable(path)) {
+    // A closing window has written its playlist already. Both texts go in as the bytes given,
+    // whatever their encoding, so the file still opens.
+    if (m_unloaded || !IsPlaylistEntryStorable(title) || !IsPlaylistEntryStorable(path)) {
         return false;
     }
     playlist_entries::Append(List1, {title});
@@ -50,7 +44,7 @@ void Form1::PlaylistAdd()
     // A cancelled dialog adds nothing. A name with a line break in it (possible on Linux) is
     // refused too: the playlist files could not hold it. The title is written in UTF-8; the
     // path as the file system's bytes, which for every name the dialog lists is its UTF-8.
-    if (!CommonDialog1->ShowOpen() || m_unloaded) {
+    if (!CommonDialog1->ShowOpen()) {
         return;
     }
     if (!AppendEntry(CommonDialog1->FileTitle().toUtf8(), QFile::encodeName(CommonDialog1->FileName()))) {

@@ -9,6 +9,7 @@
 
 #include "player/form1.h"
 #include "player/form1_constants.h"
+#include "player/form1_facade.h"
 #include "player/playlist_entries.h"
 #include "player/playlist_file.h"
 #include "player/playlist_writer.h"
@@ -117,7 +118,7 @@ void Form1::ReportSave(const QStringList& report)
             std::fprintf(stderr, "zelko-player: %s\n", line.toLocal8Bit().constData());
         }
         if (!text.isEmpty()) {
-            emit PlaylistNotSaved(text);
+            emit m_facade->PlaylistNotSaved(text);
         }
     }
     m_lastSaveReport = text;

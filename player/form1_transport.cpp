@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The transport toolbar: Play, Pause, Stop, Slow Motion, Fullscreen. Pause and Slow Motion are
-// two-state buttons whose only record is the toolbar's latched ButtonPressed, which these
-// procedures toggle themselves; a command's result is shown but never tested.
+// two-state buttons that show the playback record, which these procedures toggle themselves: a
+// command's result is shown, and the button toggles whatever it says.
 #include <QListWidget>
 #include <QTimer>
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include "platform/volume.h"
 #include "player/form1.h"
 #include "player/form1_constants.h"
+#include "player/form1_facade.h"
 
 namespace zelko {
 
@@ -41,46 +42,39 @@ void Form1::List1_DblClick()
 
 void Form1::PausePlayback()
 {
-    // The device is paused or playing as the command's result says; the button toggles anyway.
-    if (!asxToolbar1->ButtonPressed(form1::kPauseButton)) {
+    // Pause latches whatever the device answers, as nothing else could release it later; a
+    // resume that fails leaves nothing playing.
+    if (m_playback.status != PlaybackStatus::Paused) {
         mResult = Media.PauseMedia(mAlias);
         ShowResult();
         TimerMisc->stop();
-        if (mResult == "Success") {
-            m_playback.status = PlaybackStatus::Paused;
-        }
+        SetStatus(PlaybackStatus::Paused);
     } else {
         mResult = Media.ResumeMedia(mAlias);
         ShowResult();
         EnableTimer(TimerMisc);
-        if (mResult == "Success") {
-            m_playback.status = PlaybackStatus::Playing;
-        }
+        SetStatus(mResult == "Success" ? PlaybackStatus::Playing : PlaybackStatus::Stopped);
     }
-    asxToolbar1->SetButtonPressed(form1::kPauseButton, !asxToolbar1->ButtonPressed(form1::kPauseButton));
-    emit PlaybackChanged();
+    emit m_facade->PlaybackChanged();
 }
 
 void Form1::StopPlayback()
 {
-    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
+    ReleasePause();
     mResult = Media.StopMedia(mAlias);
     ShowResult();
     TimerMisc->stop();
-    asxToolbar1->SetButtonPressed(form1::kPauseButton, false);
-    if (mResult == "Success") {
-        m_playback.status = PlaybackStatus::Stopped;
-    }
-    emit PlaybackChanged();
+    SetStatus(PlaybackStatus::Stopped);
+    emit m_facade->PlaybackChanged();
 }
 
 void Form1::SlowMotion()
 {
-    const bool slowed = asxToolbar1->ButtonPressed(form1::kSlowMotionButton);
+    const bool slowed = m_playback.slowMotion;
     mResult = Media.SetPlaybackSpeed(mAlias, slowed ? kNormalSpeedPercent : kSlowMotionPercent);
     ShowResult();
-    asxToolbar1->SetButtonPressed(form1::kSlowMotionButton, !asxToolbar1->ButtonPressed(form1::kSlowMotionButton));
-    emit PlaybackChanged();
+    SetSlowMotion(!slowed);
+    emit m_facade->PlaybackChanged();
 }
 
 void Form1::SetVolume(int32_t volume)
@@ -90,7 +84,7 @@ void Form1::SetVolume(int32_t volume)
         mResult = Media.SetVolume(mAlias, m_playback.volume);
         ShowResult();
     }
-    emit PlaybackChanged();
+    emit m_facade->PlaybackChanged();
 }
 
 }  // namespace zelko

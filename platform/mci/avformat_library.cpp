@@ -36,6 +36,10 @@ const AvFormatLibrary* load()
                        find(avformat, "avformat_find_stream_info", library.findStreamInfo) &&
                        find(avformat, "avformat_close_input", library.closeInput) &&
                        find(avformat, "av_probe_input_format3", library.probeInputFormat) &&
+                       find(avformat, "av_stream_get_side_data", library.streamSideData) &&
+                       find(avformat, "avio_alloc_context", library.allocIoContext) &&
+                       find(avformat, "avio_context_free", library.freeIoContext) &&
+                       find(avutil, "av_malloc", library.malloc) && find(avutil, "av_freep", library.freep) &&
                        find(avutil, "av_rescale_q", library.rescaleQ);
     return found ? &library : nullptr;
 }

@@ -4,6 +4,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/mathematics.h>
+#include <libavutil/mem.h>
 }
 
 namespace zelko::mci {
@@ -18,6 +19,11 @@ struct AvFormatLibrary {
     decltype(&avformat_find_stream_info) findStreamInfo;
     decltype(&avformat_close_input) closeInput;
     decltype(&av_probe_input_format3) probeInputFormat;
+    decltype(&av_stream_get_side_data) streamSideData;
+    decltype(&avio_alloc_context) allocIoContext;
+    decltype(&avio_context_free) freeIoContext;
+    decltype(&av_malloc) malloc;
+    decltype(&av_freep) freep;
     decltype(&av_rescale_q) rescaleQ;
 };
 

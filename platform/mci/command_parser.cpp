@@ -9,29 +9,6 @@ namespace zelko::mci {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// Reads a quoted word starting at `pos` (on the opening quote); moves `pos` past the closing one.
-uint32_t readQuoted(std::string_view command, size_t& pos, std::string& text)
-{
-    ++pos;
-    while (pos < command.size()) {
-        if (command[pos] != '"') {
-            text += command[pos++];
-        } else if (pos + 1 < command.size() && command[pos + 1] == '"') {
-            text += '"';
-            pos += 2;
-        } else {
-            ++pos;
-            return (pos < command.size() && !isBlank(command[pos])) ? code::kExtraCharacters : code::kSuccess;
-        }
-    }
-    return code::kNoClosingQuote;
-}
-
 uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens, size_t& next, Argument& argument)
 {
     if (!rule.follower.empty()) {
@@ -71,34 +48,6 @@ uint32_t readArgument(const KeywordRule& rule, const std::vector<Token>& tokens,
 }
 
 }  // namespace
-
-uint32_t tokenize(std::string_view command, std::vector<Token>& tokens)
-{
-    tokens.clear();
-    size_t pos = 0;
-    while (pos < command.size()) {
-        if (isBlank(command[pos])) {
-            ++pos;
-            continue;
-        }
-        Token token;
-        if (command[pos] == '"') {
-            token.quoted = true;
-            if (const uint32_t result = readQuoted(command, pos, token.text); result != 0) {
-                tokens.clear();
-                return result;
-            }
-        } else {
-            const size_t start = pos;
-            while (pos < command.size() && !isBlank(command[pos])) {
-                ++pos;
-            }
-            token.text.assign(command.substr(start, pos - start));
-        }
-        tokens.push_back(std::move(token));
-    }
-    return code::kSuccess;
-}
 
 bool parseInteger(std::string_view text, int64_t& value)
 {

@@ -6,20 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/mci/command_words.h"
+
 namespace zelko::mci {
 
 struct KeywordRule;
 struct VerbEntry;
-
-// One word of a command. A quoted word keeps its blanks and has its "" pairs read as one ".
-struct Token {
-    std::string text;
-    bool quoted = false;
-};
-
-// Splits a command into words at runs of blanks and tabs; blanks at either end are ignored.
-// Returns 0, or 294 (a quote never closed) or 305 (characters right after a closing quote).
-uint32_t tokenize(std::string_view command, std::vector<Token>& tokens);
 
 // Reads a decimal integer with an optional leading minus and nothing else; false otherwise
 // (also when it has more than 18 digits).

@@ -5,14 +5,15 @@
 #include "platform/mci/errors.h"
 #include "platform/mci/log.h"
 #include "platform/mci/pipeline_setup.h"
+#include "platform/mci/track_tags.h"
 
 #include <gst/pbutils/gstdiscoverer.h>
 #include <gst/pbutils/missing-plugins.h>
 #include <gst/video/video.h>
 
-#include <sys/stat.h>
-
 #include <cmath>
+#include <cstring>
+#include <utility>
 
 namespace zelko::mci {
 
@@ -23,6 +24,10 @@ constexpr GstClockTime kPrerollSliceNs = 100 * GST_MSECOND;
 constexpr GstClockTime kDurationTimeoutNs = 300 * GST_MSECOND;
 constexpr GstClockTime kDiscoverTimeoutNs = 3 * GST_SECOND;
 constexpr size_t kMaxDescription = 127;
+// Frames are counted at this rate where neither the file nor its caps give one.
+constexpr double kUnknownFramesPerSecond = 25.0;
+// GST_PLAY_FLAG_TEXT; playbin leaves the declaration of its flags to applications.
+constexpr guint kPlayFlagText = 1U << 2;
 
 // Runs on GStreamer's threads: keeps only what the caller's thread reads, so the bus never
 // fills with tags and state changes between two commands.
@@ -88,23 +93,19 @@ bool containsFactory(GstBin* bin, const char* factoryName)
 
 }  // namespace
 
-uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std::unique_ptr<Device>& device,
-                      ErrorDetail& detail)
+uint32_t Device::open(const std::string& path, platform::OpenedFile file, std::uintptr_t parentWindow,
+                      std::unique_ptr<Device>& device, ErrorDetail& detail, platform::TrackTags& tagsMet)
 {
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        return code::kFileNotFound;
-    }
-    if (!S_ISREG(info.st_mode)) {
+    switch (file.state) {
+    case platform::FileState::Opened: break;
+    case platform::FileState::Missing: return code::kFileNotFound;
+    case platform::FileState::NotRegular:
         detail.text = "The file cannot be played: it is not a regular file.";
         return code::kInvalidFile;
-    }
-    GErrorPtr error;
-    GError* rawError = nullptr;
-    GCharPtr uri(gst_filename_to_uri(path.c_str(), &rawError));
-    error.reset(rawError);
-    if (!uri) {
-        return code::kFileNotFound;
+    case platform::FileState::Unreadable:
+        detail.text =
+            cut("The file cannot be played: it cannot be read (" + std::string(std::strerror(file.error)) + ").");
+        return code::kInvalidFile;
     }
     std::unique_ptr<Device> created(new Device);
     created->m_playbin = adoptElement(gst_element_factory_make("playbin", nullptr));
@@ -113,7 +114,8 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
         return code::kInternal;
     }
     GstElement* playbin = created->m_playbin.get();
-    created->m_uri = uri.get();
+    created->m_identity = platform::identityOf(file.fd.get());
+    created->m_file = std::make_unique<DescriptorUri>(std::move(file.fd));
     created->m_bus.reset(gst_element_get_bus(playbin));
     gst_bus_set_sync_handler(created->m_bus.get(), keepUsefulMessages, nullptr, nullptr);
 
@@ -124,21 +126,40 @@ uint32_t Device::open(const std::string& path, std::uintptr_t parentWindow, std:
     }
     ElementPtr audioSink = makeAudioSink();
     ElementPtr audioFilter = makeAudioFilter();
-    g_object_set(playbin, "uri", uri.get(), "video-sink", created->m_video.sink.get(), "audio-sink", audioSink.get(),
-                 nullptr);
+    g_object_set(playbin, "uri", created->m_file->uri().c_str(), "video-sink", created->m_video.sink.get(),
+                 "audio-sink", audioSink.get(), nullptr);
+    // The window has no subtitle control: a file's subtitle track is never drawn over its picture.
+    guint flags = 0;
+    g_object_get(playbin, "flags", &flags, nullptr);
+    g_object_set(playbin, "flags", flags & ~kPlayFlagText, nullptr);
     if (audioFilter) {
         g_object_set(playbin, "audio-filter", audioFilter.get(), nullptr);
     }
     created->m_range.attach(created->m_video.sink.get());
     created->m_range.attach(audioSink.get());
     created->m_audioSink = std::move(audioSink);
-    created->m_facts = readMediaFacts(path);
+    created->m_facts = readMediaFacts(created->m_file->fd(), path);
+    turnUpright(created->m_video, created->m_facts.orientation);
     setUpPipeline(playbin, created->m_facts);
     if (const uint32_t result = created->preroll(detail); result != 0) {
+        // The tags entered the parser before the decoder was found missing; a file that failed
+        // otherwise has no tags worth trusting.
+        if (!detail.missingDecoder.empty()) {
+            tagsMet = tagsMetIn(playbin);
+        }
         return result;
     }
+    // Kept as the preroll met them: after a flushing seek a demuxer may send its whole-file
+    // tags again without what it read from the header (asfdemux 1.22 sends only the container's
+    // name), and the pads' sticky tags are then the new, poorer ones.
+    created->m_tags = tagsMetIn(playbin);
     device = std::move(created);
     return code::kSuccess;
+}
+
+platform::TrackTags Device::tags() const
+{
+    return m_tags;
 }
 
 Device::~Device()
@@ -221,7 +242,7 @@ void Device::readLength()
         // Some demuxers (MIDI among them) know the length only a moment after preroll.
         waitForMessage(GST_MESSAGE_DURATION_CHANGED, kDurationTimeoutNs);
         if (!gst_element_query_duration(m_playbin.get(), GST_FORMAT_TIME, &duration)) {
-            duration = discoverLengthNs(m_uri.c_str());
+            duration = discoverLengthNs(m_file->uri().c_str());
         }
     }
     // GStreamer estimates some lengths from a byte rate or a clock reference; the file's own
@@ -241,16 +262,23 @@ void Device::readMediaInfo()
     if (!m_hasVideo) {
         return;
     }
+    // The decoder's own caps: the stored picture, before the output scales it to its window.
     GstPad* rawPad = nullptr;
     g_signal_emit_by_name(m_playbin.get(), "get-video-pad", 0, &rawPad);
     PadPtr pad(rawPad);
     CapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
     GstVideoInfo info;
     if (!caps || !gst_video_info_from_caps(&info, caps.get())) {
-        m_framesPerSecond = 25.0;
+        m_framesPerSecond = m_facts.framesPerSecond > 0 ? m_facts.framesPerSecond : kUnknownFramesPerSecond;
         return;
     }
-    m_framesPerSecond = info.fps_n > 0 && info.fps_d > 0 ? static_cast<double>(info.fps_n) / info.fps_d : 25.0;
+    if (m_facts.framesPerSecond > 0) {
+        m_framesPerSecond = m_facts.framesPerSecond;
+    } else if (info.fps_n > 0 && info.fps_d > 0) {
+        m_framesPerSecond = static_cast<double>(info.fps_n) / info.fps_d;
+    } else {
+        m_framesPerSecond = kUnknownFramesPerSecond;
+    }
     m_displayWidth = info.width;
     m_displayHeight = info.height;
     if (info.par_n > 0 && info.par_d > 0 && info.par_n != info.par_d) {
@@ -259,6 +287,18 @@ void Device::readMediaInfo()
         } else {
             m_displayHeight = std::llround(static_cast<double>(info.height) * info.par_d / info.par_n);
         }
+    }
+    // Shown as the output turns it: by the file's own word, else by the stream's tag.
+    Orientation orientation = m_facts.orientation;
+    if (orientation == Orientation::Unknown) {
+        GstTagList* rawTags = nullptr;
+        g_signal_emit_by_name(m_playbin.get(), "get-video-tags", 0, &rawTags);
+        const TagListPtr tags(rawTags);
+        orientation = orientationOfTags(tags.get());
+    }
+    m_turnedAcross = turnsAcross(orientation);
+    if (m_turnedAcross) {
+        std::swap(m_displayWidth, m_displayHeight);
     }
     m_destination = {0, 0, m_displayWidth, m_displayHeight};
     placeVideo();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/mci/descriptor_source.h"
 #include "platform/mci/errors.h"
 #include "platform/mci/gst_holders.h"
 #include "platform/mci/media_facts.h"
@@ -9,6 +10,8 @@
 #include "platform/mci/sinks.h"
 #include "platform/mci/window_geometry.h"
 #include "platform/mci/time_format.h"
+#include "platform/media_file.h"
+#include "platform/track_tags.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,10 +29,13 @@ enum class Mode { Stopped, Playing, Paused };
 // threads only post to the bus, which the device drains on each call.
 class Device {
 public:
-    // Opens `path` and prerolls it, waiting a bounded time. Returns 0, 275 (no such file) or
-    // 296 (not playable; `detail` then says why when the reason is known).
-    static uint32_t open(const std::string& path, std::uintptr_t parentWindow, std::unique_ptr<Device>& device,
-                         ErrorDetail& detail);
+    // Opens the file a command named as `path`, which `file` holds open (or says why not), and
+    // prerolls it, waiting a bounded time; the file is read through its descriptor alone.
+    // Returns 0, 275 (no such file) or 296 (not playable; `detail` then says why when the
+    // reason is known, and `tagsMet` holds what the file's tags said when only its decoder is
+    // missing).
+    static uint32_t open(const std::string& path, platform::OpenedFile file, std::uintptr_t parentWindow,
+                         std::unique_ptr<Device>& device, ErrorDetail& detail, platform::TrackTags& tagsMet);
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
@@ -38,6 +44,10 @@ public:
     void drainBus();
 
     Mode mode() const;
+    // The file open, as it was when opened.
+    const std::optional<platform::FileIdentity>& file() const { return m_identity; }
+    // What the file's tags said when it was opened.
+    platform::TrackTags tags() const;
     // The true length; while a play to the end runs past it, it stays just ahead of the
     // position until the stream really ends, and then it is where the stream ended.
     int64_t lengthNs() const { return m_lengthNs; }
@@ -99,8 +109,11 @@ private:
     void continueWithoutSound();
     void useSilentSink();
 
-    std::string m_uri;
+    // The file, readable to GStreamer under its own URI; it outlives the pipeline.
+    std::unique_ptr<DescriptorUri> m_file;
+    std::optional<platform::FileIdentity> m_identity;
     MediaFacts m_facts;
+    platform::TrackTags m_tags;
     RangeGuard m_range;  // before the pipeline, so it outlives the probes that use it
     ElementPtr m_playbin;
     BusPtr m_bus;
@@ -133,8 +146,9 @@ private:
     bool m_hasAudio = false;
     uint32_t m_volumePermille = 1000;
     double m_framesPerSecond = 0.0;
-    int64_t m_displayWidth = 0;
+    int64_t m_displayWidth = 0;  // as shown: upright, pixel aspect applied
     int64_t m_displayHeight = 0;
+    bool m_turnedAcross = false;  // shown turned a quarter, or mirrored across a diagonal
     Rect m_destination;
     std::uintptr_t m_parentWindow = 0;
     // The parent's size, followed so the picture fits it when its owner resizes it later.

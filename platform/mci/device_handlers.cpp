@@ -24,8 +24,16 @@ uint32_t handleOpen(Session& session, std::string_view name, const Arguments& ar
     }
     std::unique_ptr<Device> device;
     ErrorDetail detail;
-    const uint32_t result = Device::open(std::string(name), static_cast<std::uintptr_t>(parent), device, detail);
+    platform::TrackTags tagsMet;
+    const std::string path(name);
+    platform::OpenedFile file = session.openFile(path);
+    const std::optional<platform::FileIdentity> identity = platform::identityOf(file.fd.get());
+    const uint32_t result =
+        Device::open(path, std::move(file), static_cast<std::uintptr_t>(parent), device, detail, tagsMet);
     if (result != 0) {
+        if (identity) {
+            session.keepFailedTags(*identity, std::move(tagsMet));
+        }
         session.setDetail(std::move(detail));
         return result;
     }

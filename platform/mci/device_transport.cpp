@@ -176,7 +176,8 @@ void Device::placeVideo()
                                    -rect.x,
                                    -rect.y,
                                    rect.x + rect.width - windowWidth,
-                                   rect.y + rect.height - windowHeight};
+                                   rect.y + rect.height - windowHeight,
+                                   m_turnedAcross};
         m_video.fitter->fit(fit, m_wanted == Mode::Playing);
     }
     auto* overlay = GST_VIDEO_OVERLAY(m_video.overlay.get());

@@ -115,8 +115,23 @@ bool Engine::getErrorString(uint32_t errorCode, char* buffer, uint32_t length) c
 
 std::string Engine::missingDecoder(uint32_t errorCode) const
 {
+    return errorDetail(errorCode).missingDecoder;
+}
+
+platform::ErrorDetail Engine::errorDetail(uint32_t errorCode) const
+{
     const auto found = m_impl->details.find(errorCode);
-    return found != m_impl->details.end() ? found->second.missingDecoder : std::string();
+    return found != m_impl->details.end() ? found->second : ErrorDetail{};
+}
+
+void Engine::setFileOpener(FileOpener opener)
+{
+    m_impl->session.setFileOpener(std::move(opener));
+}
+
+std::optional<platform::TrackTags> Engine::tags(const platform::FileIdentity& file)
+{
+    return m_impl->session.tags(file);
 }
 
 }  // namespace zelko::mci

@@ -2,9 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/error_detail.h"
+#include "platform/media_file.h"
+#include "platform/track_tags.h"
 
 namespace zelko::mci {
 
@@ -36,6 +42,19 @@ public:
     // GStreamer's description of the decoder that the latest failure with `code` needed and
     // found not installed; empty when that was not why it failed.
     std::string missingDecoder(uint32_t code) const;
+    // The detail behind the latest failure with `code` (see platform/error_detail.h); empty when
+    // the code's own description says it all.
+    platform::ErrorDetail errorDetail(uint32_t code) const;
+
+    // How the engine reaches the file an open names. By default it opens the path itself; the
+    // engine host hands it the descriptors the window opened instead, and opens nothing. The
+    // engine reads a file only through the descriptor it was given.
+    using FileOpener = std::function<platform::OpenedFile(const std::string& path)>;
+    void setFileOpener(FileOpener opener);
+    // What the file's own tags said when it was opened: those an open device has met so far, or
+    // those met by an open that failed for want of a decoder (empty for another failure);
+    // nothing when the file was not opened here lately. The file is not read again.
+    std::optional<platform::TrackTags> tags(const platform::FileIdentity& file);
 
 private:
     struct Impl;

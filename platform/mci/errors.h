@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error_detail.h"
+
 namespace zelko::mci {
 
 // The MCI error codes the engine answers with: the Windows numbers (base 256), so anything
@@ -39,12 +41,7 @@ inline constexpr uint32_t kNoWindow = 346;
 // Our description of `code`, at most 127 characters; empty for a code that is not an error.
 std::string_view errorDescription(uint32_t code);
 
-// Why one command failed, beyond its code: the text told for the code in place of our
-// description (empty: there is nothing to add), and when the file needs a decoder that is not
-// installed, GStreamer's description of that decoder, as data beside the text.
-struct ErrorDetail {
-    std::string text;
-    std::string missingDecoder;
-};
+// Why one command failed, beyond its code (see platform/error_detail.h).
+using ErrorDetail = platform::ErrorDetail;
 
 }  // namespace zelko::mci

@@ -54,8 +54,10 @@ void FrameFitter::apply(const Fit& fit)
     }
     m_applied = fit;
     m_appliedGeneration.fetch_add(1);
-    CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, fit.width, "height", G_TYPE_INT, fit.height,
-                                     "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
+    const int scaledWidth = fit.turnedAcross ? fit.height : fit.width;
+    const int scaledHeight = fit.turnedAcross ? fit.width : fit.height;
+    CapsPtr caps(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, scaledWidth, "height", G_TYPE_INT,
+                                     scaledHeight, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
     g_object_set(m_box.get(), "left", 0, "top", 0, "right", 0, "bottom", 0, nullptr);
     g_object_set(m_scaleCaps.get(), "caps", caps.get(), nullptr);
     g_object_set(m_box.get(), "left", fit.left, "top", fit.top, "right", fit.right, "bottom", fit.bottom, nullptr);

@@ -16,12 +16,15 @@ namespace zelko::mci {
 class FrameFitter {
 public:
     struct Fit {
-        int width = 0;
+        int width = 0;  // as shown: turned, when the picture is turned
         int height = 0;
         int left = 0;  // negative values add a black border, positive ones crop
         int top = 0;
         int right = 0;
         int bottom = 0;
+        // The picture is turned across after it is scaled (a quarter turn, a diagonal mirror):
+        // the scaler makes it height by width.
+        bool turnedAcross = false;
         bool operator==(const Fit&) const = default;
     };
 

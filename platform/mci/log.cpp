@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/log.h"
 
+#include "platform/mci/descriptor_source.h"
+
 #include <mutex>
 
 GST_DEBUG_CATEGORY(zelko_mci_debug);
@@ -15,6 +17,7 @@ void initGStreamer()
             gst_init(nullptr, nullptr);
         }
         GST_DEBUG_CATEGORY_INIT(zelko_mci_debug, "zelko-mci", 0, "Zelko Player's MCI engine");
+        registerDescriptorSource();
     });
 }
 

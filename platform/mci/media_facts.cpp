@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/media_facts.h"
 
+#include "platform/mci/adts_length.h"
 #include "platform/mci/avformat_library.h"
 
+#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
+#include <cstring>
 #include <memory>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <string_view>
 #include <vector>
 
 namespace zelko::mci {
@@ -21,6 +22,8 @@ constexpr int64_t kNsPerSecond = 1'000'000'000;
 constexpr int kMaxSamplesPerBlock = 1 << 16;
 // How much of the file's start libavformat looks at to name its container.
 constexpr size_t kIdentifyBytes = 32 * 1024;
+// The buffer libavformat reads the descriptor through.
+constexpr int kIoBufferBytes = 32 * 1024;
 // The bounds of a header read: a file whose facts take more (a WAV padded with gigabytes of
 // zeros after its data, an MPEG stream that is zeros after its first packets) is measured by
 // GStreamer instead. The probe and analysis bounds are libavformat's defaults, said here.
@@ -33,23 +36,90 @@ constexpr int64_t kMostlyHoles = 4;
 // How many stretches of data a sparse file is followed through before it is taken as whole.
 constexpr int kMaxExtents = 256;
 
-// What a header read may still spend; libavformat asks between its reads.
-struct ReadBudget {
-    std::chrono::steady_clock::time_point deadline;
-    const AVFormatContext* context = nullptr;
-};
-
-int budgetSpent(void* opaque)
-{
-    const auto* budget = static_cast<const ReadBudget*>(opaque);
-    const AVIOContext* io = budget->context->pb;
-    return std::chrono::steady_clock::now() > budget->deadline || (io != nullptr && io->bytes_read > kMaxReadBytes);
-}
-
 struct InputCloser {
     void operator()(AVFormatContext* context) const { avformatLibrary()->closeInput(&context); }
 };
 using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
+
+// libavformat reads the file through its descriptor, at offsets of its own keeping (the
+// descriptor's own offset is never used, so other readers of it are not disturbed), within the
+// header read's bounds: each read checks them, and libavformat asks between its steps too.
+struct DescriptorInput {
+    int fd = -1;
+    int64_t size = 0;
+    int64_t position = 0;
+    int64_t bytesRead = 0;
+    std::chrono::steady_clock::time_point deadline;
+
+    bool spent() const { return bytesRead > kMaxReadBytes || std::chrono::steady_clock::now() > deadline; }
+};
+
+int budgetSpent(void* opaque)
+{
+    return static_cast<const DescriptorInput*>(opaque)->spent() ? 1 : 0;
+}
+
+int readInput(void* opaque, uint8_t* buffer, int size)
+{
+    auto* input = static_cast<DescriptorInput*>(opaque);
+    if (input->spent()) {
+        return AVERROR_EXIT;
+    }
+    for (;;) {
+        const ssize_t count = ::pread(input->fd, buffer, static_cast<size_t>(size), input->position);
+        if (count > 0) {
+            input->position += count;
+            input->bytesRead += count;
+            return static_cast<int>(count);
+        }
+        if (count == 0) {
+            return AVERROR_EOF;
+        }
+        if (errno != EINTR) {
+            return AVERROR(errno);
+        }
+    }
+}
+
+int64_t seekInput(void* opaque, int64_t offset, int whence)
+{
+    auto* input = static_cast<DescriptorInput*>(opaque);
+    switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE: return input->size;
+    case SEEK_SET: break;
+    case SEEK_CUR: offset += input->position; break;
+    case SEEK_END: offset += input->size; break;
+    default: return AVERROR(EINVAL);
+    }
+    if (offset < 0) {
+        return AVERROR(EINVAL);
+    }
+    input->position = offset;
+    return offset;
+}
+
+struct IoContextFree {
+    void operator()(AVIOContext* io) const
+    {
+        avformatLibrary()->freep(static_cast<void*>(&io->buffer));
+        avformatLibrary()->freeIoContext(&io);
+    }
+};
+using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
+
+IoContextPtr ioContextFor(DescriptorInput& input)
+{
+    auto* buffer = static_cast<unsigned char*>(avformatLibrary()->malloc(kIoBufferBytes));
+    if (buffer == nullptr) {
+        return nullptr;
+    }
+    AVIOContext* io =
+        avformatLibrary()->allocIoContext(buffer, kIoBufferBytes, 0, &input, readInput, nullptr, seekInput);
+    if (io == nullptr) {
+        avformatLibrary()->freep(static_cast<void*>(&buffer));
+    }
+    return IoContextPtr(io);
+}
 
 Container containerOf(std::string_view demuxer)
 {
@@ -65,6 +135,13 @@ Container containerOf(std::string_view demuxer)
     // libavformat's MPEG-PS demuxer, which reads VOB too; "mpegvideo" (no system layer) is not it.
     if (demuxer == "mpeg") {
         return Container::MpegProgram;
+    }
+    // libavformat's one demuxer for MP4, M4A, MOV, 3GP and their kin.
+    if (demuxer == "mov,mp4,m4a,3gp,3g2,mj2") {
+        return Container::IsoMedia;
+    }
+    if (demuxer == "aac") {
+        return Container::Adts;
     }
     return Container::Other;
 }
@@ -160,23 +237,81 @@ void readProgramTimes(AVFormatContext& context, MediaFacts& facts)
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// libavformat's name for the container of the file at `path`, when it is sure enough and the
-// container is one whose length the engine reads itself; otherwise null. Asked on the file's
-// first bytes, so that other files are not opened by libavformat at all (it would tell stderr
-// about every file it can only guess at).
-const AVInputFormat* identify(const std::string& path)
+const AVStream* firstPicture(const AVFormatContext& context)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    for (unsigned i = 0; i < context.nb_streams; ++i) {
+        const AVStream* stream = context.streams[i];
+        // A cover picture comes as a video stream of one frame.
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+            (stream->disposition & AV_DISPOSITION_ATTACHED_PIC) == 0) {
+            return stream;
+        }
+    }
+    return nullptr;
+}
+
+// The turn a track matrix makes, from the signs of its 2x2 part (a b / c d, 16.16 fixed, as
+// stored; a point x, y goes to a x + c y, b x + d y with y downwards). A matrix that also
+// scales keeps its signs; one that turns by other angles is left to GStreamer.
+Orientation orientationOf(const int32_t* matrix)
+{
+    const auto sign = [](int32_t value) { return (value > 0) - (value < 0); };
+    const int a = sign(matrix[0]);
+    const int b = sign(matrix[1]);
+    const int c = sign(matrix[3]);
+    const int d = sign(matrix[4]);
+    if (b == 0 && c == 0 && a != 0 && d != 0) {
+        if (a > 0) {
+            return d > 0 ? Orientation::Upright : Orientation::MirroredTopBottom;
+        }
+        return d > 0 ? Orientation::MirroredLeftRight : Orientation::Turned180;
+    }
+    if (a == 0 && d == 0 && b != 0 && c != 0) {
+        if (b > 0) {
+            return c < 0 ? Orientation::Clockwise90 : Orientation::Transposed;
+        }
+        return c > 0 ? Orientation::Counterclockwise90 : Orientation::AntiTransposed;
+    }
+    return Orientation::Unknown;
+}
+
+// ISO media: the first video track's matrix and the frame rate its sample table gives, both
+// read with the header (libavformat keeps a matrix only when it is not the identity).
+void readIsoFacts(const AVFormatContext& context, MediaFacts& facts)
+{
+    const AVStream* stream = firstPicture(context);
+    if (stream == nullptr) {
+        return;
+    }
+    if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0) {
+        facts.framesPerSecond = static_cast<double>(stream->avg_frame_rate.num) / stream->avg_frame_rate.den;
+    }
+    size_t size = 0;
+    const uint8_t* matrix = avformatLibrary()->streamSideData(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (matrix == nullptr) {
+        facts.orientation = Orientation::Upright;
+    } else if (size >= 9 * sizeof(int32_t)) {
+        int32_t values[9];
+        std::memcpy(values, matrix, sizeof values);
+        facts.orientation = orientationOf(values);
+    }
+}
+
+// libavformat's name for the container of the file (`name` for its extension), when it is sure
+// enough and the container is one whose length the engine reads itself; otherwise null. Asked
+// on the file's first bytes, so that other files are not opened by libavformat at all (it would
+// tell stderr about every file it can only guess at).
+const AVInputFormat* identify(int fd, const std::string& name)
+{
+    std::vector<uint8_t> head(kIdentifyBytes + AVPROBE_PADDING_SIZE, 0);
+    ssize_t size = 0;
+    do {
+        size = ::pread(fd, head.data(), kIdentifyBytes, 0);
+    } while (size < 0 && errno == EINTR);
+    if (size <= 0) {
         return nullptr;
     }
-    std::vector<uint8_t> head(kIdentifyBytes + AVPROBE_PADDING_SIZE, 0);
-    const size_t size = std::fread(head.data(), 1, kIdentifyBytes, file.get());
-    AVProbeData probe{path.c_str(), head.data(), static_cast<int>(size), nullptr};
+    AVProbeData probe{name.c_str(), head.data(), static_cast<int>(size), nullptr};
     int score = 0;
     const AVInputFormat* format = avformatLibrary()->probeInputFormat(&probe, 1, &score);
     if (format == nullptr || score < AVPROBE_SCORE_RETRY) {
@@ -213,51 +348,56 @@ int samplesPerBlock(AudioCoding coding, int blockAlign, int channels)
 
 // The bytes the file's storage holds: less than its size when it has holes (a sparse file,
 // as `truncate` leaves), all of it where the file system cannot tell.
-int64_t storedBytes(const std::string& path, int64_t size)
+int64_t storedBytes(int fd, int64_t size)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return size;
-    }
     int64_t stored = 0;
     off_t data = ::lseek(fd, 0, SEEK_DATA);
     for (int extent = 0; data >= 0 && data < size; ++extent) {
         const off_t hole = ::lseek(fd, data, SEEK_HOLE);
         if (hole < 0 || extent == kMaxExtents) {
-            stored = size;
-            break;
+            return size;
         }
         stored += hole - data;
         data = ::lseek(fd, hole, SEEK_DATA);
     }
-    ::close(fd);
     return stored;
 }
 
-MediaFacts readMediaFacts(const std::string& path)
+MediaFacts readMediaFacts(int fd, const std::string& name)
 {
     MediaFacts facts;
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && info.st_size > 0) {
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
         facts.fileBytes = info.st_size;
-        facts.storedBytes = storedBytes(path, info.st_size);
+        facts.storedBytes = storedBytes(fd, info.st_size);
     }
     if (avformatLibrary() == nullptr) {
         return facts;
     }
-    const AVInputFormat* format = identify(path);
-    AVFormatContext* raw = format != nullptr ? avformatLibrary()->allocContext() : nullptr;
-    if (raw == nullptr) {
+    const AVInputFormat* format = identify(fd, name);
+    if (format == nullptr) {
         return facts;
     }
     // Named before the read, so a WAV whose read runs out of budget keeps its header's length.
     facts.container = containerOf(format->name);
-    ReadBudget budget{std::chrono::steady_clock::now() + kReadDeadline, raw};
-    raw->interrupt_callback = {budgetSpent, &budget};
+    const auto deadline = std::chrono::steady_clock::now() + kReadDeadline;
+    if (facts.container == Container::Adts) {
+        // libavformat too reckons raw AAC's length from a byte rate; the frames say it.
+        facts.lengthNs = adtsLengthNs(fd, kMaxReadBytes, deadline);
+        return facts;
+    }
+    DescriptorInput input{fd, facts.fileBytes, 0, 0, deadline};
+    IoContextPtr io = ioContextFor(input);
+    AVFormatContext* raw = io != nullptr ? avformatLibrary()->allocContext() : nullptr;
+    if (raw == nullptr) {
+        return facts;
+    }
+    raw->interrupt_callback = {budgetSpent, &input};
     raw->probesize = kProbeBytes;
     raw->max_analyze_duration = kAnalyseMicroseconds;
-    // On failure libavformat frees the context itself.
-    if (avformatLibrary()->openInput(&raw, path.c_str(), format, nullptr) != 0) {
+    raw->pb = io.get();
+    // On failure libavformat frees the context itself; the reader over the descriptor stays ours.
+    if (avformatLibrary()->openInput(&raw, name.c_str(), format, nullptr) != 0) {
         return facts;
     }
     InputPtr context(raw);
@@ -266,6 +406,8 @@ MediaFacts readMediaFacts(const std::string& path)
     case Container::Aiff:
     case Container::Au: readAudioHeader(*context, facts); break;
     case Container::MpegProgram: readProgramTimes(*context, facts); break;
+    case Container::IsoMedia: readIsoFacts(*context, facts); break;
+    case Container::Adts:
     case Container::Other: break;
     }
     return facts;

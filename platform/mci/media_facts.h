@@ -6,9 +6,24 @@
 
 namespace zelko::mci {
 
-// The containers whose length the engine takes from the file itself rather than from
-// GStreamer, which estimates some of them from a byte rate or a clock reference.
-enum class Container { Other, Wave, Aiff, Au, MpegProgram };
+// The containers whose facts the engine takes from the file itself rather than from GStreamer,
+// which estimates some lengths from a byte rate or a clock reference (WAV, AIFF, AU, MPEG
+// program streams, raw AAC) and reads only part of ISO media's picture facts.
+enum class Container { Other, Wave, Aiff, Au, MpegProgram, IsoMedia, Adts };
+
+// How a stored picture is turned to show upright. ISO media (MP4, MOV, 3GP) say it with their
+// track's matrix, which phones write when held upright or turned over.
+enum class Orientation {
+    Unknown,  // the file does not say; GStreamer's image-orientation tag is followed
+    Upright,
+    Clockwise90,
+    Turned180,
+    Counterclockwise90,
+    MirroredLeftRight,
+    MirroredTopBottom,
+    Transposed,      // mirrored across the top-left to bottom-right diagonal
+    AntiTransposed,  // mirrored across the top-right to bottom-left diagonal
+};
 
 // How the first audio stream of a WAV or AIFF file is coded, as far as the engine cares.
 enum class AudioCoding {
@@ -19,8 +34,16 @@ enum class AudioCoding {
     Other,
 };
 
-// What a file's own header (WAV, AIFF, AU) or timestamps (MPEG program streams) say, read
-// with libavformat before GStreamer opens the file.
+// True for the turns that make a picture's width its height: a quarter turn either way, and the
+// mirrors across a diagonal.
+constexpr bool turnsAcross(Orientation orientation)
+{
+    return orientation == Orientation::Clockwise90 || orientation == Orientation::Counterclockwise90 ||
+           orientation == Orientation::Transposed || orientation == Orientation::AntiTransposed;
+}
+
+// What a file's own header (WAV, AIFF, AU, ISO media), timestamps (MPEG program streams) or
+// frames (raw AAC) say, read with libavformat before GStreamer opens the file.
 struct MediaFacts {
     Container container = Container::Other;
     // From the first to the end of the last sample or frame; 0 when the file does not say.
@@ -37,14 +60,22 @@ struct MediaFacts {
     int blockAlign = 0;       // bytes per coded block (WAV)
     int samplesPerBlock = 0;  // samples per channel in one block, for the block codings
 
+    // ISO media: the picture's turn as the first video track's matrix says it, which GStreamer
+    // 1.22 reads only for the four turns, not the mirrored ones; and the frame rate of its
+    // sample table (a variable rate's average), where GStreamer guesses a rate from a few
+    // frame durations.
+    Orientation orientation = Orientation::Unknown;
+    double framesPerSecond = 0.0;
+
     int64_t fileBytes = 0;    // the file's size
     int64_t storedBytes = 0;  // what its storage holds: less for a sparse file
 };
 
-// Reads the facts of the file at `path`, in at most a second and 32 MB of reads. A file of
+// Reads the facts of the file open as `fd` (named `name`, whose extension may help to tell the
+// container), in at most a second and 32 MB of reads, through the descriptor alone. A file of
 // another container gives Container::Other and its sizes only; one that libavformat cannot
 // read within those bounds, its container and sizes only.
-MediaFacts readMediaFacts(const std::string& path);
+MediaFacts readMediaFacts(int fd, const std::string& name);
 
 // A length GStreamer reckoned (from the file's size at a byte rate, for the containers whose
 // header says none), cut to what the bytes the file really stores can hold: a sparse file of

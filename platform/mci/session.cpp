@@ -9,6 +9,13 @@
 
 namespace zelko::mci {
 
+namespace {
+
+// The failures whose tags are kept: the desktop asks right after the open that failed.
+constexpr size_t kFailedTagsKept = 4;
+
+}  // namespace
+
 Device* Session::find(std::string_view alias)
 {
     const std::string lower = platform::asciiLower(alias);
@@ -52,6 +59,35 @@ void Session::drainAll()
     for (Entry& entry : m_devices) {
         entry.device->drainBus();
     }
+}
+
+platform::OpenedFile Session::openFile(const std::string& path) const
+{
+    return m_opener ? m_opener(path) : platform::openMediaFile(path);
+}
+
+void Session::keepFailedTags(const platform::FileIdentity& file, platform::TrackTags tags)
+{
+    std::erase_if(m_failedTags, [&](const auto& kept) { return kept.first == file; });
+    m_failedTags.emplace_front(file, std::move(tags));
+    if (m_failedTags.size() > kFailedTagsKept) {
+        m_failedTags.pop_back();
+    }
+}
+
+std::optional<platform::TrackTags> Session::tags(const platform::FileIdentity& file)
+{
+    for (Entry& entry : m_devices) {
+        if (entry.device->file() == file) {
+            return entry.device->tags();
+        }
+    }
+    for (const auto& [kept, tags] : m_failedTags) {
+        if (kept == file) {
+            return tags;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace zelko::mci

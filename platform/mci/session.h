@@ -4,11 +4,17 @@
 #include "platform/mci/device.h"
 #include "platform/mci/errors.h"
 
+#include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/media_file.h"
+#include "platform/track_tags.h"
 
 namespace zelko::mci {
 
@@ -30,6 +36,17 @@ public:
     void setDetail(ErrorDetail detail) { m_detail = std::move(detail); }
     ErrorDetail takeDetail() { return std::exchange(m_detail, {}); }
 
+    // How a file an open names is reached: by default opened here by its path.
+    using FileOpener = std::function<platform::OpenedFile(const std::string& path)>;
+    void setFileOpener(FileOpener opener) { m_opener = std::move(opener); }
+    platform::OpenedFile openFile(const std::string& path) const;
+
+    // Keeps what the file's tags said when its open failed, so they are told without reading
+    // the file again; the latest few files only.
+    void keepFailedTags(const platform::FileIdentity& file, platform::TrackTags tags);
+    // The tags of the file: from a device that has it open, else from its latest failed open.
+    std::optional<platform::TrackTags> tags(const platform::FileIdentity& file);
+
 private:
     struct Entry {
         std::string alias;  // lower case
@@ -39,6 +56,8 @@ private:
     std::vector<Entry> m_devices;
     uint32_t m_nextId = 1;
     ErrorDetail m_detail;
+    FileOpener m_opener;
+    std::deque<std::pair<platform::FileIdentity, platform::TrackTags>> m_failedTags;
 };
 
 }  // namespace zelko::mci

@@ -3,6 +3,8 @@
 
 #include "platform/mci/window_geometry.h"
 
+#include <gst/base/gstbasetransform.h>
+#include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <iterator>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace zelko::mci {
 
@@ -86,7 +89,140 @@ const XSink& xSink()
     return sink;
 }
 
+// videoflip's names for the turns; "auto" follows the stream's image-orientation tag.
+const char* directionOf(Orientation orientation)
+{
+    switch (orientation) {
+    case Orientation::Upright: return "identity";
+    case Orientation::Clockwise90: return "90r";
+    case Orientation::Turned180: return "180";
+    case Orientation::Counterclockwise90: return "90l";
+    case Orientation::MirroredLeftRight: return "horiz";
+    case Orientation::MirroredTopBottom: return "vert";
+    case Orientation::Transposed: return "ul-lr";
+    case Orientation::AntiTransposed: return "ur-ll";
+    case Orientation::Unknown: break;
+    }
+    return "auto";
+}
+
+// videoflip of GStreamer 1.22 copies every picture while it turns nothing: it enters
+// passthrough only when its turn changes to none, and it starts with none. Told so here, it
+// passes an upright picture through untouched; a turn it is set to, or that a tag brings,
+// takes passthrough away again.
+void passUprightThrough(GstElement* flip)
+{
+    gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(flip), TRUE);
+}
+
+// A videoflip following the stream's image-orientation tag until told a turn. Null where
+// GStreamer has none.
+ElementPtr makeTurner()
+{
+    ElementPtr flip = adoptElement(gst_element_factory_make("videoflip", nullptr));
+    if (flip) {
+        gst_util_set_object_arg(G_OBJECT(flip.get()), "video-direction", directionOf(Orientation::Unknown));
+        passUprightThrough(flip.get());
+    }
+    return flip;
+}
+
+// `sink` behind a turner, in a bin of their own; the turner reaches the caller through `turner`.
+// Without videoflip, `sink` alone.
+ElementPtr behindTurner(ElementPtr sink, ElementPtr& turner)
+{
+    ElementPtr flip = makeTurner();
+    if (!flip || !sink) {
+        return sink;
+    }
+    ElementPtr bin = adoptElement(gst_bin_new("upright-video"));
+    // The bin takes its own reference to each part.
+    gst_bin_add_many(GST_BIN(bin.get()), flip.get(), sink.get(), nullptr);
+    gst_element_link(flip.get(), sink.get());
+    PadPtr target(gst_element_get_static_pad(flip.get(), "sink"));
+    gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", target.get()));
+    turner = std::move(flip);
+    return bin;
+}
+
+// ximagesink draws the picture at its own size in the middle of the window, so a scaler and
+// a black frame in front make the picture the window's size with the video where it belongs.
+// The picture is converted to the X server's format first, once, as a plain player does:
+// the frame then only copies, and only where it adds a border or crops; left to choose,
+// it converted every picture itself, slowly, even with no border at all. It is turned once
+// it has its size, so the turn moves the fewest pixels; turned before, its stored size at
+// the scaler's front would not follow the fitted one, and the picture came boxed twice.
+void fitToWindow(VideoOutput& output)
+{
+    GstElement* bin = gst_bin_new("video-output");
+    output.sink = adoptElement(bin);
+    ElementPtr turner = makeTurner();
+    const ElementPtr owned[] = {adoptElement(gst_element_factory_make("videoconvert", nullptr)),
+                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
+                                adoptElement(gst_element_factory_make("videoscale", nullptr)),
+                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
+                                adoptElement(gst_element_factory_make("videobox", nullptr)),
+                                adoptElement(gst_element_factory_make("videoconvert", nullptr))};
+    if (std::ranges::any_of(owned, [](const ElementPtr& part) { return !part; })) {
+        output.sink = behindTurner(ElementPtr(GST_ELEMENT(gst_object_ref(output.overlay.get()))), output.turner);
+        return;
+    }
+    // The bin takes its own reference to each part; ours go with `owned`.
+    std::vector<GstElement*> parts;
+    for (const ElementPtr& part : owned) {
+        parts.push_back(part.get());
+        gst_bin_add(GST_BIN(bin), part.get());
+    }
+    if (turner) {
+        gst_bin_add(GST_BIN(bin), turner.get());
+        parts.insert(parts.begin() + 4, turner.get());
+    }
+    gst_bin_add(GST_BIN(bin), output.overlay.get());
+    parts.push_back(output.overlay.get());
+    if (const std::string& format = xSink().format; !format.empty()) {
+        CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, format.c_str(), nullptr));
+        g_object_set(parts[1], "caps", caps.get(), nullptr);
+    }
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        gst_element_link(parts[i], parts[i + 1]);
+    }
+    PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
+    gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
+    output.fitter = std::make_unique<FrameFitter>(parts[3], owned[4].get(), target.get());
+    output.turner = std::move(turner);
+}
+
 }  // namespace
+
+Orientation orientationOfTags(const GstTagList* tags)
+{
+    GstVideoOrientationMethod method = GST_VIDEO_ORIENTATION_IDENTITY;
+    if (tags == nullptr || !gst_video_orientation_from_tag(const_cast<GstTagList*>(tags), &method)) {
+        return Orientation::Unknown;
+    }
+    switch (method) {
+    case GST_VIDEO_ORIENTATION_IDENTITY: return Orientation::Upright;
+    case GST_VIDEO_ORIENTATION_90R: return Orientation::Clockwise90;
+    case GST_VIDEO_ORIENTATION_180: return Orientation::Turned180;
+    case GST_VIDEO_ORIENTATION_90L: return Orientation::Counterclockwise90;
+    case GST_VIDEO_ORIENTATION_HORIZ: return Orientation::MirroredLeftRight;
+    case GST_VIDEO_ORIENTATION_VERT: return Orientation::MirroredTopBottom;
+    case GST_VIDEO_ORIENTATION_UL_LR: return Orientation::Transposed;
+    case GST_VIDEO_ORIENTATION_UR_LL: return Orientation::AntiTransposed;
+    default: return Orientation::Unknown;
+    }
+}
+
+void turnUpright(const VideoOutput& output, Orientation orientation)
+{
+    if (!output.turner) {
+        return;
+    }
+    gst_util_set_object_arg(G_OBJECT(output.turner.get()), "video-direction", directionOf(orientation));
+    if (orientation == Orientation::Upright || orientation == Orientation::Unknown) {
+        passUprightThrough(output.turner.get());
+    }
+}
 
 ElementPtr makeAudioSink()
 {
@@ -135,48 +271,17 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
         }
     }
     if (!output.overlay) {
-        output.sink = makeNullSink("null-video-sink");
+        output.sink = behindTurner(makeNullSink("null-video-sink"), output.turner);
         return output;
     }
     g_object_set(output.overlay.get(), "handle-events", FALSE, "force-aspect-ratio", FALSE, nullptr);
     gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(output.overlay.get()), static_cast<guintptr>(parentWindow));
     gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(output.overlay.get()), FALSE);
     if (g_str_has_prefix(GST_OBJECT_NAME(output.overlay.get()), "xvimagesink")) {
-        output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
+        output.sink = behindTurner(ElementPtr(GST_ELEMENT(gst_object_ref(output.overlay.get()))), output.turner);
         return output;
     }
-    // ximagesink draws the picture at its own size in the middle of the window, so a scaler and
-    // a black frame in front make the picture the window's size with the video where it belongs.
-    // The picture is converted to the X server's format first, once, as a plain player does:
-    // the frame then only copies, and only where it adds a border or crops; left to choose,
-    // it converted every picture itself, slowly, even with no border at all.
-    GstElement* bin = gst_bin_new("video-output");
-    output.sink = adoptElement(bin);
-    const ElementPtr owned[] = {adoptElement(gst_element_factory_make("videoconvert", nullptr)),
-                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
-                                adoptElement(gst_element_factory_make("videoscale", nullptr)),
-                                adoptElement(gst_element_factory_make("capsfilter", nullptr)),
-                                adoptElement(gst_element_factory_make("videobox", nullptr)),
-                                adoptElement(gst_element_factory_make("videoconvert", nullptr))};
-    if (std::ranges::any_of(owned, [](const ElementPtr& part) { return !part; })) {
-        output.sink.reset(GST_ELEMENT(gst_object_ref(output.overlay.get())));
-        return output;
-    }
-    // The bin takes its own reference to each part; ours go with `owned`.
-    GstElement* parts[std::size(owned)];
-    for (std::size_t i = 0; i < std::size(owned); ++i) {
-        parts[i] = owned[i].get();
-        gst_bin_add(GST_BIN(bin), parts[i]);
-    }
-    gst_bin_add(GST_BIN(bin), output.overlay.get());
-    if (const std::string& format = xSink().format; !format.empty()) {
-        CapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, format.c_str(), nullptr));
-        g_object_set(parts[1], "caps", caps.get(), nullptr);
-    }
-    gst_element_link_many(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], output.overlay.get(), nullptr);
-    PadPtr target(gst_element_get_static_pad(parts[0], "sink"));
-    gst_element_add_pad(bin, gst_ghost_pad_new("sink", target.get()));
-    output.fitter = std::make_unique<FrameFitter>(parts[3], parts[4], target.get());
+    fitToWindow(output);
     return output;
 }
 

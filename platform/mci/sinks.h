@@ -3,6 +3,7 @@
 
 #include "platform/mci/frame_fitter.h"
 #include "platform/mci/gst_holders.h"
+#include "platform/mci/media_facts.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,8 @@ namespace zelko::mci {
 struct VideoOutput {
     ElementPtr sink;
     ElementPtr overlay;
+    // In front of the rest: turns the picture upright (null where GStreamer has no videoflip).
+    ElementPtr turner;
     // For the plain X image sink, which draws its picture unscaled in the middle of the window:
     // the picture is sized and framed with black to the window's size.
     std::unique_ptr<FrameFitter> fitter;
@@ -40,7 +43,15 @@ const char* videoSinkFactory();
 // A sink drawing into the native X11 window `parentWindow` (XVideo when the server has it,
 // plain X images otherwise), or a clock-synchronised null sink when there is no parent or no
 // display. The sink never takes the window's input events: the window's owner handles them.
+// Its pictures are turned as their stream's image-orientation tag says, until turnUpright.
 VideoOutput makeVideoOutput(std::uintptr_t parentWindow);
+
+// The turn GStreamer's image-orientation tag in `tags` names; Unknown without one.
+Orientation orientationOfTags(const GstTagList* tags);
+
+// Turns the output's pictures as `orientation` says instead of by the stream's tag (Unknown:
+// by the tag). Set before the media prerolls, so the first picture comes turned.
+void turnUpright(const VideoOutput& output, Orientation orientation);
 
 // The pitch-keeping tempo filter for rates other than 1, or null when it is not installed.
 ElementPtr makeAudioFilter();

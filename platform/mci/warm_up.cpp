@@ -49,9 +49,9 @@ const std::set<std::string> kCarriedStreams = {
 // What every open builds around the decoders: playbin and its parts, the typefinders (their
 // plugin), the outputs and the converters in front of them, the tempo filter.
 constexpr const char* kPipelineParts[] = {
-    "playbin",       "uridecodebin", "decodebin",  "playsink",     "filesrc",       "typefind", "queue",
-    "multiqueue",    "capsfilter",   "fakesink",   "audioconvert", "audioresample", "volume",   "scaletempo",
-    "autoaudiosink", "videoconvert", "videoscale", "videobox",     "deinterlace",
+    "playbin",       "uridecodebin", "decodebin",  "playsink",     "filesrc",       "typefind",  "queue",
+    "multiqueue",    "capsfilter",   "fakesink",   "audioconvert", "audioresample", "volume",    "scaletempo",
+    "autoaudiosink", "videoconvert", "videoscale", "videobox",     "deinterlace",   "videoflip",
 };
 
 std::atomic<bool> started{false};

@@ -8,10 +8,9 @@
 //                  [--why TEXT] [--read-media-by-path] [--quiet]
 #include "platform/mci/engine.h"
 #include "platform/mci_host/host_launch.h"
+#include "platform/mci_host/host_service.h"
 #include "platform/mci_host/sandbox.h"
-#include "platform/mci_host/wire.h"
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -59,33 +58,9 @@ bool parse(int argc, char** argv, Options& options)
         }
     }
     options.namespaces = fence == "namespaces";
-    return options.socket >= 0 && !options.runtime.empty() && (options.namespaces || fence == "landlock");
-}
-
-mci::wire::Frame answer(mci::Engine& engine, const mci::wire::Frame& request)
-{
-    mci::wire::Frame reply;
-    reply.kind = mci::wire::Kind::Reply;
-    if (request.kind == mci::wire::Kind::Error) {
-        char description[256] = {};
-        reply.first = engine.getErrorString(request.first, description, sizeof description) ? 1 : 0;
-        reply.payload = description;
-        reply.missingDecoder = engine.missingDecoder(request.first);
-        return reply;
-    }
-    const uint32_t length = std::min<uint32_t>(request.first, mci::wire::kMaxPayload);
-    std::string text(std::max<uint32_t>(length, 1), '\0');
-    reply.first = engine.sendString(request.payload, length > 0 ? text.data() : nullptr, length, 0);
-    if (reply.first != 0) {
-        // The description travels with the failure: the window asks for it next.
-        char description[256] = {};
-        engine.getErrorString(reply.first, description, sizeof description);
-        reply.payload = description;
-        reply.missingDecoder = engine.missingDecoder(reply.first);
-    } else {
-        reply.payload = text.c_str();
-    }
-    return reply;
+    // Without namespaces only the broker keeps connect() to the display and the sound server.
+    return options.socket >= 0 && !options.runtime.empty() &&
+           (options.namespaces || (fence == "landlock" && options.broker >= 0));
 }
 
 int Main(int argc, char** argv)
@@ -115,22 +90,9 @@ int Main(int argc, char** argv)
     if (!options.quiet) {
         std::fprintf(stderr, "%s\n", mci::describeFence(report, options.namespaces, options.whyNoNamespaces).c_str());
     }
-    if (!mci::wire::writeAll(options.socket, mci::wire::encode({mci::wire::Kind::Hello, 0, 0, {}}), std::nullopt)) {
-        return 1;
-    }
     engine.warmUp();
-    mci::wire::FrameReader reader(options.socket);
-    mci::wire::Frame request;
-    while (reader.read(request, std::nullopt) == mci::wire::ReadResult::Frame) {
-        if (request.kind != mci::wire::Kind::Send && request.kind != mci::wire::Kind::Error) {
-            return 1;
-        }
-        if (!mci::wire::writeAll(options.socket, mci::wire::encode(answer(engine, request)), std::nullopt)) {
-            return 1;
-        }
-    }
-    // The window has gone or closed the channel: the engine closes its devices on the way out.
-    return 0;
+    // When the window has gone or closed the channel, the engine closes its devices on the way out.
+    return mci::serve(engine, options.socket);
 }
 
 }  // namespace

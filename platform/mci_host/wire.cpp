@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci_host/wire.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
+#include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,25 +12,35 @@ namespace zelko::mci::wire {
 
 namespace {
 
-// A header line is short; a longer one without its end means the peer speaks nonsense.
-constexpr size_t kMaxHeader = 64;
+// What one recvmsg takes at most; a cover picture arrives in several.
+constexpr size_t kReceiveBytes = 64 * 1024;
 
-bool isKind(char c)
+bool isKind(uint8_t value)
 {
-    return c == 'S' || c == 'E' || c == 'H' || c == 'R';
+    switch (static_cast<Kind>(value)) {
+    case Kind::Hello:
+    case Kind::Command:
+    case Kind::CommandReply:
+    case Kind::Describe:
+    case Kind::Description:
+    case Kind::ReadTags:
+    case Kind::Tags: return true;
+    }
+    return false;
 }
 
-bool readNumber(std::string_view& text, uint64_t& value)
+uint32_t readU32(const char* bytes)
 {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
+           static_cast<uint32_t>(b[3]) << 24;
+}
+
+void writeU32(std::string& out, uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8) {
+        out += static_cast<char>((value >> shift) & 0xff);
     }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end == text.data()) {
-        return false;
-    }
-    text.remove_prefix(static_cast<size_t>(end - text.data()));
-    return true;
 }
 
 // Waits for `events` on fd until the deadline; true when they came.
@@ -57,91 +68,184 @@ bool waitFor(int fd, short events, std::optional<Clock::time_point> deadline)
 
 }  // namespace
 
-std::string encode(const Frame& frame)
+void FrameParser::append(std::string_view bytes)
 {
-    std::string text;
-    text.reserve(frame.payload.size() + 32);
-    text += static_cast<char>(frame.kind);
-    text += ' ';
-    text += std::to_string(frame.first);
-    text += ' ';
-    text += std::to_string(frame.second);
-    text += ' ';
-    text += std::to_string(frame.payload.size());
-    text += ' ';
-    text += std::to_string(frame.missingDecoder.size());
-    text += '\n';
-    text += frame.payload;
-    text += frame.missingDecoder;
-    return text;
+    // What was parsed is dropped once it is most of the buffer, so a long stream stays small.
+    if (m_start > 0 && m_start >= m_buffer.size() / 2) {
+        m_buffer.erase(0, m_start);
+        m_start = 0;
+    }
+    m_buffer.append(bytes);
 }
 
-bool FrameReader::take(Frame& frame, bool& malformed)
+void FrameParser::addDescriptor(platform::UniqueFd fd)
 {
-    const size_t lineEnd = m_buffer.find('\n');
-    if (lineEnd == std::string::npos) {
-        malformed = m_buffer.size() > kMaxHeader;
-        return false;
+    if (!m_acceptDescriptors) {
+        m_malformed = true;
+        return;
     }
-    std::string_view header(m_buffer.data(), lineEnd);
-    uint64_t first = 0;
-    uint64_t second = 0;
-    uint64_t size = 0;
-    uint64_t decoderSize = 0;
-    if (header.size() < 2 || !isKind(header[0]) || header[1] != ' ') {
-        malformed = true;
-        return false;
+    m_descriptors.push_back(std::move(fd));
+}
+
+bool FrameParser::malformed()
+{
+    m_malformed = true;
+    m_descriptors.clear();
+    return false;
+}
+
+FrameParser::Result FrameParser::next(Frame& frame)
+{
+    if (m_malformed) {
+        return Result::Malformed;
     }
-    const char kind = header[0];
-    header.remove_prefix(1);
-    if (!readNumber(header, first) || !readNumber(header, second) || !readNumber(header, size) ||
-        !readNumber(header, decoderSize) || !header.empty() || first > UINT32_MAX || second > UINT32_MAX ||
-        size > kMaxPayload || decoderSize > kMaxPayload) {
-        malformed = true;
-        return false;
+    const size_t available = m_buffer.size() - m_start;
+    if (available < kHeaderSize) {
+        // Descriptors with no frame begun to take them were sent on their own: nonsense.
+        if (available == 0 && !m_descriptors.empty()) {
+            malformed();
+            return Result::Malformed;
+        }
+        return Result::NeedMore;
     }
-    if (m_buffer.size() - lineEnd - 1 < size + decoderSize) {
-        return false;
+    const char* header = m_buffer.data() + m_start;
+    const auto kind = static_cast<uint8_t>(header[0]);
+    const auto descriptors = static_cast<uint8_t>(header[1]);
+    const bool reservedClear = header[2] == 0 && header[3] == 0;
+    const uint32_t requestId = readU32(header + 4);
+    const uint32_t bodySize = readU32(header + 8);
+    if (!isKind(kind) || descriptors > kMaxDescriptors || !reservedClear || bodySize > kMaxBody ||
+        (descriptors > 0 && !m_acceptDescriptors)) {
+        malformed();
+        return Result::Malformed;
+    }
+    if (available - kHeaderSize < bodySize) {
+        return Result::NeedMore;
+    }
+    if (m_descriptors.size() < descriptors) {
+        malformed();
+        return Result::Malformed;
     }
     frame.kind = static_cast<Kind>(kind);
-    frame.first = static_cast<uint32_t>(first);
-    frame.second = static_cast<uint32_t>(second);
-    frame.payload.assign(m_buffer, lineEnd + 1, size);
-    frame.missingDecoder.assign(m_buffer, lineEnd + 1 + size, decoderSize);
-    m_buffer.erase(0, lineEnd + 1 + size + decoderSize);
+    frame.requestId = requestId;
+    frame.body.assign(m_buffer, m_start + kHeaderSize, bodySize);
+    frame.descriptors.clear();
+    for (uint8_t i = 0; i < descriptors; ++i) {
+        frame.descriptors.push_back(std::move(m_descriptors.front()));
+        m_descriptors.pop_front();
+    }
+    m_start += kHeaderSize + bodySize;
+    return Result::Frame;
+}
+
+std::string encodeHeader(const Frame& frame)
+{
+    std::string header;
+    header.reserve(kHeaderSize);
+    header += static_cast<char>(frame.kind);
+    header += static_cast<char>(frame.descriptors.size());
+    header += '\0';
+    header += '\0';
+    writeU32(header, frame.requestId);
+    writeU32(header, static_cast<uint32_t>(frame.body.size()));
+    return header;
+}
+
+bool FrameReader::receive(bool& malformed)
+{
+    char bytes[kReceiveBytes];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kMaxDescriptors)];
+    iovec vector{bytes, sizeof bytes};
+    msghdr message{};
+    message.msg_iov = &vector;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t count = ::recvmsg(m_fd, &message, MSG_CMSG_CLOEXEC | MSG_DONTWAIT);
+    if (count < 0) {
+        return errno == EINTR || errno == EAGAIN;
+    }
+    for (cmsghdr* item = CMSG_FIRSTHDR(&message); item != nullptr; item = CMSG_NXTHDR(&message, item)) {
+        if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_RIGHTS) {
+            const size_t received = (item->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+            for (size_t i = 0; i < received; ++i) {
+                int fd = -1;
+                std::memcpy(&fd, CMSG_DATA(item) + i * sizeof(int), sizeof fd);
+                m_parser.addDescriptor(platform::UniqueFd(fd));
+            }
+        }
+    }
+    // More descriptors than a frame may carry: the kernel dropped the rest.
+    malformed = (message.msg_flags & MSG_CTRUNC) != 0;
+    if (count == 0) {
+        return false;
+    }
+    m_parser.append(std::string_view(bytes, static_cast<size_t>(count)));
     return true;
 }
 
 ReadResult FrameReader::read(Frame& frame, std::optional<Clock::time_point> deadline)
 {
     for (;;) {
-        bool malformed = false;
-        if (take(frame, malformed)) {
-            return ReadResult::Frame;
-        }
-        if (malformed) {
+        if (m_malformed) {
             return ReadResult::Malformed;
+        }
+        switch (m_parser.next(frame)) {
+        case FrameParser::Result::Frame: return ReadResult::Frame;
+        case FrameParser::Result::Malformed: return ReadResult::Malformed;
+        case FrameParser::Result::NeedMore: break;
         }
         if (!waitFor(m_fd, POLLIN, deadline)) {
             return ReadResult::TimedOut;
         }
-        char chunk[4096];
-        const ssize_t count = ::recv(m_fd, chunk, sizeof chunk, 0);
-        if (count == 0 || (count < 0 && errno != EINTR && errno != EAGAIN)) {
-            return ReadResult::Closed;
+        const bool open = receive(m_malformed);
+        if (m_malformed) {
+            return ReadResult::Malformed;
         }
-        if (count > 0) {
-            m_buffer.append(chunk, static_cast<size_t>(count));
+        if (!open) {
+            return ReadResult::Closed;
         }
     }
 }
 
-bool writeAll(int fd, std::string_view bytes, std::optional<Clock::time_point> deadline)
+bool writeFrame(int fd, const Frame& frame, std::optional<Clock::time_point> deadline)
 {
-    while (!bytes.empty()) {
-        const ssize_t count = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    const std::string header = encodeHeader(frame);
+    std::string_view parts[2] = {header, frame.body};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kMaxDescriptors)] = {};
+    bool descriptorsSent = frame.descriptors.empty();
+    if (frame.descriptors.size() > kMaxDescriptors) {
+        return false;
+    }
+    while (!parts[0].empty() || !parts[1].empty()) {
+        iovec vectors[2] = {{const_cast<char*>(parts[0].data()), parts[0].size()},
+                            {const_cast<char*>(parts[1].data()), parts[1].size()}};
+        msghdr message{};
+        message.msg_iov = parts[0].empty() ? &vectors[1] : vectors;
+        message.msg_iovlen = parts[0].empty() ? 1 : 2;
+        if (!descriptorsSent) {
+            // On the first byte of the frame, so they arrive no later than its header.
+            const size_t size = sizeof(int) * frame.descriptors.size();
+            message.msg_control = control;
+            message.msg_controllen = CMSG_SPACE(size);
+            cmsghdr* item = CMSG_FIRSTHDR(&message);
+            item->cmsg_level = SOL_SOCKET;
+            item->cmsg_type = SCM_RIGHTS;
+            item->cmsg_len = CMSG_LEN(size);
+            for (size_t i = 0; i < frame.descriptors.size(); ++i) {
+                const int descriptor = frame.descriptors[i].get();
+                std::memcpy(CMSG_DATA(item) + i * sizeof(int), &descriptor, sizeof descriptor);
+            }
+        }
+        const ssize_t count = ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (count > 0) {
-            bytes.remove_prefix(static_cast<size_t>(count));
+            descriptorsSent = true;
+            size_t sent = static_cast<size_t>(count);
+            for (std::string_view& part : parts) {
+                const size_t taken = std::min(sent, part.size());
+                part.remove_prefix(taken);
+                sent -= taken;
+            }
         } else if (count < 0 && errno == EINTR) {
             continue;
         } else if (count < 0 && errno == EAGAIN) {

@@ -15,9 +15,9 @@ AsxToolbar::AsxToolbar(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void AsxToolbar::AddButton(const QString& caption, const QString& key, const QString& toolTip)
+void AsxToolbar::AddButton(const QString& caption, const QString& key, const QString& toolTip, ButtonStyle style)
 {
-    auto* button = new ToolbarButton(caption, key, this);
+    auto* button = new ToolbarButton(caption, key, style == ButtonStyle::Check, this);
     button->setToolTip(toolTip);
     button->setAccessibleDescription(toolTip);
     button->installEventFilter(this);

@@ -16,7 +16,8 @@ class ToolbarButton;
 
 // A row of text buttons. A click raises ButtonClick with the 1-based index and the key.
 // ButtonPressed is a latched state per button that only the program sets: a click does not
-// change it. A pressed button is drawn sunk so the user sees it.
+// change it. A pressed button is drawn sunk so the user sees it, and a screen reader tells it;
+// a button of the check style is told as a switch that is checked while latched.
 //
 // Layout: buttons sit left to right from the toolbar's left edge, the button gap apart, as tall
 // as the toolbar, each as wide as its caption (trailing blanks count). Buttons past the right
@@ -25,9 +26,12 @@ class ToolbarButton;
 class AsxToolbar : public QWidget {
     Q_OBJECT
 public:
+    enum class ButtonStyle { Default, Check };
+
     explicit AsxToolbar(QWidget* parent = nullptr);
 
-    void AddButton(const QString& caption, const QString& key, const QString& toolTip);
+    void AddButton(const QString& caption, const QString& key, const QString& toolTip,
+                   ButtonStyle style = ButtonStyle::Default);
     int ButtonCount() const;
     QAbstractButton* Button(int index) const;  // 1-based; null outside the range
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player/controls/toolbar_button.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -29,11 +31,47 @@ void drawEdge(QPainter& p, const QRect& r, bool sunk)
     p.drawLine(r.topRight(), r.bottomRight());
 }
 
+// Qt's own interface would make a button that can be checked a check box, and would take the
+// button's checked state, which a click changes, for the latch, which only the program sets.
+class ToolbarButtonAccessible : public QAccessibleWidget {
+public:
+    explicit ToolbarButtonAccessible(ToolbarButton* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        const auto* b = static_cast<const ToolbarButton*>(widget());
+        state.pressed = b->Latched() || b->isDown();
+        state.checkable = b->CheckStyle();
+        state.checked = b->CheckStyle() && b->Latched();
+        return state;
+    }
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction()) {
+            static_cast<ToolbarButton*>(widget())->animateClick();
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface* CreateForButton(const QString& key, QObject* object)
+{
+    if (key != QLatin1String(ToolbarButton::staticMetaObject.className())) {
+        return nullptr;
+    }
+    return new ToolbarButtonAccessible(static_cast<ToolbarButton*>(object));
+}
+
 }  // namespace
 
-ToolbarButton::ToolbarButton(const QString& caption, const QString& key, QWidget* parent)
-    : QAbstractButton(parent), m_key(key)
+ToolbarButton::ToolbarButton(const QString& caption, const QString& key, bool checkStyle, QWidget* parent)
+    : QAbstractButton(parent), m_key(key), m_checkStyle(checkStyle)
 {
+    static const bool accessible = (QAccessible::installFactory(CreateForButton), true);
+    (void)accessible;
     setText(caption);
     setAccessibleName(caption.trimmed());
     setFocusPolicy(Qt::TabFocus);
@@ -43,6 +81,11 @@ ToolbarButton::ToolbarButton(const QString& caption, const QString& key, QWidget
 QString ToolbarButton::Key() const
 {
     return m_key;
+}
+
+bool ToolbarButton::CheckStyle() const
+{
+    return m_checkStyle;
 }
 
 bool ToolbarButton::Latched() const
@@ -57,6 +100,11 @@ void ToolbarButton::SetLatched(bool latched)
     }
     m_latched = latched;
     update();
+    QAccessible::State changed;
+    changed.pressed = true;
+    changed.checked = m_checkStyle;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void ToolbarButton::SetColors(const QColor& text, const QColor& back)

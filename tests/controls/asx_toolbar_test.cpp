@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QSignalSpy>
@@ -44,6 +45,31 @@ TEST(AsxToolbar, AClickRaisesButtonClickAndLeavesTheLatchedStateAlone)
         EXPECT_FALSE(toolbar.ButtonPressed(outside)) << outside;
         EXPECT_EQ(toolbar.Button(outside), nullptr);
     }
+}
+
+// A screen reader hears a check-style button as a button that can be checked and is checked
+// (and pressed) while latched; a click, which leaves the latch alone, leaves that alone too.
+TEST(AsxToolbar, AScreenReaderHearsTheLatchOfACheckStyleButton)
+{
+    AsxToolbar toolbar;
+    toolbar.AddButton("Play", "play", "Play");
+    toolbar.AddButton("Pause", "pause", "Pause", AsxToolbar::ButtonStyle::Check);
+    toolbar.show();
+    const auto state = [&](int index) { return QAccessible::queryAccessibleInterface(toolbar.Button(index))->state(); };
+    for (int index : {1, 2}) {
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(toolbar.Button(index));
+        EXPECT_EQ(button->role(), QAccessible::Button) << index;
+        EXPECT_EQ(state(index).checkable, index == 2);
+        EXPECT_FALSE(state(index).checked || state(index).pressed);
+    }
+    toolbar.SetButtonPressed(2, true);
+    EXPECT_TRUE(state(2).checked && state(2).pressed);
+    QTest::mouseClick(toolbar.Button(2), Qt::LeftButton);
+    EXPECT_TRUE(state(2).checked);
+    toolbar.SetButtonPressed(2, false);
+    EXPECT_FALSE(state(2).checked || state(2).pressed);
+    toolbar.SetButtonPressed(1, true);  // a plain button latched reads as pressed, never checked
+    EXPECT_TRUE(state(1).pressed && !state(1).checked);
 }
 
 TEST(AsxToolbar, ItsButtonsTipsShowInTheToolbarsOwnTooltipFont)

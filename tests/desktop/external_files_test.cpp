@@ -25,8 +25,8 @@ void PrintTo(const Case& c, std::ostream* os)
     *os << c.name;
 }
 
-// Patterns the dialog offers in other letter cases, one offered only in a later filter field
-// (*.mpge), and near misses.
+// Kinds in other letter cases, one the dialog offers only in a later filter field (*.mpge),
+// today's kinds beside the dialog's, and near misses.
 const char* const kFiles[] = {"a.mp3",           "B.WAV",        "blank name.avi", "notes.txt",   "box/b.mid",
                               "box/A.rmi",       "box/c.txt",    "box/sub/d.mp3",  "kinds/2.MP2", "kinds/4.midi",
                               "kinds/c.Vob",     "kinds/d.mpge", "kinds/e.aif",    "kinds/f.ogg", "kinds/g.mp4",
@@ -37,11 +37,14 @@ const Case kCases[] = {
     {"FileUri", {"file://@/blank%20name.avi"}, {"blank name.avi"}, {}},
     {"MissingFile", {"gone.mp3"}, {}, {"gone.mp3: no such file or folder"}},
     {"EmptyArgument", {""}, {}, {": no such file or folder"}},
-    {"NotAnOfferedKind", {"notes.txt"}, {}, {"notes.txt: not one of the offered kinds (*.mp3 *.mp2 "}},
+    {"NotAnOfferedKind", {"notes.txt"}, {}, {"notes.txt: not one of the offered kinds (*.mp3 *.mpga *.mp2 "}},
     {"NotARegularFile", {"pipe.mp3"}, {}, {"pipe.mp3: not a regular file"}},
     {"NonLocalUri", {"https://example.com/a.mp3"}, {}, {"https://example.com/a.mp3: not a local file"}},
     {"FolderGivesItsOfferedKindsByNameWithoutSubfolders", {"box"}, {"box/A.rmi", "box/b.mid"}, {}},
-    {"OfferedKindsInAnyCase", {"kinds"}, {"kinds/2.MP2", "kinds/4.midi", "kinds/c.Vob", "kinds/d.mpge"}, {}},
+    {"OfferedKindsInAnyCase",
+     {"kinds"},
+     {"kinds/2.MP2", "kinds/4.midi", "kinds/c.Vob", "kinds/d.mpge", "kinds/e.aif", "kinds/f.ogg", "kinds/g.mp4"},
+     {}},
     {"FolderWithoutMedia", {"empty"}, {}, {"empty: no files of the offered kinds in this folder"}},
     {"RefusalsDoNotStopTheRest",
      {"notes.txt", "a.mp3", "gone.mp3", "B.WAV"},

@@ -13,7 +13,7 @@ protected:
     void Start() override
     {
         FormTest<FakeDevice>::Start();
-        new FileDrops(*form);
+        new FileDrops(player());
     }
     // A file in the test folder that the scripted device can open (it reads commands case-blind
     // but looks files up as named).
@@ -45,36 +45,35 @@ TEST_F(FileDropsTest, FilesAndAFolderDroppedOnTheListAreAppendedAndTheFirstPlays
     AddEntry("z.wav", "/m/z.wav");
     const QString song = Clip("a.mp3"), rmi = Clip("box/A.rmi"), mid = Clip("box/b.mid");
     WriteBytes(cwd.filePath("notes.txt"), "text");
-    ASSERT_TRUE(
-        Drop(form->List1->viewport(), {QUrl::fromLocalFile(song), QUrl::fromLocalFile(cwd.filePath("notes.txt")),
-                                       QUrl::fromLocalFile(cwd.filePath("box"))}));
+    ASSERT_TRUE(Drop(Playlist()->viewport(), {QUrl::fromLocalFile(song), QUrl::fromLocalFile(cwd.filePath("notes.txt")),
+                                              QUrl::fromLocalFile(cwd.filePath("box"))}));
     ASSERT_TRUE(PlaysSoon(song));
-    EXPECT_EQ(Entries(form->List1), QStringList({"z.wav", "a.mp3", "A.rmi", "b.mid"}));
-    EXPECT_EQ(Entries(form->List2), QStringList({"/m/z.wav", song, rmi, mid}));
-    EXPECT_EQ(form->List2->currentRow(), 1);
-    EXPECT_EQ(form->Lbname->text(), "a.mp3");
+    EXPECT_EQ(Entries(Playlist()), QStringList({"z.wav", "a.mp3", "A.rmi", "b.mid"}));
+    EXPECT_EQ(Form1Probe::Paths(*form), QStringList({"/m/z.wav", song, rmi, mid}));
+    EXPECT_EQ(Playlist()->currentRow(), 1);
+    EXPECT_EQ(player().Now().title, "a.mp3");
 }
 
 TEST_F(FileDropsTest, OnlyLocalFilesAreTakenAnywhereOnTheWindow)
 {
-    EXPECT_FALSE(Drop(form->List1->viewport(), {QUrl("https://example.com/a.mp3")}));
+    EXPECT_FALSE(Drop(Playlist()->viewport(), {QUrl("https://example.com/a.mp3")}));
     EXPECT_FALSE(Drop(form.get(), {}));
     const QString song = Clip("a.mp3");
     ASSERT_TRUE(Drop(form.get(), {QUrl::fromLocalFile(song)}));  // outside the list
     ASSERT_TRUE(PlaysSoon(song));
-    EXPECT_EQ(Entries(form->List2), QStringList({song}));
+    EXPECT_EQ(Form1Probe::Paths(*form), QStringList({song}));
 }
 
 TEST_F(FileDropsTest, InFullscreenModeTheFirstPlaysOverTheWholeScreen)
 {
     AddEntry("a.mp3", Clip("a.mp3"));
     PlayRow(0);
-    form->GoFullscreen();
+    Button("Fullscreen")->click();
     channel.log.clear();
     const QString tune = Clip("b.mid");
     ASSERT_TRUE(Drop(form.get(), {QUrl::fromLocalFile(tune)}));
     ASSERT_TRUE(PlaysSoon(tune));
-    EXPECT_TRUE(form->IsMaximized());
+    EXPECT_TRUE(form->isMaximized());
     // F1's play places the video over the maximized window; the normal window's play does not.
     EXPECT_TRUE(std::any_of(channel.log.begin(), channel.log.end(),
                             [](const std::string& c) { return c.rfind("put movie window at", 0) == 0; }));

@@ -21,7 +21,7 @@ protected:
     {
         FormTest<FakeDevice>::Start();
         ASSERT_EQ(FolderClaim::TryTake(cwd.path(), claim), FolderClaim::Outcome::Taken);
-        auto* server = new HandOverServer(*form, FolderClaim::SocketPath(cwd.path()));
+        auto* server = new HandOverServer(player(), FolderClaim::SocketPath(cwd.path()));
         ASSERT_TRUE(server->isListening()) << server->errorString().toStdString();
     }
     HandOverResult LaterStart(const QStringList& names, std::chrono::milliseconds timeout = 20s)
@@ -49,7 +49,7 @@ TEST_F(HandOverTest, MoreFilesThanTheSocketBuffersHoldAllArrive)
     const QString a = Clip("a.mp3");
     const QStringList many(20000, a);
     EXPECT_EQ(LaterStart(many), HandOverResult::Delivered);
-    EXPECT_EQ(form->List1->count(), 1 + many.size());
+    EXPECT_EQ(Playlist()->count(), 1 + many.size());
     EXPECT_TRUE(channel.playingAnyCase(a));
 }
 
@@ -57,7 +57,7 @@ TEST_F(HandOverTest, AClosingPlayerTakesNothingAndTheLaterStartGetsTheFolderOnce
 {
     form->close();
     EXPECT_EQ(LaterStart({Clip("a.mp3")}, 300ms), HandOverResult::NoAnswer);  // the folder is still held
-    EXPECT_EQ(form->List1->count(), 0);
+    EXPECT_EQ(Playlist()->count(), 0);
     claim.reset();  // the closed player's process ends
     EXPECT_EQ(LaterStart({Clip("a.mp3")}), HandOverResult::FolderFree);
 }

@@ -18,7 +18,11 @@ from dist_common import ICON_SIZES, ID, SHARE_FILES, run, step
 
 RIFF_MIDI = "audio/x-riff-midi"
 CLIPS = ("tone.mp3", "tone.mp2", "tone.wav", "tune.mid", "tune.rmi", "tone.au", "tone.aiff",
-         "video.mpg", "video.avi", "video.vob")
+         "video.mpg", "video.avi", "video.vob", "aifc-none.aifc",
+         "kind-mp4.mp4", "kind-m4v.m4v", "kind-mov.mov", "kind-3gp.3gp", "kind-aac.m4a", "kind-alac.m4a",
+         "kind-av1.mkv", "kind-vorbis.mka", "kind-vp9.webm", "kind-vorbis.ogg", "kind-flac.oga",
+         "kind-theora.ogv", "kind-opus.opus", "kind-flac.flac", "kind-wma.wma", "kind-wmv.wmv", "kind-asf.asf",
+         "kind-adts.aac", "kind-ac3.ac3")
 
 
 def content_type(path, data_home=None):

@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The window as a screen reader sees it: the AT-SPI tree (on a private session bus, run under
-dbus-run-session) names every control that shows with its role, leaves out the hidden ones and
-those outside the window, and lets the reader select an entry, press Play, follow playback on
-the slider, the LED bar, the time label and the title strip, seek by setting the slider's
-value, and press Close."""
+dbus-run-session) names every control that shows with its role, and every toolbar, leaves out
+the hidden ones and those outside the window, and lets the reader select an entry, press Play,
+follow playback on the slider, the LED bar, the time label and the title strip, hear Pause and
+Slow Motion latch and release as switches, seek by setting the slider's value, and press
+Close."""
 
 import os
 import re
 
 import pyatspi
+from gi.repository import GLib
 
 import zelko_e2e as z
 
@@ -47,6 +49,32 @@ def only(nodes, role, name=None):
     return found[0]
 
 
+def states(node):
+    """The states a reader announces for a button. Qt 6.4's bridge does not pass on "checkable"
+    (later ones do), so a released switch may read as a plain button."""
+    state = node.getState()
+    return {name for name, s in (("checkable", pyatspi.STATE_CHECKABLE), ("checked", pyatspi.STATE_CHECKED),
+                                 ("pressed", pyatspi.STATE_PRESSED)) if state.contains(s)}
+
+
+class StateEvents:
+    """The "checked" changes the reader is told of, as (button name, checked)."""
+
+    def __init__(self):
+        self.seen = []
+        pyatspi.Registry.registerEventListener(self._heard, "object:state-changed:checked")
+
+    def _heard(self, event):
+        self.seen.append((event.source.name, bool(event.detail1)))
+
+    def wait_for(self, change, what):
+        def heard():
+            while GLib.MainContext.default().iteration(False):
+                pass
+            return change in self.seen
+        z.wait_until(heard, 10, what)
+
+
 def values(node):
     v = node.queryValue()
     return v.minimumValue, v.currentValue, v.maximumValue
@@ -57,6 +85,14 @@ def look_at_start(ctx, window, titles):
     nodes = tree(window)
     buttons = [(n.name, n.description) for r, _, n in nodes if r == "push button"]
     assert buttons == BUTTONS, buttons
+    ctx.step("Pause and Slow Motion are switches, released; the other buttons are no switches")
+    for role, name, node in nodes:
+        if role == "push button":
+            allowed = {"checkable"} if name in ("Pause", "Slow Motion") else set()
+            assert states(node) <= allowed, (name, states(node))
+    ctx.step("the toolbars are named")
+    toolbars = sorted(nm for r, nm, _ in nodes if r == "tool bar")
+    assert toolbars == ["Playback", "Playlist editing", "Window"], toolbars
     ctx.step("the slider, the LED bar, Auto Replay, the labels and the playlist with its entries")
     assert values(only(nodes, "slider", "Position")) == (-1, -1, 100)
     assert values(only(nodes, "progress bar")) == (0, 0, 100)
@@ -102,6 +138,21 @@ def play_and_follow(ctx, window, playlist, trace, path):
     assert percent % 2 == 0 and abs(percent - slider) <= 4, (slider, percent)
 
 
+def latch_and_release(ctx, window, trace, events):
+    for name, latch, release in (("Pause", "Pause movie", "Resume movie"),
+                                 ("Slow Motion", "set movie speed 400", "set movie speed 1000")):
+        for command, checked in ((latch, True), (release, False)):
+            ctx.step(f"press {name}: it is {'checked and pressed' if checked else 'released'}, and the reader hears so")
+            start = len(trace.lines())
+            only(tree(window), "push button", name).queryAction().doAction(0)
+            entry = trace.wait_for(lambda e: e[2].startswith(command), 10, command, start)
+            assert entry[0] == 0, entry
+            want = {"checked", "pressed"} if checked else set()
+            z.wait_until(lambda: states(only(tree(window), "push button", name)) - {"checkable"} == want, 10,
+                         f"{name} to read {sorted(want)}")
+            events.wait_for((name, checked), f"the change of {name} to be told")
+
+
 def seek_by_value(ctx, window, trace):
     ctx.step("setting the slider's value to 50 seeks to the middle, as moving the thumb does")
     start = len(trace.lines())
@@ -124,8 +175,10 @@ def scenario(ctx):
                               "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]}).start()
     window = z.wait_until(find_window, 20, "the window in the AT-SPI tree")
     assert window.getRoleName() == "frame", window.getRoleName()
+    events = StateEvents()
     playlist = look_at_start(ctx, window, titles)
     play_and_follow(ctx, window, playlist, trace, path)
+    latch_and_release(ctx, window, trace, events)
     seek_by_value(ctx, window, trace)
     ctx.step("Close through its accessible action: the player ends and keeps the playlist")
     only(tree(window), "push button", "Close").queryAction().doAction(0)

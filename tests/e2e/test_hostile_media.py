@@ -60,6 +60,7 @@ def scenario(ctx):
     trace = z.Trace(os.path.join(ctx.folder, "mci.trace"))
     p = ctx.player(extra_env={"ZELKO_MCI_TRACE": trace.path}).start()
     transport = p.toolbar_buttons(z.TOOLBAR1, 5)
+    killed = None
     for index, (title, path, must_play) in enumerate(entries):
         open_code, play_code, took = play_entry(ctx, p, trace, transport, index, path)
         ctx.step(f"{title!r}: open {open_code}, play {play_code}, {took:.2f} s")
@@ -71,8 +72,13 @@ def scenario(ctx):
             pid = z.engine_host_pid(p.proc.pid)
             os.kill(pid, signal.SIGKILL)
             ctx.step(f"killed the engine host {pid} during {title!r}")
+            killed = pid
         answers_pause(p, trace, transport)
     p.close_keeps_playlist(ctx.folder, data1, data2)
+    ctx.step("the log names the host's death, its cause and its successor")
+    log = p.log()
+    assert f"zelko.channels: the engine host (pid {killed}) died of signal 9" in log, log
+    assert f"in place of pid {killed}" in log, log
 
 
 if __name__ == "__main__":

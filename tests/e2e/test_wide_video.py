@@ -39,9 +39,9 @@ def span(values):
     return max(found, key=lambda r: r[1] - r[0]) if found else None
 
 
-def find_picture(shot, window, video_top):
+def find_picture(shot, window, video_top, corners=CORNERS):
     """(left, top, right, bottom), inclusive, of the grey picture in the window's video area, or
-    None while it does not show with all four corners."""
+    None while it does not show with all four corners in their colours."""
     x, y, w, h = window
     column = x + w // 2
     vertical = span([shot.pixel(column, j) for j in range(y + video_top, min(y + h, shot.height))])
@@ -56,7 +56,7 @@ def find_picture(shot, window, video_top):
     inset = 4
     at = {"top left": (left + inset, top + inset), "top right": (right - inset, top + inset),
           "bottom left": (left + inset, bottom - inset), "bottom right": (right - inset, bottom - inset)}
-    if any(z.bar_of(shot.pixel(*at[name])) != bar for name, bar in CORNERS.items()):
+    if any(z.bar_of(shot.pixel(*at[name])) != bar for name, bar in corners.items()):
         return None
     return (left, top, right, bottom)
 

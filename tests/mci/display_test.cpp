@@ -2,9 +2,7 @@
 // The video is drawn inside a real X11 window given as the parent, where it is placed, and the
 // window's mouse events stay free for its owner. Runs under Xvfb (no XVideo: plain X images).
 #include "tests/mci/engine_fixture.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "tests/mci/x_picture.h"
 
 #include <array>
 #include <cstdio>
@@ -14,24 +12,6 @@ namespace {
 
 // The SMPTE bars of the test clips as 0xRRGGBB, left to right, in the top two thirds of the picture.
 constexpr std::array<unsigned long, 7> kBars{0xffffff, 0xffff00, 0x00ffff, 0x00ff00, 0xff00ff, 0xff0000, 0x0000ff};
-
-bool near(unsigned long a, unsigned long b)
-{
-    const auto differs = [&](int shift) { return std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)) >= 48; };
-    return !differs(0) && !differs(8) && !differs(16);
-}
-
-// The colour at x, y as 0xRRGGBB (24-bit TrueColor, as Xvfb runs here); grey when unreadable.
-unsigned long pixel(Display* display, Window window, int x, int y)
-{
-    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        return 0x808080;
-    }
-    const unsigned long value = XGetPixel(image, 0, 0) & 0xffffff;
-    XDestroyImage(image);
-    return value;
-}
 
 int g_xErrors = 0;
 int countXError(Display*, XErrorEvent*)

@@ -43,6 +43,22 @@ TEST(ParseCommand, AnswersEachCommandWithItsCode)
     }
 }
 
+// The window opens the file an open names for the engine host: it must read the very name the
+// engine reads, or the host would find nothing under it.
+TEST(FileOpenedBy, NamesWhatTheEngineOpens)
+{
+    for (const std::string command :
+         {"open /tmp/a.mp3 type MPEGVideo Alias movie parent 1 Style 1073741824", R"(OPEN "/my clips/a.mpg" alias m)",
+          R"(open "say ""hi"".mp3")", "  open\t/x/y.wav  ", "open a\"b"}) {
+        ParsedCommand parsed;
+        ASSERT_EQ(parseCommand(command, parsed), 0u) << command;
+        EXPECT_EQ(fileOpenedBy(command), parsed.device) << command;
+    }
+    for (const std::string command : {"play movie", "close all", "open", R"(open "a)", R"("open" a.mp3)"}) {
+        EXPECT_EQ(fileOpenedBy(command), std::nullopt) << command;
+    }
+}
+
 TEST(ParseCommand, ReadsQuotedNamesAndValues)
 {
     for (const auto& [command, device] : std::vector<std::pair<std::string, std::string>>{

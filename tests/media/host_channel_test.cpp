@@ -12,6 +12,7 @@
 #include <string>
 
 #include "channels/host_channel.h"
+#include "tests/media/channel_log.h"
 
 namespace zelko {
 
@@ -47,6 +48,10 @@ protected:
     void expectReplaced(int lostPid, const std::string& command)
     {
         EXPECT_EQ(send(command), kInvalidFile);
+        expectReplaced(lostPid);
+    }
+    void expectReplaced(int lostPid)
+    {
         EXPECT_NE(description(kInvalidFile).find("The file cannot be played: the media engine"), std::string::npos);
         EXPECT_NE(m_channel.hostPid(), lostPid);
         EXPECT_EQ(send("status movie mode"), kUnknownAlias);
@@ -55,6 +60,7 @@ protected:
         EXPECT_EQ(reply(), "playing");
     }
 
+    test::ChannelLog m_log;
     HostChannel m_channel{ZELKO_MCI_HOST};
     char m_reply[256] = {};
 };
@@ -91,10 +97,20 @@ TEST_F(HostChannelTest, AHungHostIsReplacedAtTheCommandsDeadline)
     play("movie");
     const int pid = m_channel.hostPid();
     ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    const std::string query = "status movie position";
+    const auto deadline = HostChannel::deadlineFor(query);
     const auto start = Clock::now();
-    expectReplaced(pid, "status movie position");
-    // The query's deadline, not the open's or an endless wait (a generous bound for a busy machine).
-    EXPECT_LT(Clock::now() - start, HostChannel::deadlineFor("open") + std::chrono::seconds(5));
+    EXPECT_EQ(send(query), kInvalidFile);
+    // The query's deadline, not the open's or an endless wait: no sooner, and no more than a
+    // fifth later (the kill and the next host's start).
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, deadline);
+    EXPECT_LE(took, deadline + deadline / 5);
+    expectReplaced(pid);
+    const std::string killed = "killed the engine host (pid " + std::to_string(pid) + "): it missed the 1000 ms " +
+                               "deadline of \"status movie position\"";
+    EXPECT_NE(m_log.find(killed), "") << testing::PrintToString(m_log.lines());
+    EXPECT_NE(m_log.find("in place of pid " + std::to_string(pid)), "") << testing::PrintToString(m_log.lines());
 }
 
 TEST_F(HostChannelTest, AHostKilledDuringPlaybackCostsOneCommand)
@@ -103,6 +119,9 @@ TEST_F(HostChannelTest, AHostKilledDuringPlaybackCostsOneCommand)
     const int pid = m_channel.hostPid();
     ASSERT_EQ(::kill(pid, SIGKILL), 0);
     expectReplaced(pid, "status movie position");
+    const std::string died = "the engine host (pid " + std::to_string(pid) + ") died of signal 9";
+    EXPECT_NE(m_log.find(died), "") << testing::PrintToString(m_log.lines());
+    EXPECT_NE(m_log.find("in place of pid " + std::to_string(pid)), "") << testing::PrintToString(m_log.lines());
 }
 
 TEST_F(HostChannelTest, AMidiFileThatHangsItsParserFailsByTheOpenDeadline)
@@ -118,6 +137,15 @@ TEST_F(HostChannelTest, AMidiFileThatHangsItsParserFailsByTheOpenDeadline)
     EXPECT_EQ(send("open " + midi.string() + " alias hostile"), kInvalidFile);
     EXPECT_LT(Clock::now() - start, HostChannel::deadlineFor("open") + std::chrono::seconds(5));
     EXPECT_NE(description(kInvalidFile).find("The file cannot be played"), std::string::npos);
+    // Its tags are not read again: the host that met it is gone, and no other asks.
+    const int next = m_channel.hostPid();
+    bool told = false;
+    m_channel.readTags(midi.string(), [&told](platform::TrackTags tags) {
+        told = true;
+        EXPECT_EQ(tags.title, "");
+    });
+    EXPECT_TRUE(told);
+    EXPECT_EQ(m_channel.hostPid(), next);
     play("next");
     EXPECT_EQ(send("status next mode"), 0u);
     EXPECT_EQ(reply(), "playing");

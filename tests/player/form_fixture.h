@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What the player tests share: a private current folder for the playlist files, and the window
-// over the scripted device or, in the engine tests, the real engine.
+// What the player tests share: a private current folder for the playlist files, the window over
+// the scripted device or, in the engine tests, the real engine, and its controls found as a user
+// or a screen reader finds them: by their names.
 #include <QAbstractButton>
-#include <QCheckBox>
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -18,13 +19,18 @@
 #include <memory>
 
 #include "fake_device.h"
+#include "form1_probe.h"
+#include "helpers/picture_box.h"
 #include "meter/meter3.h"
 #include "player/controls/asx_toolbar.h"
 #include "player/controls/cpv_slider.h"
 #include "player/form1.h"
+#include "player/player.h"
 #include "player/video_host.h"
 
 namespace zelko {
+
+using Clock = Form1Probe::Clock;
 
 inline void WriteBytes(const QString& path, const QByteArray& bytes)
 {
@@ -50,6 +56,25 @@ inline QStringList Entries(const QListWidget* list)
     return entries;
 }
 
+inline QAccessibleInterface* Accessible(QWidget* control)
+{
+    return QAccessible::queryAccessibleInterface(control);
+}
+
+// The one control of type T in `window` that a screen reader calls `name`, shown or not; with
+// no name, the one control of that type.
+template <class T> T* Control(QWidget& window, const QString& name = QString())
+{
+    QList<T*> found;
+    for (T* control : window.findChildren<T*>()) {
+        if (name.isNull() || Accessible(control)->text(QAccessible::Name) == name) {
+            found << control;
+        }
+    }
+    EXPECT_EQ(found.size(), 1) << "controls called \"" << name.toStdString() << "\"";
+    return found.value(0);
+}
+
 // The window over `Channel`, in a fresh temporary current folder that gets its playlist files.
 template <class Channel> class FormTest : public ::testing::Test {
 protected:
@@ -66,16 +91,55 @@ protected:
         form = std::make_unique<Form1>(channel);
         form->show();
     }
+
+    Player& player() { return form->AsPlayer(); }
+    QListWidget* Playlist() { return Control<QListWidget>(*form, QStringLiteral("Playlist")); }
+    QAbstractButton* Button(const QString& name) { return Control<QAbstractButton>(*form, name); }
+    AsxToolbar* Toolbar(const QString& name) { return Control<AsxToolbar>(*form, name); }
+    CpvSlider* Slider() { return Control<CpvSlider>(*form, QStringLiteral("Position")); }
+    Meter3* Meter() { return Control<Meter3>(*form, QStringLiteral("Played")); }
+    VideoHost* Video() { return Control<VideoHost>(*form, QStringLiteral("Video")); }
+    PictureBox* TitleStrip() { return Control<PictureBox>(*form); }
+    QLabel* TitleLabel() { return Control<QLabel>(*form, QStringLiteral("Zelko Player 1.0")); }
+    // The time played and the length, as the label shows them.
+    QString TimeShown()
+    {
+        for (QLabel* label : form->findChildren<QLabel*>()) {
+            if (label->accessibleDescription() == QStringLiteral("Time played / length")) {
+                return label->text();
+            }
+        }
+        ADD_FAILURE() << "no time label";
+        return {};
+    }
+    // Pause or Slow Motion latched, as a screen reader reads the button.
+    bool Latched(const QString& name) { return Accessible(Button(name))->state().checked; }
+    QString FocusName() { return form->focusWidget() ? Accessible(form->focusWidget())->text(QAccessible::Name) : ""; }
+
+    // The keys go where the keyboard's focus is, as the user types them.
+    void Type(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(form->focusWidget() ? form->focusWidget() : form.get(), key, modifiers);
+    }
+    // A click on the playlist's entry, brought into view first.
+    void Select(int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        QListWidget* list = Playlist();
+        list->scrollToItem(list->item(row));
+        const QRect entry = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, entry.center());
+    }
+    // Moves the slider's thumb as the pointer would; its seek is sent before this returns.
+    void Seek(int percent)
+    {
+        Slider()->MoveThumb(percent);
+        QCoreApplication::sendPostedEvents(Slider(), QEvent::MetaCall);
+    }
     void AddEntry(const QString& title, const QString& path)
     {
-        form->List1->addItem(title);
-        form->List2->addItem(path);
+        player().AppendEntry(title.toUtf8(), QFile::encodeName(path));
     }
-    void PlayRow(int row)
-    {
-        form->List1->setCurrentRow(row);
-        form->PlaySelected();
-    }
+    void PlayRow(int row) { player().PlayEntry(row); }
 
     const QString m_oldDir = QDir::currentPath();
     QTemporaryDir cwd;
@@ -107,7 +171,7 @@ protected:
             channel.device->mode = "stopped";
         }
         channel.log.clear();
-        form->TimerAtEndFile_Timer();
+        Form1Probe::Tick(*form, Clock::AtEndFile);
     }
 };
 

@@ -11,26 +11,26 @@ using PictureAtScale = VideoFormTest;
 TEST_F(PictureAtScale, FillsPicture1AtTheVideosLogicalSizeInTheWindowAndFullscreen)
 {
     const qreal scale = form->devicePixelRatioF();
-    EXPECT_EQ(form->HeightTwips(), 7485);
-    EXPECT_EQ(form->Picture1->geometry(), QRect(70, 238, 320, 240));  // logical, at every scale
+    EXPECT_EQ(form->height() * 15, 7485);                      // twips
+    EXPECT_EQ(Video()->geometry(), QRect(70, 238, 320, 240));  // logical, at every scale
     const QSize device(qRound(320 * scale), qRound(240 * scale));
     QImage shot;
     const auto filled = [&](QSize size) {
         return QTest::qWaitFor(
             [&] {
-                shot = PictureShot(form->Picture1);
+                shot = PictureShot(Video());
                 return shot.size() == size && BarsFill(shot);
             },
             kDeadlineMs);
     };
     EXPECT_TRUE(filled(device)) << "at " << scale << ": " << shot.width() << "x" << shot.height();
-    form->PausePlayback();
+    Button("Pause")->click();
 
-    form->GoFullscreen();
+    Button("Fullscreen")->click();
     const QSize screen = form->screen()->geometry().size() * scale;
-    EXPECT_EQ(form->Picture1->geometry(), QRect(QPoint(0, 0), form->screen()->geometry().size()));
+    EXPECT_EQ(Video()->geometry(), QRect(QPoint(0, 0), form->screen()->geometry().size()));
     EXPECT_TRUE(filled(screen)) << "fullscreen at " << scale << ": " << shot.width() << "x" << shot.height();
-    form->txtfull_KeyDown(27, 0);  // Esc
+    Type(Qt::Key_Escape);
     EXPECT_TRUE(filled(device)) << "back from fullscreen at " << scale;
 }
 

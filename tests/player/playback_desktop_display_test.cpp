@@ -17,7 +17,7 @@ protected:
     }
     bool PictureShown()
     {
-        return QTest::qWaitFor([&] { return BarsFill(PictureShot(form->Picture1)); }, kDeadlineMs);
+        return QTest::qWaitFor([&] { return BarsFill(PictureShot(Video())); }, kDeadlineMs);
     }
     std::string Mode()
     {
@@ -34,24 +34,26 @@ TEST_F(DesktopTest, ACoveredPictureComesBackPausedStoppedAtTheEndAndAfterFullscr
         QWidget cover(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
         cover.setPalette(QPalette(Qt::white));
         cover.setAutoFillBackground(true);
-        cover.setGeometry(QRect(form->Picture1->mapToGlobal(QPoint(-10, -10)), form->Picture1->size() + QSize(20, 20)));
+        cover.setGeometry(QRect(Video()->mapToGlobal(QPoint(-10, -10)), Video()->size() + QSize(20, 20)));
         cover.show();
         return QTest::qWaitForWindowExposed(&cover) &&
-               QTest::qWaitFor([&] { return !BarsFill(PictureShot(form->Picture1)); }, kDeadlineMs);
+               QTest::qWaitFor([&] { return !BarsFill(PictureShot(Video())); }, kDeadlineMs);
     };
     const std::pair<const char*, std::function<void()>> steps[] = {
-        {"paused", [&] { form->PausePlayback(); }},
-        {"stopped", [&] { form->StopPlayback(); }},
+        {"paused", [&] { Button("Pause")->click(); }},
+        {"stopped", [&] { Button("Stop")->click(); }},
         {"at the end",
          [&] {
-             form->PlaySelected();
-             EXPECT_TRUE(
-                 QTest::qWaitFor([&] { return !form->TimerMisc->isActive() && Mode() == "stopped"; }, kDeadlineMs));
+             Button("Play")->click();
+             // The file plays to its end, where nothing follows it.
+             EXPECT_TRUE(Becomes(Player::Status::Playing));
+             EXPECT_TRUE(QTest::qWaitFor(
+                 [&] { return player().Now().status == Player::Status::Stopped && Mode() == "stopped"; }, kDeadlineMs));
          }},
         {"back from fullscreen",
          [&] {
-             form->GoFullscreen();
-             form->txtfull_KeyDown(27, 0);  // Esc
+             Button("Fullscreen")->click();
+             Type(Qt::Key_Escape);
          }},
     };
     for (const auto& [state, enter] : steps) {
@@ -66,13 +68,13 @@ TEST_F(DesktopTest, ACoveredPictureComesBackPausedStoppedAtTheEndAndAfterFullscr
 
 TEST_F(DesktopTest, DraggingTheThumbWithThePointerSeeksAsItMovesTheLastAtTheFinalPlace)
 {
-    CpvSlider* slider = form->cpvSlider1;
+    CpvSlider* slider = Slider();
     // Each raise seeks (the monitor test shows the frame it seeks to): noted with whether the
     // button was held then.
     std::vector<bool> seeksHeld;
     QObject::connect(slider, &CpvSlider::ThumbMoved, form.get(),
                      [&] { seeksHeld.push_back(QGuiApplication::mouseButtons().testFlag(Qt::LeftButton)); });
-    form->PausePlayback();  // the thumb stands still under the pointer to begin with
+    Button("Pause")->click();  // the thumb stands still under the pointer to begin with
     const auto xdotool = [](QStringList arguments) { return QProcess::execute("xdotool", arguments) == 0; };
     const auto at = [&](QPoint point) {
         const QPoint global = slider->mapToGlobal(point);
@@ -91,11 +93,17 @@ TEST_F(DesktopTest, DraggingTheThumbWithThePointerSeeksAsItMovesTheLastAtTheFina
     ASSERT_TRUE(xdotool(QStringList{"mousemove"} + at(grab + QPoint(170, 0))));
     ASSERT_TRUE(xdotool({"mouseup", "1"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !held(); }, kDeadlineMs));
-    const int32_t total = form->LbTotalFrames->text().toInt();
-    const int32_t finalFrame = static_cast<int32_t>(std::nearbyint(total * slider->Value() / 100.0));
+    const double total = player().Now().totalFrames;
+    const std::string finalSeek =
+        "seek movie to " + std::to_string(static_cast<int32_t>(std::nearbyint(total * slider->Value() / 100.0)));
+    const auto lastSeek = [&] {
+        const auto seek = std::find_if(channel.log.rbegin(), channel.log.rend(),
+                                       [](const std::string& c) { return c.rfind("seek movie to ", 0) == 0; });
+        return seek == channel.log.rend() ? std::string() : *seek;
+    };
     // The last raise may come a loop pass after the release.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->mSeekFrame == finalFrame; }, kDeadlineMs))
-        << "the last seek is at the thumb's final place, frame " << finalFrame;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lastSeek() == finalSeek; }, kDeadlineMs))
+        << "the last seek is at the thumb's final place: " << finalSeek << ", not " << lastSeek();
     EXPECT_GE(std::count(seeksHeld.begin(), seeksHeld.end(), true), 5) << "seeks while the thumb was held";
     EXPECT_GT(slider->Value(), 60);
 }

@@ -16,7 +16,9 @@ struct EndCase {
 
 class EndOfMediaTest : public FakeFormTest {
 protected:
-    void AutoReplay() { form->Check->setCheckState(Qt::Checked); }
+    void AutoReplay() { Button("Auto Replay")->click(); }
+    // Ctrl+click on the highlighted entry: no entry is selected.
+    void SelectNone() { Select(Playlist()->currentRow(), Qt::ControlModifier); }
 };
 
 TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
@@ -25,20 +27,15 @@ TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
         {"MiddleEntryMovesOn", 0, {}, "/clips/b.mpg", 1},
         {"LastEntryStops", 2, {}, "", 2},
         {"AutoReplayReplays", 2, [this] { AutoReplay(); }, "/clips/c.wav", 2},
-        {"NothingSelectedStartsAtTheFirst", 1, [this] { form->List1->setCurrentRow(-1); }, "/clips/a.mpg", 0},
+        {"NothingSelectedStartsAtTheFirst", 1, [this] { SelectNone(); }, "/clips/a.mpg", 0},
         {"NewlySelectedWins", 0,
          [this] {
              AutoReplay();
-             form->List1->setCurrentRow(2);
+             Select(2);
          },
          "/clips/c.wav", 2},
-        {"FullscreenStaysFullscreen", 0, [this] { form->GoFullscreen(); }, "/clips/b.mpg", 1, true},
-        {"EmptiedPlaylistPlaysNothing", 1,
-         [this] {
-             form->List1->clear();
-             form->List2->clear();
-         },
-         "", -1},
+        {"FullscreenStaysFullscreen", 0, [this] { Button("Fullscreen")->click(); }, "/clips/b.mpg", 1, true},
+        {"EmptiedPlaylistPlaysNothing", 1, [this] { Button("Clear All")->click(); }, "", -1},
         {"AutoReplayTickedAfterTheEnd", 2,
          [this] {
              EndAndTick();
@@ -51,12 +48,7 @@ TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
              AddEntry("d.mpg", "/clips/d.mpg");
          },
          "/clips/d.mpg", 3},
-        {"FailedMiddleEntryStopsTheAdvance", 0,
-         [this] {
-             form->List1->insertItem(1, "gone.mpg");
-             form->List2->insertItem(1, "/clips/gone.mpg");
-         },
-         "", 1},
+        {"FailedNextEntryStopsTheAdvance", 2, [this] { AddEntry("gone.mpg", "/clips/gone.mpg"); }, "", 3},
     };
     channel.clips["/clips/d.mpg"] = {2000, 25};
     for (const EndCase& c : cases) {
@@ -69,14 +61,15 @@ TEST_F(EndOfMediaTest, WhatPlaysAfterTheEnd)
         EndAndTick();
         const bool playing = channel.device && channel.device->mode == "playing";
         EXPECT_EQ(playing ? channel.device->path : "", c.next);
-        EXPECT_EQ(form->TimerMisc->isActive(), playing);
-        EXPECT_EQ(form->List1->currentRow(), c.selected);
-        EXPECT_EQ(form->List2->currentRow(), c.selected);
-        EXPECT_EQ(form->IsMaximized(), c.fullscreen);
+        EXPECT_EQ(Form1Probe::Running(*form, Clock::Misc), playing);
+        EXPECT_EQ(Playlist()->currentRow(), c.selected);
+        EXPECT_EQ(Form1Probe::SelectedPath(*form), c.selected);
+        EXPECT_EQ(form->isMaximized(), c.fullscreen);
+        EXPECT_EQ(player().Now().status, playing ? Player::Status::Playing : Player::Status::Stopped);
         if (!playing) {  // later ticks find the end again, or nothing open, and start nothing
             EndAndTick();
             EXPECT_EQ(channel.count("Close All"), 0);
-            EXPECT_EQ(form->List1->currentRow(), c.selected);
+            EXPECT_EQ(Playlist()->currentRow(), c.selected);
         }
     }
 }

@@ -4,16 +4,21 @@
 
 namespace zelko {
 
-// The 100-frame video, so the frame position is the percentage, taken for a 207-second file.
+// An audio file of 207 s, 3:27, whose positions are milliseconds, so each percentage is exact.
 class MonitorTest : public FakeFormTest {
 protected:
     void SetUp() override
     {
         FakeFormTest::SetUp();
-        PlayRow(1);
-        form->mTotalSeconds = 207;
-        form->mTotalMinutes = 3;
-        form->mTotalSecondsText = QStringLiteral("27");
+        channel.clips["/clips/long.wav"] = {207000, 0};
+        AddEntry("long.wav", "/clips/long.wav");
+        PlayRow(3);
+    }
+    // The commands sent from the first `first` on, `count` of them.
+    std::vector<std::string> SentFrom(const std::string& first, size_t count)
+    {
+        const auto at = std::find(channel.log.begin(), channel.log.end(), first);
+        return {at, at + std::min<ptrdiff_t>(count, channel.log.end() - at)};
     }
 };
 
@@ -31,64 +36,71 @@ TEST_F(MonitorTest, TickMovesSliderMeterAndCaption)
         if (percent < 0) {
             channel.device.reset();
         } else {
-            channel.setPositionFrames(percent);
+            channel.device->positionMs = percent * 2070;
         }
-        form->TimerMisc_Timer();
-        EXPECT_EQ(form->Meter31->Value(), meter);
-        EXPECT_EQ(form->cpvSlider1->Value(), percent);
-        EXPECT_EQ(form->lbcurrentime->text(), QLatin1String(caption));
+        Form1Probe::Tick(*form, Clock::Misc);
+        EXPECT_EQ(Meter()->Value(), meter);
+        EXPECT_EQ(Slider()->Value(), percent);
+        EXPECT_EQ(TimeShown(), QLatin1String(caption));
     }
-    EXPECT_TRUE(form->TimerMisc->isActive());  // the tick never stops its own timer
+    EXPECT_TRUE(Form1Probe::Running(*form, Clock::Misc));  // the tick never stops its own timer
 }
 
-TEST_F(MonitorTest, SeekTargetsRoundTiesToEvenAndKeepTheLastOnNonNumbers)
+TEST_F(MonitorTest, SeekTargetsRoundTiesToEven)
 {
-    // LbTotalFrames, the slider, the target; 7 is the previous target, kept when the frame count
-    // cannot be read.
-    const std::tuple<const char*, int, int32_t> cases[] = {{"5000", 37, 1850}, {"333", 50, 166}, {"335", 50, 168},
-                                                           {"5000", 0, 0},     {"", 50, 7},      {"frames", 50, 7}};
-    for (const auto& [totalFrames, slider, target] : cases) {
-        SCOPED_TRACE(std::string(totalFrames) + " at " + std::to_string(slider));
-        form->mSeekFrame = 7;
-        form->LbTotalFrames->setText(QLatin1String(totalFrames));
-        form->cpvSlider1->SetValue(slider);
+    // The file's frames (25 a second, 40 ms each), the slider, the target.
+    const std::tuple<int32_t, int, int32_t> cases[] = {{5000, 37, 1850}, {333, 50, 166}, {335, 50, 168}, {5000, 0, 0}};
+    for (const auto& [frames, percent, target] : cases) {
+        SCOPED_TRACE(std::to_string(frames) + " at " + std::to_string(percent));
+        channel.clips["/clips/frames.mpg"] = {frames * 40, 25};
+        AddEntry("frames.mpg", "/clips/frames.mpg");
+        PlayRow(Playlist()->count() - 1);
         channel.log.clear();
-        form->cpvSlider1_ThumbMoved(slider);
-        EXPECT_EQ(form->mSeekFrame, target);
-        EXPECT_EQ(channel.log, (std::vector<std::string>{"seek movie to " + std::to_string(target), "Play movie"}));
+        Seek(percent);
+        const std::string seek = "seek movie to " + std::to_string(target);
+        EXPECT_EQ(SentFrom(seek, 2), (std::vector<std::string>{seek, "Play movie"}));
         EXPECT_EQ(channel.device->mode, "playing");
     }
+}
+
+TEST_F(MonitorTest, BeforeAnyFileTheSeekGoesToFrameZero)
+{
+    // No frame count to read yet: the target stays where it starts.
+    Start();
+    channel.device.reset();
+    channel.log.clear();
+    Seek(50);
+    EXPECT_EQ(channel.count("seek  to 0"), 1);
 }
 
 TEST_F(MonitorTest, ASeekFromPausedOrStoppedShowsWhatAResumeShows)
 {
     // The seek plays the device on; the window asks it (playing, it asks nothing: see above) and
     // releases Pause and runs the monitor as a resume does.
-    for (const bool stop : {false, true}) {
-        SCOPED_TRACE(stop ? "stopped" : "paused");
-        stop ? form->StopPlayback() : form->PausePlayback();
-        ASSERT_FALSE(form->TimerMisc->isActive());
-        form->cpvSlider1->SetValue(50);
+    for (const char* button : {"Pause", "Stop"}) {
+        SCOPED_TRACE(button);
+        Button(button)->click();
+        ASSERT_FALSE(Form1Probe::Running(*form, Clock::Misc));
         channel.log.clear();
-        form->cpvSlider1_ThumbMoved(50);
-        EXPECT_EQ(channel.log, (std::vector<std::string>{"seek movie to 50", "Play movie", "status movie mode"}));
-        EXPECT_FALSE(form->asxToolbar1->ButtonPressed(2));
-        EXPECT_TRUE(form->TimerMisc->isActive());
-        EXPECT_EQ(form->CurrentView().status, Form1::PlaybackStatus::Playing);
+        Seek(50);
+        EXPECT_EQ(SentFrom("seek movie to 103500", 3),
+                  (std::vector<std::string>{"seek movie to 103500", "Play movie", "status movie mode"}));
+        EXPECT_FALSE(Latched("Pause"));
+        EXPECT_TRUE(Form1Probe::Running(*form, Clock::Misc));
+        EXPECT_EQ(player().Now().status, Player::Status::Playing);
     }
 }
 
 TEST_F(MonitorTest, ALengthThatCannotBeReadShowsNoNegativeMinutes)
 {
-    // While b.mpg plays, a missing entry is played: its length reads -1 ms, broken down as
+    // While long.wav plays, a missing entry is played: its length reads -1 ms, broken down as
     // -1 minutes and 59 seconds; the monitor still ticks (only a successful play restarts it).
     AddEntry("gone.mpg", "/clips/gone.mpg");
-    PlayRow(3);
-    ASSERT_NE(form->mResult, "Success");
-    EXPECT_EQ(form->mTotalMinutes, -1);
-    ASSERT_TRUE(form->TimerMisc->isActive());
-    form->TimerMisc_Timer();
-    EXPECT_EQ(form->lbcurrentime->text(), "-:-- / -:--");
+    PlayRow(4);
+    ASSERT_EQ(player().Now().status, Player::Status::Stopped);
+    ASSERT_TRUE(Form1Probe::Running(*form, Clock::Misc));
+    Form1Probe::Tick(*form, Clock::Misc);
+    EXPECT_EQ(TimeShown(), "-:-- / -:--");
 }
 
 }  // namespace zelko

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The transport on the scripted device: the toolbar's dispatch and focus, the latched Pause and
-// Slow Motion buttons (whose only record is the toolbar itself), and fullscreen mode with the
-// keys of txtfull and the window's own, pressed as the toolkit delivers them.
+// The transport on the scripted device: the toolbar's buttons and where they leave the focus,
+// the latched Pause and Slow Motion buttons as a screen reader reads them, and fullscreen mode
+// with the keys of txtfull and the window's own, typed where the focus is.
 #include <QRegularExpression>
 
 #include "form_fixture.h"
@@ -10,27 +10,20 @@ namespace zelko {
 
 using TransportTest = FakeFormTest;
 
-TEST_F(TransportTest, ButtonsRunTheirCommandAndFocusThePlaylistOtherIndexesDoNothing)
+TEST_F(TransportTest, ButtonsRunTheirCommandAndFocusThePlaylist)
 {
-    form->List1->setCurrentRow(0);
-    const struct {
-        const char* name;
-        int index;
-        const char* command;  // null: the index names no transport button
-    } cases[] = {{"Play", 1, "play movie from 0 to 50"},   {"Pause", 2, "Pause movie"},    {"Stop", 3, "Stop movie"},
-                 {"SlowMotion", 4, "set movie speed 400"}, {"BeforeTheFirst", 0, nullptr}, {"PastTheLast", 6, nullptr}};
-    for (const auto& [name, index, command] : cases) {
+    Select(0);
+    const std::pair<const char*, const char*> cases[] = {{"Play", "play movie from 0 to 50"},
+                                                         {"Pause", "Pause movie"},
+                                                         {"Stop", "Stop movie"},
+                                                         {"Slow Motion", "set movie speed 400"}};
+    for (const auto& [name, command] : cases) {
         SCOPED_TRACE(name);
-        form->txtfull->setFocus();
+        Slider()->setFocus();
         channel.log.clear();
-        emit form->asxToolbar1->ButtonClick(index, QString());
-        if (command) {
-            EXPECT_EQ(channel.count(command), 1);
-            EXPECT_EQ(form->focusWidget(), form->List1);
-        } else {
-            EXPECT_EQ(channel.log, std::vector<std::string>{});
-            EXPECT_EQ(form->focusWidget(), form->txtfull);
-        }
+        Button(name)->click();
+        EXPECT_EQ(channel.count(command), 1);
+        EXPECT_EQ(FocusName(), "Playlist");
     }
 }
 
@@ -44,9 +37,9 @@ TEST_F(TransportTest, EachTipNamesTheKeyThatDoesWhatItsButtonDoes)
             Start();
             PlayRow(0);
             if (fullscreen) {
-                form->GoFullscreen();
+                Button("Fullscreen")->click();
             } else {
-                form->List1->setFocus();
+                Playlist()->setFocus();
             }
             channel.log.clear();
             press();
@@ -61,50 +54,57 @@ TEST_F(TransportTest, EachTipNamesTheKeyThatDoesWhatItsButtonDoes)
             return sent;
         };
         for (int index = 1; index <= 4; ++index) {
-            const QString tip = form->asxToolbar1->Button(index)->toolTip();
+            // Start() makes the window anew: the buttons are read from the one that is there.
+            const QString tip = Toolbar("Playback")->Button(index)->toolTip();
             SCOPED_TRACE(tip.toStdString() + (fullscreen ? " in fullscreen" : " in the window"));
             const QRegularExpressionMatch key = QRegularExpression("  (F[1-4])$").match(tip);
             ASSERT_TRUE(key.hasMatch());
-            const auto byKey = transportSent([&] {
-                // Start() makes the window anew: the focus is read from the one that is there.
-                QWidget* focus = fullscreen ? static_cast<QWidget*>(form->txtfull) : form->List1;
-                QTest::keyClick(focus, QKeySequence(key.captured(1))[0].key());
-            });
+            const auto byKey = transportSent([&] { Type(Qt::Key(QKeySequence(key.captured(1))[0].key())); });
             EXPECT_FALSE(byKey.empty());
-            EXPECT_EQ(byKey, transportSent([&] { form->asxToolbar1_ButtonClick(index, QString()); }));
+            EXPECT_EQ(byKey, transportSent([&] { Toolbar("Playback")->Button(index)->click(); }));
         }
     }
 }
 
 TEST_F(TransportTest, PauseAndSlowMotionToggleThemselvesAndStopReleasesPause)
 {
-    form->PausePlayback();  // nothing open: the failure shows, and the button still toggles
+    Button("Pause")->click();  // nothing open: the failure shows, and the button still toggles
     EXPECT_EQ(channel.log.back(), "Pause");
-    EXPECT_EQ(form->LbResult->text(), "Result calling Function is : fake device error 263");
-    EXPECT_TRUE(form->asxToolbar1->ButtonPressed(2));
-    EXPECT_FALSE(form->TimerMisc->isActive());
-    form->PausePlayback();
+    EXPECT_EQ(Form1Probe::ResultShown(*form), "Result calling Function is : fake device error 263");
+    EXPECT_TRUE(Latched("Pause"));
+    EXPECT_FALSE(Form1Probe::Running(*form, Clock::Misc));
+    EXPECT_EQ(player().Now().status, Player::Status::Paused);
+    Button("Pause")->click();
     EXPECT_EQ(channel.log.back(), "Resume");
-    EXPECT_FALSE(form->asxToolbar1->ButtonPressed(2));
-    EXPECT_TRUE(form->TimerMisc->isActive());
+    EXPECT_FALSE(Latched("Pause"));
+    EXPECT_TRUE(Form1Probe::Running(*form, Clock::Misc));
+    EXPECT_EQ(player().Now().status, Player::Status::Stopped) << "the resume failed: nothing plays";
 
     PlayRow(2);
-    EXPECT_EQ(form->mTotalMinutes, 2);  // of 125.6 s
-    EXPECT_EQ(form->mTotalSecondsText, "05");
-    form->PausePlayback();
+    Form1Probe::Tick(*form, Clock::Misc);
+    EXPECT_EQ(TimeShown(), "0:00 / 2:05");  // of 125.6 s
+    Button("Pause")->click();
     EXPECT_EQ(channel.device->mode, "paused");
-    form->StopPlayback();
+    EXPECT_EQ(player().Now().status, Player::Status::Paused);
+    Button("Stop")->click();
     EXPECT_EQ(channel.device->mode, "stopped");
-    EXPECT_FALSE(form->TimerMisc->isActive());
+    EXPECT_FALSE(Latched("Pause"));
+    EXPECT_FALSE(Form1Probe::Running(*form, Clock::Misc));
     channel.log.clear();
-    form->PausePlayback();  // Stop released Pause: this click pauses again
+    Button("Pause")->click();  // Stop released Pause: this click pauses again
     EXPECT_EQ(channel.log, std::vector<std::string>{"Pause movie"});
 
     for (const auto& [speed, pressed] : {std::pair{400, true}, std::pair{1000, false}}) {
-        form->SlowMotion();
+        Button("Slow Motion")->click();
         EXPECT_EQ(channel.device->speed, speed);
-        EXPECT_EQ(form->asxToolbar1->ButtonPressed(4), pressed);
+        EXPECT_EQ(Latched("Slow Motion"), pressed);
+        EXPECT_EQ(player().Now().slowMotion, pressed);
     }
+    // A new file plays at its own speed, and Slow Motion stays as it was.
+    Button("Slow Motion")->click();
+    PlayRow(0);
+    EXPECT_TRUE(Latched("Slow Motion"));
+    EXPECT_FALSE(Latched("Pause"));
 }
 
 struct LeaveCase {
@@ -129,34 +129,36 @@ TEST_F(TransportTest, EscAndF3RestoreTheExactNormalGeometry)
         Start();
         PlayRow(c.row);
         const QRect normal = form->geometry();
-        form->GoFullscreen();
-        form->GoFullscreen();  // a second call keeps the normal geometry
+        Button("Fullscreen")->click();
+        Button("Fullscreen")->click();  // a second time keeps the normal geometry
         const QSize full = form->screen()->geometry().size();
-        ASSERT_EQ(form->Picture1->size(), full);
-        QTest::keyClick(form->txtfull, c.key, c.modifiers);
-        EXPECT_FALSE(form->IsMaximized());
+        ASSERT_EQ(Video()->size(), full);
+        ASSERT_EQ(FocusName(), "Fullscreen keys");
+        Type(c.key, c.modifiers);
+        EXPECT_FALSE(form->isMaximized());
         EXPECT_EQ(form->geometry(), normal);
-        EXPECT_EQ(form->Picture1->geometry(),
+        EXPECT_EQ(Video()->geometry(),
                   QRect(c.pictureTwips.topLeft() / 15, c.pictureTwips.isEmpty() ? full : c.pictureTwips.size() / 15));
         EXPECT_EQ(channel.device->mode, c.playing ? "playing" : "stopped");
-        EXPECT_EQ(form->TimerMisc->isActive(), c.playing);
-        EXPECT_EQ(form->focusWidget(), form->List1);
+        EXPECT_EQ(Form1Probe::Running(*form, Clock::Misc), c.playing);
+        EXPECT_EQ(FocusName(), "Playlist");
     }
 }
 
 TEST_F(TransportTest, F1PlaysFullscreenWhateverTheShiftOtherKeysDoNothing)
 {
-    form->List1->setCurrentRow(1);
-    QTest::keyClick(form->txtfull, Qt::Key_F1, Qt::ShiftModifier);
+    Select(1);
+    Button("Fullscreen")->click();
+    Type(Qt::Key_F1, Qt::ShiftModifier);
     EXPECT_TRUE(channel.playing("/clips/b.mpg"));
-    EXPECT_TRUE(form->IsMaximized());
+    EXPECT_TRUE(form->isMaximized());
     const QRect geometry = form->geometry();
     channel.log.clear();
     for (Qt::Key key : {Qt::Key_A, Qt::Key_Return, Qt::Key_F5, Qt::Key_Space, Qt::Key_Shift}) {
-        QTest::keyClick(form->txtfull, key);
+        Type(key);
     }
     EXPECT_TRUE(channel.log.empty());
-    EXPECT_EQ(form->geometry(), geometry);
+    EXPECT_EQ(geometry, form->geometry());
 }
 
 }  // namespace zelko

@@ -11,7 +11,7 @@
 
 namespace zelko {
 
-using WindowChrome = FormTest<FakeDevice>;
+using WindowChrome = FakeFormTest;
 
 TEST_F(WindowChrome, OnlyTheLeftButtonOnTheBackgroundDragsTheWindow)
 {
@@ -37,27 +37,31 @@ TEST_F(WindowChrome, OnlyTheLeftButtonOnTheBackgroundDragsTheWindow)
 
 TEST_F(WindowChrome, ATickDuringAPassIsDroppedAndThePassRunsOn)
 {
-    form->Lbname->setText("a name");
-    QSignalSpy steps(form->Picture2, &PictureBox::Clearing);
-    form->Timerscroll_Timer();
+    PlayRow(0);  // "a.mpg" scrolls
+    PictureBox* strip = TitleStrip();
+    QSignalSpy steps(strip, &PictureBox::Clearing);
+    Form1Probe::Tick(*form, Clock::Scroll);
     ASSERT_TRUE(QTest::qWaitFor([&] { return steps.size() >= 3; }, 30000));
-    form->Timerscroll_Timer();  // as the timer would tick in the middle of the pass
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !basScroller::IsScrolling(form->Picture2); }, 60000));
-    EXPECT_EQ(steps.size(), basScroller::StepCount(form->Picture2->ScaleWidth(), form->Picture2->FontSize(), 6))
+    Form1Probe::Tick(*form, Clock::Scroll);  // as the timer would tick in the middle of the pass
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !basScroller::IsScrolling(strip); }, 60000));
+    EXPECT_EQ(steps.size(), basScroller::StepCount(strip->ScaleWidth(), strip->FontSize(), 5))
         << "one whole pass, not restarted by the tick";
 }
 
 TEST_F(WindowChrome, ClosingTheWindowEndsThePass)
 {
-    form->Lbname->setText(QString(400, QLatin1Char('x')));  // about half a minute to cross the strip
-    form->Timerscroll->start();
-    form->Timerscroll_Timer();
-    ASSERT_TRUE(basScroller::IsScrolling(form->Picture2));
+    const QString name(400, QLatin1Char('x'));  // about half a minute to cross the strip
+    channel.clips["/clips/x.wav"] = {};
+    AddEntry(name, "/clips/x.wav");
+    PlayRow(3);
+    ASSERT_TRUE(Form1Probe::Running(*form, Clock::Scroll));
+    Form1Probe::Tick(*form, Clock::Scroll);
+    ASSERT_TRUE(basScroller::IsScrolling(TitleStrip()));
     form->close();
-    EXPECT_FALSE(basScroller::IsScrolling(form->Picture2));
-    EXPECT_FALSE(form->Timerscroll->isActive());
-    form->Timerscroll_Timer();  // a late tick after the close does nothing
-    EXPECT_FALSE(basScroller::IsScrolling(form->Picture2));
+    EXPECT_FALSE(basScroller::IsScrolling(TitleStrip()));
+    EXPECT_FALSE(Form1Probe::Running(*form, Clock::Scroll));
+    Form1Probe::Tick(*form, Clock::Scroll);  // a late tick after the close does nothing
+    EXPECT_FALSE(basScroller::IsScrolling(TitleStrip()));
 }
 
 }  // namespace zelko

@@ -11,9 +11,11 @@ using WindowLayout = FormTest<FakeDevice>;
 TEST_F(WindowLayout, ShownControlsLieInsideTheWindowClearOfEachOtherRowAfterRow)
 {
     EXPECT_EQ(form->frameGeometry().size(), QSize(460, 238));
+    QWidget* video = Video();
+    QWidget* keys = Control<QLineEdit>(*form, "Fullscreen keys");
     QList<QWidget*> seen;
     for (QWidget* control : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!control->isVisible() || control == form->Picture1 || control == form->txtfull) {
+        if (!control->isVisible() || control == video || control == keys) {
             continue;
         }
         SCOPED_TRACE(control->objectName().toStdString());
@@ -24,13 +26,13 @@ TEST_F(WindowLayout, ShownControlsLieInsideTheWindowClearOfEachOtherRowAfterRow)
         seen << control;
     }
     EXPECT_GE(seen.size(), 10);
-    const QWidget* rows[] = {form->Label2,     form->asxToolbar1, form->Meter31,
-                             form->cpvSlider1, form->asxToolbar2, form->List1};
+    const QWidget* rows[] = {TitleLabel(), Toolbar("Playback"),         Meter(),
+                             Slider(),     Toolbar("Playlist editing"), Playlist()};
     for (size_t i = 1; i < std::size(rows); ++i) {
         EXPECT_GT(rows[i]->y(), rows[i - 1]->y()) << rows[i]->objectName().toStdString();
     }
-    EXPECT_GE(form->Picture1->y(), form->height());
-    EXPECT_GE(form->txtfull->y(), form->height());
+    EXPECT_GE(video->y(), form->height());
+    EXPECT_GE(keys->y(), form->height());
 }
 
 }  // namespace zelko

@@ -15,7 +15,7 @@ namespace zelko {
 class PlaylistEditing : public FormTest<FakeDevice> {
 protected:
     void TearDown() override { CommonDialog::SetAnswerForTests({}); }
-    void Click(int button) { form->asxToolbar2->Button(button)->click(); }
+
     // Add to Playlist, the dialog choosing the file `name` in the current folder, or cancelled.
     void Add(const QString& name = {})
     {
@@ -27,15 +27,15 @@ protected:
             dialog.selectFile(path);
             static_cast<QDialog&>(dialog).accept();  // QFileDialog checks the choice
         });
-        Click(1);
+        Button("Add to Playlist")->click();
     }
     void Expect(const QStringList& titles, const QStringList& paths, int selected)
     {
-        EXPECT_EQ(Entries(form->List1), titles);
-        EXPECT_EQ(Entries(form->List2), paths);
-        EXPECT_EQ(form->List1->currentRow(), selected);
-        EXPECT_EQ(form->List2->currentRow(), selected);
-        EXPECT_EQ(form->List1->selectedItems().size(), selected >= 0 ? 1 : 0);
+        EXPECT_EQ(Entries(Playlist()), titles);
+        EXPECT_EQ(Form1Probe::Paths(*form), paths);
+        EXPECT_EQ(Playlist()->currentRow(), selected);
+        EXPECT_EQ(Form1Probe::SelectedPath(*form), selected);
+        EXPECT_EQ(Playlist()->selectedItems().size(), selected >= 0 ? 1 : 0);
     }
 };
 
@@ -49,14 +49,14 @@ TEST_F(PlaylistEditing, AddRemoveClearAllAndTheArrowKeysKeepBothListsTogether)
     Add("two\nlines.mp3");  // the playlist files could not hold it
     Expect(titles, paths, 1);
     for (const auto& [key, row] : {std::pair{Qt::Key_Up, 0}, std::pair{Qt::Key_Down, 1}, std::pair{Qt::Key_Down, 1}}) {
-        QTest::keyClick(form->List1, key);
+        QTest::keyClick(Playlist(), key);
         Expect(titles, paths, row);
     }
-    Click(2);
+    Button("Remove")->click();
     Expect({"z.wav"}, {"/m/z.wav"}, -1);
-    Click(2);  // nothing selected: nothing removed
+    Button("Remove")->click();  // nothing selected: nothing removed
     Expect({"z.wav"}, {"/m/z.wav"}, -1);
-    Click(3);
+    Button("Clear All")->click();
     Expect({}, {}, -1);
 }
 
@@ -91,8 +91,8 @@ TEST_F(PlaylistEditing, TheDialogFirstListsTheClipsOfEveryKindThePlayerPlaysAndN
         dialog.selectNameFilter(dialog.nameFilters().last());
         EXPECT_TRUE(shows({"video.vob"})) << dialog.selectedNameFilter().toStdString();
     });
-    Click(1);
-    EXPECT_EQ(form->List1->count(), 0);
+    Button("Add to Playlist")->click();
+    EXPECT_EQ(Playlist()->count(), 0);
 }
 
 }  // namespace zelko

@@ -34,14 +34,14 @@ TEST_F(WindowOnScreen, TheControlsShowWhereTheyAreDesigned)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             shot = form->screen()->grabWindow(0, form->x(), form->y(), form->width(), form->height()).toImage();
-            return Share(shot, form->Picture2->geometry(), qRgb(0, 255, 0)) == 1000;
+            return Share(shot, TitleStrip()->geometry(), qRgb(0, 255, 0)) == 1000;
         },
         10000));
     ASSERT_EQ(shot.size(), QSize(460, 238));
-    const int title = Share(shot, form->Label2->geometry(), 0);  // green text on black
+    const int title = Share(shot, TitleLabel()->geometry(), 0);  // green text on black
     EXPECT_GE(title, 10);
     EXPECT_LE(title, 500);
-    const QRect between(form->Label2->geometry().right() + 10, 0, 200, 20);
+    const QRect between(TitleLabel()->geometry().right() + 10, 0, 200, 20);
     EXPECT_EQ(Share(shot, between, qRgb(0, 0, 0)), 1000) << "between the title and Close";
 }
 

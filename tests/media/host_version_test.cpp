@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A window and an engine host of different builds refuse each other at their hellos, each
+// saying so plainly, and the window does not start host after host.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "channels/host_channel.h"
+#include "tests/media/channel_log.h"
+#include "platform/mci_host/messages.h"
+
+extern char** environ;
+
+namespace zelko {
+namespace {
+
+namespace wire = mci::wire;
+
+TEST(HostVersion, TheWindowRefusesAHostOfAnotherBuildAndStartsNoOther)
+{
+    test::ChannelLog log;
+    channels::HostChannel channel(ZELKO_OTHER_BUILD_HOST);
+    EXPECT_EQ(channel.sendString("open /nowhere.mp3 alias m", nullptr, 0, 0), 296u);
+    const std::string refusal = log.find("refused the engine host");
+    EXPECT_NE(refusal.find("it speaks version " + std::to_string(wire::kVersion + 1) +
+                           " of the engine's wire, this window version " + std::to_string(wire::kVersion)),
+              std::string::npos)
+        << refusal;
+    std::printf("the window's refusal: %s\n", refusal.c_str());
+    EXPECT_EQ(channel.hostPid(), 0);
+    char text[256] = {};
+    ASSERT_TRUE(channel.getErrorString(296, text, sizeof text));
+    EXPECT_STREQ(text, "The file cannot be played: the media engine is of another build of the player.");
+    // Later commands answer at once, with no host started for them.
+    EXPECT_EQ(channel.sendString("status m mode", text, sizeof text, 0), 296u);
+    EXPECT_EQ(channel.hostPid(), 0);
+    EXPECT_EQ(log.find("started the engine host"), "");
+}
+
+// Starts the real host on a socket pair with its standard error on a pipe.
+struct SpawnedHost {
+    pid_t pid = 0;
+    int socket = -1;
+    int errors = -1;
+};
+
+SpawnedHost spawnHost()
+{
+    int pair[2];
+    int pipe[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0 || ::pipe2(pipe, O_CLOEXEC) != 0) {
+        return {};
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], 3);
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], 2);
+    const std::string runtime = ::testing::TempDir();
+    // The window would start it in its namespaces; the wire is the same without them.
+    const char* arguments[] = {ZELKO_MCI_HOST, "--socket",   "3",       "--runtime", runtime.c_str(),
+                               "--fence",      "namespaces", "--quiet", nullptr};
+    SpawnedHost host;
+    if (::posix_spawn(&host.pid, ZELKO_MCI_HOST, &actions, nullptr, const_cast<char* const*>(arguments), environ) !=
+        0) {
+        host.pid = 0;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pair[1]);
+    ::close(pipe[1]);
+    host.socket = pair[0];
+    host.errors = pipe[0];
+    return host;
+}
+
+TEST(HostVersion, TheHostRefusesAWindowOfAnotherBuild)
+{
+    const SpawnedHost host = spawnHost();
+    ASSERT_GT(host.pid, 0);
+    wire::FrameReader reader(host.socket, false);
+    wire::Frame frame;
+    wire::Hello hello;
+    ASSERT_EQ(reader.read(frame, wire::Clock::now() + std::chrono::seconds(30)), wire::ReadResult::Frame);
+    ASSERT_TRUE(wire::unpack(frame, hello));
+    EXPECT_EQ(hello.version, wire::kVersion);
+    ASSERT_TRUE(wire::writeFrame(host.socket, wire::pack(0, wire::Hello{std::string(wire::kMagic), wire::kVersion + 1}),
+                                 std::nullopt));
+    std::string said;
+    char chunk[256];
+    pollfd entry{host.errors, POLLIN, 0};
+    while (::poll(&entry, 1, 30000) > 0) {
+        const ssize_t count = ::read(host.errors, chunk, sizeof chunk);
+        if (count <= 0) {
+            break;
+        }
+        said.append(chunk, static_cast<size_t>(count));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(host.pid, &status, 0), host.pid);
+    ::close(host.socket);
+    ::close(host.errors);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    const std::string expected = "zelko-mci-host: refused a window of another build: it speaks version " +
+                                 std::to_string(wire::kVersion + 1) + " of the engine's wire, this host version " +
+                                 std::to_string(wire::kVersion) + "\n";
+    EXPECT_NE(said.find(expected), std::string::npos) << said;
+    std::printf("the host's refusal: %s", said.c_str());
+}
+
+}  // namespace
+}  // namespace zelko
