@@ -134,7 +134,7 @@ void BM_EnterSandbox(benchmark::State& state)
         const pid_t child = ::fork();
         if (child == 0) {
             const auto start = std::chrono::steady_clock::now();
-            zelko::mci::enterSandbox({runtime.string(), -1, false});
+            zelko::mci::enterSandbox({runtime.string(), -1});
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             [[maybe_unused]] const ssize_t written = ::write(pipe[1], &seconds, sizeof seconds);
             ::_exit(0);

@@ -119,17 +119,10 @@ void addSystem(std::vector<std::string>& arguments)
 void addRoot(std::vector<std::string>& arguments, const HostRequest& request, const Session& session,
              const Environment& environment)
 {
-    if (readsMediaByPath(environment)) {
-        add(arguments, {"--ro-bind", "/", "/"});
-    } else {
-        addSystem(arguments);
-    }
-    add(arguments, {"--proc", "/proc", "--dev", "/dev", "--tmpfs", "/run"});
-    if (!readsMediaByPath(environment)) {
-        add(arguments, {"--tmpfs", "/tmp"});
-        if (std::error_code error; !session.displaySocket.empty() && fs::exists(session.displaySocket, error)) {
-            add(arguments, {"--ro-bind", session.displaySocket, session.displaySocket});
-        }
+    addSystem(arguments);
+    add(arguments, {"--proc", "/proc", "--dev", "/dev", "--tmpfs", "/run", "--tmpfs", "/tmp"});
+    if (std::error_code error; !session.displaySocket.empty() && fs::exists(session.displaySocket, error)) {
+        add(arguments, {"--ro-bind", session.displaySocket, session.displaySocket});
     }
     add(arguments, {"--dir", kInside});
     if (!session.displayCookie.empty()) {
@@ -151,10 +144,7 @@ void addRoot(std::vector<std::string>& arguments, const HostRequest& request, co
     for (const std::string& file : sanitizerFiles(environment)) {
         add(arguments, {"--ro-bind", file, file});
     }
-    if (!readsMediaByPath(environment)) {
-        add(arguments, {"--remount-ro", "/tmp"});
-    }
-    add(arguments, {"--remount-ro", "/run", "--remount-ro", "/"});
+    add(arguments, {"--remount-ro", "/tmp", "--remount-ro", "/run", "--remount-ro", "/"});
 }
 
 }  // namespace
@@ -212,9 +202,6 @@ HostPlan planHost(const HostRequest& request, const Session& session, const Envi
         add(plan.arguments,
             {"--fence", "landlock", "--broker", std::to_string(kBrokerFd), "--why", request.whyNoNamespaces});
     }
-    if (readsMediaByPath(environment)) {
-        plan.arguments.push_back("--read-media-by-path");
-    }
     if (request.quiet) {
         plan.arguments.push_back("--quiet");
     }
@@ -236,11 +223,6 @@ void seedHostRegistry(const std::string& runtimeFolder, const Environment& envir
     if (const std::string seed = userRegistry(environment); !seed.empty()) {
         fs::copy_file(seed, registry, error);
     }
-}
-
-bool readsMediaByPath(const Environment& environment)
-{
-    return valueOf(environment, "ZELKO_MCI_HOST_READ_MEDIA_BY_PATH") != "0";
 }
 
 }  // namespace zelko::mci::fence

@@ -55,9 +55,4 @@ HostPlan planHost(const HostRequest& request, const Session& session, const Envi
 std::string hostRegistry(const std::string& runtimeFolder);
 void seedHostRegistry(const std::string& runtimeFolder, const Environment& environment);
 
-// Until media files reach the host as descriptors, it reads them by their paths: it may read
-// every file (the root bound read-only beneath its namespaces' own files, or a Landlock rule on
-// "/"). ZELKO_MCI_HOST_READ_MEDIA_BY_PATH=0 takes that allowance away, as it will go.
-bool readsMediaByPath(const Environment& environment);
-
 }  // namespace zelko::mci::fence

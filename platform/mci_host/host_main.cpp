@@ -5,7 +5,7 @@
 // its own (bubblewrap) or, where they are refused, with a broker for its connect() calls, and
 // it fences itself in further once GStreamer is ready (sandbox.h).
 //   zelko-mci-host --socket FD --runtime FOLDER --fence namespaces|landlock [--broker FD]
-//                  [--why TEXT] [--read-media-by-path] [--quiet]
+//                  [--why TEXT] [--quiet]
 #include "platform/mci/engine.h"
 #include "platform/mci_host/host_launch.h"
 #include "platform/mci_host/host_service.h"
@@ -29,7 +29,6 @@ struct Options {
     bool namespaces = false;
     int broker = -1;
     std::string whyNoNamespaces;
-    bool readMediaByPath = false;
     bool quiet = false;  // a later host: the first one told the log about its fence
 };
 
@@ -49,8 +48,6 @@ bool parse(int argc, char** argv, Options& options)
             options.broker = std::atoi(argv[++i]);
         } else if (argument == "--why" && valued) {
             options.whyNoNamespaces = argv[++i];
-        } else if (argument == "--read-media-by-path") {
-            options.readMediaByPath = true;
         } else if (argument == "--quiet") {
             options.quiet = true;
         } else {
@@ -68,7 +65,7 @@ int Main(int argc, char** argv)
     Options options;
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr, "usage: zelko-mci-host --socket FD --runtime FOLDER --fence namespaces|landlock "
-                             "[--broker FD] [--why TEXT] [--read-media-by-path] [--quiet]\n");
+                             "[--broker FD] [--why TEXT] [--quiet]\n");
         return 2;
     }
     // The host holds no descriptor it was not given.
@@ -84,8 +81,7 @@ int Main(int argc, char** argv)
     // host is inside it.
     mci::Engine engine;
     ::close(mci::fence::kTraceFd);
-    const mci::SandboxReport report =
-        mci::enterSandbox({options.runtime, options.namespaces ? -1 : options.broker, options.readMediaByPath});
+    const mci::SandboxReport report = mci::enterSandbox({options.runtime, options.namespaces ? -1 : options.broker});
     ::close(mci::fence::kBrokerFd);
     if (!options.quiet) {
         std::fprintf(stderr, "%s\n", mci::describeFence(report, options.namespaces, options.whyNoNamespaces).c_str());

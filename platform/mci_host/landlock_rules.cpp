@@ -114,9 +114,6 @@ int applyLandlock(const LandlockRules& rules, std::string& why)
     }
     Ruleset ruleset(fd, handled);
     const uint64_t read = kReadFile | kReadDir | kExecute;
-    if (rules.readEverything) {
-        ruleset.allow("/", read);
-    }
     for (const fence::SystemPath& path : fence::systemPaths()) {
         ruleset.allow(path.path, read);
     }

@@ -12,7 +12,6 @@ namespace zelko::mci {
 struct LandlockRules {
     std::string runtimeFolder;
     std::vector<std::string> readableFiles;  // the display's and sound server's cookies ...
-    bool readEverything = false;             // media still opened by path: every file readable
 };
 
 // Applies the rules to the calling thread and all it starts, for good; there must be no other

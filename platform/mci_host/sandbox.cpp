@@ -75,7 +75,7 @@ SandboxReport enterSandbox(const SandboxOptions& options)
     std::string limitsWhy;
     report.dataLimit = setLimits(limitsWhy);
     std::string landlockWhy;
-    report.landlock = applyLandlock({options.runtimeFolder, cookieFiles(), options.readEverything}, landlockWhy);
+    report.landlock = applyLandlock({options.runtimeFolder, cookieFiles()}, landlockWhy);
     std::string seccompWhy;
     report.seccomp = installSeccompFilter({options.brokerFd}, seccompWhy);
     addWhy(report.why, seccompWhy);

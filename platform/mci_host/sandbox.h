@@ -11,7 +11,6 @@ struct SandboxOptions {
     std::string runtimeFolder;
     // No namespaces: connect() goes through the window's broker, whose socket this is.
     int brokerFd = -1;
-    bool readEverything = false;  // media still opened by path
 };
 
 // What fenced the host in, for its one line in the log.

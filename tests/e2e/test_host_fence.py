@@ -4,9 +4,10 @@
 session bus, calls are made from inside the running host: gdb attaches to it and calls the C
 library there, so the host's own fence answers each one. They try to read, list and write in
 the user's home, read the playlist files and the window's environment, open IPv4 and IPv6
-sockets and connect to the session bus: every one is refused (or the host killed for it), while
-the same calls on the host's own system files and a Unix socket succeed, so the attempts are
-real. The host goes on playing after them. In three fences: its own namespaces (bubblewrap);
+sockets, connect to the session bus, and read by its path the very file it plays (it holds
+only the descriptor the window handed over): every one is refused (or the host killed for
+it), while the same calls on the host's own system files and a Unix socket succeed, so the
+attempts are real. The host goes on playing after them. In three fences: its own namespaces (bubblewrap);
 the fallback asked for with ZELKO_MCI_HOST_FENCE=landlock; and the fallback the kernel forces
 when it refuses user namespaces: the player runs in a user namespace of the test's own whose
 max_user_namespaces is 0, so bubblewrap meets the refusal a hardened kernel gives (the
@@ -61,12 +62,6 @@ def inside(pid, expressions):
     return list(zip(values[0::2], values[1::2]))
 
 
-def media_folder():
-    """Where the played clip lies: a system folder, which the host's root holds, until media
-    files reach the host as descriptors."""
-    return f"/usr/local/share/zelko-fence-test-{os.getpid()}"
-
-
 def attempts(ctx, folder, home, player_pid):
     """(what, expression, refused-when) for each attempt, then the controls that must succeed."""
     bus = os.environ["DBUS_SESSION_BUS_ADDRESS"]
@@ -77,6 +72,7 @@ def attempts(ctx, folder, home, player_pid):
         ("create a file in the home", f'{OPEN}("{home}/planted.txt", {O_WRONLY_CREAT}, 420)', failed),
         ("read the playlist's titles", f'{OPEN}("{folder}/pl1.txt", 0)', failed),
         ("read the playlist's paths", f'{OPEN}("{folder}/pl2.txt", 0)', failed),
+        ("read the playing file by its path", f'{OPEN}("{folder}/long.mpg", 0)', failed),
         ("read the window's environment", f'{OPEN}("/proc/{player_pid}/environ", 0)', failed),
         ("open an IPv4 socket", f"{SOCKET}({AF_INET}, {SOCK_STREAM}, 0)", failed),
         ("open an IPv6 socket", f"{SOCKET}({AF_INET6}, {SOCK_DGRAM}, 0)", failed),
@@ -95,11 +91,14 @@ def play_and_attempt(ctx, pulse, name, extra_env, fence_words, launcher=()):
     os.makedirs(home)
     with open(os.path.join(home, "secret.txt"), "w") as f:
         f.write("the user's own\n")
-    clip = os.path.join(media_folder(), "long.mpg")
+    # The clip lies beside the playlist, in the user's folder: the host reads it only through
+    # the descriptor the window hands over.
+    clip = os.path.join(folder, "long.mpg")
+    shutil.copy(ctx.clip("long.mpg"), clip)
     z.write_playlist(folder, ["long.mpg"], [clip])
     trace = z.Trace(os.path.join(folder, "mci.trace"))
     env = {k: pulse.env[k] for k in ("PULSE_SERVER", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH")}
-    env.update({"ZELKO_MCI_TRACE": trace.path, "HOME": home, "ZELKO_MCI_HOST_READ_MEDIA_BY_PATH": "0",
+    env.update({"ZELKO_MCI_TRACE": trace.path, "HOME": home,
                 "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"], "ZELKO_MCI_HOST_FENCE": ""},
                **extra_env)
     p = ctx.player(folder, extra_env=env).start(args=[clip], launcher=launcher)
@@ -130,18 +129,12 @@ def play_and_attempt(ctx, pulse, name, extra_env, fence_words, launcher=()):
 
 
 def scenario(ctx):
-    media = media_folder()
-    os.makedirs(media)
-    try:
-        shutil.copy(ctx.clip("long.mpg"), media)
-        with z.PulseServer() as pulse:
-            play_and_attempt(ctx, pulse, "namespaces", {}, "fenced in its own namespaces (bubblewrap)")
-            play_and_attempt(ctx, pulse, "landlock", {"ZELKO_MCI_HOST_FENCE": "landlock"},
-                             "no namespaces: ZELKO_MCI_HOST_FENCE=landlock")
-            play_and_attempt(ctx, pulse, "refused", {}, "no namespaces: bubblewrap could not make them",
-                             launcher=NO_USER_NAMESPACES)
-    finally:
-        shutil.rmtree(media, ignore_errors=True)
+    with z.PulseServer() as pulse:
+        play_and_attempt(ctx, pulse, "namespaces", {}, "fenced in its own namespaces (bubblewrap)")
+        play_and_attempt(ctx, pulse, "landlock", {"ZELKO_MCI_HOST_FENCE": "landlock"},
+                         "no namespaces: ZELKO_MCI_HOST_FENCE=landlock")
+        play_and_attempt(ctx, pulse, "refused", {}, "no namespaces: bubblewrap could not make them",
+                         launcher=NO_USER_NAMESPACES)
 
 
 if __name__ == "__main__":

@@ -52,7 +52,7 @@ protected:
             if (threadFirst) {
                 early = std::thread([] { ::pause(); });
             }
-            const std::string failed = body(enterSandbox({m_runtime, -1, false}));
+            const std::string failed = body(enterSandbox({m_runtime, -1}));
             [[maybe_unused]] const ssize_t written = ::write(pipe[1], failed.data(), failed.size());
             ::_exit(0);
         }
