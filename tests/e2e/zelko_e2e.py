@@ -8,6 +8,7 @@ Everything waits on a condition with a deadline; nothing sleeps to paper over a 
 
 import array
 import os
+import re
 import shutil
 import signal
 import struct
@@ -568,6 +569,17 @@ class Context:
         print(f"evidence kept in {self.artifacts}")
 
 
+def refused_calls(ctx):
+    """Fails when an engine host was refused a system call: it names each one on standard error,
+    which the player's log holds, and a call its filter does not know is one a kind of file or
+    an output needs."""
+    for p in ctx.players:
+        if os.path.exists(p.log_path):
+            with open(p.log_path, errors="replace") as f:
+                refused = sorted(set(re.findall(r"zelko-mci-host: refused system call (\d+)", f.read())))
+            assert not refused, f"the engine host was refused system calls {', '.join(refused)}"
+
+
 def main(scenario, **server):
     """Runs scenario(ctx) with the paths given on the command line, in an XServer(**server);
     exits 0 when it passes."""
@@ -585,6 +597,7 @@ def main(scenario, **server):
         ctx.x = x
         try:
             scenario(ctx)
+            refused_calls(ctx)
         except Exception:
             traceback.print_exc()
             ctx.keep_evidence()
