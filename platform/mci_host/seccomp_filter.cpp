@@ -232,8 +232,9 @@ public:
         block(SYS_prlimit64, readOwnLimits());
         // glibc tries clone3 first and falls back to clone, whose flags the filter can read.
         on(SYS_clone3, refuse(ENOSYS));
-        // System V shared memory lives in the IPC namespace, which the X server does not share;
-        // the X image sinks then send pictures over the socket.
+        // System V shared memory lives in the IPC namespace, which the X server does not share.
+        // The X image sinks get memfd segments from the host's own program instead
+        // (shared_images.cpp), so these calls are never made on their behalf.
         for (const int call : {SYS_shmget, SYS_shmat, SYS_shmdt, SYS_shmctl}) {
             on(call, refuse(EPERM));
         }
