@@ -3,6 +3,7 @@
 // plays it: the file handed over as a descriptor, the picture drawn into a real X window, the
 // sound into a sound server of the test's own. The host names each system call its filter
 // refuses on standard error; none may be named, or the allow-list misses what some kind needs.
+// And the X server shares the pictures' memory with the host across the fence.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -14,9 +15,12 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <iterator>
 #include <set>
+#include <sstream>
 #include <spawn.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -261,6 +265,74 @@ TEST_P(HostFencesTest, EveryClipPlaysAndTheHostIsRefusedNoCall)
     EXPECT_NE(said.find(fence), std::string::npos);
     EXPECT_EQ(said.find("refused system call"), std::string::npos);
     EXPECT_EQ(said.find("zelko.channels"), std::string::npos) << "a host was lost";
+}
+
+// The memfd segments of the X images that a process maps now, by inode.
+std::set<std::string> imageSegments(pid_t pid)
+{
+    std::set<std::string> inodes;
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    for (std::string line; std::getline(maps, line);) {
+        if (line.find("/memfd:zelko-x-image") != std::string::npos) {
+            std::istringstream fields(line);
+            std::string range, permissions, offset, device, inode;
+            fields >> range >> permissions >> offset >> device >> inode;
+            inodes.insert(inode);
+        }
+    }
+    return inodes;
+}
+
+// How many of a process's descriptors hold an X image's segment.
+int imageDescriptors(pid_t pid)
+{
+    int count = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
+        std::error_code error;
+        count += fs::read_symlink(entry.path(), error).string().starts_with("/memfd:zelko-x-image") ? 1 : 0;
+    }
+    return count;
+}
+
+// The process at the other end of the display's socket: the X server.
+pid_t xServer(Display* display)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(ConnectionNumber(display), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 ? peer.pid : 0;
+}
+
+// GStreamer's X image sink shares each picture with the X server through memory the host made
+// (a memfd handed over the display's socket), not through the socket itself, as System V
+// segments would in a process without the fence. The server maps the host's own segments, and
+// once the file is closed neither keeps one.
+TEST_P(HostFencesTest, TheXServerSharesThePicturesMemory)
+{
+    const pid_t server = xServer(m_display);
+    ASSERT_GT(server, 0) << "the X server is not reached through a local socket";
+    HostChannel channel(ZELKO_MCI_HOST);
+    const std::string open = "open " + std::string(ZELKO_CLIPS_DIR) + "/video.mpg type MPEGVideo Alias movie parent " +
+                             std::to_string(m_window) + " Style 1073741824";
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(send(channel, open), 0u);
+        ASSERT_EQ(send(channel, "play movie"), 0u);
+        const std::string maps = readAll("/proc/" + std::to_string(channel.hostPid()) + "/maps");
+        ASSERT_NE(maps, "") << "the host's memory map cannot be read";
+        EXPECT_EQ(maps.find("SYSV"), std::string::npos);
+        const std::set<std::string> host = imageSegments(channel.hostPid());
+        EXPECT_FALSE(host.empty()) << maps;
+        EXPECT_EQ(imageDescriptors(channel.hostPid()), static_cast<int>(host.size()));
+        const std::set<std::string> seen = imageSegments(server);
+        EXPECT_TRUE(std::includes(seen.begin(), seen.end(), host.begin(), host.end()))
+            << "the X server maps " << seen.size() << " of the host's images";
+        EXPECT_EQ(send(channel, "close movie"), 0u);
+        EXPECT_EQ(imageSegments(channel.hostPid()), std::set<std::string>{}) << "the host keeps a closed file's images";
+        EXPECT_EQ(imageDescriptors(channel.hostPid()), 0);
+        std::set<std::string> kept;
+        const std::set<std::string> after = imageSegments(server);
+        std::set_intersection(after.begin(), after.end(), host.begin(), host.end(), std::inserter(kept, kept.end()));
+        EXPECT_EQ(kept, std::set<std::string>{}) << "the X server keeps a closed file's images";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Fences, HostFencesTest, testing::Values("namespaces", "landlock"));
