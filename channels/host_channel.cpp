@@ -15,8 +15,9 @@
 #include "channels/log.h"
 #include "platform/ascii.h"
 #include "platform/mci/command_words.h"
-#include "platform/mci/errors.h"
+#include "platform/mci_error_codes.h"
 #include "platform/short_path.h"
+#include "platform/time_limit.h"
 #include "platform/window_rect.h"
 
 namespace zelko::channels {
@@ -28,20 +29,23 @@ using mci::code::kInvalidFile;
 using mci::wire::Clock;
 using mci::wire::Frame;
 
+// The deadlines stretch with the engine's own limits in a slower (sanitizer) build, so a host
+// is never given up on before the engine inside it would have given up itself.
+using platform::timeLimit;
 // An open prerolls for up to 5 s, then reads the length (a header, or the discoverer).
-constexpr std::chrono::milliseconds kOpenDeadline = 7s;
+constexpr std::chrono::milliseconds kOpenDeadline = timeLimit(7s);
 // A seek, or a play or a new speed that seeks, waits up to 3 s for its preroll.
-constexpr std::chrono::milliseconds kTransportDeadline = 3500ms;
-constexpr std::chrono::milliseconds kCloseDeadline = 2s;
-constexpr std::chrono::milliseconds kQueryDeadline = 1s;
+constexpr std::chrono::milliseconds kTransportDeadline = timeLimit(3500ms);
+constexpr std::chrono::milliseconds kCloseDeadline = timeLimit(2s);
+constexpr std::chrono::milliseconds kQueryDeadline = timeLimit(1s);
 // "play ... wait" returns when the range has played; the window never sends it.
-constexpr std::chrono::milliseconds kWaitDeadline = 1h;
+constexpr std::chrono::milliseconds kWaitDeadline = timeLimit(1h);
 // A new host loads GStreamer's registry before it answers (all plugins, the first time).
-constexpr std::chrono::milliseconds kStartDeadline = 10s;
+constexpr std::chrono::milliseconds kStartDeadline = timeLimit(10s);
 // A host that closed its channel is on its way out; it is given this long to be gone.
-constexpr int kEndingMs = 500;
+constexpr int kEndingMs = timeLimit(500);
 // How long a closing window lets the host close its devices before it is killed.
-constexpr int kClosingMs = 1000;
+constexpr int kClosingMs = timeLimit(1000);
 // The files whose tags the host is asked about: the latest few it opened.
 constexpr size_t kOpenedKept = 16;
 
@@ -205,7 +209,9 @@ bool HostChannel::greet()
     mci::wire::Hello hello;
     switch (m_reader->read(frame, Clock::now() + kStartDeadline)) {
     case mci::wire::ReadResult::Frame: break;
-    case mci::wire::ReadResult::TimedOut: replaceHost(Loss::Missed, "did not say hello within 10 s"); return false;
+    case mci::wire::ReadResult::TimedOut:
+        replaceHost(Loss::Missed, "did not say hello within " + std::to_string(kStartDeadline.count()) + " ms");
+        return false;
     case mci::wire::ReadResult::Closed: replaceHost(Loss::Ended, "while starting"); return false;
     case mci::wire::ReadResult::Malformed: refuse("it does not speak the engine's wire"); return false;
     }

@@ -15,6 +15,7 @@
 #include "platform/mci/trace.h"
 #include "platform/mci_host/messages.h"
 #include "platform/tag_source.h"
+#include "platform/time_limit.h"
 
 namespace zelko::channels {
 
@@ -51,7 +52,7 @@ public:
     // a transport command may wait for a seek's 3 s preroll; a query answers at once.
     static std::chrono::milliseconds deadlineFor(std::string_view command);
     // The host answers a tag request from what it kept, without reading the file.
-    static constexpr std::chrono::milliseconds kTagsDeadline{1000};
+    static constexpr std::chrono::milliseconds kTagsDeadline = platform::timeLimit(std::chrono::milliseconds(1000));
     // The running host's process id, 0 when none runs (for tests that kill or stop it).
     int hostPid() const { return m_host ? m_host->pid() : 0; }
 

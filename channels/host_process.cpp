@@ -3,6 +3,7 @@
 
 #include "platform/mci_host/connect_broker.h"
 #include "platform/mci_host/host_launch.h"
+#include "platform/time_limit.h"
 
 #include <atomic>
 #include <cerrno>
@@ -29,9 +30,9 @@ namespace fence = mci::fence;
 namespace {
 
 // How long a closing window lets the host close its devices before it is killed.
-constexpr int kExitGraceMs = 1000;
+constexpr int kExitGraceMs = platform::timeLimit(1000);
 // How long bubblewrap may take to make the namespaces and name the host's process.
-constexpr int kNamespacesMs = 5000;
+constexpr int kNamespacesMs = platform::timeLimit(5000);
 
 // Once bubblewrap has found namespaces refused, every later host starts without them at once.
 std::atomic<bool> g_namespacesRefused{false};

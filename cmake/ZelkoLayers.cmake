@@ -1,13 +1,19 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The layer rules, checked when the build is configured; a broken rule stops the configure step.
 #   - The project's own targets link downwards only, along the edges listed below once: a link
-#     upwards (meter -> desktop) or sideways (meter -> helpers) is refused.
-#   - GStreamer's headers reach the engine (platform/) and the engine's own tests (tests/mci)
-#     only: nothing above platform/ sees them.
-#   - Likewise X11's (xcb, Xlib): the window system is talked to in platform/ alone; above it a
-#     static library's private xcb reaches the program's link line only.
+#     upwards (meter -> desktop) or sideways (meter -> helpers) is refused. platform/ is a stack
+#     of its own parts (the engine, its host, the wire, the X helpers, ...), kept the same way,
+#     and the layers above name the parts they may use.
+#   - GStreamer's headers reach the engine, its GStreamer owners and the engine's own tests
+#     (tests/mci) only: nothing else sees them. The window's program and the desktop do not even
+#     link it: the engine host reads and plays the media, and tells the desktop a file's tags.
+#   - Likewise X11's (xcb, Xlib): the window system is talked to by the engine, the X helpers,
+#     the frame strip and the host's shared X images alone; elsewhere a static library's private
+#     xcb reaches the program's link line only.
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
-#     test does not link Qt at all.
+#     test does not link Qt at all; nor do the engine, its host and what they share with the
+#     window (the wire, the words, the trace, the codes, ...) see Qt, and the engine's host, a
+#     process of its own, links no toolkit.
 #   - No target in desktop/ sees the window's headers: it knows the player by its interface.
 #
 # A target sees a library when the library's include paths reach its sources: it links the
@@ -85,26 +91,88 @@ function(_zelko_all_targets directory out)
     set(${out} "${targets}" PARENT_SCOPE)
 endfunction()
 
+# The targets of platform/ by part, each part a layer of its own ("platform/engine"), from the
+# top. A target of platform/ that no part names stops the configure step: it must be given its
+# place here, and its part a line in ZELKO_LAYER_EDGES below.
+set(ZELKO_PLATFORM_PARTS
+    "host: zelko-mci-host"
+    "shared-images: zelko_mci_shared_images"
+    "sandbox: zelko_mci_sandbox"
+    "launch: zelko_mci_launch"
+    "engine-insides: zelko_mci_insides"
+    "engine: zelko_mci"
+    "gst: zelko_gst_holders"
+    "wire: zelko_mci_wire"
+    "words: zelko_mci_words"
+    "trace: zelko_mci_trace"
+    "codes: zelko_mci_codes"
+    "media-file: zelko_media_file"
+    "strip: zelko_platform_strip"
+    "x: zelko_x_helpers"
+    "stand-ins: zelko_platform"
+    "accessibility: zelko_accessible_value"
+    "basics: zelko_platform_basics")
+
 # The layers from the top, each with the layers its targets may link besides their own; a folder
-# names its layer (player/controls is "controls", platform/mci is "platform"). Programs and
+# names its layer (player/controls is "controls"), and platform/'s parts theirs. Programs and
 # folders outside the stack (tools, tests, bench, dist) may link any layer, and no layer links
-# them.
+# them. The engine's insides are shown to its tests, which are outside the stack, and to no layer.
+#   services: what any layer of the window may use.
+#   engine_parts: what the engine is made of besides GStreamer's owners, and its host uses too.
+set(services "platform/stand-ins platform/x platform/accessibility platform/basics")
+set(engine_parts "platform/words platform/trace platform/codes platform/media-file platform/basics")
 set(ZELKO_LAYER_EDGES
-    "app: channels desktop player meter helpers controls media platform"
-    "channels: media platform"
-    "desktop: player meter helpers controls media platform"
-    "player: meter helpers controls media platform"
-    "meter: platform"
-    "helpers: platform"
-    "controls: platform"
-    "media: platform"
-    "platform:")
+    "app: channels desktop player meter helpers controls media ${services}"
+    "channels: media platform/launch platform/wire platform/engine ${engine_parts} ${services}"
+    "desktop: player meter helpers controls media ${services}"
+    "player: meter helpers controls media ${services}"
+    "meter: ${services}"
+    "helpers: platform/strip ${services}"
+    "controls: ${services}"
+    "media: platform/codes platform/basics"
+    "platform/host: platform/shared-images platform/sandbox platform/engine platform/wire ${engine_parts}"
+    "platform/shared-images:"
+    "platform/sandbox: platform/launch"
+    "platform/launch:"
+    "platform/engine-insides: platform/engine platform/gst ${engine_parts}"
+    "platform/engine: platform/gst ${engine_parts}"
+    "platform/gst:"
+    "platform/wire: platform/media-file platform/basics"
+    "platform/words: platform/codes platform/basics"
+    "platform/trace:"
+    "platform/codes:"
+    "platform/media-file: platform/basics"
+    "platform/strip:"
+    "platform/x: platform/basics"
+    "platform/stand-ins: platform/basics"
+    "platform/accessibility:"
+    "platform/basics:")
+unset(services)
+unset(engine_parts)
+
+# The parts of platform/ that may see GStreamer's headers, the window system's (xcb, Xlib), and
+# those that must not see Qt's.
+set(ZELKO_GST_PARTS engine engine-insides gst)
+set(ZELKO_X11_PARTS engine engine-insides x strip shared-images)
+set(ZELKO_TOOLKIT_FREE_PARTS host shared-images sandbox launch engine-insides engine gst wire words trace codes media-file basics)
 
 function(_zelko_layer_of target out)
     get_target_property(dir ${target} SOURCE_DIR)
     file(RELATIVE_PATH dir ${CMAKE_SOURCE_DIR} ${dir})
     if(dir MATCHES "^player/controls(/|$)")
         set(${out} controls PARENT_SCOPE)
+    elseif(dir MATCHES "^platform(/|$)")
+        foreach(entry IN LISTS ZELKO_PLATFORM_PARTS)
+            string(REGEX MATCH "^[^:]+" part "${entry}")
+            string(REGEX REPLACE "^[^:]+:" "" members "${entry}")
+            separate_arguments(members UNIX_COMMAND "${members}")
+            if(target IN_LIST members)
+                set(${out} platform/${part} PARENT_SCOPE)
+                return()
+            endif()
+        endforeach()
+        message(FATAL_ERROR "Layer rule broken: ${target} (${dir}) belongs to no part of platform/; "
+            "name it in ZELKO_PLATFORM_PARTS (cmake/ZelkoLayers.cmake).")
     else()
         string(REGEX REPLACE "/.*" "" top "${dir}")
         set(${out} "${top}" PARENT_SCOPE)
@@ -121,6 +189,7 @@ function(_zelko_check_edges target)
         if(entry MATCHES "^${layer}:(.*)$")
             set(in_stack TRUE)
             separate_arguments(allowed UNIX_COMMAND "${CMAKE_MATCH_1}")
+            list(REMOVE_DUPLICATES allowed)
         endif()
     endforeach()
     if(NOT in_stack)
@@ -140,9 +209,17 @@ function(_zelko_check_edges target)
             continue()
         endif()
         _zelko_layer_of(${item} other)
+        if(other STREQUAL "platform/engine-insides" AND NOT layer STREQUAL other)
+            message(FATAL_ERROR "Layer rule broken: ${target} (${layer}) links ${item}, the engine's insides, "
+                "which only the engine's own tests may see.")
+        endif()
         if(NOT other STREQUAL layer AND NOT other IN_LIST allowed)
-            message(FATAL_ERROR "Layer rule broken: ${target} (${layer}) links ${item} (${other}); "
-                "${layer} may link only ${allowed}.")
+            list(JOIN allowed ", " may)
+            set(rule "${layer} may link only ${may}.")
+            if(NOT may)
+                set(rule "${layer} may link no other layer.")
+            endif()
+            message(FATAL_ERROR "Layer rule broken: ${target} (${layer}) links ${item} (${other}), but ${rule}")
         endif()
     endforeach()
 endfunction()
@@ -161,16 +238,23 @@ function(zelko_check_layers)
             continue()
         endif()
         _zelko_check_edges(${target})
+        _zelko_layer_of(${target} layer)
         get_target_property(dir ${target} SOURCE_DIR)
         file(RELATIVE_PATH dir ${CMAKE_SOURCE_DIR} ${dir})
-        if(NOT dir MATCHES "^(platform|tests/mci)(/|$)")
-            _zelko_forbid(${target} SEEN "${gst_names}" "${gst_paths}"
-                "GStreamer's headers belong to platform/ alone.")
-            _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
-                "The window system (xcb, Xlib) is talked to in platform/ alone.")
+        if(dir MATCHES "^tests/mci(/|$)")
+            continue()
         endif()
-        if(dir MATCHES "^media(/|$)")
-            _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "media/ is toolkit-free.")
+        string(REGEX REPLACE "^platform/" "" part "${layer}")
+        if(NOT layer MATCHES "^platform/" OR NOT part IN_LIST ZELKO_GST_PARTS)
+            _zelko_forbid(${target} SEEN "${gst_names}" "${gst_paths}"
+                "GStreamer's headers belong to the engine and its GStreamer owners alone.")
+        endif()
+        if(NOT layer MATCHES "^platform/" OR NOT part IN_LIST ZELKO_X11_PARTS)
+            _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
+                "The window system (xcb, Xlib) is talked to by the engine, the X helpers, the strip and the host's shared images alone.")
+        endif()
+        if(layer STREQUAL "media" OR (layer MATCHES "^platform/" AND part IN_LIST ZELKO_TOOLKIT_FREE_PARTS))
+            _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "${layer} is toolkit-free.")
         endif()
         if(dir MATCHES "^desktop(/|$)")
             _zelko_forbid(${target} SEEN "^zelko_player$" "/headers/zelko_player$"
@@ -182,5 +266,10 @@ function(zelko_check_layers)
             _zelko_forbid(${target} LINKED "${qt_names}" "${qt_paths}"
                 "The media module and its scripted-channel test build without Qt.")
         endif()
+    endforeach()
+    _zelko_forbid(zelko-mci-host LINKED "${qt_names}" "${qt_paths}" "The engine's host runs without a toolkit.")
+    foreach(target zelko-player zelko_desktop)
+        _zelko_forbid(${target} LINKED "${gst_names}" "${gst_paths}"
+            "The window's process links no GStreamer: the engine host plays the media and reads its tags.")
     endforeach()
 endfunction()

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "helpers/picture_box.h"
 
@@ -19,6 +20,8 @@ constexpr double kPhasePerUnit = 0.7;
 constexpr double kPauseUnitSeconds = 0.01;
 constexpr double kLongestPauseSeconds = 3600;
 const QString kPassName = QStringLiteral("basScroller pass");
+// The X server times whole milliseconds: shorter pauses are stepped by the window.
+constexpr qint64 kShortestTimedNs = 1'000'000;
 
 double endXFor(double fontSize, int characters)
 {
@@ -36,22 +39,41 @@ qint64 pauseNs(double delayCs)
 // One pass on its target: a single-shot timer that makes the pause before each step, so the
 // window's event loop runs between steps as it does at any other time and no step can start
 // inside another. A child of the target, so it goes when the target does.
+//
+// The frames of the pass are drawn once, when the text (or the target's size, place or pixel
+// ratio) changes, and kept by the target; a pass then only shows them. Where the X server can
+// time them, the whole pass is handed to it at the start and the timer only marks the end, so
+// the window does not wake for each step. A pass whose steps someone follows (a receiver of the
+// target's Clearing) is stepped by the window, each frame shown as its step comes.
 class ScrollPass final : public QTimer {
 public:
     ScrollPass(PictureBox* target, const QString& text, qint64 delayNs, double amplitude, double startX, double endX)
-        : QTimer(target), m_target(target), m_text(text), m_delayNs(delayNs), m_amplitude(amplitude), m_x(startX),
-          m_endX(endX)
+        : QTimer(target), m_target(target), m_text(text), m_delayNs(delayNs), m_amplitude(amplitude), m_startX(startX),
+          m_steps(static_cast<int>(std::floor((startX - endX) / kStep)) + 1)
     {
         setObjectName(kPassName);
         setSingleShot(true);
         setTimerType(Qt::PreciseTimer);
         connect(this, &QTimer::timeout, this, [this] { afterPause(); });
+        connect(target, &PictureBox::FramesLost, this, [this] { framesLost(); });
+        const QString key = QStringLiteral("%1|%2|%3|%4").arg(text).arg(amplitude, 0, 'g', 17).arg(startX).arg(endX);
+        m_filmed = target->LoadFrames(key, m_steps, [this](int step) { drawStep(step); });
+        if (m_filmed && !target->StepsFollowed() && m_delayNs >= kShortestTimedNs && target->RunFrames(0, m_delayNs)) {
+            m_ahead = true;
+            m_passClock.start();
+            const qint64 intervalMs = (m_delayNs + 999'999) / 1'000'000;
+            start(static_cast<int>(std::min<qint64>(intervalMs * m_steps, std::numeric_limits<int>::max())));
+            return;
+        }
         pause();
     }
 
     void end()
     {
         stop();
+        if (m_ahead) {
+            m_target->EndFrames();
+        }
         setObjectName(QString());  // no longer found as the target's pass
         deleteLater();
     }
@@ -73,41 +95,74 @@ private:
 
     void afterPause()
     {
+        if (m_ahead) {
+            end();  // the server has shown the last frame
+            return;
+        }
         if (m_clock.nsecsElapsed() < m_delayNs) {
             wait();
             return;
         }
-        drawStep();
-        m_x -= kStep;
+        if (m_filmed) {
+            m_target->ShowFrame(m_step);
+        } else {
+            drawStep(m_step);
+            m_target->Refresh();
+        }
+        ++m_step;
         if (objectName().isEmpty()) {
             return;  // ended from an event the step raised
         }
-        if (m_x >= m_endX) {
+        if (m_step < m_steps) {
             pause();
         } else {
             end();
         }
     }
 
-    void drawStep()
+    // The frames stopped showing under a run (the target was drawn on, moved or rescaled): the
+    // window draws the rest of the pass, from the step the run had come to.
+    void framesLost()
     {
+        m_filmed = false;
+        if (!m_ahead) {
+            return;
+        }
+        m_ahead = false;
+        stop();
+        m_step =
+            static_cast<int>(std::min<qint64>(m_passClock.nsecsElapsed() / std::max<qint64>(m_delayNs, 1), m_steps));
+        if (m_step < m_steps) {
+            pause();
+        } else {
+            end();
+        }
+    }
+
+    // Step k of the pass, drawn on the target: the text with its first character at X.
+    void drawStep(int step)
+    {
+        const double x = m_startX - kStep * step;
         m_target->Cls();
         for (int i = 0; i < m_text.size(); ++i) {
             const double fs = m_target->FontSize();
-            m_target->CurrentX = (fs / kCellDivisor) * i + m_x;
-            m_target->CurrentY = m_target->ScaleHeight() / 2 - 1 + std::sin((i + m_x) * kPhasePerUnit) * m_amplitude;
+            m_target->CurrentX = (fs / kCellDivisor) * i + x;
+            m_target->CurrentY = m_target->ScaleHeight() / 2 - 1 + std::sin((i + x) * kPhasePerUnit) * m_amplitude;
             m_target->Print(m_text.mid(i, 1));
         }
-        m_target->Refresh();
     }
 
     PictureBox* m_target;
     QString m_text;
     qint64 m_delayNs;
     double m_amplitude;
-    double m_x;
-    double m_endX;
+    double m_startX;
+    int m_steps;
+    int m_step = 0;
+    bool m_filmed = false;
+    bool m_ahead = false;
     QElapsedTimer m_clock;
+    QElapsedTimer m_passClock;
 };
 
 ScrollPass* passOf(const PictureBox* target)

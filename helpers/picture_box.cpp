@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "helpers/picture_box.h"
 
+#include <QEvent>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QMetaMethod>
 #include <QPaintEvent>
 #include <QRawFont>
 #include <QTextLayout>
 #include <utility>
 
+#include "helpers/picture_film.h"
 #include "platform/twips.h"
 
 namespace zelko {
@@ -52,8 +55,11 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
     adoptFont(font());
 }
 
+PictureBox::~PictureBox() = default;
+
 void PictureBox::SetBackColor(const QColor& color)
 {
+    dropFrames();  // they were drawn on the old colour
     m_back = color;
     canvasPainter().fillRect(m_canvas.rect(), m_back);
     m_drawn = QRect();
@@ -126,7 +132,10 @@ void PictureBox::SetForeColor(uint32_t bgr)
 
 void PictureBox::Cls()
 {
-    emit Clearing();
+    if (!m_recording) {
+        emit Clearing();
+        leaveFrames();
+    }
     QPainter& painter = canvasPainter();
     // Outside what was drawn the canvas holds the back colour already.
     if (!m_drawn.isEmpty()) {
@@ -139,6 +148,9 @@ void PictureBox::Cls()
 
 void PictureBox::Print(const QString& text)
 {
+    if (!m_recording) {
+        leaveFrames();
+    }
     const QPointF topLeft(CurrentX * unitWidthPx(), CurrentY * unitHeightPx());
     QPainter& painter = canvasPainter();
     painter.setPen(m_fore);
@@ -175,8 +187,115 @@ void PictureBox::paintEvent(QPaintEvent* event)
 
 void PictureBox::resizeEvent(QResizeEvent* event)
 {
+    dropFrames();
     syncCanvas();
     QWidget::resizeEvent(event);
+}
+
+void PictureBox::moveEvent(QMoveEvent* event)
+{
+    dropFrames();
+    QWidget::moveEvent(event);
+}
+
+void PictureBox::hideEvent(QHideEvent* event)
+{
+    // A minimized window hides its widgets too; the frames follow that themselves and go on.
+    if (!event->spontaneous()) {
+        leaveFrames();
+    }
+    QWidget::hideEvent(event);
+}
+
+bool PictureBox::event(QEvent* event)
+{
+    // A window that moves to another screen may change its pixel ratio, or its native window.
+    if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::WinIdChange) {
+        dropFrames();
+    }
+    return QWidget::event(event);
+}
+
+bool PictureBox::LoadFrames(const QString& key, int count, const std::function<void(int)>& draw)
+{
+    if (!m_keepFrames) {
+        return false;
+    }
+    const QString fullKey = QStringLiteral("%1|%2|%3|%4|%5x%6")
+                                .arg(key, m_font.key())
+                                .arg(m_fore.rgb())
+                                .arg(m_back.rgb())
+                                .arg(width())
+                                .arg(height());
+    if (m_film && m_film->fits(*this, fullKey) && m_film->count() == count) {
+        return true;
+    }
+    std::unique_ptr<PictureFilm> film = PictureFilm::record(*this, fullKey, count, draw, m_film.get());
+    if (!film) {
+        dropFrames();
+        return false;
+    }
+    m_film = std::move(film);
+    return true;
+}
+
+void PictureBox::ShowFrame(int frame)
+{
+    emit Clearing();
+    if (m_film) {
+        m_film->show(frame);
+    }
+}
+
+bool PictureBox::RunFrames(int first, qint64 intervalNs)
+{
+    return m_film && m_film->run(first, intervalNs);
+}
+
+void PictureBox::EndFrames()
+{
+    if (m_film) {
+        m_film->stop();
+    }
+}
+
+bool PictureBox::StepsFollowed() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&PictureBox::Clearing));
+}
+
+void PictureBox::SetKeepFrames(bool keep)
+{
+    m_keepFrames = keep;
+    if (!keep) {
+        dropFrames();
+    }
+}
+
+PictureBox::FramesState PictureBox::Frames() const
+{
+    if (!m_film) {
+        return {};
+    }
+    return {m_film->count(),  m_film->serverBytes(), m_film->madeNs(),
+            m_film->mapped(), m_film->running(),     m_film->queued()};
+}
+
+void PictureBox::leaveFrames()
+{
+    if (m_film && m_film->mapped()) {
+        const bool running = m_film->running();
+        m_film->hide();
+        if (running) {
+            emit FramesLost();
+        }
+    }
+}
+
+void PictureBox::dropFrames()
+{
+    leaveFrames();
+    m_film.reset();
 }
 
 void PictureBox::syncCanvas()

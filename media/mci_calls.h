@@ -9,9 +9,6 @@
 
 namespace zelko::media {
 
-// MCIERR_OUTOFRANGE: given back when a value does not fit the command it belongs in.
-inline constexpr uint32_t kOutOfRangeCode = 256 + 26;
-
 // Sends a command whose reply is not read: no reply buffer, length 0, callback window 0.
 uint32_t sendCommand(MciChannel& channel, std::string_view command);
 

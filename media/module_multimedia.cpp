@@ -7,6 +7,7 @@
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
 #include "media/reply_parse.h"
+#include "platform/mci_error_codes.h"
 #include "platform/rounding.h"
 
 namespace zelko::media {
@@ -93,7 +94,8 @@ std::string ModuleMultimedia::SetPlaybackSpeed(const std::string& alias, int32_t
 {
     int64_t thousandths = int64_t{percent} * 10;
     if (thousandths < INT32_MIN || thousandths > INT32_MAX) {
-        return Result(kOutOfRangeCode);
+        // Refused here, as the engine refuses a value that does not fit its command.
+        return Result(mci::code::kOutOfRange);
     }
     std::string command = "set " + alias + " speed " + std::to_string(thousandths);
     return Result(sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));

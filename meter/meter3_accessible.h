@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QAccessibleValueInterface>
-#include <QAccessibleWidget>
+#include "platform/accessible_value.h"
+
 #include <cstdint>
 
 namespace zelko {
@@ -11,20 +11,17 @@ class Meter3;
 
 // What a screen reader sees of a Meter3: a progress bar from 0 to 100, at the percentage of its
 // segments that are lit, which it also reads as text ("42%"). Nothing can be set from there.
-class Meter3Accessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class Meter3Accessible : public platform::AccessibleValue {
 public:
     explicit Meter3Accessible(Meter3* meter);
 
     static int PercentLit(int16_t value);
 
-    void* interface_cast(QAccessible::InterfaceType type) override;
     QString text(QAccessible::Text type) const override;
 
-    QVariant currentValue() const override;
-    void setCurrentValue(const QVariant& value) override;
-    QVariant maximumValue() const override;
-    QVariant minimumValue() const override;
-    QVariant minimumStepSize() const override;
+protected:
+    int value() const override;
+    Range range() const override;
 
 private:
     const Meter3* meter() const;

@@ -7,35 +7,9 @@
 #include "player/controls/asx_toolbar.h"
 #include "player/form1.h"
 #include "player/video_host.h"
+#include "platform/accessible_value.h"
 
 namespace zelko {
-
-namespace {
-
-bool IsClass(const QString& key, const QMetaObject& type)
-{
-    return key == QLatin1String(type.className());
-}
-
-QAccessibleInterface* CreateForWindow(const QString& key, QObject* object)
-{
-    auto* widget = static_cast<QWidget*>(object);
-    if (IsClass(key, Form1::staticMetaObject)) {
-        return new Form1Accessible(static_cast<Form1*>(object));
-    }
-    if (IsClass(key, PictureBox::staticMetaObject)) {
-        return new QAccessibleWidget(widget, QAccessible::StaticText);
-    }
-    if (IsClass(key, VideoHost::staticMetaObject)) {
-        return new QAccessibleWidget(widget, QAccessible::Graphic);
-    }
-    if (IsClass(key, AsxToolbar::staticMetaObject)) {
-        return new QAccessibleWidget(widget, QAccessible::ToolBar);
-    }
-    return nullptr;
-}
-
-}  // namespace
 
 Form1Accessible::Form1Accessible(Form1* form) : QAccessibleWidget(form, QAccessible::Window) {}
 
@@ -92,8 +66,10 @@ int Form1Accessible::indexOfChild(const QAccessibleInterface* child) const
 
 void InstallForm1Accessibility()
 {
-    static const bool installed = (QAccessible::installFactory(CreateForWindow), true);
-    (void)installed;
+    platform::installAccessibleFactory<Form1, Form1Accessible>();
+    platform::installAccessibleFactory<PictureBox, platform::AccessibleAs<QAccessible::StaticText>>();
+    platform::installAccessibleFactory<VideoHost, platform::AccessibleAs<QAccessible::Graphic>>();
+    platform::installAccessibleFactory<AsxToolbar, platform::AccessibleAs<QAccessible::ToolBar>>();
 }
 
 }  // namespace zelko

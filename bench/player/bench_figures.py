@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Small helpers the window benchmark shares: how a set of runs is told, and what the kernel
+"""Small helpers the window benchmarks share: how a set of runs is told, and what the kernel
 says of a process."""
 
 import os
@@ -80,3 +80,39 @@ def tree_cpu_ns(pid):
         except OSError:
             pass
     return out
+
+
+def thread_switches(pid):
+    """Context switches of each thread of the process so far (voluntary and not: every time a
+    thread sleeps and is woken again, or is put off the core), by thread id."""
+    out = {}
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            fields = dict(line.split(":", 1) for line in
+                          read_text(f"/proc/{pid}/task/{task}/status").splitlines() if ":" in line)
+            out[task] = int(fields["voluntary_ctxt_switches"]) + int(fields["nonvoluntary_ctxt_switches"])
+        except (OSError, KeyError, ValueError):
+            pass
+    return out
+
+
+def sample(pids):
+    """(cpu, switches) of a set of processes: thread_cpu_ns and thread_switches, keyed by
+    process and thread."""
+    cpu, ctx = {}, {}
+    for pid in pids:
+        try:
+            cpu.update({f"{pid}/{t}": v for t, v in thread_cpu_ns(pid).items()})
+            ctx.update({f"{pid}/{t}": v for t, v in thread_switches(pid).items()})
+        except OSError:
+            pass
+    return cpu, ctx
+
+
+def rates(before, after, wall):
+    """(% of a core, context switches per second) between two samples taken wall seconds
+    apart, and how many of the first sample's threads had ended by the second (their counts
+    since the first are lost, so a figure with ended threads is low)."""
+    cpu = cpu_between(before[0], after[0]) / wall * 100
+    ctx = sum(n - before[1].get(task, 0) for task, n in after[1].items()) / wall
+    return cpu, ctx, len(set(before[1]) - set(after[1]))

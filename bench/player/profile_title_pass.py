@@ -27,6 +27,9 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 import zelko_e2e as z  # noqa: E402
 
 PARTS = [
+    ("title pass start", r"basScroller::ScrollText\("),
+    ("  frames made", r"PictureFilm::record\("),
+    ("  frames handed over", r"PictureFilm::run\("),
     ("title step", r"QFunctorSlotObject<zelko::basScroller::\(anonymous namespace\)::ScrollPass"),
     ("  printing", r"PictureBox::Print\("),
     ("  repaint and flush", r"PictureBox::Refresh\(\) \["),

@@ -2,7 +2,7 @@
 #include "platform/mci/command_words.h"
 
 #include "platform/ascii.h"
-#include "platform/mci/errors.h"
+#include "platform/mci_error_codes.h"
 
 namespace zelko::mci {
 

@@ -6,6 +6,7 @@
 #include "platform/mci/log.h"
 #include "platform/mci/pipeline_setup.h"
 #include "platform/mci/track_tags.h"
+#include "platform/time_limit.h"
 
 #include <gst/pbutils/gstdiscoverer.h>
 #include <gst/pbutils/missing-plugins.h>
@@ -19,10 +20,11 @@ namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kPrerollTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kPrerollTimeoutNs = platform::timeLimit(5 * GST_SECOND);
 constexpr GstClockTime kPrerollSliceNs = 100 * GST_MSECOND;
-constexpr GstClockTime kDurationTimeoutNs = 300 * GST_MSECOND;
-constexpr GstClockTime kDiscoverTimeoutNs = 3 * GST_SECOND;
+constexpr GstClockTime kDurationTimeoutNs = platform::timeLimit(300 * GST_MSECOND);
+constexpr GstClockTime kDiscoverTimeoutNs = platform::timeLimit(3 * GST_SECOND);
+constexpr GstClockTime kStreamingStopTimeoutNs = platform::timeLimit(1 * GST_SECOND);
 constexpr size_t kMaxDescription = 127;
 // Frames are counted at this rate where neither the file nor its caps give one.
 constexpr double kUnknownFramesPerSecond = 25.0;
@@ -74,6 +76,35 @@ int64_t discoverLengthNs(const char* uri)
     }
     const GstClockTime duration = gst_discoverer_info_get_duration(info.get());
     return GST_CLOCK_TIME_IS_VALID(duration) ? static_cast<int64_t>(duration) : 0;
+}
+
+// What a parser in the pipeline makes of the file's size at the bit rate of the frames it has
+// passed so far: MP3 and MP2 without a header that says their length, whose parser reports it by
+// itself only once it has seen a second and a half of them. 0 when no parser can tell.
+int64_t parserEstimateNs(GstBin* bin)
+{
+    int64_t estimateNs = 0;
+    const IteratorPtr iterator(gst_bin_iterate_recurse(bin));
+    GValue item = G_VALUE_INIT;
+    while (estimateNs == 0 && gst_iterator_next(iterator.get(), &item) == GST_ITERATOR_OK) {
+        GstElement* element = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory* factory = gst_element_get_factory(element);
+        const gchar* klass =
+            factory != nullptr ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+        if (klass != nullptr && std::strstr(klass, "Parser") != nullptr) {
+            PadPtr sink(gst_element_get_static_pad(element, "sink"));
+            PadPtr source(gst_element_get_static_pad(element, "src"));
+            gint64 bytes = 0;
+            gint64 ns = 0;
+            if (sink && source && gst_pad_peer_query_duration(sink.get(), GST_FORMAT_BYTES, &bytes) && bytes > 0 &&
+                gst_pad_query_convert(source.get(), GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &ns) && ns > 0) {
+                estimateNs = ns;
+            }
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    return estimateNs;
 }
 
 bool containsFactory(GstBin* bin, const char* factoryName)
@@ -145,6 +176,7 @@ uint32_t Device::open(const std::string& path, platform::OpenedFile file, std::u
         // The tags entered the parser before the decoder was found missing; a file that failed
         // otherwise has no tags worth trusting.
         if (!detail.missingDecoder.empty()) {
+            created->awaitStreamingStopped();
             tagsMet = tagsMetIn(playbin);
         }
         return result;
@@ -197,6 +229,9 @@ uint32_t Device::preroll(ErrorDetail& detail)
     drainBus();
     if (m_soundLost && !m_silent) {
         // The output opened a moment ago and failed since: the file opens without sound.
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "the sound output failed while the file opened: "
+                            "opening it again on a silent sink");
         m_soundLost = false;
         useSilentSink();
         return preroll(detail);
@@ -228,6 +263,8 @@ uint32_t Device::preroll(ErrorDetail& detail)
     } else if (!m_error.empty()) {
         detail.text = cut("The file cannot be played: " + m_error);
     } else if (!ready) {
+        GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(), "not prerolled within %" GST_TIME_FORMAT,
+                               GST_TIME_ARGS(kPrerollTimeoutNs));
         detail.text = "The file cannot be played: it did not become ready within 5 seconds.";
     } else {
         detail.text = "The file cannot be played: it holds no audio or video that can be decoded.";
@@ -243,15 +280,41 @@ void Device::readLength()
         waitForMessage(GST_MESSAGE_DURATION_CHANGED, kDurationTimeoutNs);
         if (!gst_element_query_duration(m_playbin.get(), GST_FORMAT_TIME, &duration)) {
             duration = discoverLengthNs(m_file->uri().c_str());
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "no length after preroll: the discoverer read on to %" GST_TIME_FORMAT,
+                                GST_TIME_ARGS(duration));
+        }
+        if (duration <= 0) {
+            // The discoverer gives its parser a tenth of a second of playing to see enough frames;
+            // on a busy machine that is too short, and the file would not open for want of a length.
+            duration = parserEstimateNs(GST_BIN(m_playbin.get()));
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "the discoverer found no length: the parser reckons %" GST_TIME_FORMAT
+                                " from the frames it has passed",
+                                GST_TIME_ARGS(duration));
         }
     }
     // GStreamer estimates some lengths from a byte rate or a clock reference; the file's own
     // header or timestamps say them exactly. A file in which GStreamer finds no time at all
     // (one cut short before its first picture) is not taken on its header's word.
     if (duration > 0 && m_facts.lengthNs > 0) {
+        if (duration != m_facts.lengthNs) {
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "length %" GST_TIME_FORMAT " from the file's own header or timestamps in place of "
+                                "GStreamer's estimate %" GST_TIME_FORMAT,
+                                GST_TIME_ARGS(m_facts.lengthNs), GST_TIME_ARGS(duration));
+        }
         duration = m_facts.lengthNs;
     } else if (duration > 0) {
-        duration = boundedEstimateNs(duration, m_facts);
+        const int64_t bounded = boundedEstimateNs(duration, m_facts);
+        if (bounded != duration) {
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "length cut from %" GST_TIME_FORMAT " to %" GST_TIME_FORMAT
+                                ": the file stores %" G_GINT64_FORMAT " of its %" G_GINT64_FORMAT " bytes",
+                                GST_TIME_ARGS(duration), GST_TIME_ARGS(bounded), m_facts.storedBytes,
+                                m_facts.fileBytes);
+        }
+        duration = bounded;
     }
     m_lengthNs = m_knownLengthNs = duration > 0 ? duration : 0;
 }
@@ -270,10 +333,19 @@ void Device::readMediaInfo()
     GstVideoInfo info;
     if (!caps || !gst_video_info_from_caps(&info, caps.get())) {
         m_framesPerSecond = m_facts.framesPerSecond > 0 ? m_facts.framesPerSecond : kUnknownFramesPerSecond;
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "the video's format is not known after preroll: %.3f frames a second and no size",
+                            m_framesPerSecond);
         return;
     }
     if (m_facts.framesPerSecond > 0) {
         m_framesPerSecond = m_facts.framesPerSecond;
+        if (info.fps_d <= 0 || std::abs(m_framesPerSecond - static_cast<double>(info.fps_n) / info.fps_d) > 1e-3) {
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "%.3f frames a second from the file's sample table in place of GStreamer's %d/%d, "
+                                "guessed from a few frames",
+                                m_framesPerSecond, info.fps_n, info.fps_d);
+        }
     } else if (info.fps_n > 0 && info.fps_d > 0) {
         m_framesPerSecond = static_cast<double>(info.fps_n) / info.fps_d;
     } else {
@@ -317,6 +389,11 @@ void Device::drainBus()
     if (m_soundLost && m_lengthNs > 0) {
         continueWithoutSound();
     }
+    // A fit set while the picture streamed waits for the next picture; when the stream ended or
+    // was paused first, none comes, and the picture is drawn again through the fit here.
+    if (m_video.fitter && m_wanted != Mode::Playing && m_video.fitter->settle()) {
+        redraw();
+    }
 }
 
 bool Device::waitForMessage(GstMessageType types, GstClockTime timeoutNs)
@@ -338,6 +415,21 @@ bool Device::waitForMessage(GstMessageType types, GstClockTime timeoutNs)
     }
 }
 
+// The decoding bin tells of a missing decoder from the streaming thread before that thread
+// pushes anything: the demuxer's tags are stored on its pad only with its first push, which
+// finds no decoder and ends the thread with an error of its own ("Internal data stream error").
+// Waiting for that second error, not for a while, makes the tags read after it complete.
+void Device::awaitStreamingStopped()
+{
+    const GstClockTime deadline = g_get_monotonic_time() * GST_USECOND + kStreamingStopTimeoutNs;
+    while (m_errors < 2) {
+        const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
+        if (now >= deadline || !waitForMessage(GST_MESSAGE_ERROR, deadline - now)) {
+            return;
+        }
+    }
+}
+
 void Device::handleMessage(GstMessage* message)
 {
     switch (GST_MESSAGE_TYPE(message)) {
@@ -350,18 +442,25 @@ void Device::handleMessage(GstMessage* message)
         }
         break;
     case GST_MESSAGE_ERROR: {
+        GError* rawError = nullptr;
+        gchar* rawDebug = nullptr;
+        gst_message_parse_error(message, &rawError, &rawDebug);
+        GErrorPtr error(rawError);
+        GCharPtr debug(rawDebug);
+        // GStreamer's debug string names the element's own reason; the user's text does not.
+        GST_CAT_WARNING_OBJECT(zelko_mci_debug, GST_MESSAGE_SRC(message), "error: %s (%s)",
+                               error ? error->message : "unknown", debug ? debug.get() : "no debug detail");
         // A sound server that ends takes its sink with it; that is no fault of the media, which
         // plays on without sound. Its further errors say the same.
         if (!m_silent && isInside(GST_MESSAGE_SRC(message), m_audioSink.get())) {
             m_soundLost = true;
             break;
         }
-        GError* rawError = nullptr;
-        gchar* rawDebug = nullptr;
-        gst_message_parse_error(message, &rawError, &rawDebug);
-        GErrorPtr error(rawError);
-        GCharPtr debug(rawDebug);
+        if (m_redrawSeeked) {
+            break;
+        }
         m_failed = true;
+        ++m_errors;
         m_error = error ? error->message : "an unknown error";
         if (m_wanted == Mode::Playing) {
             m_heldPositionNs = m_lastPositionNs;

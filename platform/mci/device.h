@@ -95,6 +95,7 @@ private:
     void endPlayback(int64_t heldNs);
     // Pops and handles bus messages until one of `types` arrives or the deadline passes.
     bool waitForMessage(GstMessageType types, GstClockTime timeoutNs);
+    void awaitStreamingStopped();
     uint32_t seekRange(int64_t startNs, int64_t stopNs);
     bool setState(GstState state);
     void placeVideo();
@@ -103,6 +104,7 @@ private:
     void followParent();
     void redraw();
     bool prerollAgain();
+    bool showsPicture() const;  // the video sink holds a picture
     bool queryPosition(gint64& position) const;
     // device_audio.cpp: the sound output went away (its server ended); the media goes on from
     // where it stood, in the mode the user asked for, on a silent sink that keeps real time.
@@ -130,6 +132,7 @@ private:
     int64_t m_lastPositionNs = 0;
     bool m_ended = false;
     bool m_failed = false;
+    int m_errors = 0;  // error messages met, the sound output's aside
     // auparse takes a flushing seek with no stop as a stop at 0, so its seeks name the length.
     bool m_seekNeedsStop = false;
 
@@ -158,6 +161,9 @@ private:
     std::string m_error;         // the text of the last error message
     bool m_soundLost = false;    // the sound output posted an error; handled at the next drain
     bool m_silent = false;       // the sound output is the silent stand-in
+    // A redraw seeked the paused pipeline, and nothing has seeked since: what flows is the
+    // redraw's alone, and so are its errors, which are not the media's.
+    bool m_redrawSeeked = false;
 };
 
 }  // namespace zelko::mci

@@ -2,18 +2,22 @@
 // The device's sound: volume and mute, applied to the pipeline at once and kept by it for every
 // later play and seek; and the sound output going away mid-play.
 #include "platform/mci/device.h"
+#include "platform/mci/log.h"
+#include "platform/time_limit.h"
 
 namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kSilentPrerollTimeoutNs = 5 * GST_SECOND;
+constexpr GstClockTime kSilentPrerollTimeoutNs = platform::timeLimit(5 * GST_SECOND);
 constexpr GstClockTime kSilentPrerollSliceNs = 100 * GST_MSECOND;
 
 }  // namespace
 
 void Device::useSilentSink()
 {
+    GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                        "the sound output failed: a silent sink keeps real time instead");
     // playbin takes a new sink only while it is stopped. What the old sink posted is about a
     // sink that is gone; the bus drops it.
     gst_element_set_state(m_playbin.get(), GST_STATE_NULL);
@@ -47,12 +51,17 @@ void Device::continueWithoutSound()
         ready = gst_element_get_state(m_playbin.get(), nullptr, nullptr, 0) == GST_STATE_CHANGE_SUCCESS;
     }
     if (!ready) {
+        GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(),
+                               "not prerolled on the silent sink within %" GST_TIME_FORMAT ": the media stops",
+                               GST_TIME_ARGS(kSilentPrerollTimeoutNs));
         m_failed = true;
         m_error = "the sound output went away and the media could not go on without it";
         m_heldPositionNs = atNs;
         m_wanted = Mode::Stopped;
         return;
     }
+    GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(), "going on silently from %" GST_TIME_FORMAT,
+                        GST_TIME_ARGS(atNs));
     m_wanted = Mode::Stopped;
     seekRange(atNs, m_stopNs);
     if (wanted == Mode::Playing) {

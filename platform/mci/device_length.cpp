@@ -2,6 +2,7 @@
 // Where the device stands and how long its media is: the origin of MPEG program streams, the
 // position, and a length that follows a stream running past it.
 #include "platform/mci/device.h"
+#include "platform/mci/log.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +33,10 @@ void Device::alignWithFirstFrame()
     }
     const int64_t originNs = m_facts.firstPtsNs + *offsetNs;
     if (originNs > 0 && originNs < m_lengthNs) {
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "0 is the first frame, %" GST_TIME_FORMAT " into the stream: mpegpsdemux counts "
+                            "positions from the first clock reference (found on GStreamer 1.22)",
+                            GST_TIME_ARGS(originNs));
         m_originNs = originNs;
         seekRange(0, -1);
     }
@@ -60,6 +65,11 @@ int64_t Device::positionNs()
     if (deviceNs >= m_lengthNs && !m_ended) {
         // The stream goes on past the length it was thought to have: the length keeps ahead, so
         // that whoever compares the two does not take this for the end.
+        if (m_lengthNs == m_knownLengthNs) {
+            GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                "playing on past the length %" GST_TIME_FORMAT ": the length keeps ahead",
+                                GST_TIME_ARGS(m_lengthNs));
+        }
         m_knownLengthNs = std::max(m_knownLengthNs, deviceNs);
         m_lengthNs = deviceNs + leadNs();
     }
@@ -88,8 +98,11 @@ bool Device::queryPosition(gint64& position) const
 void Device::learnEnd()
 {
     const int64_t playedEndNs = m_range.playedEndNs();
-    if (playedEndNs >= 0) {
-        m_knownLengthNs = std::max(m_knownLengthNs, playedEndNs - m_originNs);
+    if (playedEndNs >= 0 && playedEndNs - m_originNs > m_knownLengthNs) {
+        m_knownLengthNs = playedEndNs - m_originNs;
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "the stream ended at %" GST_TIME_FORMAT ", past its length: that is its length now",
+                            GST_TIME_ARGS(m_knownLengthNs));
     }
     m_lengthNs = m_knownLengthNs;
 }

@@ -2,7 +2,9 @@
 #include "platform/mci/device.h"
 
 #include "platform/mci/errors.h"
+#include "platform/mci/log.h"
 #include "platform/mci/window_geometry.h"
+#include "platform/time_limit.h"
 
 #include <gst/video/videooverlay.h>
 
@@ -10,9 +12,9 @@ namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kSeekTimeoutNs = 3 * GST_SECOND;
+constexpr GstClockTime kSeekTimeoutNs = platform::timeLimit(3 * GST_SECOND);
 // How long past the range's own playing time `play ... wait` waits before giving up.
-constexpr GstClockTime kWaitSlackNs = 10 * GST_SECOND;
+constexpr GstClockTime kWaitSlackNs = platform::timeLimit(10 * GST_SECOND);
 
 }  // namespace
 
@@ -40,6 +42,7 @@ uint32_t Device::play(std::optional<int64_t> fromNs, std::optional<int64_t> toNs
         }
     }
     m_wanted = Mode::Playing;
+    m_redrawSeeked = false;
     if (!setState(GST_STATE_PLAYING)) {
         m_wanted = Mode::Stopped;
         return code::kInternal;
@@ -61,6 +64,9 @@ uint32_t Device::waitForEnd()
         const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
         if (now >= deadline || !waitForMessage(types, deadline - now)) {
             if (m_wanted == Mode::Playing) {
+                GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                       "the range did not end within %" GST_TIME_FORMAT " of its playing time: stopped",
+                                       GST_TIME_ARGS(kWaitSlackNs));
                 stop();
                 return code::kInternal;
             }
@@ -124,12 +130,15 @@ uint32_t Device::setSpeed(uint32_t permille)
 uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
 {
     drainBus();
+    m_redrawSeeked = false;
     const double rate = m_speedPermille / 1000.0;
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     m_range.setStop(stopNs >= 0 ? stopNs + m_originNs : -1);
     const gint64 stop = m_seekNeedsStop ? m_lengthNs + m_originNs : static_cast<gint64>(GST_CLOCK_TIME_NONE);
     if (!gst_element_seek(m_playbin.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs + m_originNs,
                           GST_SEEK_TYPE_SET, stop)) {
+        GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(), "the pipeline refused the seek to %" GST_TIME_FORMAT,
+                               GST_TIME_ARGS(startNs));
         return code::kInternal;
     }
     m_appliedRate = rate;
@@ -138,7 +147,12 @@ uint32_t Device::seekRange(int64_t startNs, int64_t stopNs)
     m_heldPositionNs.reset();
     m_lastPositionNs = startNs;
     // A flushing seek prerolls again; waiting for it makes the next position answer exact.
-    waitForMessage(GST_MESSAGE_ASYNC_DONE, kSeekTimeoutNs);
+    if (!waitForMessage(GST_MESSAGE_ASYNC_DONE, kSeekTimeoutNs)) {
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                            "the seek to %" GST_TIME_FORMAT " did not preroll within %" GST_TIME_FORMAT
+                            ": the position may lag until it does",
+                            GST_TIME_ARGS(startNs), GST_TIME_ARGS(kSeekTimeoutNs));
+    }
     return code::kSuccess;
 }
 

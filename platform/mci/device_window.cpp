@@ -2,6 +2,8 @@
 // The picture in its parent window: the destination in the window's device pixels, and the
 // picture drawn again when the window is uncovered or resized while no buffer flows.
 #include "platform/mci/device.h"
+#include "platform/mci/log.h"
+#include "platform/time_limit.h"
 
 #include <gst/video/videooverlay.h>
 #include <algorithm>
@@ -11,7 +13,9 @@ namespace zelko::mci {
 
 namespace {
 
-constexpr GstClockTime kPrerollAgainTimeoutNs = 3 * GST_SECOND;
+constexpr GstClockTime kPrerollAgainTimeoutNs = platform::timeLimit(3 * GST_SECOND);
+// How far before the picture on show a redraw looks again when the seek to it brought none.
+constexpr int64_t kRedrawStepBackNs = 500'000'000;
 
 struct SampleUnref {
     void operator()(GstSample* sample) const { gst_sample_unref(sample); }
@@ -69,13 +73,46 @@ bool Device::prerollAgain()
     const double offsetNs = static_cast<double>(GST_BUFFER_PTS(buffer)) - static_cast<double>(segment->start);
     const auto shownNs = std::clamp<int64_t>(
         static_cast<int64_t>(segment->time) + std::llround(offsetNs * std::abs(segment->applied_rate)), 0, m_lengthNs);
+    // mpegpsdemux lands an accurate seek late by the lead of its clock references over the
+    // pictures, so near the end the seek to the picture on show finds none (and the decoder,
+    // given nothing to decode before the end, posts an error) and the window would stay black;
+    // then a point a little earlier is tried, whose pictures reach that far (found on GStreamer
+    // 1.22). Errors of these seeks are theirs, not the media's: the device does not fail on them.
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek(m_playbin.get(), m_appliedRate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, shownNs,
-                          GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
-        return false;
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR);
+    for (int64_t backNs = 0; backNs <= 2 * kRedrawStepBackNs; backNs += kRedrawStepBackNs) {
+        const int64_t atNs = std::max<int64_t>(0, shownNs - backNs);
+        m_redrawSeeked = true;
+        if (!gst_element_seek(m_playbin.get(), m_appliedRate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, atNs,
+                              GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+            return false;
+        }
+        waitForMessage(types, kPrerollAgainTimeoutNs);
+        if (showsPicture()) {
+            if (backNs > 0) {
+                GST_CAT_INFO_OBJECT(zelko_mci_debug, m_playbin.get(),
+                                    "the seek to the picture at %" GST_TIME_FORMAT
+                                    " brought none: redrawn from %" GST_TIME_FORMAT
+                                    ", as mpegpsdemux lands accurate seeks late (found on GStreamer 1.22)",
+                                    GST_TIME_ARGS(shownNs), GST_TIME_ARGS(atNs));
+            }
+            return true;
+        }
+        if (atNs == 0) {
+            break;
+        }
     }
-    waitForMessage(GST_MESSAGE_ASYNC_DONE, kPrerollAgainTimeoutNs);
+    GST_CAT_WARNING_OBJECT(zelko_mci_debug, m_playbin.get(), "no picture to redraw at %" GST_TIME_FORMAT,
+                           GST_TIME_ARGS(shownNs));
     return true;
+}
+
+bool Device::showsPicture() const
+{
+    GstSample* raw = nullptr;
+    g_object_get(m_video.overlay.get(), "last-sample", &raw, nullptr);
+    const std::unique_ptr<GstSample, SampleUnref> sample(raw);
+    return sample && gst_sample_get_buffer(sample.get()) != nullptr;
 }
 
 }  // namespace zelko::mci

@@ -30,6 +30,21 @@ void FrameFitter::fit(const Fit& fit, bool streaming)
     m_hasPending = true;
 }
 
+bool FrameFitter::settle()
+{
+    if (!m_hasPending.load()) {
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    const bool pending = m_pending.has_value();
+    if (pending) {
+        apply(*m_pending);
+        m_pending.reset();
+    }
+    m_hasPending = false;
+    return pending;
+}
+
 // Runs on the streaming thread, before each buffer enters the scaler; costs two atomic loads
 // and a store when nothing is pending.
 GstPadProbeReturn FrameFitter::onBuffer(GstPad*, GstPadProbeInfo*, gpointer self)

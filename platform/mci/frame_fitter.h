@@ -37,6 +37,9 @@ public:
     // On the caller's thread. With `streaming` false no buffer flows (paused, stopped, not yet
     // started) and the fit is applied at once; otherwise before the next buffer.
     void fit(const Fit& fit, bool streaming);
+    // On the caller's thread, once no buffer flows any more: applies a fit still waiting for the
+    // next buffer. True when there was one.
+    bool settle();
     // True when the picture last sent to the sink was made with another fit than the one now
     // set: a paused picture must be decoded again to show at the new size.
     bool lastFrameStale() const { return m_drawnGeneration.load() != m_appliedGeneration.load(); }

@@ -3,6 +3,8 @@
 
 #include "platform/mci/adts_length.h"
 #include "platform/mci/avformat_library.h"
+#include "platform/mci/log.h"
+#include "platform/time_limit.h"
 
 #include <cerrno>
 #include <chrono>
@@ -30,7 +32,7 @@ constexpr int kIoBufferBytes = 32 * 1024;
 constexpr int64_t kMaxReadBytes = 32 * 1024 * 1024;
 constexpr int64_t kProbeBytes = 5'000'000;
 constexpr int64_t kAnalyseMicroseconds = 5'000'000;
-constexpr std::chrono::milliseconds kReadDeadline(1000);
+constexpr std::chrono::milliseconds kReadDeadline = platform::timeLimit(std::chrono::milliseconds(1000));
 // A file whose storage holds less than a quarter of its size is mostly holes.
 constexpr int64_t kMostlyHoles = 4;
 // How many stretches of data a sparse file is followed through before it is taken as whole.
@@ -50,13 +52,28 @@ struct DescriptorInput {
     int64_t position = 0;
     int64_t bytesRead = 0;
     std::chrono::steady_clock::time_point deadline;
+    bool ranOut = false;  // the read was stopped for its bounds
 
-    bool spent() const { return bytesRead > kMaxReadBytes || std::chrono::steady_clock::now() > deadline; }
+    bool spent()
+    {
+        ranOut = ranOut || bytesRead > kMaxReadBytes || std::chrono::steady_clock::now() > deadline;
+        return ranOut;
+    }
 };
 
 int budgetSpent(void* opaque)
 {
-    return static_cast<const DescriptorInput*>(opaque)->spent() ? 1 : 0;
+    return static_cast<DescriptorInput*>(opaque)->spent() ? 1 : 0;
+}
+
+// A header read stopped for its bounds leaves the file to GStreamer's own measure.
+void logRanOut(const DescriptorInput& input, const std::string& name)
+{
+    if (input.ranOut) {
+        GST_CAT_INFO(zelko_mci_debug, "the header read of %s ran past %lld ms or %lld bytes: GStreamer measures it",
+                     name.c_str(), static_cast<long long>(kReadDeadline.count()),
+                     static_cast<long long>(kMaxReadBytes));
+    }
 }
 
 int readInput(void* opaque, uint8_t* buffer, int size)
@@ -372,6 +389,7 @@ MediaFacts readMediaFacts(int fd, const std::string& name)
         facts.storedBytes = storedBytes(fd, info.st_size);
     }
     if (avformatLibrary() == nullptr) {
+        GST_CAT_WARNING(zelko_mci_debug, "libavformat does not load: GStreamer alone measures every file");
         return facts;
     }
     const AVInputFormat* format = identify(fd, name);
@@ -398,6 +416,7 @@ MediaFacts readMediaFacts(int fd, const std::string& name)
     raw->pb = io.get();
     // On failure libavformat frees the context itself; the reader over the descriptor stays ours.
     if (avformatLibrary()->openInput(&raw, name.c_str(), format, nullptr) != 0) {
+        logRanOut(input, name);
         return facts;
     }
     InputPtr context(raw);
@@ -410,6 +429,7 @@ MediaFacts readMediaFacts(int fd, const std::string& name)
     case Container::Adts:
     case Container::Other: break;
     }
+    logRanOut(input, name);
     return facts;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/mci/pipeline_setup.h"
 
 #include "platform/mci/exposure_hold.h"
+#include "platform/mci/log.h"
 #include "platform/mci/wav_timing.h"
 
 namespace zelko::mci {
@@ -18,10 +19,15 @@ bool madeBy(GstElement* element, const char* factoryName)
 }
 
 // Runs on the typefinder's thread: leaves aiffparse out where the file needs libav's demuxer.
-gint skipAiffparse(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer)
+gint skipAiffparse(GstElement* decodebin, GstPad*, GstCaps*, GstElementFactory* factory, gpointer)
 {
-    const gchar* name = gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory));
-    return g_strcmp0(name, "aiffparse") == 0 ? kAutoplugSkip : kAutoplugTry;
+    if (g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "aiffparse") != 0) {
+        return kAutoplugTry;
+    }
+    GST_CAT_INFO_OBJECT(zelko_mci_debug, decodebin,
+                        "skipping aiffparse: it does not read this AIFF-C coding, libav's demuxer does "
+                        "(found on GStreamer 1.22)");
+    return kAutoplugSkip;
 }
 
 // Runs on whichever thread adds the element: the caller's for playbin's own parts, GStreamer's

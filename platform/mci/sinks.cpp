@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/mci/sinks.h"
 
+#include "platform/mci/log.h"
 #include "platform/mci/window_geometry.h"
 
 #include <gst/base/gstbasetransform.h>
@@ -83,7 +84,10 @@ const XSink& xSink()
         if (opens("xvimagesink")) {
             sink.factory = "xvimagesink";
         } else if (opens("ximagesink", &sink.format)) {
+            GST_CAT_INFO(zelko_mci_debug, "xvimagesink does not open on this display: ximagesink draws the video");
             sink.factory = "ximagesink";
+        } else {
+            GST_CAT_WARNING(zelko_mci_debug, "no X video sink opens on the display: videos play without a picture");
         }
     });
     return sink;
@@ -112,6 +116,9 @@ const char* directionOf(Orientation orientation)
 // takes passthrough away again.
 void passUprightThrough(GstElement* flip)
 {
+    GST_CAT_DEBUG_OBJECT(zelko_mci_debug, flip,
+                         "passing an upright picture through untouched: videoflip copies "
+                         "each one while it turns nothing (found on GStreamer 1.22)");
     gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(flip), TRUE);
 }
 
@@ -120,7 +127,9 @@ void passUprightThrough(GstElement* flip)
 ElementPtr makeTurner()
 {
     ElementPtr flip = adoptElement(gst_element_factory_make("videoflip", nullptr));
-    if (flip) {
+    if (!flip) {
+        GST_CAT_WARNING(zelko_mci_debug, "videoflip is missing: pictures show as stored, not turned upright");
+    } else {
         gst_util_set_object_arg(G_OBJECT(flip.get()), "video-direction", directionOf(Orientation::Unknown));
         passUprightThrough(flip.get());
     }
@@ -164,6 +173,8 @@ void fitToWindow(VideoOutput& output)
                                 adoptElement(gst_element_factory_make("videobox", nullptr)),
                                 adoptElement(gst_element_factory_make("videoconvert", nullptr))};
     if (std::ranges::any_of(owned, [](const ElementPtr& part) { return !part; })) {
+        GST_CAT_WARNING(zelko_mci_debug, "videoconvert, videoscale or videobox is missing: ximagesink draws the "
+                                         "picture at its own size in the middle of the window");
         output.sink = behindTurner(ElementPtr(GST_ELEMENT(gst_object_ref(output.overlay.get()))), output.turner);
         return;
     }
@@ -221,6 +232,11 @@ void turnUpright(const VideoOutput& output, Orientation orientation)
     gst_util_set_object_arg(G_OBJECT(output.turner.get()), "video-direction", directionOf(orientation));
     if (orientation == Orientation::Upright || orientation == Orientation::Unknown) {
         passUprightThrough(output.turner.get());
+    } else {
+        GST_CAT_INFO_OBJECT(zelko_mci_debug, output.turner.get(),
+                            "turned %s as the file's own matrix says: the stream's tag names only the plain "
+                            "turns (found on GStreamer 1.22)",
+                            directionOf(orientation));
     }
 }
 
@@ -239,6 +255,7 @@ ElementPtr makeAudioSink()
             gst_element_set_state(sink.get(), GST_STATE_NULL);
         }
     }
+    GST_CAT_INFO(zelko_mci_debug, "no sound output opens (pulsesink, alsasink): a silent sink keeps real time");
     return makeSilentAudioSink();
 }
 
@@ -287,7 +304,11 @@ VideoOutput makeVideoOutput(std::uintptr_t parentWindow)
 
 ElementPtr makeAudioFilter()
 {
-    return adoptElement(gst_element_factory_make("scaletempo", nullptr));
+    ElementPtr filter = adoptElement(gst_element_factory_make("scaletempo", nullptr));
+    if (!filter) {
+        GST_CAT_WARNING(zelko_mci_debug, "scaletempo is missing: a changed speed changes the pitch too");
+    }
+    return filter;
 }
 
 }  // namespace zelko::mci

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QAccessibleValueInterface>
-#include <QAccessibleWidget>
+#include "platform/accessible_value.h"
 
 namespace zelko {
 
@@ -10,17 +9,14 @@ class CpvSlider;
 
 // What a screen reader sees of a CpvSlider: a slider with the slider's range and value. A value
 // set from there moves the thumb as the user does, so the slider's container acts on it.
-class CpvSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class CpvSliderAccessible : public platform::AccessibleValue {
 public:
     explicit CpvSliderAccessible(CpvSlider* slider);
 
-    void* interface_cast(QAccessible::InterfaceType type) override;
-
-    QVariant currentValue() const override;
-    void setCurrentValue(const QVariant& value) override;
-    QVariant maximumValue() const override;
-    QVariant minimumValue() const override;
-    QVariant minimumStepSize() const override;
+protected:
+    int value() const override;
+    Range range() const override;
+    void setValue(int value) override;
 
 private:
     CpvSlider* slider() const;

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "platform/accessible_value.h"
+
 namespace zelko {
 
 namespace {
@@ -57,21 +59,12 @@ public:
     }
 };
 
-QAccessibleInterface* CreateForButton(const QString& key, QObject* object)
-{
-    if (key != QLatin1String(ToolbarButton::staticMetaObject.className())) {
-        return nullptr;
-    }
-    return new ToolbarButtonAccessible(static_cast<ToolbarButton*>(object));
-}
-
 }  // namespace
 
 ToolbarButton::ToolbarButton(const QString& caption, const QString& key, bool checkStyle, QWidget* parent)
     : QAbstractButton(parent), m_key(key), m_checkStyle(checkStyle)
 {
-    static const bool accessible = (QAccessible::installFactory(CreateForButton), true);
-    (void)accessible;
+    platform::installAccessibleFactory<ToolbarButton, ToolbarButtonAccessible>();
     setText(caption);
     setAccessibleName(caption.trimmed());
     setFocusPolicy(Qt::TabFocus);

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSignalSpy>
+
+#include <cmath>
+#include <tuple>
 
 namespace zelko {
 
@@ -107,6 +112,33 @@ TEST_F(CpvSliderTest, HidingMidDragDropsTheGesture)
     slider.SetValue(15);
     EXPECT_EQ(slider.Value(), 15);
     EXPECT_EQ(Raised(moved), QList<int>{}) << "what the gesture had not raised yet is dropped";
+}
+
+// A screen reader reads the slider's range and value and sets it as the user does; whatever
+// else it sends (a text, a NaN, a number far outside) moves nothing or stops at the rail's end.
+TEST_F(CpvSliderTest, AScreenReaderReadsTheRangeAndSetsTheValueAsTheThumbDoes)
+{
+    slider.SetRange(0, 200);
+    slider.SetValue(30);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&slider);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Slider);
+    QAccessibleValueInterface* value = accessible->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue().toInt(), 30);
+    EXPECT_EQ(
+        std::tuple(value->minimumValue().toInt(), value->maximumValue().toInt(), value->minimumStepSize().toInt()),
+        std::tuple(0, 200, 1));
+    for (const QVariant& ignored : {QVariant(QStringLiteral("far")), QVariant(std::nan(""))}) {
+        value->setCurrentValue(ignored);
+    }
+    EXPECT_EQ(Raised(moved), QList<int>());
+    value->setCurrentValue(41.6);
+    EXPECT_EQ(Raised(moved), QList<int>({42}));
+    value->setCurrentValue(1e12);
+    EXPECT_EQ(Raised(moved), QList<int>({42, 200}));
+    value->setCurrentValue(QStringLiteral("-3"));
+    EXPECT_EQ(Raised(moved), QList<int>({42, 200, 0}));
 }
 
 }  // namespace zelko

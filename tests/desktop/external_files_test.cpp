@@ -98,13 +98,13 @@ TEST(ExternalFileNames, AnyBytesAreAddedAndALineBreakIsRefused)
     QTemporaryDir dir;
     const QByteArray base = QFile::encodeName(dir.path());
     ASSERT_EQ(::mkdir((base + "/box").constData(), 0700), 0);
-    for (const char* name : {"/caf\xE9.mp3", "/box/\xFFb.wav", "/box/a\nb.mp3", "/two\r\nlines.mp3"}) {
+    for (const char* name : {"/caf\xE9.mp3", "/box/\377b.wav", "/box/a\nb.mp3", "/two\r\nlines.mp3"}) {
         ::close(::open((base + name).constData(), O_CREAT | O_WRONLY, 0600));
     }
     const ExternalFiles files = CollectExternalFiles(
         QList<QByteArray>{"caf\xE9.mp3", base + "/box", "file://" + base + "/caf%E9.mp3", "two\r\nlines.mp3"},
         dir.path());
-    EXPECT_EQ(files.paths, (QList<QByteArray>{base + "/caf\xE9.mp3", base + "/box/\xFFb.wav", base + "/caf\xE9.mp3"}));
+    EXPECT_EQ(files.paths, (QList<QByteArray>{base + "/caf\xE9.mp3", base + "/box/\377b.wav", base + "/caf\xE9.mp3"}));
     EXPECT_EQ(files.refusals, (QStringList{"not added: " + dir.path() + "/box/a\\nb.mp3: contains a line break",
                                            "not added: two\\r\\nlines.mp3: contains a line break"}));
 }

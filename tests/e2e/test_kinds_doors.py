@@ -7,8 +7,11 @@ a phone's portrait video (1920x1080 stored, turned by its track's matrix) shows 
 as large as the desktop's work area allows."""
 
 import os
+import queue
 import shutil
 import subprocess
+import threading
+import time
 
 import zelko_e2e as z
 from kinds import KINDS, entries_file, opened, paths
@@ -46,6 +49,18 @@ def command_line(ctx, files):
     return p, folder, trace
 
 
+def said(lines, word, timeout=10):
+    """Whether the drag source prints `word` within `timeout` seconds (its lines in a queue)."""
+    deadline = time.monotonic() + timeout
+    try:
+        while (line := lines.get(timeout=max(0, deadline - time.monotonic()))) is not None:
+            if line.strip() == word:
+                return True
+    except queue.Empty:
+        pass
+    return False
+
+
 def drop(ctx, files):
     ctx.step("a drop of every kind from another program's window")
     folder = os.path.join(ctx.folder, "drop")
@@ -55,6 +70,8 @@ def drop(ctx, files):
     p = ctx.player(folder, {"ZELKO_MCI_TRACE": trace.path}).start()
     source = subprocess.Popen([os.environ["ZELKO_DRAG_SOURCE"], *files], env=ctx.x.env,
                               stdout=subprocess.PIPE, text=True)
+    lines = queue.Queue()
+    threading.Thread(target=lambda: [*map(lines.put, source.stdout), lines.put(None)], daemon=True).start()
     try:
         found = z.wait_until(lambda: z.run(["xdotool", "search", "--onlyvisible", "--name",
                                             "^zelko-e2e-drag-source$"], ctx.x.env, check=False).stdout.split(),
@@ -69,8 +86,11 @@ def drop(ctx, files):
         for step in range(1, 9):
             z.run(["xdotool", "mousemove", "--sync", str(sx + (tx - sx) * step // 8),
                    str(sy + (ty - sy) * step // 8)], ctx.x.env)
+        # Released once the player has answered that it takes the files: on a busy machine its
+        # answer can come after the last move, and a release before it is a drop refused.
+        assert said(lines, "accepted"), "the player did not answer the drag"
         z.run(["xdotool", "mouseup", "1"], ctx.x.env)
-        assert source.stdout.readline().strip() == "dropped", "the player did not take the drag"
+        assert said(lines, "dropped"), "the player did not take the drag"
         opened(trace, files[0], "the first file dropped")
         assert saved(folder, len(files)) == files
         assert refusals(p) == [], refusals(p)

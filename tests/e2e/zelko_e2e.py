@@ -67,10 +67,11 @@ def terminate(proc, timeout=10):
 
 class XServer:
     """Xvfb on a display it chooses itself (-displayfd), with openbox managing its windows
-    (started with wm_args, such as a --config-file of its own)."""
+    (started with wm_args, such as a --config-file of its own); `wrapper` runs Xvfb under
+    another program (a profiler)."""
 
-    def __init__(self, size=SCREEN, wm_args=()):
-        self.size, self.wm_args = size, list(wm_args)
+    def __init__(self, size=SCREEN, wm_args=(), wrapper=()):
+        self.size, self.wm_args, self.wrapper = size, list(wm_args), list(wrapper)
         self.xvfb = None
         self.wm = None
         self.env = None
@@ -79,7 +80,7 @@ class XServer:
     def __enter__(self):
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+            [*self.wrapper, "Xvfb", "-displayfd", str(write_end), "-screen", "0",
              f"{self.size[0]}x{self.size[1]}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)

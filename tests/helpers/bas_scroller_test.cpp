@@ -66,6 +66,7 @@ TEST(ScrollText, StepsFromTheRightEdgeUntilTheTextHasLeftAndLeavesNothingBehind)
         frames.push_back(strip.grab().toImage());
         frames.erase(frames.begin());  // the blank canvas before the first step
         ASSERT_EQ(frames.size(), static_cast<size_t>(steps)) << text.toStdString();
+        EXPECT_EQ(strip.Frames().count, 0);  // offscreen no frames are kept: each step is drawn
         EXPECT_EQ(basScroller::StepCount(strip.ScaleWidth(), strip.FontSize(), text.size()), steps);
         if (text.isEmpty()) {
             continue;

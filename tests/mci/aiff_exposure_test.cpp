@@ -10,6 +10,7 @@
 // exposure, as the engine makes them, is shown to play through the race.
 #include "platform/mci/exposure_hold.h"
 #include "platform/mci/gst_holders.h"
+#include "platform/time_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ void holdTheTypefinder(GstDebugCategory*, GstDebugLevel, const gchar*, const gch
     if (race.aiffparse != nullptr && g_strcmp0(function, "expose_pad") == 0 &&
         g_str_has_prefix(gst_debug_message_get(message), "pad aiffparse")) {
         // A held buffer is a state, not an event: it is looked at every 10 ms.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        const auto deadline = std::chrono::steady_clock::now() + platform::timeLimit(std::chrono::seconds(2));
         while (!race.hadItsGo() && std::chrono::steady_clock::now() < deadline) {
             race.changed.wait_for(lock, std::chrono::milliseconds(10));
         }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/mci/engine.h"
+#include "platform/time_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ protected:
 
     // Polls until `done` holds or the deadline passes.
     template <typename Predicate>
-    bool waitUntil(Predicate done, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    bool waitUntil(Predicate done, std::chrono::milliseconds timeout = platform::timeLimit(std::chrono::seconds(10)))
     {
         for (const auto deadline = std::chrono::steady_clock::now() + timeout; !done();) {
             if (std::chrono::steady_clock::now() >= deadline) {

@@ -39,13 +39,18 @@ TEST_F(EngineTest, EveryClipOpensWithItsLengthAndPlaysToIt)
             EXPECT_EQ(reply("status m time format"), "milliseconds");
             EXPECT_EQ(number("status m length"), lengthMs);
         }
-        const int64_t length = number("status m length");
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(code("play m from 0 wait"), 0u);
         // Real time, not as fast as the decoder can go.
         EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1600));
         EXPECT_EQ(reply("status m mode"), "stopped");
-        EXPECT_EQ(number("status m position"), length);
+        // At the end the position is the length: for a length GStreamer estimated (an MP3 with no
+        // header that says it), where the stream really ended.
+        const int64_t endedLength = number("status m length");
+        EXPECT_EQ(number("status m position"), endedLength);
+        if (!video) {
+            EXPECT_NEAR(endedLength, 2000, toleranceMs);
+        }
         ASSERT_EQ(code("close m"), 0u);
     }
 }

@@ -3,6 +3,7 @@
 // one range with the generation of the next), and ends a range again after a flush.
 #include "platform/mci/gst_holders.h"
 #include "platform/mci/range_guard.h"
+#include "platform/time_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,7 @@ TEST(RangeGuard, ANewRangeNeverEndsByTheStopOfTheOldOne)
 bool ended(GstElement* pipeline)
 {
     BusPtr bus(gst_element_get_bus(pipeline));
-    MessagePtr message(gst_bus_timed_pop_filtered(bus.get(), 10 * GST_SECOND,
+    MessagePtr message(gst_bus_timed_pop_filtered(bus.get(), platform::timeLimit(10 * GST_SECOND),
                                                   static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
     return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS;
 }

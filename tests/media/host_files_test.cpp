@@ -13,12 +13,15 @@
 #include <unistd.h>
 
 #include "channels/host_channel.h"
+#include "platform/mci_error_codes.h"
 
 namespace zelko {
 namespace {
 
 namespace fs = std::filesystem;
 using channels::HostChannel;
+using mci::code::kFileNotFound;
+using mci::code::kInvalidFile;
 
 std::string clip(const char* name)
 {
@@ -102,10 +105,10 @@ TEST_F(HostFilesTest, TheHostPlaysAFileItHasNoPathTo)
 TEST_F(HostFilesTest, FilesThatDoNotOpenAnswerAsBefore)
 {
     HostChannel channel(ZELKO_MCI_HOST);
-    EXPECT_EQ(send(channel, "open " + clip("no-such-file.mp3") + " alias m"), 275u);
-    EXPECT_EQ(send(channel, "open " + std::string(ZELKO_CLIPS_DIR) + " alias m"), 296u);
-    EXPECT_EQ(description(channel, 296), "The file cannot be played: it is not a regular file.");
-    EXPECT_EQ(send(channel, "open " + clip("text.mp3") + " alias m"), 296u);
+    EXPECT_EQ(send(channel, "open " + clip("no-such-file.mp3") + " alias m"), kFileNotFound);
+    EXPECT_EQ(send(channel, "open " + std::string(ZELKO_CLIPS_DIR) + " alias m"), kInvalidFile);
+    EXPECT_EQ(description(channel, kInvalidFile), "The file cannot be played: it is not a regular file.");
+    EXPECT_EQ(send(channel, "open " + clip("text.mp3") + " alias m"), kInvalidFile);
     // Two devices on one file, each with a descriptor of its own.
     ASSERT_EQ(send(channel, "open " + clip("tone.wav") + " alias a"), 0u);
     ASSERT_EQ(send(channel, "open " + clip("tone.wav") + " alias b"), 0u);
@@ -156,8 +159,8 @@ TEST_F(HostFilesTest, TheTagsOfAFileWithoutItsDecoderAreToldEveryTime)
     ::unsetenv("GST_PLUGIN_FEATURE_RANK");
     const std::string tagged = clip("tagged.mp3");
     for (int run = 0; run < 12; ++run) {
-        ASSERT_EQ(send(channel, "open " + tagged + " alias m"), 296u) << "run " << run;
-        EXPECT_NE(channel.missingDecoder(296), "") << "run " << run;
+        ASSERT_EQ(send(channel, "open " + tagged + " alias m"), kInvalidFile) << "run " << run;
+        EXPECT_NE(channel.missingDecoder(kInvalidFile), "") << "run " << run;
         const platform::TrackTags tags = tagsOf(channel, tagged);
         EXPECT_EQ(tags.title, "Blue Tone") << "run " << run;
         EXPECT_EQ(tags.coverType, "image/png") << "run " << run;

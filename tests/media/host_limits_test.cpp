@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "channels/host_channel.h"
+#include "platform/mci_error_codes.h"
 #include "platform/mci_host/sandbox.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -25,11 +26,12 @@
 namespace zelko {
 
 namespace fs = std::filesystem;
+using mci::code::kInvalidDeviceName;
+using mci::code::kInvalidFile;
 using zelko::channels::HostChannel;
 
 namespace {
 
-constexpr uint32_t kInvalidFile = 296;
 constexpr uint64_t kMiB = 1 << 20;
 
 // The data the process maps now, in bytes; 0 when it has gone.
@@ -90,7 +92,7 @@ TEST(HostLimits, ADecoderThatAllocatesWithoutEndMeetsTheLimitAndCostsItsEntry)
 
     HostChannel channel(ZELKO_MCI_HOST);
     char reply[256] = {};
-    ASSERT_EQ(channel.sendString("status nothing mode", reply, sizeof reply, 0), 263u);  // a host is up
+    ASSERT_EQ(channel.sendString("status nothing mode", reply, sizeof reply, 0), kInvalidDeviceName);  // a host is up
     const int host = channel.hostPid();
     uint64_t peak = 0;
     const auto start = std::chrono::steady_clock::now();

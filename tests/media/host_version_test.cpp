@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "channels/host_channel.h"
+#include "platform/mci_error_codes.h"
 #include "tests/media/channel_log.h"
 #include "platform/mci_host/messages.h"
 
@@ -24,12 +25,13 @@ namespace zelko {
 namespace {
 
 namespace wire = mci::wire;
+using mci::code::kInvalidFile;
 
 TEST(HostVersion, TheWindowRefusesAHostOfAnotherBuildAndStartsNoOther)
 {
     test::ChannelLog log;
     channels::HostChannel channel(ZELKO_OTHER_BUILD_HOST);
-    EXPECT_EQ(channel.sendString("open /nowhere.mp3 alias m", nullptr, 0, 0), 296u);
+    EXPECT_EQ(channel.sendString("open /nowhere.mp3 alias m", nullptr, 0, 0), kInvalidFile);
     const std::string refusal = log.find("refused the engine host");
     EXPECT_NE(refusal.find("it speaks version " + std::to_string(wire::kVersion + 1) +
                            " of the engine's wire, this window version " + std::to_string(wire::kVersion)),
@@ -38,10 +40,10 @@ TEST(HostVersion, TheWindowRefusesAHostOfAnotherBuildAndStartsNoOther)
     std::printf("the window's refusal: %s\n", refusal.c_str());
     EXPECT_EQ(channel.hostPid(), 0);
     char text[256] = {};
-    ASSERT_TRUE(channel.getErrorString(296, text, sizeof text));
+    ASSERT_TRUE(channel.getErrorString(kInvalidFile, text, sizeof text));
     EXPECT_STREQ(text, "The file cannot be played: the media engine is of another build of the player.");
     // Later commands answer at once, with no host started for them.
-    EXPECT_EQ(channel.sendString("status m mode", text, sizeof text, 0), 296u);
+    EXPECT_EQ(channel.sendString("status m mode", text, sizeof text, 0), kInvalidFile);
     EXPECT_EQ(channel.hostPid(), 0);
     EXPECT_EQ(log.find("started the engine host"), "");
 }

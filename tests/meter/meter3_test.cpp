@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QSignalSpy>
+
+#include <tuple>
 
 namespace zelko {
 
@@ -114,6 +118,26 @@ TEST(Meter3, SavesWhatDiffersFromTheDefaultsAndLoadsMissingKeysAsThem)
         EXPECT_EQ(changed.count(), 0);  // loading changes nothing for the container
         expectLit(meter, c.value);
     }
+}
+
+// A screen reader reads the bar as a progress bar in percent of the segments lit, as a number
+// and as text, and cannot set it.
+TEST(Meter3, AScreenReaderReadsThePercentLitAndCannotSetIt)
+{
+    Meter3 meter;
+    meter.SetValue(21);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&meter);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::ProgressBar);
+    QAccessibleValueInterface* value = accessible->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue().toInt(), 42);
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("42%"));
+    EXPECT_EQ(
+        std::tuple(value->minimumValue().toInt(), value->maximumValue().toInt(), value->minimumStepSize().toInt()),
+        std::tuple(0, 100, 2));
+    value->setCurrentValue(80);
+    EXPECT_EQ(meter.Value(), 21);
 }
 
 }  // namespace zelko

@@ -11,6 +11,7 @@
 
 #include "form_fixture.h"
 #include "channels/engine_channel.h"
+#include "platform/time_limit.h"
 
 namespace zelko {
 
@@ -75,7 +76,7 @@ private:
 // The window over the real engine on a real X server, shown, with the test video playing.
 class VideoFormTest : public FormTest<NotedEngine> {
 protected:
-    static constexpr int kDeadlineMs = 15000;
+    static constexpr int kDeadlineMs = platform::timeLimit(15000);
     void SetUp() override
     {
         FormTest::SetUp();
