@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "channels/host_process.h"
+#include "channels/published_state.h"
 #include "media/mci_channel.h"
 #include "platform/error_detail.h"
 #include "platform/media_file.h"
@@ -93,7 +94,8 @@ private:
     std::map<uint32_t, platform::ErrorDetail> m_details;
     // The files the running host opened (the latest last), whose tags it can tell.
     std::deque<platform::FileIdentity> m_opened;
-    mci::Trace m_trace;  // the commands this side answered for a host it gave up
+    mci::Trace m_trace;          // the commands this side answered for a host it gave up, or from its page
+    PublishedState m_published;  // what the running host publishes of its devices
 };
 
 }  // namespace zelko::channels

@@ -32,7 +32,8 @@ constexpr double kUnknownFramesPerSecond = 25.0;
 constexpr guint kPlayFlagText = 1U << 2;
 
 // Runs on GStreamer's threads: keeps only what the caller's thread reads, so the bus never
-// fills with tags and state changes between two commands.
+// fills with tags and state changes between two commands; what it keeps changes the answers
+// (see Device::busFd).
 GstBusSyncReply keepUsefulMessages(GstBus*, GstMessage* message, gpointer)
 {
     constexpr auto kKept = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE |
@@ -496,6 +497,13 @@ bool Device::setState(GstState state)
 Mode Device::mode() const
 {
     return m_wanted;
+}
+
+int Device::busFd() const
+{
+    GPollFD poll{};
+    gst_bus_get_pollfd(m_bus.get(), &poll);
+    return poll.fd;
 }
 
 }  // namespace zelko::mci

@@ -13,6 +13,7 @@
 #include "platform/media_file.h"
 #include "platform/track_tags.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -44,6 +45,14 @@ public:
     void drainBus();
 
     Mode mode() const;
+    // Readable while the bus holds a message, all of which change the device's answers (the
+    // end, an error, a new length, a seek's preroll done; the rest is dropped as it is posted),
+    // until drainBus reads them. Readable only once the message is there to read.
+    int busFd() const;
+    // Where a play stops moving: the end of its range, or the length.
+    int64_t endNs() const { return m_stopNs >= 0 ? std::min(m_stopNs, m_lengthNs) : m_lengthNs; }
+    // The rate the pipeline plays at while playing (the speed, as last applied).
+    double appliedRate() const { return m_appliedRate; }
     // The file open, as it was when opened.
     const std::optional<platform::FileIdentity>& file() const { return m_identity; }
     // What the file's tags said when it was opened.

@@ -124,6 +124,40 @@ platform::ErrorDetail Engine::errorDetail(uint32_t errorCode) const
     return found != m_impl->details.end() ? found->second : ErrorDetail{};
 }
 
+std::vector<int> Engine::changeFds()
+{
+    std::vector<int> fds;
+    m_impl->session.forEach([&fds](const std::string&, Device& device) { fds.push_back(device.busFd()); });
+    return fds;
+}
+
+void Engine::drain()
+{
+    m_impl->session.drainAll();
+}
+
+std::vector<Engine::DeviceStatus> Engine::statuses()
+{
+    std::vector<DeviceStatus> statuses;
+    m_impl->session.forEach([&statuses](const std::string& alias, Device& device) {
+        DeviceStatus status;
+        status.alias = alias;
+        // The position first: reading it may move the length of a stream that runs past it.
+        status.positionNs = device.positionNs();
+        status.readAt = std::chrono::steady_clock::now();
+        status.mode = device.mode() == Mode::Playing  ? DeviceStatus::Mode::Playing
+                      : device.mode() == Mode::Paused ? DeviceStatus::Mode::Paused
+                                                      : DeviceStatus::Mode::Stopped;
+        status.frames = device.timeFormat() == TimeFormat::Frames;
+        status.framesPerSecond = device.framesPerSecond();
+        status.lengthNs = device.lengthNs();
+        status.rate = device.mode() == Mode::Playing ? device.appliedRate() : 0.0;
+        status.endNs = device.endNs();
+        statuses.push_back(std::move(status));
+    });
+    return statuses;
+}
+
 void Engine::setFileOpener(FileOpener opener)
 {
     m_impl->session.setFileOpener(std::move(opener));

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/error_detail.h"
 #include "platform/media_file.h"
@@ -55,6 +57,29 @@ public:
     // those met by an open that failed for want of a decoder (empty for another failure);
     // nothing when the file was not opened here lately. The file is not read again.
     std::optional<platform::TrackTags> tags(const platform::FileIdentity& file);
+
+    // What a device's status queries answer at one moment, for a caller that tells them on
+    // without being asked (the engine host's published state).
+    struct DeviceStatus {
+        enum class Mode { Stopped, Playing, Paused };
+        std::string alias;  // lower case
+        Mode mode = Mode::Stopped;
+        bool frames = false;  // the time format
+        double framesPerSecond = 0.0;
+        int64_t lengthNs = 0;
+        int64_t positionNs = 0;
+        std::chrono::steady_clock::time_point readAt;  // when the position was read
+        double rate = 0.0;                             // how fast the position moves: 0 unless playing
+        int64_t endNs = 0;                             // where a play stops moving
+    };
+    // Descriptors that are readable while a device's pipeline has posted what changes its
+    // answers (the end of the media, an error, a new length, a seek's preroll done), between
+    // commands as well: one for each open device.
+    std::vector<int> changeFds();
+    // Reads what the pipelines posted, as every command does first.
+    void drain();
+    // Every open device's answers now. Reading the position is the same as asking for it.
+    std::vector<DeviceStatus> statuses();
 
 private:
     struct Impl;

@@ -61,6 +61,13 @@ void Session::drainAll()
     }
 }
 
+void Session::forEach(const std::function<void(const std::string& alias, Device& device)>& visit)
+{
+    for (Entry& entry : m_devices) {
+        visit(entry.alias, *entry.device);
+    }
+}
+
 platform::OpenedFile Session::openFile(const std::string& path) const
 {
     return m_opener ? m_opener(path) : platform::openMediaFile(path);

@@ -32,6 +32,8 @@ public:
     void closeAll();
     // Lets every device read what its pipeline posted since the last command.
     void drainAll();
+    // Every open device with its alias (lower case), in the order they were opened.
+    void forEach(const std::function<void(const std::string& alias, Device& device)>& visit);
 
     void setDetail(ErrorDetail detail) { m_detail = std::move(detail); }
     ErrorDetail takeDetail() { return std::exchange(m_detail, {}); }

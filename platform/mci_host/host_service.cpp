@@ -2,12 +2,16 @@
 #include "platform/mci_host/host_service.h"
 
 #include "platform/mci_host/messages.h"
+#include "platform/mci_host/state_publisher.h"
 #include "platform/mci_host/wire.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <poll.h>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace zelko::mci {
 
@@ -107,6 +111,38 @@ bool answerRequest(Engine& engine, Granted& granted, wire::Frame& frame, wire::F
     }
 }
 
+// Waits for the window's next frame. Meanwhile the host publishes what the devices' pipelines
+// post (an end, an error) and samples a playing position when the publisher asks; with nothing
+// playing and nothing posted it sleeps.
+wire::ReadResult nextFrame(wire::FrameReader& reader, int socket, StatePublisher& publisher, wire::Frame& frame)
+{
+    for (;;) {
+        // A frame already in hand first: the window's hello and its page come together.
+        const wire::ReadResult held = reader.read(frame, wire::Clock::time_point{});
+        if (held != wire::ReadResult::TimedOut || !publisher.attached()) {
+            return held != wire::ReadResult::TimedOut ? held : reader.read(frame, std::nullopt);
+        }
+        std::vector<pollfd> waits{{socket, POLLIN, 0}};
+        for (const int fd : publisher.changeFds()) {
+            waits.push_back({fd, POLLIN, 0});
+        }
+        const int ready = ::poll(waits.data(), waits.size(), publisher.nextSampleMs());
+        if (ready < 0 && errno != EINTR) {
+            return reader.read(frame, std::nullopt);
+        }
+        const bool posted =
+            std::any_of(waits.begin() + 1, waits.end(), [](const pollfd& wait) { return wait.revents != 0; });
+        if (posted) {
+            publisher.drainAndPublish();
+        } else if (ready == 0) {
+            publisher.publish();
+        }
+        if (waits[0].revents != 0) {
+            return reader.read(frame, std::nullopt);
+        }
+    }
+}
+
 }  // namespace
 
 int serve(Engine& engine, int socket)
@@ -129,16 +165,27 @@ int serve(Engine& engine, int socket)
         granted.erase(found);
         return file;
     });
+    StatePublisher publisher(engine);
     wire::Frame frame;
     wire::Frame reply;
     for (;;) {
-        const wire::ReadResult result = reader.read(frame, std::nullopt);
+        const wire::ReadResult result = nextFrame(reader, socket, publisher, frame);
         if (result == wire::ReadResult::Closed) {
             return 0;  // the window has gone or closed the channel
         }
-        if (result != wire::ReadResult::Frame || !answerRequest(engine, granted, frame, reply)) {
+        wire::SharePage page;
+        const bool sharesPage = result == wire::ReadResult::Frame && frame.kind == wire::Kind::SharePage;
+        if (sharesPage && !publisher.attached() && wire::unpack(frame, page) &&
+            publisher.attach(std::move(page.page))) {
+            continue;
+        }
+        if (sharesPage || result != wire::ReadResult::Frame || !answerRequest(engine, granted, frame, reply)) {
             std::fprintf(stderr, "zelko-mci-host: the window sent nonsense\n");
             return 1;
+        }
+        // Published before the reply goes: the window believes the page once it has the reply.
+        if (frame.kind == wire::Kind::Command) {
+            publisher.publish();
         }
         if (!wire::writeFrame(socket, reply, std::nullopt)) {
             return 1;

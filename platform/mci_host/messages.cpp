@@ -98,10 +98,10 @@ private:
     bool m_ok = true;
 };
 
-// A frame of `kind` whose descriptors the message takes (none but a Command's).
+// A frame of `kind` whose descriptors the message takes (none but a Command's and a SharePage's).
 bool expect(const Frame& frame, Kind kind)
 {
-    return frame.kind == kind && (kind == Kind::Command || frame.descriptors.empty());
+    return frame.kind == kind && (kind == Kind::Command || kind == Kind::SharePage || frame.descriptors.empty());
 }
 
 bool knownState(uint8_t state)
@@ -189,6 +189,13 @@ Frame pack(uint32_t requestId, const Tags& message)
     return body.frame(Tags::kKind, requestId);
 }
 
+Frame pack(uint32_t requestId, SharePage message)
+{
+    Frame frame = BodyWriter(0).frame(SharePage::kKind, requestId);
+    frame.descriptors.push_back(std::move(message.page));
+    return frame;
+}
+
 bool unpack(Frame& frame, Hello& message)
 {
     // Only the fields every version has; what a later version adds after them is skipped.
@@ -263,6 +270,15 @@ bool unpack(Frame& frame, Tags& message)
         return false;
     }
     tags.cover.assign(cover.begin(), cover.end());
+    return true;
+}
+
+bool unpack(Frame& frame, SharePage& message)
+{
+    if (!expect(frame, SharePage::kKind) || !frame.body.empty() || frame.descriptors.size() != 1) {
+        return false;
+    }
+    message.page = std::move(frame.descriptors.front());
     return true;
 }
 

@@ -21,7 +21,7 @@ namespace zelko::mci::wire {
 // Each side's first frame. A later version may add fields after these two, which an earlier
 // one skips, so any two versions read each other's hello and refuse a different version.
 constexpr std::string_view kMagic = "zelko-mci-wire";
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 
 struct Hello {
     static constexpr Kind kKind = Kind::Hello;
@@ -77,7 +77,14 @@ struct Tags {
     platform::TrackTags tags;  // text title, artist, album, genre; u32 track; text cover type; bytes cover
 };
 
-// The frame for a message; a Command's descriptors move into the frame.
+// The page the host publishes its state on (state_page.h): its descriptor rides with the
+// frame, which answers nothing (request id 0); the body is empty.
+struct SharePage {
+    static constexpr Kind kKind = Kind::SharePage;
+    platform::UniqueFd page;
+};
+
+// The frame for a message; a Command's and a SharePage's descriptors move into the frame.
 Frame pack(uint32_t requestId, const Hello& message);
 Frame pack(uint32_t requestId, Command message);
 Frame pack(uint32_t requestId, const CommandReply& message);
@@ -85,9 +92,11 @@ Frame pack(uint32_t requestId, const Describe& message);
 Frame pack(uint32_t requestId, const Description& message);
 Frame pack(uint32_t requestId, const ReadTags& message);
 Frame pack(uint32_t requestId, const Tags& message);
+Frame pack(uint32_t requestId, SharePage message);
 
 // Reads the message out of a frame of its kind; false when the frame is of another kind or
-// its body or descriptors do not hold the message. A Command takes the frame's descriptors.
+// its body or descriptors do not hold the message. A Command and a SharePage take the frame's
+// descriptors.
 bool unpack(Frame& frame, Hello& message);
 bool unpack(Frame& frame, Command& message);
 bool unpack(Frame& frame, CommandReply& message);
@@ -95,5 +104,6 @@ bool unpack(Frame& frame, Describe& message);
 bool unpack(Frame& frame, Description& message);
 bool unpack(Frame& frame, ReadTags& message);
 bool unpack(Frame& frame, Tags& message);
+bool unpack(Frame& frame, SharePage& message);
 
 }  // namespace zelko::mci::wire

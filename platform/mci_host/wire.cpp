@@ -24,7 +24,8 @@ bool isKind(uint8_t value)
     case Kind::Describe:
     case Kind::Description:
     case Kind::ReadTags:
-    case Kind::Tags: return true;
+    case Kind::Tags:
+    case Kind::SharePage: return true;
     }
     return false;
 }

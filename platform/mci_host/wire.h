@@ -38,6 +38,7 @@ enum class Kind : uint8_t {
     Description = 'd',   // host -> window
     ReadTags = 'T',      // window -> host: the tags met in a file opened before
     Tags = 't',          // host -> window
+    SharePage = 'S',     // window -> host, once after its hello: the page the host publishes on
 };
 
 constexpr size_t kHeaderSize = 12;

@@ -57,6 +57,7 @@ void checkFrame(Frame& frame)
     case Kind::Description: packsBack<Description>(std::move(frame)); break;
     case Kind::ReadTags: packsBack<ReadTags>(std::move(frame)); break;
     case Kind::Tags: packsBack<Tags>(std::move(frame)); break;
+    case Kind::SharePage: packsBack<SharePage>(std::move(frame)); break;
     }
 }
 
