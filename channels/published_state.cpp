@@ -8,6 +8,7 @@
 
 #include "platform/ascii.h"
 #include "platform/mci/time_format.h"
+#include "platform/mci_error_codes.h"
 
 namespace zelko::channels {
 
@@ -61,6 +62,17 @@ std::optional<Query> queryOf(std::string_view command)
         return std::nullopt;
     }
     return query;
+}
+
+// `set <alias> time format <format>`, in the one form it takes: the alias and the format.
+std::optional<std::pair<std::string, std::string>> timeFormatSetBy(std::string_view command)
+{
+    const std::vector<std::string_view> words = wordsOf(command);
+    if (words.size() != 5 || command.find('"') != std::string_view::npos || platform::asciiLower(words[0]) != "set" ||
+        platform::asciiLower(words[2]) != "time" || platform::asciiLower(words[3]) != "format") {
+        return std::nullopt;
+    }
+    return std::pair{platform::asciiLower(words[1]), platform::asciiLower(words[4])};
 }
 
 const char* modeText(PageMode mode)
@@ -137,6 +149,31 @@ std::optional<std::string> PublishedState::answer(std::string_view command, uint
         return std::nullopt;  // the engine's 268, or a caller that reads no reply: the host says
     }
     return reply;
+}
+
+std::optional<uint32_t> PublishedState::unchangedBy(std::string_view command) const
+{
+    const auto set = m_page ? timeFormatSetBy(command) : std::nullopt;
+    mci::wire::PageState state;
+    if (!set || !m_page->read(state)) {
+        return std::nullopt;
+    }
+    const auto& [alias, format] = *set;
+    const auto found = std::find_if(state.devices.begin(), state.devices.end(),
+                                    [&](const PageDevice& device) { return device.alias == alias; });
+    if (found == state.devices.end()) {
+        return std::nullopt;
+    }
+    if (format == "frames") {
+        if (!found->picture) {
+            return mci::code::kBadTimeFormat;
+        }
+        return found->frames ? std::optional<uint32_t>(0) : std::nullopt;
+    }
+    if (format == "ms" || format == "milliseconds") {
+        return found->frames ? std::nullopt : std::optional<uint32_t>(0);
+    }
+    return std::nullopt;
 }
 
 }  // namespace zelko::channels

@@ -42,6 +42,10 @@ public:
     // The reply the engine would give to `command` now, or nothing. The caller makes sure no
     // command is pending in the host.
     std::optional<std::string> answer(std::string_view command, uint32_t replyLength) const;
+    // The code the engine would answer `set <alias> time format <format>` with, where the page
+    // makes it sure and the command changes nothing: 0 when the device counts in that format
+    // already, 293 when frames are asked of a device without a picture. Nothing otherwise.
+    std::optional<uint32_t> unchangedBy(std::string_view command) const;
 
 private:
     std::optional<mci::wire::StatePage> m_page;

@@ -149,6 +149,7 @@ std::vector<Engine::DeviceStatus> Engine::statuses()
                       : device.mode() == Mode::Paused ? DeviceStatus::Mode::Paused
                                                       : DeviceStatus::Mode::Stopped;
         status.frames = device.timeFormat() == TimeFormat::Frames;
+        status.picture = device.hasVideo();
         status.framesPerSecond = device.framesPerSecond();
         status.lengthNs = device.lengthNs();
         status.rate = device.mode() == Mode::Playing ? device.appliedRate() : 0.0;

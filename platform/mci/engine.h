@@ -64,7 +64,8 @@ public:
         enum class Mode { Stopped, Playing, Paused };
         std::string alias;  // lower case
         Mode mode = Mode::Stopped;
-        bool frames = false;  // the time format
+        bool frames = false;   // the time format
+        bool picture = false;  // frames are a time format it takes
         double framesPerSecond = 0.0;
         int64_t lengthNs = 0;
         int64_t positionNs = 0;

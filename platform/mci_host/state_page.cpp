@@ -21,7 +21,7 @@ constexpr size_t kWritten = 2;
 constexpr size_t kHeaderWords = 3;
 // A device: its alias (kAliasBytes, zero-padded), then these words.
 constexpr size_t kAliasWords = kAliasBytes / 8;
-constexpr size_t kFlags = kAliasWords;  // bits 0-7 the mode, bit 8 frames, bit 9 settled
+constexpr size_t kFlags = kAliasWords;  // bits 0-7 the mode, bit 8 frames, bit 9 settled, bit 10 a picture
 constexpr size_t kFramesPerSecond = kAliasWords + 1;
 constexpr size_t kLength = kAliasWords + 2;
 constexpr size_t kPosition = kAliasWords + 3;
@@ -33,6 +33,7 @@ static_assert((kHeaderWords + kMaxDevices * kDeviceWords) * 8 <= kPageBytes);
 
 constexpr uint64_t kFramesBit = 1U << 8;
 constexpr uint64_t kSettledBit = 1U << 9;
+constexpr uint64_t kPictureBit = 1U << 10;
 // The fastest a device plays (the engine takes a thousand times normal).
 constexpr double kMaxRate = 1000.0;
 
@@ -62,7 +63,8 @@ void writeDevice(uint64_t* slot, const PageDevice& device)
         store(slot, i, word);
     }
     store(slot, kFlags,
-          static_cast<uint64_t>(device.mode) | (device.frames ? kFramesBit : 0) | (device.settled ? kSettledBit : 0));
+          static_cast<uint64_t>(device.mode) | (device.frames ? kFramesBit : 0) | (device.settled ? kSettledBit : 0) |
+              (device.picture ? kPictureBit : 0));
     store(slot, kFramesPerSecond, std::bit_cast<uint64_t>(device.framesPerSecond));
     store(slot, kLength, static_cast<uint64_t>(device.lengthNs));
     store(slot, kPosition, static_cast<uint64_t>(device.positionNs));
@@ -87,6 +89,7 @@ bool readDevice(const uint64_t* slot, PageDevice& device)
     device.mode = static_cast<PageMode>(mode);
     device.frames = (flags & kFramesBit) != 0;
     device.settled = (flags & kSettledBit) != 0;
+    device.picture = (flags & kPictureBit) != 0;
     device.framesPerSecond = std::bit_cast<double>(load(slot, kFramesPerSecond));
     device.lengthNs = static_cast<int64_t>(load(slot, kLength));
     device.positionNs = static_cast<int64_t>(load(slot, kPosition));
@@ -94,8 +97,8 @@ bool readDevice(const uint64_t* slot, PageDevice& device)
     device.rate = std::bit_cast<double>(load(slot, kRate));
     device.endNs = static_cast<int64_t>(load(slot, kEnd));
     return size > 0 && size < kAliasBytes && mode <= static_cast<uint64_t>(PageMode::Paused) &&
-           (flags & ~(0xff | kFramesBit | kSettledBit)) == 0 && std::isfinite(device.framesPerSecond) &&
-           device.framesPerSecond >= 0.0 && (!device.frames || device.framesPerSecond > 0.0) &&
+           (flags & ~(0xff | kFramesBit | kSettledBit | kPictureBit)) == 0 && std::isfinite(device.framesPerSecond) &&
+           device.framesPerSecond >= 0.0 && (!device.frames || (device.picture && device.framesPerSecond > 0.0)) &&
            std::isfinite(device.rate) && device.rate >= 0.0 && device.rate <= kMaxRate && device.lengthNs >= 0 &&
            device.positionNs >= 0 && device.endNs >= 0;
 }

@@ -35,6 +35,7 @@ struct PageDevice {
     std::string alias;  // lower case, as the engine compares it
     PageMode mode = PageMode::Stopped;
     bool frames = false;           // the time format: frames, else milliseconds
+    bool picture = false;          // it has a picture: frames are a time format it takes
     double framesPerSecond = 0.0;  // what frames are counted at
     int64_t lengthNs = 0;
     // Where the device stood at `clockNs` (steady clock), and how fast it moves on from there:

@@ -88,6 +88,7 @@ void StatePublisher::publish()
         device.alias = status.alias;
         device.mode = pageMode(status.mode);
         device.frames = status.frames;
+        device.picture = status.picture;
         device.framesPerSecond = status.framesPerSecond;
         device.lengthNs = status.lengthNs;
         device.positionNs = settled ? anchor.positionNs : status.positionNs;

@@ -44,6 +44,7 @@ protected:
         wire::PageDevice device;
         device.alias = "movie";
         device.mode = wire::PageMode::Paused;
+        device.picture = true;
         device.framesPerSecond = 25.0;
         device.lengthNs = 2'000'000'000;
         device.positionNs = 1'234'500'000;
@@ -103,6 +104,31 @@ TEST_F(PublishedStateTest, FramesAreCountedAtThePublishedRate)
     EXPECT_EQ(answer("status movie time format"), "frames");
     EXPECT_EQ(answer("status movie length"), "50");
     EXPECT_EQ(answer("status movie position"), "26");
+}
+
+// A setting of the time format is answered only where it changes nothing: the format the device
+// counts in already, or frames of a sound, which the engine refuses.
+TEST_F(PublishedStateTest, ATimeFormatSettingIsAnsweredOnlyWhereItChangesNothing)
+{
+    wire::PageDevice device = paused();
+    publish(device);
+    EXPECT_EQ(m_state.unchangedBy("set movie time format ms"), 0u);
+    EXPECT_EQ(m_state.unchangedBy("SET Movie time FORMAT milliseconds"), 0u);
+    EXPECT_EQ(m_state.unchangedBy("set movie time format frames"), std::nullopt);  // it changes
+    device.frames = true;
+    publish(device);
+    EXPECT_EQ(m_state.unchangedBy("set movie time format frames"), 0u);
+    EXPECT_EQ(m_state.unchangedBy("set movie time format ms"), std::nullopt);
+    device = paused();
+    device.picture = false;
+    publish(device);
+    EXPECT_EQ(m_state.unchangedBy("set movie time format frames"), 293u);
+    EXPECT_EQ(m_state.unchangedBy("set movie time format ms"), 0u);
+    for (const char* other :
+         {"set movie time format bytes", "set movie time format ms speed 500", "set other time format ms",
+          "set \"movie\" time format ms", "set movie speed 500", "status movie time format"}) {
+        EXPECT_EQ(m_state.unchangedBy(other), std::nullopt) << other;
+    }
 }
 
 TEST_F(PublishedStateTest, APlayingPositionIsCarriedOnOnlyWhileItIsSureOfIt)
