@@ -23,8 +23,9 @@ public:
              std::function<void(std::optional<int>)> ended)
         : QObject(parent), m_host(std::move(host)), m_ended(std::move(ended))
     {
-        // Readable once the process has ended; where the kernel has no pidfd, the limit alone.
-        m_pidfd = static_cast<int>(::syscall(SYS_pidfd_open, m_host->pid(), 0));
+        // Readable once the window's child has ended (bubblewrap goes right after its host);
+        // where the kernel has no pidfd, the limit alone.
+        m_pidfd = static_cast<int>(::syscall(SYS_pidfd_open, m_host->launcher(), 0));
         if (m_pidfd >= 0) {
             m_notifier = new QSocketNotifier(m_pidfd, QSocketNotifier::Read, this);
             connect(m_notifier, &QSocketNotifier::activated, this, [this] { look(false); });

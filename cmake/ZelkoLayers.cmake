@@ -7,9 +7,9 @@
 #   - GStreamer's headers reach the engine, its GStreamer owners and the engine's own tests
 #     (tests/mci) only: nothing else sees them. The window's program and the desktop do not even
 #     link it: the engine host reads and plays the media, and tells the desktop a file's tags.
-#   - Likewise X11's (xcb, Xlib): the window system is talked to by the engine, the X helpers and
-#     the frame strip alone; elsewhere a static library's private xcb reaches the program's link
-#     line only.
+#   - Likewise X11's (xcb, Xlib): the window system is talked to by the engine, the X helpers,
+#     the frame strip and the host's shared X images alone; elsewhere a static library's private
+#     xcb reaches the program's link line only.
 #   - No target in media/ sees Qt's headers, and the media module with its scripted-channel
 #     test does not link Qt at all; nor do the engine, its host and what they share with the
 #     window (the wire, the words, the trace, the codes, ...) see Qt, and the engine's host, a
@@ -96,7 +96,9 @@ endfunction()
 # place here, and its part a line in ZELKO_LAYER_EDGES below.
 set(ZELKO_PLATFORM_PARTS
     "host: zelko-mci-host"
+    "shared-images: zelko_mci_shared_images"
     "sandbox: zelko_mci_sandbox"
+    "launch: zelko_mci_launch"
     "engine-insides: zelko_mci_insides"
     "engine: zelko_mci"
     "gst: zelko_gst_holders"
@@ -122,15 +124,17 @@ set(services "platform/stand-ins platform/x platform/accessibility platform/basi
 set(engine_parts "platform/words platform/trace platform/descriptions platform/codes platform/media-file platform/basics")
 set(ZELKO_LAYER_EDGES
     "app: channels desktop player meter helpers controls media ${services}"
-    "channels: media platform/wire platform/engine ${engine_parts} ${services}"
+    "channels: media platform/launch platform/wire platform/engine ${engine_parts} ${services}"
     "desktop: player meter helpers controls media ${services}"
     "player: meter helpers controls media ${services}"
     "meter: ${services}"
     "helpers: platform/strip ${services}"
     "controls: ${services}"
     "media: platform/codes platform/basics"
-    "platform/host: platform/sandbox platform/engine platform/wire ${engine_parts}"
-    "platform/sandbox:"
+    "platform/host: platform/shared-images platform/sandbox platform/engine platform/wire ${engine_parts}"
+    "platform/shared-images:"
+    "platform/sandbox: platform/launch"
+    "platform/launch:"
     "platform/engine-insides: platform/engine platform/gst ${engine_parts}"
     "platform/engine: platform/gst ${engine_parts}"
     "platform/gst:"
@@ -151,8 +155,9 @@ unset(engine_parts)
 # The parts of platform/ that may see GStreamer's headers, the window system's (xcb, Xlib), and
 # those that must not see Qt's.
 set(ZELKO_GST_PARTS engine engine-insides gst)
-set(ZELKO_X11_PARTS engine engine-insides x strip)
-set(ZELKO_TOOLKIT_FREE_PARTS host sandbox engine-insides engine gst wire words trace descriptions codes media-file basics)
+set(ZELKO_X11_PARTS engine engine-insides x strip shared-images)
+set(ZELKO_TOOLKIT_FREE_PARTS host shared-images sandbox launch engine-insides engine gst wire words trace descriptions codes
+    media-file basics)
 
 function(_zelko_layer_of target out)
     get_target_property(dir ${target} SOURCE_DIR)
@@ -249,7 +254,7 @@ function(zelko_check_layers)
         endif()
         if(NOT layer MATCHES "^platform/" OR NOT part IN_LIST ZELKO_X11_PARTS)
             _zelko_forbid(${target} SEEN "${x11_names}" "${x11_paths}"
-                "The window system (xcb, Xlib) is talked to by the engine, the X helpers and the strip alone.")
+                "The window system (xcb, Xlib) is talked to by the engine, the X helpers, the strip and the host's shared images alone.")
         endif()
         if(layer STREQUAL "media" OR (layer MATCHES "^platform/" AND part IN_LIST ZELKO_TOOLKIT_FREE_PARTS))
             _zelko_forbid(${target} SEEN "${qt_names}" "${qt_paths}" "${layer} is toolkit-free.")

@@ -5,7 +5,7 @@
 # every offered kind (MIDI through FluidSynth and AV1 through libaom in plugins-bad, with a
 # General MIDI sound font; Ogg, Vorbis, Theora and Opus in base; MP4, Matroska, WebM, FLAC and
 # VP8/VP9 in good; ASF and AC-3 in ugly; H.264, HEVC, AAC, ALAC, WMA and WMV in libav), the video
-# sinks, and an audio output.
+# sinks, an audio output, and bubblewrap, which gives the engine host its namespaces.
 # The maintainer is the project itself, at the domain its desktop id names (io.github.zelko).
 set(zelko_maintainer "Zelko Player developers <zelko-player@zelko.github.io>")
 set(ZELKO_PACKAGE_MAINTAINER ${zelko_maintainer} CACHE STRING
@@ -43,7 +43,7 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, "
     "gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-x, "
     "gstreamer1.0-pulseaudio | gstreamer1.0-alsa, "
-    "fluid-soundfont-gm | musescore-general-soundfont | timgm6mb-soundfont")
+    "fluid-soundfont-gm | musescore-general-soundfont | timgm6mb-soundfont, bubblewrap")
 # The scrolling title asks for Courier New; Liberation Mono stands in for it by metric.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
 

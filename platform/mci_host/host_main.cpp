@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zelko-mci-host: the MCI engine in a process of its own, so that a file that hangs or crashes
 // a decoder hangs or crashes only this process. It answers the window's commands over the
-// socket it is given and does nothing else: no network, no writes outside its runtime folder,
-// and no media file but those whose descriptors the window hands over (host_service.h).
-//   zelko-mci-host --socket FD --runtime FOLDER [--quiet]
+// socket it is given and reaches nothing of the user's: the window starts it in namespaces of
+// its own (bubblewrap) or, where they are refused, with a broker for its connect() calls, and
+// it fences itself in further once GStreamer is ready (sandbox.h).
+//   zelko-mci-host --socket FD --runtime FOLDER --fence namespaces|landlock [--broker FD]
+//                  [--why TEXT] [--quiet]
 #include "platform/mci/engine.h"
+#include "platform/mci_host/host_launch.h"
 #include "platform/mci_host/host_service.h"
 #include "platform/mci_host/sandbox.h"
 
@@ -14,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace zelko {
@@ -22,74 +26,65 @@ namespace {
 struct Options {
     int socket = -1;
     std::string runtime;
-    bool quiet = false;  // a later host: the first one told the log about the sandbox
+    bool namespaces = false;
+    int broker = -1;
+    std::string whyNoNamespaces;
+    bool quiet = false;  // a later host: the first one told the log about its fence
 };
 
 bool parse(int argc, char** argv, Options& options)
 {
+    std::string fence;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--socket" && i + 1 < argc) {
+        const bool valued = i + 1 < argc;
+        if (argument == "--socket" && valued) {
             options.socket = std::atoi(argv[++i]);
-        } else if (argument == "--runtime" && i + 1 < argc) {
+        } else if (argument == "--runtime" && valued) {
             options.runtime = argv[++i];
+        } else if (argument == "--fence" && valued) {
+            fence = argv[++i];
+        } else if (argument == "--broker" && valued) {
+            options.broker = std::atoi(argv[++i]);
+        } else if (argument == "--why" && valued) {
+            options.whyNoNamespaces = argv[++i];
         } else if (argument == "--quiet") {
             options.quiet = true;
         } else {
             return false;
         }
     }
-    return options.socket >= 0 && !options.runtime.empty();
-}
-
-void tellSandbox(const mci::SandboxReport& report)
-{
-    if (report.network && report.files) {
-        return;
-    }
-    std::fprintf(stderr, "zelko-mci-host: runs without %s%s%s: %s\n", report.network ? "" : "the network fence",
-                 report.network || report.files ? "" : " and ", report.files ? "" : "the file-system fence",
-                 report.why.c_str());
-}
-
-// The sound server's client library makes a cookie file in the home folder when it finds none,
-// which the fence refuses (and the library then says so on every open); where there is none
-// yet, it makes one in the runtime folder instead. The server knows its user without it.
-void keepSoundCookieInside(const std::string& runtime)
-{
-    if (std::getenv("PULSE_COOKIE") != nullptr) {
-        return;
-    }
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string folder = config != nullptr && *config != '\0' ? config
-                               : home != nullptr                    ? std::string(home) + "/.config"
-                                                                    : std::string();
-    if (folder.empty() || ::access((folder + "/pulse/cookie").c_str(), R_OK) != 0) {
-        ::setenv("PULSE_COOKIE", (runtime + "/pulse-cookie").c_str(), 1);
-    }
+    options.namespaces = fence == "namespaces";
+    // Without namespaces only the broker keeps connect() to the display and the sound server.
+    return options.socket >= 0 && !options.runtime.empty() &&
+           (options.namespaces || (fence == "landlock" && options.broker >= 0));
 }
 
 int Main(int argc, char** argv)
 {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: zelko-mci-host --socket FD --runtime FOLDER [--quiet]\n");
+        std::fprintf(stderr, "usage: zelko-mci-host --socket FD --runtime FOLDER --fence namespaces|landlock "
+                             "[--broker FD] [--why TEXT] [--quiet]\n");
         return 2;
     }
+    // The host holds no descriptor it was not given.
+    ::syscall(SYS_close_range, mci::fence::kStatusFd, ~0U, 0);
     // The host lives no longer than the window that started it, even when the window is killed.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() == 1) {
         return 0;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    keepSoundCookieInside(options.runtime);
-    // GStreamer's registry and the trace file are written here, before the fence; the engine
-    // starts no thread until the warm-up, so every thread of the host is inside it.
+    // GStreamer's registry is written here and the trace opened (through its descriptor),
+    // before the fence; the engine starts no thread until the warm-up, so every thread of the
+    // host is inside it.
     mci::Engine engine;
-    const mci::SandboxReport report = mci::enterSandbox(options.runtime);
+    ::close(mci::fence::kTraceFd);
+    const mci::SandboxReport report = mci::enterSandbox({options.runtime, options.namespaces ? -1 : options.broker});
+    ::close(mci::fence::kBrokerFd);
     if (!options.quiet) {
-        tellSandbox(report);
+        std::fprintf(stderr, "%s\n", mci::describeFence(report, options.namespaces, options.whyNoNamespaces).c_str());
     }
     engine.warmUp();
     // When the window has gone or closed the channel, the engine closes its devices on the way out.

@@ -48,17 +48,6 @@ def make_files(ctx):
     ]
 
 
-def host_pid(player_pid):
-    """The player's engine host: its child process named zelko-mci-host."""
-    for task in os.listdir(f"/proc/{player_pid}/task"):
-        with open(f"/proc/{player_pid}/task/{task}/children") as f:
-            for child in f.read().split():
-                with open(f"/proc/{child}/comm") as comm:
-                    if comm.read().strip() == "zelko-mci-host":
-                        return int(child)
-    return None
-
-
 def answers_pause(p, trace, transport):
     start = len(trace.lines())
     p.click(*transport[1])
@@ -80,7 +69,7 @@ def scenario(ctx):
             assert (open_code, play_code) == (0, 0), f"{title!r} did not play"
         if title == "long.mpg":
             # The host dies while the video plays: this entry is lost, and nothing else.
-            pid = host_pid(p.proc.pid)
+            pid = z.engine_host_pid(p.proc.pid)
             os.kill(pid, signal.SIGKILL)
             ctx.step(f"killed the engine host {pid} during {title!r}")
             killed = pid

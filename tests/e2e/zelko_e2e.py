@@ -8,6 +8,7 @@ Everything waits on a condition with a deadline; nothing sleeps to paper over a 
 
 import array
 import os
+import re
 import shutil
 import signal
 import struct
@@ -360,10 +361,12 @@ class Player:
         self.wid = None
         self.log_path = os.path.join(folder, "player.log")
 
-    def start(self, timeout=30, args=()):
+    def start(self, timeout=30, args=(), launcher=()):
+        """Starts the player (through `launcher`, a command that ends by running the rest of its
+        command line in its own place, when one is given)."""
         self.started_at = time.monotonic()
         with open(self.log_path, "w") as log:  # the player keeps its own copy
-            self.proc = subprocess.Popen([self.binary, *args], cwd=self.folder, env=self.env,
+            self.proc = subprocess.Popen([*launcher, self.binary, *args], cwd=self.folder, env=self.env,
                                          stdout=subprocess.DEVNULL, stderr=log)
         self.wid = wait_until(self._find_window, timeout, "the player's window")
         self.shown_at = time.monotonic()
@@ -469,6 +472,33 @@ class Player:
                 self.proc.wait()
 
 
+def engine_host_pid(player_pid):
+    """The player's engine host: the process named zelko-mci-host among its descendants (it runs
+    under bubblewrap, or straight beneath the player without namespaces); None when none runs."""
+    pending = [player_pid]
+    while pending:
+        pid = pending.pop()
+        try:
+            tasks = os.listdir(f"/proc/{pid}/task")
+        except FileNotFoundError:
+            continue
+        for task in tasks:
+            try:
+                with open(f"/proc/{pid}/task/{task}/children") as f:
+                    children = [int(c) for c in f.read().split()]
+            except FileNotFoundError:
+                continue
+            for child in children:
+                try:
+                    with open(f"/proc/{child}/comm") as comm:
+                        if comm.read().strip() == "zelko-mci-host":
+                            return child
+                except FileNotFoundError:
+                    continue
+                pending.append(child)
+    return None
+
+
 def proc_figures(pid):
     """Resident memory in kB, thread count and open descriptors of a process."""
     rss = 0
@@ -540,6 +570,17 @@ class Context:
         print(f"evidence kept in {self.artifacts}")
 
 
+def refused_calls(ctx):
+    """Fails when an engine host was refused a system call: it names each one on standard error,
+    which the player's log holds, and a call its filter does not know is one a kind of file or
+    an output needs."""
+    for p in ctx.players:
+        if os.path.exists(p.log_path):
+            with open(p.log_path, errors="replace") as f:
+                refused = sorted(set(re.findall(r"zelko-mci-host: refused system call (\d+)", f.read())))
+            assert not refused, f"the engine host was refused system calls {', '.join(refused)}"
+
+
 def main(scenario, **server):
     """Runs scenario(ctx) with the paths given on the command line, in an XServer(**server);
     exits 0 when it passes."""
@@ -557,6 +598,7 @@ def main(scenario, **server):
         ctx.x = x
         try:
             scenario(ctx)
+            refused_calls(ctx)
         except Exception:
             traceback.print_exc()
             ctx.keep_evidence()

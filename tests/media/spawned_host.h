@@ -32,7 +32,9 @@ inline SpawnedHost spawnHost()
     posix_spawn_file_actions_adddup2(&actions, pair[1], 3);
     posix_spawn_file_actions_adddup2(&actions, pipe[1], 2);
     const std::string runtime = ::testing::TempDir();
-    const char* arguments[] = {ZELKO_MCI_HOST, "--socket", "3", "--runtime", runtime.c_str(), "--quiet", nullptr};
+    // The window would start it in its namespaces; the wire is the same without them.
+    const char* arguments[] = {ZELKO_MCI_HOST, "--socket",   "3",       "--runtime", runtime.c_str(),
+                               "--fence",      "namespaces", "--quiet", nullptr};
     SpawnedHost host;
     if (::posix_spawn(&host.pid, ZELKO_MCI_HOST, &actions, nullptr, const_cast<char* const*>(arguments), environ) !=
         0) {
