@@ -229,8 +229,8 @@ void HostChannel::pump()
             return;
         }
         if (!m_link) {
-            startHost(0);
-            continue;
+            startHost(0);  // unless one is on its way
+            return;
         }
         if (!m_link->ready() || m_queue.front()->opening) {
             return;
@@ -391,6 +391,9 @@ void HostChannel::armDeadlines()
     for (const auto& lookup : m_paths) {
         earliest(lookup.second.deadline);
     }
+    if (m_spawning) {
+        earliest(m_spawnedAt + kStartDeadline);
+    }
     if (m_link && !m_link->ready()) {
         earliest(m_link->startedAt() + kStartDeadline);
     }
@@ -406,6 +409,11 @@ void HostChannel::onDeadline()
 {
     Entry entry(*this);
     const Clock::time_point now = Clock::now();
+    if (m_spawning && now >= m_spawnedAt + kStartDeadline) {
+        m_spawning = false;
+        ++m_generation;  // its process, should it come after all, is killed
+        startFailed("it was not started within " + std::to_string(kStartDeadline.count()) + " ms", false);
+    }
     if (m_link && !m_link->ready() && now >= m_link->startedAt() + kStartDeadline) {
         startFailed("it did not say hello within " + std::to_string(kStartDeadline.count()) + " ms", false);
     }

@@ -16,6 +16,7 @@
 
 #include "channels/host_link.h"
 #include "channels/host_process.h"
+#include "channels/host_starter.h"
 #include "channels/published_state.h"
 #include "channels/slow_calls.h"
 #include "media/mci_channel.h"
@@ -85,7 +86,8 @@ public:
     static constexpr std::chrono::milliseconds kTagsDeadline = platform::timeLimit(std::chrono::milliseconds(1000));
     // A new host loads GStreamer's registry before it says hello (all plugins, the first time).
     static constexpr std::chrono::milliseconds kStartDeadline = platform::timeLimit(std::chrono::milliseconds(10000));
-    // The running host's process id, 0 when none runs (for tests that kill or stop it).
+    // The running host's process id, 0 when none runs or one is still being started (for tests
+    // that kill or stop it).
     int hostPid() const { return m_link ? m_link->pid() : 0; }
 
 private:
@@ -163,6 +165,7 @@ private:
 
     // Hosts: start, hello, loss, failures to start, refusal.
     void startHost(int replacing);
+    void onSpawned(uint64_t generation, int replacing, HostStarter::Started spawned);
     void onReadable();
     void greet(mci::wire::Frame& frame);
     void loseHost(Loss loss, const std::string& cause);
@@ -176,6 +179,8 @@ private:
     std::string m_runtimeFolder;
     std::unique_ptr<HostLink> m_link;
     uint64_t m_generation = 0;  // one more for every host started
+    bool m_spawning = false;    // a host's process is being started on another thread
+    Clock::time_point m_spawnedAt;
     int m_starts = 0;
     int m_failures = 0;     // failed starts since the last hello
     std::string m_refusal;  // why hosts are refused; empty while they are not
@@ -194,6 +199,7 @@ private:
     std::deque<platform::FileIdentity> m_opened;
     mci::Trace m_trace;          // the commands this side answered: for a host that did not, or from its page
     PublishedState m_published;  // what the running host publishes of its devices
+    HostStarter m_starter;       // gone after the hosts it started have been closed
     SlowCalls m_slow;            // last made, first gone: no result comes back after it
 };
 

@@ -79,25 +79,41 @@ HostChannel::~HostChannel()
 void HostChannel::warmUp()
 {
     Entry entry(*this);
-    if (!m_link && m_refusal.empty() && !m_retry.isActive()) {
+    if (!m_link && !m_spawning && m_refusal.empty() && !m_retry.isActive()) {
         startHost(0);
     }
 }
 
+// Starts the next host, off the window's thread (HostStarter). Until the host is there and has
+// said hello, requests wait in the queue, each within its deadline.
 void HostChannel::startHost(int replacing)
 {
-    if (!m_refusal.empty()) {
+    if (!m_refusal.empty() || m_spawning) {
         return;
     }
     m_published.forget();
-    std::string why;
-    ++m_generation;
-    m_link = HostLink::start(
-        m_program, m_runtimeFolder, m_starts > 0, &m_context, [this] { onReadable(); }, why);
-    if (!m_link) {
-        startFailed(why, false);
+    m_spawning = true;
+    m_spawnedAt = Clock::now();
+    const uint64_t generation = ++m_generation;
+    m_starter.start(m_program, m_runtimeFolder, m_starts > 0,
+                    [this, generation, replacing](HostStarter::Started started) {
+                        onSpawned(generation, replacing, std::move(started));
+                    });
+    armDeadlines();  // its start's
+}
+
+void HostChannel::onSpawned(uint64_t generation, int replacing, HostStarter::Started spawned)
+{
+    Entry entry(*this);
+    if (!m_spawning || generation != m_generation) {
+        return;  // its start was given up meanwhile: its host goes with `spawned`
+    }
+    m_spawning = false;
+    if (!spawned.process) {
+        startFailed(spawned.why, false);
         return;
     }
+    m_link = HostLink::adopt(std::move(spawned.process), m_spawnedAt, &m_context, [this] { onReadable(); });
     ++m_starts;
     // After the hello, the page the host publishes its devices' state on, a new one for each host.
     if (platform::UniqueFd page = m_published.renew()) {
@@ -109,12 +125,13 @@ void HostChannel::startHost(int replacing)
         qCDebug(lcChannels, "started the engine host (pid %d)", m_link->pid());
     }
     armDeadlines();  // its hello's
+    pump();
 }
 
 void HostChannel::onRetry()
 {
     Entry entry(*this);
-    if (!m_link) {
+    if (!m_link && !m_spawning) {
         startHost(0);
     }
     pump();

@@ -73,23 +73,20 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HostLink> HostLink::start(const std::string& program, const std::string& runtimeFolder, bool quiet,
-                                          QObject* context, std::function<void()> readable, std::string& why)
+std::unique_ptr<HostLink> HostLink::adopt(std::unique_ptr<HostProcess> process, Clock::time_point startedAt,
+                                          QObject* context, std::function<void()> readable)
 {
-    std::unique_ptr<HostProcess> process = HostProcess::start(program, runtimeFolder, quiet, why);
-    if (!process) {
-        return nullptr;
-    }
-    std::unique_ptr<HostLink> link(new HostLink(std::move(process), context, std::move(readable)));
+    std::unique_ptr<HostLink> link(new HostLink(std::move(process), startedAt, context, std::move(readable)));
     // The window's hello goes at once: the host reads it after its own. A socket pair just made
     // has room for it; a host that is gone already shows when its end is read.
     link->write(mci::wire::pack(0, mci::wire::Hello{}));
     return link;
 }
 
-HostLink::HostLink(std::unique_ptr<HostProcess> process, QObject* context, std::function<void()> readable)
+HostLink::HostLink(std::unique_ptr<HostProcess> process, Clock::time_point startedAt, QObject* context,
+                   std::function<void()> readable)
     : m_process(std::move(process)), m_reader(m_process->socket(), false),
-      m_notifier(new QSocketNotifier(m_process->socket(), QSocketNotifier::Read, context)), m_startedAt(Clock::now())
+      m_notifier(new QSocketNotifier(m_process->socket(), QSocketNotifier::Read, context)), m_startedAt(startedAt)
 {
     QObject::connect(m_notifier, &QSocketNotifier::activated, context, std::move(readable));
 }

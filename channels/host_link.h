@@ -19,11 +19,11 @@ namespace zelko::channels {
 // thread; nothing of it waits.
 class HostLink {
 public:
-    // Starts `program` and sends it the window's hello; `readable` runs from the event loop
-    // whenever the host has written (or closed its end). Null, with why, when the program
-    // cannot be run.
-    static std::unique_ptr<HostLink> start(const std::string& program, const std::string& runtimeFolder, bool quiet,
-                                           QObject* context, std::function<void()> readable, std::string& why);
+    // Takes on a host started at `startedAt` (HostProcess::start, which may take its time on a
+    // thread of its own) and sends it the window's hello; `readable` runs from the event loop
+    // whenever the host has written (or closed its end).
+    static std::unique_ptr<HostLink> adopt(std::unique_ptr<HostProcess> process, mci::wire::Clock::time_point startedAt,
+                                           QObject* context, std::function<void()> readable);
     // The host must have been killed, reaped or handed on (release) by now.
     ~HostLink();
     HostLink(const HostLink&) = delete;
@@ -48,7 +48,8 @@ public:
     std::unique_ptr<HostProcess> release();
 
 private:
-    HostLink(std::unique_ptr<HostProcess> process, QObject* context, std::function<void()> readable);
+    HostLink(std::unique_ptr<HostProcess> process, mci::wire::Clock::time_point startedAt, QObject* context,
+             std::function<void()> readable);
 
     std::unique_ptr<HostProcess> m_process;
     mci::wire::FrameReader m_reader;

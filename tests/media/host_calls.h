@@ -34,6 +34,12 @@ public:
         return code.value_or(0xffffffffu);
     }
     const std::string& reply() const { return m_reply; }
+    // Runs the event loop until a host has been started (its start is made on another thread);
+    // whether one was.
+    bool waitForHost()
+    {
+        return runUntil([this] { return m_channel.hostPid() != 0; }, kLimit);
+    }
     channels::HostChannel& channel() const { return m_channel; }
     std::string description(uint32_t code)
     {

@@ -63,6 +63,7 @@ int playFromAPrivateFolder(const fs::path& folder)
     HostChannel channel(ZELKO_MCI_HOST);
     test::HostCalls calls(channel);
     channel.warmUp();
+    calls.waitForHost();  // the host runs before the namespace is made
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16m") != 0) {
         return kNoNamespace;
@@ -156,6 +157,7 @@ TEST_F(HostFilesTest, TheTagsOfAFileWithoutItsDecoderAreToldEveryTime)
     ::setenv("GST_PLUGIN_FEATURE_RANK", "mpg123audiodec:NONE,avdec_mp3:NONE,avdec_mp3float:NONE", 1);
     HostChannel channel(ZELKO_MCI_HOST);
     channel.warmUp();  // the host takes the ranks with it
+    ASSERT_TRUE(test::HostCalls(channel).waitForHost());
     ::unsetenv("GST_PLUGIN_FEATURE_RANK");
     const std::string tagged = clip("tagged.mp3");
     for (int run = 0; run < 12; ++run) {
