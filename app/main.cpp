@@ -17,6 +17,7 @@
 #include "app/close_on_signal.h"
 #include "app/command_line.h"
 #include "app/log.h"
+#include "app/metered_application.h"
 #include "desktop/desktop_identity.h"
 #include "desktop/desktop_integration.h"
 #include "desktop/external_files.h"
@@ -111,7 +112,7 @@ int RunPlayer(char* programName, const QList<QByteArray>& files, const FolderCla
     // Qt sees only the program name: the command line is the player's own.
     int qtArgc = 1;
     char* qtArgv[] = {programName, nullptr};
-    QApplication app(qtArgc, qtArgv);
+    MeteredApplication app(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(desktop::kDesktopEntryId));
 
     zelko::channels::HostChannel channel;

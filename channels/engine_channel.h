@@ -7,7 +7,7 @@
 namespace zelko::channels {
 
 // The product's channel: the in-process MCI engine and the platform stand-ins.
-class EngineChannel final : public media::MciChannel {
+class EngineChannel final : public media::ImmediateChannel {
 public:
     uint32_t sendString(std::string_view command, char* reply, uint32_t replyLength,
                         std::uintptr_t callbackWindow) override;

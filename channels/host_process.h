@@ -35,6 +35,8 @@ public:
     int socket() const { return m_socket; }
     // The host's own process id (not bubblewrap's), as the window's PID namespace numbers it.
     pid_t pid() const { return m_pid; }
+    // The window's own child, whose end waitForEnd() waits for: bubblewrap, or the host itself.
+    pid_t launcher() const { return m_launcher; }
     // Kills the host at once (a hung or broken one); it is reaped without waiting for it.
     void kill();
     // Waits up to timeoutMs for a host that closed its end to be gone, and reaps it: its wait

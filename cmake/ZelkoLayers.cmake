@@ -105,6 +105,7 @@ set(ZELKO_PLATFORM_PARTS
     "wire: zelko_mci_wire"
     "words: zelko_mci_words"
     "trace: zelko_mci_trace"
+    "descriptions: zelko_mci_descriptions"
     "codes: zelko_mci_codes"
     "media-file: zelko_media_file"
     "strip: zelko_platform_strip"
@@ -120,7 +121,7 @@ set(ZELKO_PLATFORM_PARTS
 #   services: what any layer of the window may use.
 #   engine_parts: what the engine is made of besides GStreamer's owners, and its host uses too.
 set(services "platform/stand-ins platform/x platform/accessibility platform/basics")
-set(engine_parts "platform/words platform/trace platform/codes platform/media-file platform/basics")
+set(engine_parts "platform/words platform/trace platform/descriptions platform/codes platform/media-file platform/basics")
 set(ZELKO_LAYER_EDGES
     "app: channels desktop player meter helpers controls media ${services}"
     "channels: media platform/launch platform/wire platform/engine ${engine_parts} ${services}"
@@ -140,6 +141,7 @@ set(ZELKO_LAYER_EDGES
     "platform/wire: platform/media-file platform/basics"
     "platform/words: platform/codes platform/basics"
     "platform/trace:"
+    "platform/descriptions: platform/codes platform/basics"
     "platform/codes:"
     "platform/media-file: platform/basics"
     "platform/strip:"
@@ -154,7 +156,8 @@ unset(engine_parts)
 # those that must not see Qt's.
 set(ZELKO_GST_PARTS engine engine-insides gst)
 set(ZELKO_X11_PARTS engine engine-insides x strip shared-images)
-set(ZELKO_TOOLKIT_FREE_PARTS host shared-images sandbox launch engine-insides engine gst wire words trace codes media-file basics)
+set(ZELKO_TOOLKIT_FREE_PARTS host shared-images sandbox launch engine-insides engine gst wire words trace descriptions codes
+    media-file basics)
 
 function(_zelko_layer_of target out)
     get_target_property(dir ${target} SOURCE_DIR)

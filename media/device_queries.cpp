@@ -3,29 +3,26 @@
 
 namespace zelko::media {
 
-QueryResult queryTotalFrames(MciChannel& channel, const std::string& alias)
+Task<QueryResult> queryTotalFrames(MciChannel& channel, std::string alias)
 {
-    std::string reply;
-    sendQuery(channel, "set " + alias + " time format frames", reply);
-    uint32_t code = sendQuery(channel, "status " + alias + " length", reply);
-    return readQuery(code, reply);
+    co_await sendQuery(channel, "set " + alias + " time format frames");
+    const Reply length = co_await sendQuery(channel, "status " + alias + " length");
+    co_return readQuery(length);
 }
 
-QueryResult queryCurrentFrame(MciChannel& channel, const std::string& alias)
+Task<QueryResult> queryCurrentFrame(MciChannel& channel, std::string alias)
 {
-    std::string reply;
-    uint32_t code = sendQuery(channel, "status " + alias + " position", reply);
-    return readQuery(code, reply);
+    const Reply position = co_await sendQuery(channel, "status " + alias + " position");
+    co_return readQuery(position);
 }
 
-QueryResult queryLengthMs(MciChannel& channel, const std::string& alias)
+Task<QueryResult> queryLengthMs(MciChannel& channel, std::string alias)
 {
-    std::string reply;
-    sendQuery(channel, "set " + alias + " time format ms", reply);
-    uint32_t code = sendQuery(channel, "status " + alias + " length", reply);
-    QueryResult length = readQuery(code, reply);
-    sendCommand(channel, "set " + alias + " time format frames");
-    return length;
+    co_await sendQuery(channel, "set " + alias + " time format ms");
+    const Reply reply = co_await sendQuery(channel, "status " + alias + " length");
+    const QueryResult length = readQuery(reply);
+    co_await sendCommand(channel, "set " + alias + " time format frames");
+    co_return length;
 }
 
 }  // namespace zelko::media

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "media/mci_calls.h"
+#include "media/task.h"
 
 namespace zelko::media {
 
@@ -12,14 +13,14 @@ namespace zelko::media {
 
 // "set <alias> time format frames" (code ignored), then "status <alias> length"; both offer
 // the reply buffer.
-QueryResult queryTotalFrames(MciChannel& channel, const std::string& alias);
+Task<QueryResult> queryTotalFrames(MciChannel& channel, std::string alias);
 
 // "status <alias> position".
-QueryResult queryCurrentFrame(MciChannel& channel, const std::string& alias);
+Task<QueryResult> queryCurrentFrame(MciChannel& channel, std::string alias);
 
 // "set <alias> time format ms" (code ignored), "status <alias> length", then
 // "set <alias> time format frames" whatever the length query gave, so the device is always
 // left counting frames.
-QueryResult queryLengthMs(MciChannel& channel, const std::string& alias);
+Task<QueryResult> queryLengthMs(MciChannel& channel, std::string alias);
 
 }  // namespace zelko::media

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/module_multimedia.h"
 
-#include <array>
-
 #include "media/command_buffer.h"
 #include "media/device_queries.h"
 #include "media/mci_calls.h"
@@ -20,17 +18,21 @@ constexpr const char* kChildWindowStyle = "1073741824";
 // The short form of the path as the 255-character buffer holds it. A form that does not fit
 // (the call answers with the size it needs) counts as no short form at all: cutting it could
 // name another file.
-std::string shortPath(MciChannel& channel, const std::string& path)
+std::string shortPathText(const Reply& found)
 {
-    std::array<char, kShortPathLength> buffer{};
-    uint32_t length = channel.getShortPathName(path.c_str(), buffer.data(), kShortPathLength);
-    if (length == 0 || length >= kShortPathLength) {
+    if (found.code == 0 || found.code >= kShortPathLength) {
         return {};
     }
-    return std::string(buffer.data(), length);
+    return found.text;
 }
 
 }  // namespace
+
+Task<std::string> ModuleMultimedia::ResultOf(std::string command)
+{
+    const Reply reply = co_await sendCommand(m_channel, std::move(command));
+    co_return Result(reply.code);
+}
 
 std::string ModuleMultimedia::Result(uint32_t code)
 {
@@ -41,95 +43,103 @@ std::string ModuleMultimedia::Result(uint32_t code)
     return text;
 }
 
-std::string ModuleMultimedia::OpenMedia(int32_t parentWindow, const std::string& alias, const std::string& path,
-                                        const std::string& deviceType)
+Task<std::string> ModuleMultimedia::OpenMedia(int32_t parentWindow, std::string alias, std::string path,
+                                              std::string deviceType)
 {
-    std::string command = "open " + shortPath(m_channel, path) + " type " + deviceType + " Alias " + alias +
-                          " parent " + std::to_string(parentWindow) + " Style " + kChildWindowStyle;
-    return Result(sendCommand(m_channel, holdInBuffer(command, kOpenCommandLength)));
+    // The path is looked up where the disk it is on may take its time: the task waits for it.
+    const Reply shortened = co_await findShortPath(m_channel, std::move(path));
+    std::string command = "open " + shortPathText(shortened) + " type " + deviceType + " Alias " + alias + " parent " +
+                          std::to_string(parentWindow) + " Style " + kChildWindowStyle;
+    const Reply opened = co_await sendCommand(m_channel, holdInBuffer(std::move(command), kOpenCommandLength));
+    co_return Result(opened.code);
 }
 
-std::string ModuleMultimedia::PlayMedia(const std::string& alias, const std::string& start, const std::string& end)
+Task<std::string> ModuleMultimedia::PlayMedia(std::string alias, std::string start, std::string end)
 {
     std::string from = start.empty() ? "0" : start;
-    std::string to = end.empty() ? std::to_string(GetTotalFrames(alias)) : end;
+    std::string to = end;
+    if (end.empty()) {
+        const int32_t frames = co_await GetTotalFrames(alias);
+        to = std::to_string(frames);
+    }
     std::string command = "play " + alias + " from " + from + " to " + to;
-    return Result(sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));
+    const Reply played = co_await sendCommand(m_channel, holdInBuffer(std::move(command), kShortCommandLength));
+    co_return Result(played.code);
 }
 
-std::string ModuleMultimedia::PauseMedia(const std::string& alias)
+Task<std::string> ModuleMultimedia::PauseMedia(std::string alias)
 {
-    return Result(sendCommand(m_channel, "Pause " + alias));
+    return ResultOf("Pause " + alias);
 }
 
-std::string ModuleMultimedia::ResumeMedia(const std::string& alias)
+Task<std::string> ModuleMultimedia::ResumeMedia(std::string alias)
 {
-    return Result(sendCommand(m_channel, "Resume " + alias));
+    return ResultOf("Resume " + alias);
 }
 
-std::string ModuleMultimedia::StopMedia(const std::string& alias)
+Task<std::string> ModuleMultimedia::StopMedia(std::string alias)
 {
-    return Result(sendCommand(m_channel, "Stop " + alias));
+    return ResultOf("Stop " + alias);
 }
 
-std::string ModuleMultimedia::CloseMedia(const std::string& alias)
+Task<std::string> ModuleMultimedia::CloseMedia(std::string alias)
 {
-    return Result(sendCommand(m_channel, "Close " + alias));
+    return ResultOf("Close " + alias);
 }
 
-std::string ModuleMultimedia::CloseAllMedia()
+Task<std::string> ModuleMultimedia::CloseAllMedia()
 {
-    return Result(sendCommand(m_channel, "Close All"));
+    return ResultOf("Close All");
 }
 
-std::string ModuleMultimedia::SeekMedia(const std::string& alias, int32_t position)
+Task<std::string> ModuleMultimedia::SeekMedia(std::string alias, int32_t position)
 {
-    uint32_t code = sendCommand(m_channel, "seek " + alias + " to " + std::to_string(position));
+    const Reply sought = co_await sendCommand(m_channel, "seek " + alias + " to " + std::to_string(position));
     // A seek always plays on from the new place; whether that play worked is not reported.
-    sendCommand(m_channel, "Play " + alias);
-    return Result(code);
+    co_await sendCommand(m_channel, "Play " + alias);
+    co_return Result(sought.code);
 }
 
-std::string ModuleMultimedia::SetPlaybackSpeed(const std::string& alias, int32_t percent)
+Task<std::string> ModuleMultimedia::SetPlaybackSpeed(std::string alias, int32_t percent)
 {
     int64_t thousandths = int64_t{percent} * 10;
     if (thousandths < INT32_MIN || thousandths > INT32_MAX) {
         // Refused here, as the engine refuses a value that does not fit its command.
-        return Result(mci::code::kOutOfRange);
+        co_return Result(mci::code::kOutOfRange);
     }
     std::string command = "set " + alias + " speed " + std::to_string(thousandths);
-    return Result(sendCommand(m_channel, holdInBuffer(command, kShortCommandLength)));
+    const Reply set = co_await sendCommand(m_channel, holdInBuffer(std::move(command), kShortCommandLength));
+    co_return Result(set.code);
 }
 
-int32_t ModuleMultimedia::GetPlaybackSpeed(const std::string& alias)
+Task<int32_t> ModuleMultimedia::GetPlaybackSpeed(std::string alias)
 {
-    std::string reply;
-    uint32_t code = sendQuery(m_channel, holdInBuffer("status " + alias + " speed", kShortCommandLength), reply);
-    if (code != 0) {
-        return -1;
+    const Reply reply = co_await sendQuery(m_channel, holdInBuffer("status " + alias + " speed", kShortCommandLength));
+    if (reply.code != 0) {
+        co_return -1;
     }
-    double thousandths = leadingNumber(reply);
+    double thousandths = leadingNumber(reply.text);
     if (!platform::roundHalfEven(thousandths)) {
-        return -1;  // the reply itself does not fit 32 bits
+        co_return -1;  // the reply itself does not fit 32 bits
     }
-    return platform::roundHalfEven(thousandths / 10.0).value_or(-1);
+    co_return platform::roundHalfEven(thousandths / 10.0).value_or(-1);
 }
 
-std::string ModuleMultimedia::SetVolume(const std::string& alias, int32_t volume)
+Task<std::string> ModuleMultimedia::SetVolume(std::string alias, int32_t volume)
 {
-    return Result(sendCommand(m_channel, "setaudio " + alias + " volume to " + std::to_string(volume)));
+    return ResultOf("setaudio " + alias + " volume to " + std::to_string(volume));
 }
 
-int32_t ModuleMultimedia::GetVolume(const std::string& alias)
+Task<int32_t> ModuleMultimedia::GetVolume(std::string alias)
 {
-    std::string reply;
-    const uint32_t code = sendQuery(m_channel, "status " + alias + " volume", reply);
-    return readQuery(code, reply).orMinusOne();
+    const Reply reply = co_await sendQuery(m_channel, "status " + alias + " volume");
+    co_return readQuery(reply).orMinusOne();
 }
 
-int32_t ModuleMultimedia::GetTotalFrames(const std::string& alias)
+Task<int32_t> ModuleMultimedia::GetTotalFrames(std::string alias)
 {
-    return queryTotalFrames(m_channel, alias).orMinusOne();
+    const QueryResult frames = co_await queryTotalFrames(m_channel, alias);
+    co_return frames.orMinusOne();
 }
 
 }  // namespace zelko::media

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "media/mci_channel.h"
+#include "media/task.h"
 #include "platform/error_detail.h"
 
 namespace zelko::media {
@@ -25,43 +26,50 @@ public:
 
     explicit ModuleMultimedia(MciChannel& channel) : m_channel(channel) {}
 
+    // Every operation is a task, awaited where it is called; it sends its commands one after
+    // the other, each once the one before it has been answered. Arguments are taken by value, so
+    // a task never reads its caller's temporaries after they are gone.
+
     // Device commands.
-    std::string OpenMedia(int32_t parentWindow, const std::string& alias, const std::string& path,
-                          const std::string& deviceType);
-    std::string PlayMedia(const std::string& alias, const std::string& start, const std::string& end);
-    std::string PauseMedia(const std::string& alias);
-    std::string ResumeMedia(const std::string& alias);
-    std::string StopMedia(const std::string& alias);
-    std::string CloseMedia(const std::string& alias);
-    std::string CloseAllMedia();
-    std::string SeekMedia(const std::string& alias, int32_t position);
-    std::string SetPlaybackSpeed(const std::string& alias, int32_t percent);
-    int32_t GetPlaybackSpeed(const std::string& alias);
-    int32_t GetTotalFrames(const std::string& alias);
+    Task<std::string> OpenMedia(int32_t parentWindow, std::string alias, std::string path, std::string deviceType);
+    Task<std::string> PlayMedia(std::string alias, std::string start, std::string end);
+    Task<std::string> PauseMedia(std::string alias);
+    Task<std::string> ResumeMedia(std::string alias);
+    Task<std::string> StopMedia(std::string alias);
+    Task<std::string> CloseMedia(std::string alias);
+    Task<std::string> CloseAllMedia();
+    Task<std::string> SeekMedia(std::string alias, int32_t position);
+    Task<std::string> SetPlaybackSpeed(std::string alias, int32_t percent);
+    Task<int32_t> GetPlaybackSpeed(std::string alias);
+    Task<int32_t> GetTotalFrames(std::string alias);
     // The sound's volume, 0 (silent) to 1000 (full, what every open starts with).
-    std::string SetVolume(const std::string& alias, int32_t volume);
-    int32_t GetVolume(const std::string& alias);
+    Task<std::string> SetVolume(std::string alias, int32_t volume);
+    Task<int32_t> GetVolume(std::string alias);
 
     // Status and geometry.
-    int32_t GetLengthMs(const std::string& alias);
-    int32_t GetCurrentFrame(const std::string& alias);
-    int32_t GetPercentPlayed(const std::string& alias);
-    int32_t GetFramesPerSecond(const std::string& alias);
-    // lengthFrames is a cache: 0 means "to be queried", and the queried value is handed back.
-    bool IsAtEnd(const std::string& alias, int32_t& lengthFrames);
+    Task<int32_t> GetLengthMs(std::string alias);
+    Task<int32_t> GetCurrentFrame(std::string alias);
+    Task<int32_t> GetPercentPlayed(std::string alias);
+    Task<int32_t> GetFramesPerSecond(std::string alias);
+    // lengthFrames is a cache: 0 means "to be queried", and the queried value is handed back;
+    // it must outlive the task (the awaiting procedure's own variable).
+    Task<bool> IsAtEnd(std::string alias, int32_t& lengthFrames);
     // True when the device says it is playing; false when it says otherwise or cannot say.
-    bool IsPlaying(const std::string& alias);
+    Task<bool> IsPlaying(std::string alias);
     // which is "cx" or "cy" in any letter case; anything else gives -1 and sends nothing.
-    int32_t GetVideoSize(const std::string& alias, const std::string& which);
-    // width and height of 0 are replaced by the window's size and handed back.
-    std::string PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x, int32_t y, int32_t& width,
-                                 int32_t& height);
+    Task<int32_t> GetVideoSize(std::string alias, std::string which);
+    // width and height of 0 are replaced by the window's size and handed back; they must
+    // outlive the task, as lengthFrames above.
+    Task<std::string> PlaceVideoWindow(int32_t window, std::string alias, int32_t x, int32_t y, int32_t& width,
+                                       int32_t& height);
 
     // The latest command that returned a result text other than "Success".
     const Failure& LastFailure() const { return m_lastFailure; }
 
 private:
     std::string Result(uint32_t code);  // resultText, keeping a failure as LastFailure
+    // Sends a command whose reply is not read; its result text.
+    Task<std::string> ResultOf(std::string command);
 
     MciChannel& m_channel;
     Failure m_lastFailure;

@@ -41,80 +41,82 @@ int32_t clampedDifference(int32_t high, int32_t low)
 
 }  // namespace
 
-int32_t ModuleMultimedia::GetLengthMs(const std::string& alias)
+Task<int32_t> ModuleMultimedia::GetLengthMs(std::string alias)
 {
-    return queryLengthMs(m_channel, alias).orMinusOne();
+    const QueryResult length = co_await queryLengthMs(m_channel, alias);
+    co_return length.orMinusOne();
 }
 
-int32_t ModuleMultimedia::GetCurrentFrame(const std::string& alias)
+Task<int32_t> ModuleMultimedia::GetCurrentFrame(std::string alias)
 {
-    return queryCurrentFrame(m_channel, alias).orMinusOne();
+    const QueryResult position = co_await queryCurrentFrame(m_channel, alias);
+    co_return position.orMinusOne();
 }
 
-int32_t ModuleMultimedia::GetPercentPlayed(const std::string& alias)
+Task<int32_t> ModuleMultimedia::GetPercentPlayed(std::string alias)
 {
     // An arithmetic fault gives 0 at the point where it happens, as a value beyond 32 bits does.
-    QueryResult total = queryTotalFrames(m_channel, alias);
+    const QueryResult total = co_await queryTotalFrames(m_channel, alias);
     if (total.tooLarge()) {
-        return 0;
+        co_return 0;
     }
-    QueryResult position = queryCurrentFrame(m_channel, alias);
+    const QueryResult position = co_await queryCurrentFrame(m_channel, alias);
     if (position.tooLarge()) {
-        return 0;
+        co_return 0;
     }
     if (total.value == -1 || position.value == -1) {
-        return -1;
+        co_return -1;
     }
     int64_t hundredfold = int64_t{position.value} * 100;
     if (hundredfold < INT32_MIN || hundredfold > INT32_MAX || total.value == 0) {
-        return 0;
+        co_return 0;
     }
-    return platform::roundHalfEven(static_cast<double>(hundredfold) / total.value).value_or(0);
+    co_return platform::roundHalfEven(static_cast<double>(hundredfold) / total.value).value_or(0);
 }
 
-int32_t ModuleMultimedia::GetFramesPerSecond(const std::string& alias)
+Task<int32_t> ModuleMultimedia::GetFramesPerSecond(std::string alias)
 {
-    int32_t lengthMs = GetLengthMs(alias);
-    int32_t frames = GetTotalFrames(alias);
+    const int32_t lengthMs = co_await GetLengthMs(alias);
+    const int32_t frames = co_await GetTotalFrames(alias);
     if (lengthMs == -1 || frames == -1 || lengthMs == 0) {
-        return -1;
+        co_return -1;
     }
-    return platform::roundHalfEven(frames / (lengthMs / 1000.0)).value_or(-1);
+    co_return platform::roundHalfEven(frames / (lengthMs / 1000.0)).value_or(-1);
 }
 
-bool ModuleMultimedia::IsAtEnd(const std::string& alias, int32_t& lengthFrames)
+Task<bool> ModuleMultimedia::IsAtEnd(std::string alias, int32_t& lengthFrames)
 {
     if (lengthFrames == 0) {
-        lengthFrames = GetTotalFrames(alias);
+        lengthFrames = co_await GetTotalFrames(alias);
     }
-    int32_t position = GetCurrentFrame(alias);
+    const int32_t position = co_await GetCurrentFrame(alias);
     if (lengthFrames == -1 || position == -1) {
-        return false;
+        co_return false;
     }
-    return position >= lengthFrames;
+    co_return position >= lengthFrames;
 }
 
-bool ModuleMultimedia::IsPlaying(const std::string& alias)
+Task<bool> ModuleMultimedia::IsPlaying(std::string alias)
 {
-    std::string reply;
-    return sendQuery(m_channel, "status " + alias + " mode", reply) == 0 && reply == "playing";
+    const Reply mode = co_await sendQuery(m_channel, "status " + alias + " mode");
+    co_return mode.code == 0 && mode.text == "playing";
 }
 
-int32_t ModuleMultimedia::GetVideoSize(const std::string& alias, const std::string& which)
+Task<int32_t> ModuleMultimedia::GetVideoSize(std::string alias, std::string which)
 {
     bool width = equalsIgnoringCase(which, "cx");
     if (!width && !equalsIgnoringCase(which, "cy")) {
-        return -1;
+        co_return -1;
     }
-    std::string reply;
-    if (sendQuery(m_channel, "Where " + alias + " destination", reply) != 0) {
-        return -1;
+    const Reply destination = co_await sendQuery(m_channel, "Where " + alias + " destination");
+    if (destination.code != 0) {
+        co_return -1;
     }
-    return destinationSize(reply, width).value_or(-1);
+    co_return destinationSize(destination.text, width).value_or(-1);
 }
 
-std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string& alias, int32_t x, int32_t y,
-                                               int32_t& width, int32_t& height)
+Task<std::string> ModuleMultimedia::PlaceVideoWindow(int32_t window, std::string alias, int32_t x, int32_t y,
+                                                     int32_t& width, int32_t& height)
 {
     if (width == 0 || height == 0) {
         // A failed call leaves the rectangle at 0, so both sizes become 0.
@@ -125,7 +127,8 @@ std::string ModuleMultimedia::PlaceVideoWindow(int32_t window, const std::string
     }
     std::string command = "put " + alias + " window at " + std::to_string(x) + " " + std::to_string(y) + " " +
                           std::to_string(width) + " " + std::to_string(height);
-    return Result(sendCommand(m_channel, command));
+    const Reply placed = co_await sendCommand(m_channel, std::move(command));
+    co_return Result(placed.code);
 }
 
 }  // namespace zelko::media

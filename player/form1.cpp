@@ -30,7 +30,14 @@ Form1::Form1(zelko::media::MciChannel& channel, QWidget* parent)
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // QWidget's destructor deletes the controls after Form1's own part is gone, and the lists'
+    // models tell of their last reset then: nothing may call a handler of Form1 any more.
+    for (QObject* control : findChildren<QObject*>()) {
+        control->disconnect(this);
+    }
+}
 
 Player& Form1::AsPlayer()
 {

@@ -9,7 +9,10 @@
 #include <string>
 
 #include "media/module_multimedia.h"
+#include "media/task.h"
+#include "player/media_lane.h"
 #include "player/player.h"
+#include "player/position_clock.h"
 #include "player/video_fit.h"
 
 class QCheckBox;
@@ -32,6 +35,12 @@ class VideoHost;
 // is reached from outside but the Player it shows the desktop (AsPlayer), through which the
 // desktop follows playback and runs the window's own procedures; tests read the few insides
 // they must through Form1Probe.
+//
+// A procedure that talks to the media device is a coroutine: it reads line by line as the
+// procedure it is, with co_await at each media call, and the window's thread goes back to its
+// event loop while a command waits for the engine. The handlers hand procedures to one lane
+// (MediaLane), which runs them one at a time and applies the rule for input that comes while
+// one waits.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -53,6 +62,8 @@ private:
     friend class Form1Probe;
     class Facade;
     using PlaybackStatus = Player::Status;
+    using Procedure = zelko::media::Task<void>;
+    using LaneKind = zelko::player::MediaLane::Kind;
     // What the procedures have left of playback, the one record of it: the latched Pause and
     // Slow Motion buttons show it, and the desktop reads it.
     struct Playback {
@@ -132,29 +143,36 @@ private:
     void Picture1_MouseDown(Qt::MouseButton button);
 
     // ---- Procedures.
-    void PlaySelected();
-    void PlaySelectedFullscreen();
-    void PausePlayback();
-    void StopPlayback();
-    void SlowMotion();
-    void GoFullscreen();
-    void PlayEntryInCurrentMode();  // the selected entry; fullscreen stays fullscreen
+    Procedure PlaySelected();
+    Procedure PlaySelectedFullscreen();
+    Procedure PausePlayback();
+    Procedure StopPlayback();
+    Procedure SlowMotion();
+    Procedure GoFullscreen();
+    Procedure PlayEntryInCurrentMode();  // the selected entry; fullscreen stays fullscreen
     // The end-of-media advance: selects the next entry (the first when none is selected) and
     // plays it; does nothing when the last entry is selected.
-    void PlayNextEntry();
+    Procedure PlayNextEntry();
+    // What the handlers run: a button's, a key's or a clock's whole work.
+    Procedure TransportButton(int index);  // asxToolbar1's button, then the focus
+    Procedure FullscreenKey(int keyCode);  // txtfull's key
+    Procedure EndOfMediaTick();
+    Procedure MonitorTick();
+    Procedure SliderSeek(int32_t percent);
+    Procedure SeekTo(int32_t frame);
+    Procedure SendSeek();
+    Procedure SetVolume(int32_t volume);
     // Appends one entry without selecting it; refused (false) while the window closes or when
     // either text holds a line break, which a playlist file could not store.
     bool AppendEntry(const QByteArray& title, const QByteArray& path);
     void PlaylistAdd();
     void PlaylistRemove();
     void PlaylistClearAll();
-    void SeekToFrame(int32_t frame);
-    void SendSeek();
-    void SetVolume(int32_t volume);
-    void ShowResult();  // LbResult's caption: "Result calling Function is : " and mResult
+    bool SelectNextEntry();  // the next entry, the first when none is selected; false after the last
+    void ShowResult();       // LbResult's caption: "Result calling Function is : " and mResult
 
     // Playback start.
-    std::string OpenSelectedAndFillLabels(PauseRelease release);
+    zelko::media::Task<std::string> OpenSelectedAndFillLabels(PauseRelease release);
     bool PlayStarted(const std::string& openResult);
     bool ArrangeNormalWindow(int32_t cx, int32_t cy);  // true when the video is shown smaller
     QRect WorkArea() const;                            // of the screen the window is on
@@ -162,19 +180,20 @@ private:
     void KeepInsideWorkArea();
 
     // The playback record, and the latched buttons that show it.
-    void SetStatus(PlaybackStatus status);
-    void ReleasePause();  // Paused becomes Stopped; any other status stays
+    void SetStatus(PlaybackStatus status);  // also runs or stops the position clock
+    void ReleasePause();                    // Paused becomes Stopped; any other status stays
     void SetSlowMotion(bool on);
     Player::State CurrentState() const;
+    int32_t PositionFrame() const;  // from the position clock, -1 with nothing open
 
     // Fullscreen mode; the window state is the mode.
     void MaximizeOverPicture1();
     void FollowMaximizedSize();
     void RestoreForm();
-    void PlaceVideoInPicture1();
-    void LeaveFullscreen();         // Esc
-    void StopAndLeaveFullscreen();  // F3
-    bool SliderKey(int key);        // true when the key moved the focused slider's thumb
+    Procedure PlaceVideoInPicture1();
+    Procedure LeaveFullscreen();         // Esc
+    Procedure StopAndLeaveFullscreen();  // F3
+    bool SliderKey(int key);             // true when the key moved the focused slider's thumb
 
     // The playlist files.
     void WatchPlaylist();
@@ -210,6 +229,9 @@ private:
     bool m_titlesLeftAlone = false;  // pl1.txt was there but not read, so it is never written
     bool m_pathsLeftAlone = false;
     QString m_lastSaveReport;
+    zelko::player::PositionClock m_position;  // where playback stands, as last learned
+    // Last of all: it goes first, with the procedures in it, while all they use is still there.
+    zelko::player::MediaLane m_lane;
 };
 
 }  // namespace zelko

@@ -13,12 +13,19 @@ namespace zelko {
 
 void Form1::TimerAtEndFile_Timer()
 {
+    m_lane.run(LaneKind::Tick, EndOfMediaTick());
+}
+
+Form1::Procedure Form1::EndOfMediaTick()
+{
     // A fresh length every tick: the file may have changed since the last one. Nothing open,
     // or an open that failed, reads as "not at the end", so a failed entry is not retried.
     int32_t lengthFrames = 0;
-    if (!Media.IsAtEnd(mAlias, lengthFrames)) {
-        return;
+    const bool atEnd = co_await Media.IsAtEnd(mAlias, lengthFrames);
+    if (!atEnd) {
+        co_return;
     }
+    m_position.Set(lengthFrames);
 
     TimerMisc->stop();
     Timerscroll->stop();
@@ -30,30 +37,37 @@ void Form1::TimerAtEndFile_Timer()
     }
 
     if (Check->checkState() == Qt::Checked) {
-        PlayEntryInCurrentMode();
-        return;
+        co_await PlayEntryInCurrentMode();
+        co_return;
     }
-    PlayNextEntry();
+    co_await PlayNextEntry();
 }
 
-void Form1::PlayNextEntry()
+bool Form1::SelectNextEntry()
 {
     // The last entry ends the run: the list does not wrap around. With nothing selected (-1)
     // the first entry is next.
     const int index = SelectedIndex(List1);
     if (index == List1->count() - 1) {
-        return;
+        return false;
     }
     List1->setCurrentRow(index + 1);
-    PlayEntryInCurrentMode();
+    return true;
 }
 
-void Form1::PlayEntryInCurrentMode()
+Form1::Procedure Form1::PlayNextEntry()
+{
+    if (SelectNextEntry()) {
+        co_await PlayEntryInCurrentMode();
+    }
+}
+
+Form1::Procedure Form1::PlayEntryInCurrentMode()
 {
     if (IsMaximized()) {
-        PlaySelectedFullscreen();
+        co_await PlaySelectedFullscreen();
     } else {
-        PlaySelected();
+        co_await PlaySelected();
     }
 }
 

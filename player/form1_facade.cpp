@@ -15,44 +15,49 @@ Player::State Form1::Facade::Now() const
 
 int32_t Form1::Facade::PositionFrame()
 {
-    return m_form.Media.GetCurrentFrame(m_form.mAlias);
+    return m_form.PositionFrame();
 }
+
+// Each command goes into the window's lane as its button's or key's would; see MediaLane.
 
 void Form1::Facade::PlayEntry(int row)
 {
     // The click before a double-click selects the entry; the play procedures take the selection.
     m_form.List1->setCurrentRow(row);
-    m_form.PlayEntryInCurrentMode();
+    m_form.m_lane.run(LaneKind::Play, m_form.PlayEntryInCurrentMode());
 }
 
 void Form1::Facade::PlayNext()
 {
-    m_form.PlayNextEntry();
+    // The next entry is chosen now, from the selection the user sees, as PlayEntry's is.
+    if (m_form.SelectNextEntry()) {
+        m_form.m_lane.run(LaneKind::Play, m_form.PlayEntryInCurrentMode());
+    }
 }
 
 void Form1::Facade::TogglePause()
 {
-    m_form.PausePlayback();
+    m_form.m_lane.run(LaneKind::Transport, m_form.PausePlayback());
 }
 
 void Form1::Facade::Stop()
 {
-    m_form.StopPlayback();
+    m_form.m_lane.run(LaneKind::Transport, m_form.StopPlayback());
 }
 
 void Form1::Facade::ToggleSlowMotion()
 {
-    m_form.SlowMotion();
+    m_form.m_lane.run(LaneKind::Transport, m_form.SlowMotion());
 }
 
 void Form1::Facade::SeekToFrame(int32_t frame)
 {
-    m_form.SeekToFrame(frame);
+    m_form.m_lane.run(LaneKind::Seek, m_form.SeekTo(frame));
 }
 
 void Form1::Facade::SetVolume(int32_t volume)
 {
-    m_form.SetVolume(volume);
+    m_form.m_lane.run(LaneKind::Transport, m_form.SetVolume(volume));
 }
 
 void Form1::Facade::SetAutoReplay(bool on)
@@ -66,9 +71,9 @@ void Form1::Facade::SetFullscreen(bool on)
         return;
     }
     if (on) {
-        m_form.GoFullscreen();
+        m_form.m_lane.run(LaneKind::Transport, m_form.GoFullscreen());
     } else {
-        m_form.LeaveFullscreen();
+        m_form.m_lane.run(LaneKind::Transport, m_form.LeaveFullscreen());
     }
 }
 

@@ -46,14 +46,15 @@ void Form1::resizeEvent(QResizeEvent* event)
 }
 
 // A window manager answers a maximize in its own time, with its work area (the screen less its
-// panels), and may change that answer later; the picture fills what the window really got.
+// panels), and may change that answer later; the picture fills what the window really got, and
+// the video follows it in its turn.
 void Form1::FollowMaximizedSize()
 {
     if (!IsMaximized() || (Picture1->pos() == QPoint(0, 0) && Picture1->size() == size())) {
         return;
     }
     SetTwipsGeometry(Picture1, 0, 0, WidthTwips(), HeightTwips());
-    PlaceVideoInPicture1();
+    m_lane.run(LaneKind::Placement, PlaceVideoInPicture1());
 }
 
 void Form1::RestoreForm()
@@ -69,64 +70,77 @@ void Form1::RestoreForm()
     }
 }
 
-void Form1::PlaceVideoInPicture1()
+Form1::Procedure Form1::PlaceVideoInPicture1()
 {
     // Width and height 0: the media layer takes Picture1's present size.
     int32_t width = 0;
     int32_t height = 0;
-    mResult = Media.PlaceVideoWindow(Picture1->WindowHandle(), mAlias, 0, 0, width, height);
+    mResult = co_await Media.PlaceVideoWindow(Picture1->WindowHandle(), mAlias, 0, 0, width, height);
 }
 
-void Form1::GoFullscreen()
+Form1::Procedure Form1::GoFullscreen()
 {
     MaximizeOverPicture1();
     txtfull->setFocus();
-    PlaceVideoInPicture1();
+    co_await PlaceVideoInPicture1();
 }
 
 void Form1::txtfull_KeyDown(int keyCode, int /*shift*/)
 {
     switch (keyCode) {
-    case virtual_key::kEscape: LeaveFullscreen(); break;
-    case virtual_key::kF1: PlaySelectedFullscreen(); break;
-    case virtual_key::kF2: PausePlayback(); break;
-    case virtual_key::kF3: StopAndLeaveFullscreen(); break;
-    case virtual_key::kF4: SlowMotion(); break;
+    case virtual_key::kF1: m_lane.run(LaneKind::Play, FullscreenKey(keyCode)); break;
+    case virtual_key::kEscape:
+    case virtual_key::kF2:
+    case virtual_key::kF3:
+    case virtual_key::kF4: m_lane.run(LaneKind::Transport, FullscreenKey(keyCode)); break;
+    default: break;
+    }
+}
+
+Form1::Procedure Form1::FullscreenKey(int keyCode)
+{
+    switch (keyCode) {
+    case virtual_key::kEscape: co_await LeaveFullscreen(); break;
+    case virtual_key::kF1: co_await PlaySelectedFullscreen(); break;
+    case virtual_key::kF2: co_await PausePlayback(); break;
+    case virtual_key::kF3: co_await StopAndLeaveFullscreen(); break;
+    case virtual_key::kF4: co_await SlowMotion(); break;
     default: break;
     }
 }
 
 // Esc: back to the normal window sized for the video stored at the start, fitted to the work
 // area as when it started; playback goes on.
-void Form1::LeaveFullscreen()
+Form1::Procedure Form1::LeaveFullscreen()
 {
     SetTwipsGeometry(Picture1, LeftTwips(Picture1), form1::kNormalHeightTwips, WidthTwips(Picture1),
                      HeightTwips(Picture1));
     RestoreForm();
-    if (Media.GetVideoSize(mAlias, "cx") != -1) {
+    const int32_t cx = co_await Media.GetVideoSize(mAlias, "cx");
+    if (cx != -1) {
         ArrangeNormalWindow(mVideoCx, mVideoCy);
     } else {
         ArrangeNormalWindow(-1, -1);
     }
-    PlaceVideoInPicture1();
+    co_await PlaceVideoInPicture1();
     List1->setFocus();
 }
 
 // F3: stop, and back to the normal window at the size it had before; the picture goes to a
 // fixed place below the visible area with the stored video's size, fitted as the normal window
 // fits it.
-void Form1::StopAndLeaveFullscreen()
+Form1::Procedure Form1::StopAndLeaveFullscreen()
 {
     const bool wasStopped = m_playback.status == PlaybackStatus::Stopped;
     ReleasePause();
-    mResult = Media.StopMedia(mAlias);
+    mResult = co_await Media.StopMedia(mAlias);
     ShowResult();
     const bool hasVideo = mVideoCx != -1 && mVideoCy != -1;
     const zelko::player::VideoFit fit = FitToWorkArea(mVideoCx, mVideoCy);
     SetTwipsGeometry(Picture1, kStoppedPictureLeftTwips, kStoppedPictureTopTwips,
                      hasVideo ? fit.widthTwips : WidthTwips(Picture1),
                      hasVideo ? fit.heightTwips : HeightTwips(Picture1));
-    PlaceVideoInPicture1();
+    co_await PlaceVideoInPicture1();
     RestoreForm();
     List1->setFocus();
     TimerMisc->stop();

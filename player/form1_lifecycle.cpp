@@ -67,9 +67,14 @@ void Form1::Form_QueryUnload()
 {
     TimerMisc->stop();
     TimerAtEndFile->stop();
-    // Work already queued finishes before the devices go away.
+    // Work already queued finishes before the devices go away, as far as it goes without
+    // waiting on the engine; what still waits then is given up, so the window closes at once.
     QCoreApplication::processEvents();
-    Media.CloseAllMedia();  // the result is not kept
+    m_lane.close();
+    // The result is not kept, and not waited for: a Close All the channel cannot answer at once
+    // is abandoned here (an engine host that is given up takes its devices with it).
+    zelko::media::Task<std::string> closing = Media.CloseAllMedia();
+    closing.start(nullptr, nullptr);
     SetStatus(PlaybackStatus::Stopped);
     m_playback.open = false;
     emit m_facade->PlaybackChanged();

@@ -16,12 +16,18 @@ namespace zelko {
 
 void Form1::TimerMisc_Timer()
 {
-    const int32_t percent = Media.GetPercentPlayed(mAlias);
+    m_lane.run(LaneKind::Tick, MonitorTick());
+}
+
+Form1::Procedure Form1::MonitorTick()
+{
+    const int32_t percent = co_await Media.GetPercentPlayed(mAlias);
     // -1 (no position) leaves the LED bar as it was; the slider shows -1, which is in its range.
     if (percent != -1) {
         if (const auto half = zelko::platform::roundHalfEven(percent / 2.0)) {
             Meter31->SetValue(static_cast<int16_t>(*half));
         }
+        m_position.Near(percent, mTotalFrames);
     }
     cpvSlider1->SetValue(percent);
 
@@ -31,9 +37,13 @@ void Form1::TimerMisc_Timer()
 
 void Form1::cpvSlider1_ThumbMoved(int /*value*/)
 {
+    m_lane.run(LaneKind::Seek, SliderSeek(cpvSlider1->Value()));
+}
+
+Form1::Procedure Form1::SliderSeek(int32_t percent)
+{
     // Each step that fails is skipped: a frame count that is not a number (nothing played yet)
     // or a target beyond 32 bits keeps the previous target, and the seek is sent regardless.
-    const int32_t percent = cpvSlider1->Value();
     bool isNumber = false;
     const double frames = QLocale().toDouble(LbTotalFrames->text(), &isNumber);
     if (isNumber) {
@@ -41,26 +51,36 @@ void Form1::cpvSlider1_ThumbMoved(int /*value*/)
             mSeekFrame = *target;
         }
     }
-    SendSeek();
+    co_await SendSeek();
 }
 
-void Form1::SeekToFrame(int32_t frame)
+Form1::Procedure Form1::SeekTo(int32_t frame)
 {
     mSeekFrame = frame;
-    SendSeek();
+    co_await SendSeek();
 }
 
-void Form1::SendSeek()
+Form1::Procedure Form1::SendSeek()
 {
-    mResult = Media.SeekMedia(mAlias, mSeekFrame);
+    // The desktop asks where playback stands right after it asked for the seek: the clock
+    // stands at the target already, and goes back where it was when the seek is refused.
+    const zelko::player::PositionClock before = m_position;
+    m_position.Set(mSeekFrame);
+    mResult = co_await Media.SeekMedia(mAlias, mSeekFrame);
+    if (mResult != "Success") {
+        m_position = before;
+    }
     // The seek plays on from the new place, also from paused or stopped. Unless the window
     // already shows playback, it asks the device, and when that plays it shows what a resume
     // shows: Pause released, the monitor running.
     const bool shownPlaying = m_playback.status == PlaybackStatus::Playing && TimerMisc->isActive();
-    if (!shownPlaying && Media.IsPlaying(mAlias)) {
-        SetStatus(PlaybackStatus::Playing);
-        EnableTimer(TimerMisc);
-        emit m_facade->PlaybackChanged();
+    if (!shownPlaying) {
+        const bool playing = co_await Media.IsPlaying(mAlias);
+        if (playing) {
+            SetStatus(PlaybackStatus::Playing);
+            EnableTimer(TimerMisc);
+            emit m_facade->PlaybackChanged();
+        }
     }
     emit m_facade->Seeked();
 }

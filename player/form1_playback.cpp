@@ -100,9 +100,9 @@ void Form1::KeepInsideWorkArea()
 // What both play procedures do before they play; they differ in when the Pause button is
 // released. The open's result is shown but not tested: after a failed open the queries below
 // give -1 and the labels show it. Returns the open's result.
-std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
+zelko::media::Task<std::string> Form1::OpenSelectedAndFillLabels(PauseRelease release)
 {
-    mResult = Media.CloseAllMedia();
+    mResult = co_await Media.CloseAllMedia();
     mAlias = "movie";
     mDeviceType = "MPEGVideo";
     if (release == PauseRelease::AfterAlias) {
@@ -111,7 +111,11 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     // The path goes to the engine as the bytes pl2.txt or the dialog gave: a name that is not
     // UTF-8 still names its file.
     const QByteArray path = SelectedBytes(List2);
-    mResult = Media.OpenMedia(Picture1->WindowHandle(), mAlias, path.toStdString(), mDeviceType);
+    {
+        // A new play request need not wait for a file that takes its time to open.
+        const zelko::player::MediaLane::Abandonable opening(m_lane);
+        mResult = co_await Media.OpenMedia(Picture1->WindowHandle(), mAlias, path.toStdString(), mDeviceType);
+    }
     const std::string opened = mResult;
     m_openFailure = opened == "Success" ? zelko::media::ModuleMultimedia::Failure{} : Media.LastFailure();
     qCDebug(lcPlayer) << "open" << path << "->" << opened.c_str();
@@ -123,7 +127,7 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
         // A volume the desktop set carries over to this file; the open's result stays shown.
         // A window that keeps the volume every open starts with sends none at all.
         if (m_playback.volume != platform::kFullVolume) {
-            Media.SetVolume(mAlias, m_playback.volume);
+            co_await Media.SetVolume(mAlias, m_playback.volume);
         }
     }
     ShowResult();
@@ -132,22 +136,27 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
     if (release == PauseRelease::AfterName) {
         ReleasePause();
     }
-    mVideoCx = Media.GetVideoSize(mAlias, "cx");
-    mVideoCy = Media.GetVideoSize(mAlias, "cy");
-    LbActualCx->setText(QString::number(Media.GetVideoSize(mAlias, "cx")));
-    LbActualCy->setText(QString::number(Media.GetVideoSize(mAlias, "cy")));
-    LbFramesPerSecond->setText(QString::number(Media.GetFramesPerSecond(mAlias)));
-    const int32_t totalFrames = Media.GetTotalFrames(mAlias);
+    mVideoCx = co_await Media.GetVideoSize(mAlias, "cx");
+    mVideoCy = co_await Media.GetVideoSize(mAlias, "cy");
+    const int32_t actualCx = co_await Media.GetVideoSize(mAlias, "cx");
+    LbActualCx->setText(QString::number(actualCx));
+    const int32_t actualCy = co_await Media.GetVideoSize(mAlias, "cy");
+    LbActualCy->setText(QString::number(actualCy));
+    const int32_t framesPerSecond = co_await Media.GetFramesPerSecond(mAlias);
+    LbFramesPerSecond->setText(QString::number(framesPerSecond));
+    const int32_t totalFrames = co_await Media.GetTotalFrames(mAlias);
     mTotalFrames = totalFrames;
     LbTotalFrames->setText(QString::number(totalFrames));
 
-    const zelko::player::LengthBreakdown length = zelko::player::breakDownLength(Media.GetLengthMs(mAlias));
+    const int32_t lengthMs = co_await Media.GetLengthMs(mAlias);
+    const zelko::player::LengthBreakdown length = zelko::player::breakDownLength(lengthMs);
     mTotalSeconds = length.totalSeconds;
     mTotalMinutes = length.minutes;
     mTotalSecondsText = length.secondsText;
 
-    LbCurrentRate->setText(QString::number(Media.GetPlaybackSpeed(mAlias)) + QStringLiteral(" %"));
-    return opened;
+    const int32_t speed = co_await Media.GetPlaybackSpeed(mAlias);
+    LbCurrentRate->setText(QString::number(speed) + QStringLiteral(" %"));
+    co_return opened;
 }
 
 // After a play request's play command: playback is what its result says. A file that did not
@@ -156,6 +165,8 @@ std::string Form1::OpenSelectedAndFillLabels(PauseRelease release)
 bool Form1::PlayStarted(const std::string& openResult)
 {
     const bool playing = mResult == "Success";
+    // A new file starts at its beginning, at its own speed whatever Slow Motion shows.
+    m_position.Restart(mTotalSeconds > 0 ? mTotalFrames / mTotalSeconds : 0);
     SetStatus(playing ? PlaybackStatus::Playing : PlaybackStatus::Stopped);
     if (!playing && !m_playback.path.isEmpty()) {
         const std::string& failure = openResult != "Success" ? openResult : mResult;
@@ -168,27 +179,28 @@ bool Form1::PlayStarted(const std::string& openResult)
     return playing;
 }
 
-void Form1::PlaySelected()
+Form1::Procedure Form1::PlaySelected()
 {
-    const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterName);
-    mResult = Media.PlayMedia(mAlias, "", "");
+    const std::string opened = co_await OpenSelectedAndFillLabels(PauseRelease::AfterName);
+    mResult = co_await Media.PlayMedia(mAlias, "", "");
     ShowResult();
     EnableTimer(TimerAtEndFile);
     if (!PlayStarted(opened)) {
-        return;
+        co_return;
     }
     EnableTimer(TimerMisc);
-    if (Media.GetVideoSize(mAlias, "cx") == -1) {
+    const int32_t videoCx = co_await Media.GetVideoSize(mAlias, "cx");
+    if (videoCx == -1) {
         ArrangeNormalWindow(-1, -1);
     } else {
-        const int32_t cx = Media.GetVideoSize(mAlias, "cx");
-        const int32_t cy = Media.GetVideoSize(mAlias, "cy");
+        const int32_t cx = co_await Media.GetVideoSize(mAlias, "cx");
+        const int32_t cy = co_await Media.GetVideoSize(mAlias, "cy");
         // The engine draws at the video's own size until told another; a fitted picture is
         // scaled by the sink. The play's result stays the one shown.
         if (ArrangeNormalWindow(cx, cy)) {
             int32_t width = Picture1->width();
             int32_t height = Picture1->height();
-            Media.PlaceVideoWindow(Picture1->WindowHandle(), mAlias, 0, 0, width, height);
+            co_await Media.PlaceVideoWindow(Picture1->WindowHandle(), mAlias, 0, 0, width, height);
         }
     }
     EnableTimer(TimerAtEndFile);
@@ -197,18 +209,18 @@ void Form1::PlaySelected()
 
 // Leaves TimerAtEndFile alone: it runs already when this is reached from its own tick or from
 // a key in fullscreen mode.
-void Form1::PlaySelectedFullscreen()
+Form1::Procedure Form1::PlaySelectedFullscreen()
 {
     ReleasePause();
-    const std::string opened = OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
-    mResult = Media.PlayMedia(mAlias, "", "");
+    const std::string opened = co_await OpenSelectedAndFillLabels(PauseRelease::AfterAlias);
+    mResult = co_await Media.PlayMedia(mAlias, "", "");
     ShowResult();
     if (!PlayStarted(opened)) {
-        return;
+        co_return;
     }
     EnableTimer(TimerMisc);
     MaximizeOverPicture1();
-    PlaceVideoInPicture1();
+    co_await PlaceVideoInPicture1();
     txtfull->setFocus();
     EnableTimer(Timerscroll);
 }

@@ -16,6 +16,7 @@ void Form1::SetStatus(PlaybackStatus status)
 {
     m_playback.status = status;
     asxToolbar1->SetButtonPressed(form1::kPauseButton, status == PlaybackStatus::Paused);
+    m_position.Run(status == PlaybackStatus::Playing);
 }
 
 void Form1::ReleasePause()
@@ -49,6 +50,14 @@ Player::State Form1::CurrentState() const
     state.autoReplay = Check->isChecked();
     state.fullscreen = IsMaximized();
     return state;
+}
+
+int32_t Form1::PositionFrame() const
+{
+    if (!m_playback.open) {
+        return -1;
+    }
+    return m_position.FrameNow(mTotalFrames);
 }
 
 void Form1::ConnectView()

@@ -24,12 +24,24 @@ constexpr int32_t kNormalSpeedPercent = 100;
 void Form1::asxToolbar1_ButtonClick(int index, const QString& /*key*/)
 {
     switch (index) {
-    case form1::kPlayButton: PlaySelected(); break;
-    case form1::kPauseButton: PausePlayback(); break;
-    case form1::kStopButton: StopPlayback(); break;
-    case form1::kSlowMotionButton: SlowMotion(); break;
-    case form1::kFullscreenButton: GoFullscreen(); return;  // the focus stays on txtfull
-    default: return;
+    case form1::kPlayButton: m_lane.run(LaneKind::Play, TransportButton(index)); break;
+    case form1::kPauseButton:
+    case form1::kStopButton:
+    case form1::kSlowMotionButton:
+    case form1::kFullscreenButton: m_lane.run(LaneKind::Transport, TransportButton(index)); break;
+    default: break;
+    }
+}
+
+Form1::Procedure Form1::TransportButton(int index)
+{
+    switch (index) {
+    case form1::kPlayButton: co_await PlaySelected(); break;
+    case form1::kPauseButton: co_await PausePlayback(); break;
+    case form1::kStopButton: co_await StopPlayback(); break;
+    case form1::kSlowMotionButton: co_await SlowMotion(); break;
+    case form1::kFullscreenButton: co_await GoFullscreen(); co_return;  // the focus stays on txtfull
+    default: co_return;
     }
     List1->setFocus();
 }
@@ -37,20 +49,20 @@ void Form1::asxToolbar1_ButtonClick(int index, const QString& /*key*/)
 void Form1::List1_DblClick()
 {
     // The click before it has already selected the entry in both lists.
-    PlaySelected();
+    m_lane.run(LaneKind::Play, PlaySelected());
 }
 
-void Form1::PausePlayback()
+Form1::Procedure Form1::PausePlayback()
 {
     // Pause latches whatever the device answers, as nothing else could release it later; a
     // resume that fails leaves nothing playing.
     if (m_playback.status != PlaybackStatus::Paused) {
-        mResult = Media.PauseMedia(mAlias);
+        mResult = co_await Media.PauseMedia(mAlias);
         ShowResult();
         TimerMisc->stop();
         SetStatus(PlaybackStatus::Paused);
     } else {
-        mResult = Media.ResumeMedia(mAlias);
+        mResult = co_await Media.ResumeMedia(mAlias);
         ShowResult();
         EnableTimer(TimerMisc);
         SetStatus(mResult == "Success" ? PlaybackStatus::Playing : PlaybackStatus::Stopped);
@@ -58,30 +70,32 @@ void Form1::PausePlayback()
     emit m_facade->PlaybackChanged();
 }
 
-void Form1::StopPlayback()
+Form1::Procedure Form1::StopPlayback()
 {
     ReleasePause();
-    mResult = Media.StopMedia(mAlias);
+    mResult = co_await Media.StopMedia(mAlias);
     ShowResult();
     TimerMisc->stop();
     SetStatus(PlaybackStatus::Stopped);
     emit m_facade->PlaybackChanged();
 }
 
-void Form1::SlowMotion()
+Form1::Procedure Form1::SlowMotion()
 {
     const bool slowed = m_playback.slowMotion;
-    mResult = Media.SetPlaybackSpeed(mAlias, slowed ? kNormalSpeedPercent : kSlowMotionPercent);
+    mResult = co_await Media.SetPlaybackSpeed(mAlias, slowed ? kNormalSpeedPercent : kSlowMotionPercent);
     ShowResult();
     SetSlowMotion(!slowed);
+    // The speed applies at once; what the device answered is not looked at, as for the button.
+    m_position.SetRate(slowed ? 1.0 : kSlowMotionPercent / 100.0);
     emit m_facade->PlaybackChanged();
 }
 
-void Form1::SetVolume(int32_t volume)
+Form1::Procedure Form1::SetVolume(int32_t volume)
 {
     m_playback.volume = std::clamp(volume, 0, platform::kFullVolume);
     if (m_playback.open) {
-        mResult = Media.SetVolume(mAlias, m_playback.volume);
+        mResult = co_await Media.SetVolume(mAlias, m_playback.volume);
         ShowResult();
     }
     emit m_facade->PlaybackChanged();

@@ -48,8 +48,9 @@ public:
     ~Player() override;
 
     virtual State Now() const = 0;
-    // The frame playback is at, asked of the open file; -1 when it cannot be told. Not in the
-    // state: the desktop reads the rest far more often.
+    // The frame playback is at, as the window last learned it (a start, a seek, the monitor)
+    // and moved on since at the playing speed; -1 with no file open. It never waits on the
+    // engine. Not in the state: the desktop reads the rest far more often.
     virtual int32_t PositionFrame() = 0;
 
     // Selects the entry and plays it as the window's mode plays: fullscreen stays fullscreen.

@@ -506,4 +506,9 @@ int Device::busFd() const
     return poll.fd;
 }
 
+int Device::windowFd() const
+{
+    return m_parentWatch ? m_parentWatch->fd() : -1;
+}
+
 }  // namespace zelko::mci

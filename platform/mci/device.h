@@ -49,6 +49,9 @@ public:
     // end, an error, a new length, a seek's preroll done; the rest is dropped as it is posted),
     // until drainBus reads them. Readable only once the message is there to read.
     int busFd() const;
+    // Readable when the parent window was resized, uncovered or rescaled since drainBus last
+    // looked; -1 for a device drawing into no window.
+    int windowFd() const;
     // Where a play stops moving: the end of its range, or the length.
     int64_t endNs() const { return m_stopNs >= 0 ? std::min(m_stopNs, m_lengthNs) : m_lengthNs; }
     // The rate the pipeline plays at while playing (the speed, as last applied).

@@ -127,7 +127,12 @@ platform::ErrorDetail Engine::errorDetail(uint32_t errorCode) const
 std::vector<int> Engine::changeFds()
 {
     std::vector<int> fds;
-    m_impl->session.forEach([&fds](const std::string&, Device& device) { fds.push_back(device.busFd()); });
+    m_impl->session.forEach([&fds](const std::string&, Device& device) {
+        fds.push_back(device.busFd());
+        if (const int window = device.windowFd(); window >= 0) {
+            fds.push_back(window);
+        }
+    });
     return fds;
 }
 

@@ -74,8 +74,9 @@ public:
         int64_t endNs = 0;                             // where a play stops moving
     };
     // Descriptors that are readable while a device's pipeline has posted what changes its
-    // answers (the end of the media, an error, a new length, a seek's preroll done), between
-    // commands as well: one for each open device.
+    // answers (the end of the media, an error, a new length, a seek's preroll done), or its
+    // parent window was resized, uncovered or rescaled (its picture is placed and drawn again),
+    // between commands as well: one or two for each open device. drain() takes what they tell.
     std::vector<int> changeFds();
     // Reads what the pipelines posted, as every command does first.
     void drain();

@@ -131,33 +131,42 @@ double WindowWatch::readPixelRatio() const
 WindowChanges WindowWatch::poll()
 {
     WindowChanges changes;
-    bool ratioChanged = false;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection->xcb)) {
-        switch (event->response_type & 0x7f) {
-        case XCB_CONFIGURE_NOTIFY: {
-            const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-            if (configure->window == m_window && (configure->width != m_width || configure->height != m_height)) {
-                m_width = configure->width;
-                m_height = configure->height;
-                changes.resized = true;
+    for (;;) {
+        bool ratioChanged = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection->xcb)) {
+            switch (event->response_type & 0x7f) {
+            case XCB_CONFIGURE_NOTIFY: {
+                const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+                if (configure->window == m_window && (configure->width != m_width || configure->height != m_height)) {
+                    m_width = configure->width;
+                    m_height = configure->height;
+                    changes.resized = true;
+                }
+                break;
             }
-            break;
+            case XCB_EXPOSE: changes.exposed = true; break;
+            case XCB_PROPERTY_NOTIFY:
+                ratioChanged = ratioChanged || reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom ==
+                                                   m_connection->pixelRatio;
+                break;
+            default: break;
+            }
+            std::free(event);
         }
-        case XCB_EXPOSE: changes.exposed = true; break;
-        case XCB_PROPERTY_NOTIFY:
-            ratioChanged = ratioChanged || reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom ==
-                                               m_connection->pixelRatio;
-            break;
-        default: break;
+        if (!ratioChanged) {
+            return changes;
         }
-        std::free(event);
-    }
-    if (ratioChanged) {
+        // A round trip: what the server sends meanwhile waits in the connection's queue, where
+        // the descriptor does not show it, so the loop reads on until that queue is empty.
         const double ratio = readPixelRatio();
         changes.resized = changes.resized || ratio != m_pixelRatio;
         m_pixelRatio = ratio;
     }
-    return changes;
+}
+
+int WindowWatch::fd() const
+{
+    return xcb_connection_has_error(m_connection->xcb) != 0 ? -1 : xcb_get_file_descriptor(m_connection->xcb);
 }
 
 }  // namespace zelko::mci

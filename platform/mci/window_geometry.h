@@ -44,6 +44,9 @@ public:
 
     // Reads the events that came since the last call, on the caller's thread.
     WindowChanges poll();
+    // Readable when the server has told something since the last poll(), so a caller that
+    // sleeps can wake for it; -1 once the connection has failed (it would stay readable).
+    int fd() const;
     int width() const { return m_width; }  // device pixels
     int height() const { return m_height; }
     // Device pixels per logical pixel, as the owner recorded it on the window (1 if it did not).

@@ -112,8 +112,9 @@ bool answerRequest(Engine& engine, Granted& granted, wire::Frame& frame, wire::F
 }
 
 // Waits for the window's next frame. Meanwhile the host publishes what the devices' pipelines
-// post (an end, an error) and samples a playing position when the publisher asks; with nothing
-// playing and nothing posted it sleeps.
+// post (an end, an error), places and draws a picture again when its window is resized or
+// uncovered, and samples a playing position when the publisher asks; with nothing playing and
+// nothing posted it sleeps.
 wire::ReadResult nextFrame(wire::FrameReader& reader, int socket, StatePublisher& publisher, wire::Frame& frame)
 {
     for (;;) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -44,24 +45,22 @@ void writeU32(std::string& out, uint32_t value)
     }
 }
 
-// Waits for `events` on fd until the deadline; true when they came.
+// Waits for `events` on fd until the deadline; true when they came. A deadline that has passed
+// still looks once, without waiting: the window reads and writes so from its event loop.
 bool waitFor(int fd, short events, std::optional<Clock::time_point> deadline)
 {
     for (;;) {
         int timeoutMs = -1;
         if (deadline) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
-            if (left.count() <= 0) {
-                return false;
-            }
-            timeoutMs = static_cast<int>(left.count());
+            timeoutMs = static_cast<int>(std::clamp<int64_t>(left.count(), 0, INT32_MAX));
         }
         pollfd entry{fd, events, 0};
         const int ready = ::poll(&entry, 1, timeoutMs);
         if (ready > 0) {
             return true;
         }
-        if (ready < 0 && errno != EINTR) {
+        if ((ready == 0 && timeoutMs == 0) || (ready < 0 && errno != EINTR)) {
             return false;
         }
     }

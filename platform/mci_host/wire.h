@@ -85,8 +85,10 @@ using Clock = std::chrono::steady_clock;
 
 enum class ReadResult { Frame, TimedOut, Closed, Malformed };
 
-// Reads frames from a socket. With a deadline it waits no later than that; without one (the
-// host's side) it blocks. Like the parser, once it finds the stream malformed it stays so.
+// Reads frames from a socket. With a deadline it waits no later than that, and with one that
+// has passed it takes only what has arrived (TimedOut: nothing more yet), as the window does
+// from its event loop; without one (the host's side) it blocks. Like the parser, once it finds
+// the stream malformed it stays so.
 class FrameReader {
 public:
     FrameReader(int fd, bool acceptDescriptors) : m_fd(fd), m_parser(acceptDescriptors) {}
@@ -102,7 +104,8 @@ private:
 };
 
 // Writes the frame with its descriptors, waiting for room no later than the deadline when one
-// is given. The descriptors stay the caller's: the peer gets copies.
+// is given (a deadline that has passed: not at all). The descriptors stay the caller's: the peer
+// gets copies.
 bool writeFrame(int fd, const Frame& frame, std::optional<Clock::time_point> deadline);
 
 }  // namespace zelko::mci::wire

@@ -5,6 +5,8 @@
 #include "tests/mci/x_picture.h"
 
 #include <array>
+#include <poll.h>
+#include <vector>
 #include <cstdio>
 
 namespace zelko::mci::test {
@@ -17,6 +19,55 @@ int g_xErrors = 0;
 int countXError(Display*, XErrorEvent*)
 {
     return ++g_xErrors, 0;
+}
+
+// Whoever waits for the engine between commands (the engine host, which answers the window's
+// timers from a published page and so may hear from it for seconds on end) is woken when the
+// parent window is resized or uncovered, so the picture is placed and drawn again then, and
+// sleeps again once the engine has read what the server told.
+TEST_F(EngineTest, AResizedOrUncoveredParentWakesWhoeverWaitsBetweenCommands)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "needs an X server (DISPLAY)";
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 160, 120, 0,
+                                              BlackPixel(display, 0), BlackPixel(display, 0));
+    XMapWindow(display, window);
+    XSync(display, False);
+    ASSERT_EQ(code("open " + clip("video.mpg") + " alias movie parent " + std::to_string(window)), 0u);
+    ASSERT_EQ(code("pause movie"), 0u);
+    const auto woken = [this](int timeoutMs) {
+        std::vector<pollfd> waits;
+        for (const int fd : m_engine.changeFds()) {
+            waits.push_back({fd, POLLIN, 0});
+        }
+        return ::poll(waits.data(), waits.size(), timeoutMs) > 0;
+    };
+    // Quiet once what came so far has been read.
+    ASSERT_TRUE(waitUntil([&] {
+        m_engine.drain();
+        return !woken(200);
+    }));
+    XResizeWindow(display, window, 320, 240);
+    XSync(display, False);
+    EXPECT_TRUE(woken(platform::timeLimit(5000)));
+    m_engine.drain();
+    EXPECT_EQ(reply("where movie destination"), "0 0 320 240");
+    EXPECT_TRUE(waitUntil([&] {
+        m_engine.drain();
+        return !woken(200);
+    }));
+    // Covered and uncovered: the server clears the window, and says so.
+    const Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0,
+                                             WhitePixel(display, 0), WhitePixel(display, 0));
+    XMapRaised(display, cover);
+    XSync(display, False);
+    XDestroyWindow(display, cover);
+    XSync(display, False);
+    EXPECT_TRUE(woken(platform::timeLimit(5000)));
+    m_engine.drain();
+    ASSERT_EQ(code("close movie"), 0u);
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
 }
 
 TEST_F(EngineTest, DrawsThePictureInTheParentWindowWherePut)

@@ -6,6 +6,9 @@
 // And the X server shares the pictures' memory with the host across the fence.
 #include <gtest/gtest.h>
 
+// Qt's headers before Xlib's, whose macros (Bool, Status) they would otherwise meet.
+#include "tests/media/host_calls.h"
+
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -201,8 +204,10 @@ protected:
 
     uint32_t send(HostChannel& channel, const std::string& command)
     {
-        m_reply[0] = '\0';
-        return channel.sendString(command, m_reply, sizeof m_reply, 0);
+        test::HostCalls calls(channel);
+        const uint32_t code = calls.send(command);
+        std::snprintf(m_reply, sizeof m_reply, "%s", calls.reply().c_str());
+        return code;
     }
 
     // Opens the clip as the window does and plays its last part to the end (a seek, as from the

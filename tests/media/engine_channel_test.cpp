@@ -7,6 +7,7 @@
 
 #include "channels/engine_channel.h"
 #include "media/module_multimedia.h"
+#include "tests/media/task_now.h"
 
 namespace zelko {
 
@@ -24,22 +25,22 @@ TEST(EngineMedia, ClipsOpenThroughTheirShortPathsAndReportSizesRateAndSpeed)
     EngineChannel channel;
     ModuleMultimedia media(channel);
 
-    ASSERT_EQ(media.OpenMedia(0, "movie", clip, "MPEGVideo"), "Success");
-    EXPECT_EQ(media.GetVideoSize("movie", "cx"), 320);
-    EXPECT_EQ(media.GetVideoSize("movie", "CY"), 240);
-    EXPECT_EQ(media.GetFramesPerSecond("movie"), 25);
-    EXPECT_EQ(media.PlayMedia("movie", "", ""), "Success");
+    ASSERT_EQ(Now(media.OpenMedia(0, "movie", clip, "MPEGVideo")), "Success");
+    EXPECT_EQ(Now(media.GetVideoSize("movie", "cx")), 320);
+    EXPECT_EQ(Now(media.GetVideoSize("movie", "CY")), 240);
+    EXPECT_EQ(Now(media.GetFramesPerSecond("movie")), 25);
+    EXPECT_EQ(Now(media.PlayMedia("movie", "", "")), "Success");
     // Waited on to its end, the position is the length itself.
     ASSERT_EQ(channel.sendString("play movie wait", nullptr, 0, 0), 0u);
     int32_t length = 0;
-    EXPECT_TRUE(media.IsAtEnd("movie", length));
-    EXPECT_EQ(media.GetPercentPlayed("movie"), 100);
+    EXPECT_TRUE(Now(media.IsAtEnd("movie", length)));
+    EXPECT_EQ(Now(media.GetPercentPlayed("movie")), 100);
 
-    ASSERT_EQ(media.OpenMedia(0, "tone", clips / "tone.mp3", "MPEGVideo"), "Success");
-    EXPECT_EQ(media.GetVideoSize("tone", "cx"), -1);
-    EXPECT_EQ(media.SetPlaybackSpeed("tone", 40), "Success");
-    EXPECT_EQ(media.GetPlaybackSpeed("tone"), 40);
-    EXPECT_EQ(media.CloseAllMedia(), "Success");
+    ASSERT_EQ(Now(media.OpenMedia(0, "tone", clips / "tone.mp3", "MPEGVideo")), "Success");
+    EXPECT_EQ(Now(media.GetVideoSize("tone", "cx")), -1);
+    EXPECT_EQ(Now(media.SetPlaybackSpeed("tone", 40)), "Success");
+    EXPECT_EQ(Now(media.GetPlaybackSpeed("tone")), 40);
+    EXPECT_EQ(Now(media.CloseAllMedia()), "Success");
     fs::remove_all(dir);
 }
 

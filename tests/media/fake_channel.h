@@ -16,7 +16,7 @@ namespace zelko {
 // (0 without a buffer), and answers from a script keyed by the command without its padding.
 // A command with several scripted answers gets them in turn and the last one from then on; an
 // unscripted command answers 0 with an empty reply. Descriptions read "error <code>".
-class FakeChannel final : public zelko::media::MciChannel {
+class FakeChannel final : public zelko::media::ImmediateChannel {
 public:
     using Sent = std::pair<std::string, uint32_t>;  // the text, and the reply length offered
     struct Answer {

@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "channels/host_channel.h"
 #include "platform/mci_error_codes.h"
 #include "platform/time_limit.h"
 #include "tests/media/channel_log.h"
+#include "tests/media/host_calls.h"
 
 namespace zelko {
 
@@ -28,17 +30,9 @@ using mci::code::kParamOverflow;
 
 class HostChannelTest : public testing::Test {
 protected:
-    uint32_t send(const std::string& command)
-    {
-        m_reply[0] = '\0';
-        return m_channel.sendString(command, m_reply, sizeof m_reply, 0);
-    }
-    std::string reply() const { return m_reply; }
-    std::string description(uint32_t code)
-    {
-        char text[256] = {};
-        return m_channel.getErrorString(code, text, sizeof text) ? text : "";
-    }
+    uint32_t send(const std::string& command) { return m_calls.send(command); }
+    std::string reply() const { return m_calls.reply(); }
+    std::string description(uint32_t code) { return m_calls.description(code); }
     std::string clip(const char* name) const { return (fs::path(ZELKO_CLIPS_DIR) / name).string(); }
     // Opens the tone as `alias` and starts it.
     void play(const std::string& alias)
@@ -65,7 +59,7 @@ protected:
 
     test::ChannelLog m_log;
     HostChannel m_channel{ZELKO_MCI_HOST};
-    char m_reply[256] = {};
+    test::HostCalls m_calls{m_channel};
 };
 
 TEST_F(HostChannelTest, CommandsRepliesAndErrorsCrossUnchanged)
@@ -76,13 +70,13 @@ TEST_F(HostChannelTest, CommandsRepliesAndErrorsCrossUnchanged)
     EXPECT_EQ(send("status movie mode"), 0u);
     EXPECT_EQ(reply(), "playing");
     // A reply longer than the buffer is the engine's 268, as in the window's own process.
-    char small[3] = {};
-    EXPECT_EQ(m_channel.sendString("status movie length", small, sizeof small, 0), kParamOverflow);
+    EXPECT_EQ(m_calls.send("status movie length", 3), kParamOverflow);
     EXPECT_EQ(send("status nothing mode"), kInvalidDeviceName);
     EXPECT_EQ(description(kInvalidDeviceName), "No device is open under that name, or the device type is not known.");
     EXPECT_EQ(send("open " + clip("truncated.mpg") + " alias bad"), kInvalidFile);
     EXPECT_NE(description(kInvalidFile).find("The file cannot be played"), std::string::npos);
-    EXPECT_FALSE(m_channel.getErrorString(0, m_reply, sizeof m_reply));
+    char text[256] = {};
+    EXPECT_FALSE(m_channel.getErrorString(0, text, sizeof text));
     EXPECT_EQ(send("close all"), 0u);
 }
 
@@ -100,10 +94,18 @@ TEST_F(HostChannelTest, AHungHostIsReplacedAtTheCommandsDeadline)
     play("movie");
     const int pid = m_channel.hostPid();
     ASSERT_EQ(::kill(pid, SIGSTOP), 0);
-    const std::string query = "status movie position";
+    // A query the host's published state does not answer, so it reaches the stopped host.
+    const std::string query = "status movie speed";
     const auto deadline = HostChannel::deadlineFor(query);
     const auto start = Clock::now();
-    EXPECT_EQ(send(query), kInvalidFile);
+    std::optional<uint32_t> code;
+    const auto request = m_channel.send(query, 128, [&code](uint32_t answered, std::string_view) { code = answered; });
+    // The caller does not wait for the host: send returns at once, and the answer comes later.
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(50));
+    EXPECT_NE(request, 0u);
+    EXPECT_FALSE(code.has_value());
+    test::HostCalls::runUntil([&code] { return code.has_value(); }, deadline * 3);
+    EXPECT_EQ(code, kInvalidFile);
     // The query's deadline, not the open's or an endless wait: no sooner, and no more than a
     // fifth later (the kill and the next host's start). The deadline is the build's (a
     // sanitizer build stretches it), and so the fifth with it.
@@ -112,7 +114,7 @@ TEST_F(HostChannelTest, AHungHostIsReplacedAtTheCommandsDeadline)
     EXPECT_LE(took, deadline + deadline / 5);
     expectReplaced(pid);
     const std::string killed = "killed the engine host (pid " + std::to_string(pid) + "): it missed the " +
-                               std::to_string(deadline.count()) + " ms deadline of \"status movie position\"";
+                               std::to_string(deadline.count()) + " ms deadline of \"" + query + "\"";
     EXPECT_NE(m_log.find(killed), "") << testing::PrintToString(m_log.lines());
     EXPECT_NE(m_log.find("in place of pid " + std::to_string(pid)), "") << testing::PrintToString(m_log.lines());
 }
@@ -143,12 +145,7 @@ TEST_F(HostChannelTest, AMidiFileThatHangsItsParserFailsByTheOpenDeadline)
     EXPECT_NE(description(kInvalidFile).find("The file cannot be played"), std::string::npos);
     // Its tags are not read again: the host that met it is gone, and no other asks.
     const int next = m_channel.hostPid();
-    bool told = false;
-    m_channel.readTags(midi.string(), [&told](platform::TrackTags tags) {
-        told = true;
-        EXPECT_EQ(tags.title, "");
-    });
-    EXPECT_TRUE(told);
+    EXPECT_EQ(m_calls.tags(midi.string()).title, "");
     EXPECT_EQ(m_channel.hostPid(), next);
     play("next");
     EXPECT_EQ(send("status next mode"), 0u);

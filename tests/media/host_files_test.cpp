@@ -7,12 +7,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "channels/host_channel.h"
+#include "tests/media/host_calls.h"
 #include "platform/mci_error_codes.h"
 
 namespace zelko {
@@ -30,25 +32,23 @@ std::string clip(const char* name)
 
 class HostFilesTest : public testing::Test {
 protected:
-    uint32_t send(HostChannel& channel, const std::string& command)
+    HostFilesTest() { test::HostCalls::application(); }
+
+    uint32_t send(HostChannel& channel, const std::string& command) { return calls(channel).send(command); }
+    std::string reply() const { return m_calls ? m_calls->reply() : std::string(); }
+    std::string description(HostChannel& channel, uint32_t code) { return calls(channel).description(code); }
+    platform::TrackTags tagsOf(HostChannel& channel, const std::string& path) { return calls(channel).tags(path); }
+
+private:
+    test::HostCalls& calls(HostChannel& channel)
     {
-        m_reply[0] = '\0';
-        return channel.sendString(command, m_reply, sizeof m_reply, 0);
-    }
-    std::string description(HostChannel& channel, uint32_t code)
-    {
-        char text[256] = {};
-        return channel.getErrorString(code, text, sizeof text) ? text : "";
-    }
-    static platform::TrackTags tagsOf(HostChannel& channel, const std::string& path)
-    {
-        platform::TrackTags tags;
-        tags.title = "(not told)";
-        channel.readTags(path, [&tags](platform::TrackTags told) { tags = std::move(told); });
-        return tags;
+        if (!m_calls || &m_calls->channel() != &channel) {
+            m_calls = std::make_unique<test::HostCalls>(channel);
+        }
+        return *m_calls;
     }
 
-    char m_reply[256] = {};
+    std::unique_ptr<test::HostCalls> m_calls;
 };
 
 // Exit statuses of the child below.
@@ -59,8 +59,11 @@ enum Private { kPlayed = 0, kNoNamespace = 77, kHostSawIt = 10, kOpenFailed, kNo
 // the file and must read it through the descriptor.
 int playFromAPrivateFolder(const fs::path& folder)
 {
+    test::HostCalls::application();
     HostChannel channel(ZELKO_MCI_HOST);
+    test::HostCalls calls(channel);
     channel.warmUp();
+    calls.waitForHost();  // the host runs before the namespace is made
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16m") != 0) {
         return kNoNamespace;
@@ -71,13 +74,11 @@ int playFromAPrivateFolder(const fs::path& folder)
     if (::access(seenByHost.c_str(), F_OK) == 0) {
         return kHostSawIt;
     }
-    char reply[64] = {};
-    if (channel.sendString("open \"" + file.string() + "\" alias m", nullptr, 0, 0) != 0 ||
-        channel.sendString("status m length", reply, sizeof reply, 0) != 0 || std::string(reply) != "2000") {
+    if (calls.send("open \"" + file.string() + "\" alias m", 0) != 0 || calls.send("status m length") != 0 ||
+        calls.reply() != "2000") {
         return kOpenFailed;
     }
-    if (channel.sendString("play m", nullptr, 0, 0) != 0 ||
-        channel.sendString("status m mode", reply, sizeof reply, 0) != 0 || std::string(reply) != "playing") {
+    if (calls.send("play m", 0) != 0 || calls.send("status m mode") != 0 || calls.reply() != "playing") {
         return kNotPlaying;
     }
     return kPlayed;
@@ -115,7 +116,7 @@ TEST_F(HostFilesTest, FilesThatDoNotOpenAnswerAsBefore)
     EXPECT_EQ(send(channel, "close a"), 0u);
     EXPECT_EQ(send(channel, "play b"), 0u);
     EXPECT_EQ(send(channel, "status b mode"), 0u);
-    EXPECT_EQ(std::string(m_reply), "playing");
+    EXPECT_EQ(reply(), "playing");
 }
 
 TEST_F(HostFilesTest, TheTagsComeFromTheHostThatOpenedTheFile)
@@ -156,6 +157,7 @@ TEST_F(HostFilesTest, TheTagsOfAFileWithoutItsDecoderAreToldEveryTime)
     ::setenv("GST_PLUGIN_FEATURE_RANK", "mpg123audiodec:NONE,avdec_mp3:NONE,avdec_mp3float:NONE", 1);
     HostChannel channel(ZELKO_MCI_HOST);
     channel.warmUp();  // the host takes the ranks with it
+    ASSERT_TRUE(test::HostCalls(channel).waitForHost());
     ::unsetenv("GST_PLUGIN_FEATURE_RANK");
     const std::string tagged = clip("tagged.mp3");
     for (int run = 0; run < 12; ++run) {

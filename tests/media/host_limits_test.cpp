@@ -18,6 +18,7 @@
 #include "channels/host_channel.h"
 #include "platform/mci_error_codes.h"
 #include "platform/mci_host/sandbox.h"
+#include "tests/media/host_calls.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ZELKO_SANITIZED 1
@@ -90,15 +91,16 @@ TEST(HostLimits, ADecoderThatAllocatesWithoutEndMeetsTheLimitAndCostsItsEntry)
     }
     fs::resize_file(bomb, 3500 * kMiB);  // holes: the disk stores none of it
 
+    test::HostCalls::application();
     HostChannel channel(ZELKO_MCI_HOST);
-    char reply[256] = {};
-    ASSERT_EQ(channel.sendString("status nothing mode", reply, sizeof reply, 0), kInvalidDeviceName);  // a host is up
+    test::HostCalls calls(channel);
+    ASSERT_EQ(calls.send("status nothing mode"), kInvalidDeviceName);  // a host is up
     const int host = channel.hostPid();
     uint64_t peak = 0;
     const auto start = std::chrono::steady_clock::now();
     {
         DataWatch watch(host);
-        EXPECT_EQ(channel.sendString("open " + bomb.string() + " alias bomb", reply, sizeof reply, 0), kInvalidFile);
+        EXPECT_EQ(calls.send("open " + bomb.string() + " alias bomb", 0), kInvalidFile);
         peak = watch.peak();
     }
     char why[256] = {};
@@ -114,10 +116,10 @@ TEST(HostLimits, ADecoderThatAllocatesWithoutEndMeetsTheLimitAndCostsItsEntry)
 
     // The next file plays, on this host or the one that replaced it.
     const std::string tone = (fs::path(ZELKO_CLIPS_DIR) / "tone.wav").string();
-    ASSERT_EQ(channel.sendString("open " + tone + " alias next", reply, sizeof reply, 0), 0u);
-    ASSERT_EQ(channel.sendString("play next", reply, sizeof reply, 0), 0u);
-    EXPECT_EQ(channel.sendString("status next mode", reply, sizeof reply, 0), 0u);
-    EXPECT_STREQ(reply, "playing");
+    ASSERT_EQ(calls.send("open " + tone + " alias next", 0), 0u);
+    ASSERT_EQ(calls.send("play next", 0), 0u);
+    EXPECT_EQ(calls.send("status next mode"), 0u);
+    EXPECT_EQ(calls.reply(), "playing");
 }
 
 }  // namespace zelko

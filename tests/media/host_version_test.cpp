@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -17,6 +18,7 @@
 #include "channels/host_channel.h"
 #include "platform/mci_error_codes.h"
 #include "tests/media/channel_log.h"
+#include "tests/media/host_calls.h"
 #include "tests/media/spawned_host.h"
 #include "platform/mci_host/messages.h"
 
@@ -29,8 +31,10 @@ using mci::code::kInvalidFile;
 TEST(HostVersion, TheWindowRefusesAHostOfAnotherBuildAndStartsNoOther)
 {
     test::ChannelLog log;
+    test::HostCalls::application();
     channels::HostChannel channel(ZELKO_OTHER_BUILD_HOST);
-    EXPECT_EQ(channel.sendString("open /nowhere.mp3 alias m", nullptr, 0, 0), kInvalidFile);
+    test::HostCalls calls(channel);
+    EXPECT_EQ(calls.send("open /nowhere.mp3 alias m", 0), kInvalidFile);
     const std::string refusal = log.find("refused the engine host");
     EXPECT_NE(refusal.find("it speaks version " + std::to_string(wire::kVersion + 1) +
                            " of the engine's wire, this window version " + std::to_string(wire::kVersion)),
@@ -41,8 +45,11 @@ TEST(HostVersion, TheWindowRefusesAHostOfAnotherBuildAndStartsNoOther)
     char text[256] = {};
     ASSERT_TRUE(channel.getErrorString(kInvalidFile, text, sizeof text));
     EXPECT_STREQ(text, "The file cannot be played: the media engine is of another build of the player.");
-    // Later commands answer at once, with no host started for them.
-    EXPECT_EQ(channel.sendString("status m mode", text, sizeof text, 0), kInvalidFile);
+    // Later commands answer at once, inside the call, with no host started for them.
+    std::optional<uint32_t> code;
+    EXPECT_EQ(channel.send("status m mode", 128, [&code](uint32_t answered, std::string_view) { code = answered; }),
+              0u);
+    EXPECT_EQ(code, kInvalidFile);
     EXPECT_EQ(channel.hostPid(), 0);
     EXPECT_EQ(log.find("started the engine host"), "");
 }

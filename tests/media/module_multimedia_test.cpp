@@ -6,6 +6,7 @@
 
 #include "media/module_multimedia.h"
 #include "tests/media/fake_channel.h"
+#include "tests/media/task_now.h"
 
 namespace zelko {
 
@@ -39,7 +40,7 @@ Op place(int32_t x, int32_t y, int32_t width, int32_t height)
 {
     return [=](M& m, F&) {
         int32_t w = width, h = height;
-        m.PlaceVideoWindow(9, "movie", x, y, w, h);
+        Now(m.PlaceVideoWindow(9, "movie", x, y, w, h));
     };
 }
 
@@ -52,60 +53,62 @@ struct TextCase {
 
 const TextCase kTexts[] = {
     {"OpenNamesTheShortPath",
-     [](M& m, F&) { m.OpenMedia(1234, "movie", "/clips/Trailer one.mpg", "MPEGVideo"); },
+     [](M& m, F&) { Now(m.OpenMedia(1234, "movie", "/clips/Trailer one.mpg", "MPEGVideo")); },
      {{padded("open /clips/TRAILE~1.MPG " + kOpenTail, 255), 0}}},
     // A short form that does not fit the 255-character buffer is no name at all.
     {"OpenWithAShortPathTooLong",
      [](M& m, F& f) {
          f.shortPathResult = 300;
-         m.OpenMedia(1234, "movie", "/deep.mpg", "MPEGVideo");
+         Now(m.OpenMedia(1234, "movie", "/deep.mpg", "MPEGVideo"));
      },
      {{padded("open  " + kOpenTail, 255), 0}}},
     {"OpenCutTo255",
-     [](M& m, F&) { m.OpenMedia(-5, kLongAlias, "/x.mpg", "waveaudio"); },
+     [](M& m, F&) { Now(m.OpenMedia(-5, kLongAlias, "/x.mpg", "waveaudio")); },
      {{("open /clips/TRAILE~1.MPG type waveaudio Alias " + kLongAlias).substr(0, 255), 0}}},
-    {"PlayARange", [](M& m, F&) { m.PlayMedia("movie", "10", "20"); }, {in128("play movie from 10 to 20")}},
+    {"PlayARange", [](M& m, F&) { Now(m.PlayMedia("movie", "10", "20")); }, {in128("play movie from 10 to 20")}},
     {"PlayToTheLength",
-     [](M& m, F&) { m.PlayMedia("movie", "", ""); },
+     [](M& m, F&) { Now(m.PlayMedia("movie", "", "")); },
      {kFormat, kLength, in128("play movie from 0 to 4521")},
      {{len, 0, "4521"}}},
     {"PlayWithAFailedLength",
-     [](M& m, F&) { m.PlayMedia("movie", "250", ""); },
+     [](M& m, F&) { Now(m.PlayMedia("movie", "250", "")); },
      {kFormat, kLength, in128("play movie from 250 to -1")},
      {{len, 263}}},
-    {"PlayCutTo128", [](M& m, F&) { m.PlayMedia(kLongAlias, "1", "2"); }, {{("play " + kLongAlias).substr(0, 128), 0}}},
+    {"PlayCutTo128",
+     [](M& m, F&) { Now(m.PlayMedia(kLongAlias, "1", "2")); },
+     {{("play " + kLongAlias).substr(0, 128), 0}}},
     {"PauseResumeStopCloseAll",
      [](M& m, F&) {
-         m.PauseMedia("movie");
-         m.ResumeMedia("movie");
-         m.StopMedia("movie");
-         m.CloseAllMedia();
+         Now(m.PauseMedia("movie"));
+         Now(m.ResumeMedia("movie"));
+         Now(m.StopMedia("movie"));
+         Now(m.CloseAllMedia());
      },
      {{"Pause movie", 0}, {"Resume movie", 0}, {"Stop movie", 0}, {"Close All", 0}}},
-    {"SeekPlaysOn", [](M& m, F&) { m.SeekMedia("movie", -7); }, {{"seek movie to -7", 0}, {"Play movie", 0}}},
-    {"SpeedInThousandths", [](M& m, F&) { m.SetPlaybackSpeed("movie", 100); }, {in128("set movie speed 1000")}},
-    {"SpeedBeyond32BitsSendsNothing", [](M& m, F&) { m.SetPlaybackSpeed("movie", 214748365); }, {}},
-    {"SpeedQuery", [](M& m, F&) { m.GetPlaybackSpeed("movie"); }, {{padded(spd, 128), 128}}},
+    {"SeekPlaysOn", [](M& m, F&) { Now(m.SeekMedia("movie", -7)); }, {{"seek movie to -7", 0}, {"Play movie", 0}}},
+    {"SpeedInThousandths", [](M& m, F&) { Now(m.SetPlaybackSpeed("movie", 100)); }, {in128("set movie speed 1000")}},
+    {"SpeedBeyond32BitsSendsNothing", [](M& m, F&) { Now(m.SetPlaybackSpeed("movie", 214748365)); }, {}},
+    {"SpeedQuery", [](M& m, F&) { Now(m.GetPlaybackSpeed("movie")); }, {{padded(spd, 128), 128}}},
     {"VolumeSetAndRead",
      [](M& m, F&) {
-         m.SetVolume("movie", 250);
-         m.GetVolume("movie");
+         Now(m.SetVolume("movie", 250));
+         Now(m.GetVolume("movie"));
      },
      {{"setaudio movie volume to 250", 0}, {"status movie volume", 128}}},
     // The device is left counting frames even when the length query failed.
     {"LengthInMsBackToFrames",
-     [](M& m, F&) { m.GetLengthMs("movie"); },
+     [](M& m, F&) { Now(m.GetLengthMs("movie")); },
      {{"set movie time format ms", 128}, kLength, {"set movie time format frames", 0}},
      {{len, 263}}},
-    {"PercentPlayed", [](M& m, F&) { m.GetPercentPlayed("movie"); }, {kFormat, kLength, {pos, 128}}},
-    {"VideoSize", [](M& m, F&) { m.GetVideoSize("movie", "cY"); }, {{where, 128}}},
+    {"PercentPlayed", [](M& m, F&) { Now(m.GetPercentPlayed("movie")); }, {kFormat, kLength, {pos, 128}}},
+    {"VideoSize", [](M& m, F&) { Now(m.GetVideoSize("movie", "cY")); }, {{where, 128}}},
     {"PlaceVideoWindow", place(-3, 4, 10, 20), {{"put movie window at -3 4 10 20", 0}}},
     // Either size 0 takes both from the window's rectangle, and hands them back.
     {"PlaceVideoWindowSizedToTheWindow",
      [](M& m, F& f) {
          int32_t w = 0, h = 200;
          f.rect = zelko::platform::WindowRect{10, 20, 650, 500};
-         m.PlaceVideoWindow(9, "movie", 0, 0, w, h);
+         Now(m.PlaceVideoWindow(9, "movie", 0, 0, w, h));
          EXPECT_EQ(std::pair(w, h), std::pair(640, 480));
      },
      {{"put movie window at 0 0 640 480", 0}}},
@@ -130,27 +133,27 @@ TEST(ModuleMultimedia, EachOperationSendsExactlyItsTexts)
 using Call = std::function<std::string(M&)>;
 Call size(const char* which)
 {
-    return [which](M& m) { return std::to_string(m.GetVideoSize("movie", which)); };
+    return [which](M& m) { return std::to_string(Now(m.GetVideoSize("movie", which))); };
 }
 Call speed(int32_t percent)
 {
-    return [percent](M& m) { return m.SetPlaybackSpeed("movie", percent); };
+    return [percent](M& m) { return Now(m.SetPlaybackSpeed("movie", percent)); };
 }
 Call atEnd(int32_t lengthIn)  // "<at end> <length handed back>"
 {
     return [lengthIn](M& m) {
         int32_t length = lengthIn;
-        bool end = m.IsAtEnd("movie", length);
+        bool end = Now(m.IsAtEnd("movie", length));
         return std::to_string(end) + " " + std::to_string(length);
     };
 }
-const Call speedNow = [](M& m) { return std::to_string(m.GetPlaybackSpeed("movie")); };
-const Call frames = [](M& m) { return std::to_string(m.GetTotalFrames("movie")); };
-const Call percent = [](M& m) { return std::to_string(m.GetPercentPlayed("movie")); };
-const Call fps = [](M& m) { return std::to_string(m.GetFramesPerSecond("movie")); };
-const Call seek = [](M& m) { return m.SeekMedia("movie", 5); };
-const Call volume = [](M& m) { return std::to_string(m.GetVolume("movie")); };
-const Call playing = [](M& m) { return std::to_string(m.IsPlaying("movie")); };
+const Call speedNow = [](M& m) { return std::to_string(Now(m.GetPlaybackSpeed("movie"))); };
+const Call frames = [](M& m) { return std::to_string(Now(m.GetTotalFrames("movie"))); };
+const Call percent = [](M& m) { return std::to_string(Now(m.GetPercentPlayed("movie"))); };
+const Call fps = [](M& m) { return std::to_string(Now(m.GetFramesPerSecond("movie"))); };
+const Call seek = [](M& m) { return Now(m.SeekMedia("movie", 5)); };
+const Call volume = [](M& m) { return std::to_string(Now(m.GetVolume("movie"))); };
+const Call playing = [](M& m) { return std::to_string(Now(m.IsPlaying("movie"))); };
 struct ResultCase {
     const char* name;
     std::vector<F::Answer> answers;
@@ -159,8 +162,8 @@ struct ResultCase {
 };
 
 const ResultCase kResults[] = {
-    {"Success", {{"Pause movie", 0}}, [](M& m) { return m.PauseMedia("movie"); }, "Success"},
-    {"Failure", {{"Stop movie", 263}}, [](M& m) { return m.StopMedia("movie"); }, "error 263"},
+    {"Success", {{"Pause movie", 0}}, [](M& m) { return Now(m.PauseMedia("movie")); }, "Success"},
+    {"Failure", {{"Stop movie", 263}}, [](M& m) { return Now(m.StopMedia("movie")); }, "error 263"},
     // The two ignored codes: the play after a seek, the time format before the length.
     {"SeekFails", {{"seek movie to 5", 282}, {"Play movie", 263}}, seek, "error 282"},
     {"PlayAfterSeekIgnored", {{"Play movie", 263}}, seek, "Success"},
@@ -170,7 +173,7 @@ const ResultCase kResults[] = {
     {"SpeedAtTheLimit", {}, speed(214748364), "Success"},
     {"VolumeBeyondTheRange",
      {{"setaudio movie volume to 1001", 282}},
-     [](M& m) { return m.SetVolume("movie", 1001); },
+     [](M& m) { return Now(m.SetVolume("movie", 1001)); },
      "error 282"},
     {"VolumeRead", {{"status movie volume", 0, "250"}}, volume, "250"},
     {"VolumeFails", {{"status movie volume", 263, "250"}}, volume, "-1"},

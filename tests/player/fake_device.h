@@ -3,13 +3,16 @@
 
 // A scripted stand-in for one MCI device, for the window tests whose figures must be exact
 // (percentages, frame targets, command order). It keeps a log of the commands it was sent.
+#include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/mci_channel.h"
@@ -18,7 +21,7 @@ namespace zelko {
 
 // Commands are read case-blind, so clip paths are given in lower case. The window always opens
 // its device as "movie".
-class FakeDevice final : public zelko::media::MciChannel {
+class FakeDevice final : public zelko::media::ImmediateChannel {
 public:
     struct Device {
         int32_t lengthMs = 2000;
@@ -30,7 +33,52 @@ public:
     std::map<std::string, Device> clips;  // the files that exist, by path, as they open
     std::optional<Device> device;         // the one open device
     std::vector<std::string> log;         // every command, its padding removed
+    // Every command as the engine's trace writes it: the code, its length, the text as sent.
+    std::vector<std::string> trace;
     std::function<void(const std::string&)> onSend;
+    // Every command is carried out and answered from the event loop, as the engine host answers,
+    // not inside send. A command the window stops waiting for is still carried out (the host
+    // has it already); only its answer goes nowhere.
+    bool answerLater = false;
+    int inFlight = 0;  // sent and not yet carried out
+    // With answerLater, commands that start with this wait, not carried out, until released, as
+    // a file that takes its time to open keeps the host busy.
+    std::string holdCommandsStartingWith;
+    size_t held() const { return m_held.size(); }
+    void releaseHeld()
+    {
+        for (auto& carryOut : std::exchange(m_held, {})) {
+            QTimer::singleShot(0, &m_lifetime, std::move(carryOut));
+        }
+    }
+
+    RequestId send(std::string_view command, uint32_t replyLength, Completion completion) override
+    {
+        if (!answerLater) {
+            return ImmediateChannel::send(command, replyLength, std::move(completion));
+        }
+        const RequestId id = ++m_lastRequest;
+        m_awaited[id] = std::move(completion);
+        ++inFlight;
+        std::function<void()> carryOut = [this, id, text = std::string(command), replyLength] {
+            --inFlight;
+            ImmediateChannel::send(text, replyLength, [this, id](uint32_t code, std::string_view reply) {
+                const auto awaited = m_awaited.find(id);
+                if (awaited != m_awaited.end()) {
+                    const Completion done = std::move(awaited->second);
+                    m_awaited.erase(awaited);
+                    done(code, reply);
+                }
+            });
+        };
+        if (!holdCommandsStartingWith.empty() && command.starts_with(holdCommandsStartingWith)) {
+            m_held.push_back(std::move(carryOut));
+        } else {
+            QTimer::singleShot(0, &m_lifetime, std::move(carryOut));
+        }
+        return id;
+    }
+    void abandon(RequestId request) override { m_awaited.erase(request); }
 
     void setPositionFrames(int32_t frame) { device->positionMs = frame * 1000 / device->fps; }
     bool playing(const std::string& path) const { return device && device->path == path && device->mode == "playing"; }
@@ -53,6 +101,7 @@ public:
         const QStringList words = text.toLower().split(' ', Qt::SkipEmptyParts);
         std::string answer;
         const uint32_t code = run(words, answer);
+        trace.push_back(std::to_string(code) + '\t' + std::to_string(command.size()) + '\t' + std::string(command));
         if (reply && replyLength > 0) {
             std::snprintf(reply, replyLength, "%s", answer.c_str());
         }
@@ -69,6 +118,11 @@ public:
     bool getWindowRect(int64_t, zelko::platform::WindowRect&) override { return false; }
 
 private:
+    QObject m_lifetime;  // answers not yet given go with the device
+    RequestId m_lastRequest = 0;
+    std::map<RequestId, Completion> m_awaited;
+    std::vector<std::function<void()>> m_held;
+
     uint32_t run(const QStringList& w, std::string& answer)
     {
         const auto at = [&](int i) { return w.value(i).toStdString(); };

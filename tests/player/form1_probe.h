@@ -29,6 +29,18 @@ public:
         }
     }
 
+    // The clocks keep running but never come due, so only Tick ticks them.
+    static void HoldClocks(Form1& form)
+    {
+        constexpr int kDayMs = 24 * 60 * 60 * 1000;
+        for (Clock clock : {Clock::AtEndFile, Clock::Misc, Clock::Scroll}) {
+            Timer(form, clock)->setInterval(kDayMs);
+        }
+    }
+
+    // A media procedure runs or waits its turn.
+    static bool Busy(const Form1& form) { return form.m_lane.busy(); }
+
     // LbResult's caption: "Result calling Function is : " and the last result shown.
     static QString ResultShown(const Form1& form) { return form.LbResult->text(); }
 

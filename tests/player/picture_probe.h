@@ -46,7 +46,7 @@ inline bool BarsFill(const QImage& shot)
 }
 
 // The real engine, with the commands it was sent noted.
-class NotedEngine final : public media::MciChannel {
+class NotedEngine final : public media::ImmediateChannel {
 public:
     std::vector<std::string> log;
 
