@@ -30,6 +30,11 @@ namespace {
 
 class HostSandboxTest : public testing::Test {
 protected:
+#if defined(__SANITIZE_THREAD__)
+    // The fenced child is forked from this test's threads, and ThreadSanitizer's runtime in the
+    // child is no single-threaded process for Landlock, nor one that keeps to the allow-list.
+    void SetUp() override { GTEST_SKIP() << "the fence is checked in the plain and AddressSanitizer builds"; }
+#endif
     HostSandboxTest()
     {
         fs::create_directories(m_runtime);
